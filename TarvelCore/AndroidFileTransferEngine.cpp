@@ -1,0 +1,72 @@
+#include "TarvelCore/AndroidFileTransferEngine.h"
+
+namespace tarvel {
+
+FakeAndroidFileTransferEngine::FakeAndroidFileTransferEngine(QList<AndroidDevice> devicesToReturn,
+                                                             std::optional<TransferError> scanError,
+                                                             std::optional<TransferError> directoryError,
+                                                             Hook beforeDirectoryListing,
+                                                             Hook beforeDownload,
+                                                             QList<AndroidStorage> storagesToReturn,
+                                                             QList<RemoteEntry> entriesToReturn,
+                                                             QHash<QString, QList<RemoteEntry>> entriesByParentID)
+    : devicesToReturn(std::move(devicesToReturn))
+    , scanError(std::move(scanError))
+    , directoryError(std::move(directoryError))
+    , beforeDirectoryListing(std::move(beforeDirectoryListing))
+    , beforeDownload(std::move(beforeDownload))
+    , storagesToReturn(std::move(storagesToReturn))
+    , entriesToReturn(std::move(entriesToReturn))
+    , entriesByParentID(std::move(entriesByParentID))
+{
+}
+
+// Results are returned as fresh copies: handing a member to co_return may move from it.
+
+QCoro::Task<QList<AndroidDevice>> FakeAndroidFileTransferEngine::scanDevices()
+{
+    if (scanError)
+        throw TransferError(*scanError);
+    co_return QList<AndroidDevice>(devicesToReturn);
+}
+
+QCoro::Task<QList<AndroidStorage>> FakeAndroidFileTransferEngine::listStorage(QString)
+{
+    co_return QList<AndroidStorage>(storagesToReturn);
+}
+
+QCoro::Task<QList<RemoteEntry>> FakeAndroidFileTransferEngine::listDirectory(QString deviceID, QString storageID,
+                                                                             std::optional<QString> parentID)
+{
+    // A copy: the test may reassign the member while the hook is suspended.
+    if (const Hook hook = beforeDirectoryListing)
+        co_await hook();
+    directoryRequests.append(DirectoryRequest{deviceID, storageID, parentID});
+    if (directoryError)
+        throw TransferError(*directoryError);
+    const QString key = parentID.value_or(QString());
+    const auto found = entriesByParentID.constFind(key);
+    if (found != entriesByParentID.constEnd())
+        co_return QList<RemoteEntry>(*found);
+    co_return QList<RemoteEntry>(entriesToReturn);
+}
+
+QCoro::Task<> FakeAndroidFileTransferEngine::downloadFile(QString deviceID, QString remoteFileID, QUrl localURL)
+{
+    if (const Hook hook = beforeDownload)
+        co_await hook();
+    if (downloadError)
+        throw TransferError(*downloadError);
+    downloadRequests.append(DownloadRequest{deviceID, remoteFileID, localURL});
+}
+
+QCoro::Task<> FakeAndroidFileTransferEngine::uploadFile(QString deviceID, QString storageID, QUrl localURL,
+                                                        std::optional<QString> remoteParentID)
+{
+    if (uploadError)
+        throw TransferError(*uploadError);
+    uploadRequests.append(UploadRequest{deviceID, storageID, localURL, remoteParentID});
+    co_return;
+}
+
+} // namespace tarvel

@@ -1,0 +1,36 @@
+#include "TarvelCore/Models.h"
+
+namespace tarvel {
+
+namespace {
+const char *kindName(TransferError::Kind kind)
+{
+    switch (kind) {
+    case TransferError::Kind::nativeError: return "nativeError";
+    case TransferError::Kind::noDevice: return "noDevice";
+    case TransferError::Kind::deviceUnavailable: return "deviceUnavailable";
+    case TransferError::Kind::unsupportedUSBMode: return "unsupportedUSBMode";
+    case TransferError::Kind::permissionDenied: return "permissionDenied";
+    case TransferError::Kind::readFailed: return "readFailed";
+    case TransferError::Kind::writeFailed: return "writeFailed";
+    case TransferError::Kind::cancelled: return "cancelled";
+    }
+    return "unknown";
+}
+} // namespace
+
+TransferError::TransferError(Kind kind, QString nativeMessage)
+    : m_kind(kind), m_nativeMessage(std::move(nativeMessage))
+{
+    // what() must return storage that lives as long as the error; build it once.
+    m_what = kindName(kind);
+    if (kind == Kind::nativeError)
+        m_what += ": " + m_nativeMessage.toUtf8();
+}
+
+const char *TransferError::what() const noexcept
+{
+    return m_what.constData();
+}
+
+} // namespace tarvel

@@ -1,0 +1,102 @@
+#pragma once
+
+// The plain values every layer exchanges. Lists of them keep the engine's order:
+// nothing here defines an ordering, and nothing sorts them.
+
+#include <QDateTime>
+#include <QMetaType>
+#include <QObject>
+#include <QString>
+#include <QUuid>
+
+#include <exception>
+#include <optional>
+
+namespace tarvel {
+Q_NAMESPACE
+
+struct AndroidDevice {
+    QString id = {};
+    QString name = {};
+    std::optional<quint16> vendorID = {};
+    std::optional<quint16> productID = {};
+
+    friend bool operator==(const AndroidDevice &, const AndroidDevice &) = default;
+};
+
+struct AndroidStorage {
+    QString id = {};
+    QString name = {};
+    std::optional<qint64> capacityBytes = {};
+    std::optional<qint64> freeBytes = {};
+
+    friend bool operator==(const AndroidStorage &, const AndroidStorage &) = default;
+};
+
+enum class RemoteEntryKind { folder, file };
+
+struct RemoteEntry {
+    QString id = {};
+    QString name = {};
+    std::optional<QString> parentID = {}; // absent at the storage root
+    RemoteEntryKind kind = RemoteEntryKind::file;
+    std::optional<qint64> sizeBytes = {};
+    std::optional<QDateTime> modifiedAt = {};
+
+    friend bool operator==(const RemoteEntry &, const RemoteEntry &) = default;
+};
+
+enum class TransferDirection { download, upload };
+
+struct TransferJob {
+    QUuid id = {};
+    TransferDirection direction = TransferDirection::download;
+    QString sourceName = {};
+    QString destinationName = {};
+    qint64 completedBytes = 0;
+    std::optional<qint64> totalBytes = {};
+
+    friend bool operator==(const TransferJob &, const TransferJob &) = default;
+};
+
+enum class TarvelConnectionState { noDevice, deviceUnavailable, ready, loadingDirectory, transferring, transferFailed };
+Q_ENUM_NS(TarvelConnectionState)
+
+// The one error engines throw. Only nativeError carries a payload: the native layer's own text.
+class TransferError : public std::exception {
+public:
+    enum class Kind { nativeError, noDevice, deviceUnavailable, unsupportedUSBMode, permissionDenied, readFailed, writeFailed, cancelled };
+
+    static TransferError nativeError(QString message) { return TransferError(Kind::nativeError, std::move(message)); }
+    static TransferError noDevice() { return TransferError(Kind::noDevice); }
+    static TransferError deviceUnavailable() { return TransferError(Kind::deviceUnavailable); }
+    static TransferError unsupportedUSBMode() { return TransferError(Kind::unsupportedUSBMode); }
+    static TransferError permissionDenied() { return TransferError(Kind::permissionDenied); }
+    static TransferError readFailed() { return TransferError(Kind::readFailed); }
+    static TransferError writeFailed() { return TransferError(Kind::writeFailed); }
+    static TransferError cancelled() { return TransferError(Kind::cancelled); }
+
+    Kind kind() const { return m_kind; }
+    // Empty for every kind but nativeError.
+    const QString &nativeMessage() const { return m_nativeMessage; }
+    const char *what() const noexcept override;
+
+    friend bool operator==(const TransferError &a, const TransferError &b)
+    {
+        return a.m_kind == b.m_kind && a.m_nativeMessage == b.m_nativeMessage;
+    }
+
+private:
+    explicit TransferError(Kind kind, QString nativeMessage = {});
+
+    Kind m_kind;
+    QString m_nativeMessage;
+    QByteArray m_what;
+};
+
+} // namespace tarvel
+
+Q_DECLARE_METATYPE(tarvel::AndroidDevice)
+Q_DECLARE_METATYPE(tarvel::AndroidStorage)
+Q_DECLARE_METATYPE(tarvel::RemoteEntry)
+Q_DECLARE_METATYPE(tarvel::TransferJob)

@@ -1,0 +1,350 @@
+#include "TarvelCore/TarvelViewModel.h"
+
+#include <QPointer>
+
+namespace tarvel {
+
+namespace {
+const QString connectSentence = QStringLiteral(
+    "Connect an Android device with a data-capable USB cable, unlock it, choose USB File transfer, then press Refresh. "
+    "If it still does not appear, try another cable or USB port.");
+const QString unlockSentence = QStringLiteral("Unlock the phone and allow file transfer access.");
+const QString genericSentence = QStringLiteral("The phone could not be accessed. Check the cable and try again.");
+} // namespace
+
+TarvelViewModel::TarvelViewModel(std::shared_ptr<AndroidFileTransferEngine> engine, QObject *parent)
+    : QObject(parent), m_statusMessage(connectSentence), m_engine(std::move(engine))
+{
+}
+
+// Each setter stores first and then notifies, also when the value did not change:
+// observers read the new value from inside their handler.
+void TarvelViewModel::setState(TarvelConnectionState value) { m_state = value; Q_EMIT stateChanged(); }
+void TarvelViewModel::setStatusMessage(QString value) { m_statusMessage = std::move(value); Q_EMIT statusMessageChanged(); }
+void TarvelViewModel::setDevices(QList<AndroidDevice> value) { m_devices = std::move(value); Q_EMIT devicesChanged(); }
+void TarvelViewModel::setSelectedDevice(std::optional<AndroidDevice> value) { m_selectedDevice = std::move(value); Q_EMIT selectedDeviceChanged(); }
+void TarvelViewModel::setStorages(QList<AndroidStorage> value) { m_storages = std::move(value); Q_EMIT storagesChanged(); }
+void TarvelViewModel::setSelectedStorage(std::optional<AndroidStorage> value) { m_selectedStorage = std::move(value); Q_EMIT selectedStorageChanged(); }
+void TarvelViewModel::setEntries(QList<RemoteEntry> value) { m_entries = std::move(value); Q_EMIT entriesChanged(); }
+void TarvelViewModel::setCurrentParentID(std::optional<QString> value) { m_currentParentID = std::move(value); Q_EMIT currentParentIDChanged(); }
+void TarvelViewModel::setFolderPath(QList<RemoteEntry> value) { m_folderPath = std::move(value); Q_EMIT folderPathChanged(); }
+void TarvelViewModel::setCurrentTransfer(std::optional<TransferJob> value) { m_currentTransfer = std::move(value); Q_EMIT currentTransferChanged(); }
+
+void TarvelViewModel::setStatus(TarvelConnectionState state, QString message)
+{
+    setState(state);
+    setStatusMessage(std::move(message));
+}
+
+QString TarvelViewModel::message(const TransferError &error)
+{
+    switch (error.kind()) {
+    case TransferError::Kind::noDevice: return connectSentence;
+    case TransferError::Kind::deviceUnavailable:
+    case TransferError::Kind::permissionDenied: return unlockSentence;
+    case TransferError::Kind::unsupportedUSBMode: return QStringLiteral("On your phone, change USB mode to File transfer.");
+    case TransferError::Kind::readFailed:
+    case TransferError::Kind::writeFailed: return QStringLiteral("The file could not be copied. Check the cable and try again.");
+    case TransferError::Kind::cancelled: return QStringLiteral("The transfer was cancelled.");
+    case TransferError::Kind::nativeError: break;
+    }
+    // Only a text with no characters at all counts as empty: blanks are shown as they are.
+    return error.nativeMessage().isEmpty() ? genericSentence : error.nativeMessage();
+}
+
+QString TarvelViewModel::message(const std::exception_ptr &error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const TransferError &transferError) {
+        return message(transferError);
+    } catch (...) {
+        return genericSentence;
+    }
+}
+
+void TarvelViewModel::clearBrowsingState()
+{
+    setStorages({});
+    setSelectedStorage(std::nullopt);
+    setEntries({});
+    setCurrentParentID(std::nullopt);
+    setFolderPath({});
+}
+
+// Anything still in flight for the old device then fails its currency test when it ends.
+void TarvelViewModel::abandonSelectedDevice()
+{
+    setCurrentTransfer(std::nullopt);
+    ++m_transferGeneration;
+    ++m_storageLoadGeneration;
+    clearBrowsingState();
+}
+
+bool TarvelViewModel::isCurrent(const QString &deviceID, Generation counter, qint64 generation) const
+{
+    return m_selectedDevice && m_selectedDevice->id == deviceID && this->*counter == generation;
+}
+
+bool TarvelViewModel::isCurrentStorageLoad(const QString &deviceID, qint64 generation) const
+{
+    return isCurrent(deviceID, &TarvelViewModel::m_storageLoadGeneration, generation);
+}
+
+bool TarvelViewModel::isCurrentTransfer(const QString &deviceID, qint64 generation) const
+{
+    return isCurrent(deviceID, &TarvelViewModel::m_transferGeneration, generation);
+}
+
+QString TarvelViewModel::currentLocationName() const
+{
+    if (!m_folderPath.isEmpty())
+        return m_folderPath.last().name;
+    if (m_selectedStorage)
+        return m_selectedStorage->name;
+    return QStringLiteral("Android storage");
+}
+
+QCoro::Task<> TarvelViewModel::refreshDevices()
+{
+    QPointer<TarvelViewModel> self(this);
+    const auto engine = m_engine;
+    QList<AndroidDevice> found;
+    std::exception_ptr error;
+    try {
+        found = co_await engine->scanDevices();
+    } catch (...) {
+        error = std::current_exception();
+    }
+    if (!self)
+        co_return;
+
+    // The selection when the scan returns, not when it started, is what a new first device is compared with.
+    const std::optional<QString> previousID = m_selectedDevice ? std::optional(m_selectedDevice->id) : std::nullopt;
+    if (error || found.isEmpty()) {
+        setDevices({});
+        setSelectedDevice(std::nullopt);
+        abandonSelectedDevice();
+        if (error)
+            setStatus(TarvelConnectionState::deviceUnavailable, message(error));
+        else
+            setStatus(TarvelConnectionState::noDevice, connectSentence);
+        co_return;
+    }
+
+    setDevices(found);
+    setSelectedDevice(found.first());
+    if (previousID != found.first().id)
+        abandonSelectedDevice();
+    if (isIdle())
+        setStatus(TarvelConnectionState::ready, found.first().name + QStringLiteral(" is ready."));
+}
+
+QCoro::Task<> TarvelViewModel::loadSelectedDeviceStorage()
+{
+    if (!m_selectedDevice) {
+        ++m_storageLoadGeneration;
+        clearBrowsingState();
+        setStatus(TarvelConnectionState::noDevice, connectSentence);
+        co_return;
+    }
+    QPointer<TarvelViewModel> self(this);
+    const auto engine = m_engine;
+    const QString deviceID = m_selectedDevice->id;
+    const qint64 generation = ++m_storageLoadGeneration;
+    if (isIdle())
+        setState(TarvelConnectionState::loadingDirectory);
+
+    QList<AndroidStorage> found;
+    std::exception_ptr error;
+    try {
+        found = co_await engine->listStorage(deviceID);
+    } catch (...) {
+        error = std::current_exception();
+    }
+    if (!self || !isCurrentStorageLoad(deviceID, generation))
+        co_return;
+    if (!error) {
+        setStorages(found);
+        setSelectedStorage(found.isEmpty() ? std::nullopt : std::optional(found.first()));
+        if (!m_selectedStorage) {
+            clearBrowsingState();
+            if (isIdle())
+                setStatus(TarvelConnectionState::deviceUnavailable, unlockSentence);
+            co_return;
+        }
+        try {
+            co_await loadDirectory(deviceID, m_selectedStorage->id, std::nullopt, {}, generation, true);
+        } catch (...) {
+            error = std::current_exception();
+        }
+        if (!self || !error || !isCurrentStorageLoad(deviceID, generation))
+            co_return;
+    }
+    // Emptying the listing first means the failure always reads as the error's own sentence.
+    clearBrowsingState();
+    if (isIdle())
+        showBrowsingFailure(error, std::nullopt);
+}
+
+QCoro::Task<> TarvelViewModel::loadDirectory(QString deviceID, QString storageID, std::optional<QString> parentID,
+                                             QList<RemoteEntry> folderPath, qint64 generation, bool clearsBrowsingOnFailure)
+{
+    QPointer<TarvelViewModel> self(this);
+    const auto engine = m_engine;
+    QList<RemoteEntry> listed;
+    std::exception_ptr error;
+    try {
+        listed = co_await engine->listDirectory(deviceID, storageID, parentID);
+    } catch (...) {
+        error = std::current_exception();
+    }
+    if (!self)
+        co_return;
+    if (error) {
+        // Only a listing that is still current may wipe what is shown: a late failure
+        // must not erase a newer storage's listing.
+        if (clearsBrowsingOnFailure && isCurrentStorageLoad(deviceID, generation))
+            clearBrowsingState();
+        std::rethrow_exception(error);
+    }
+    if (!isCurrentStorageLoad(deviceID, generation))
+        co_return;
+    setEntries(listed);
+    setCurrentParentID(parentID);
+    setFolderPath(folderPath);
+    if (isIdle())
+        setStatus(TarvelConnectionState::ready, QStringLiteral("Showing ") + currentLocationName() + QStringLiteral("."));
+}
+
+void TarvelViewModel::showBrowsingFailure(const std::exception_ptr &error, std::optional<QString> attemptedLocationName)
+{
+    if (!m_entries.isEmpty()) {
+        setStatus(TarvelConnectionState::ready,
+                  QStringLiteral("Could not open ") + attemptedLocationName.value_or(currentLocationName())
+                      + QStringLiteral(". Still showing ") + currentLocationName() + QStringLiteral("."));
+    } else {
+        setStatus(TarvelConnectionState::transferFailed, message(error));
+    }
+}
+
+QCoro::Task<> TarvelViewModel::openFolder(RemoteEntry entry)
+{
+    if (entry.kind != RemoteEntryKind::folder || !m_selectedDevice || !m_selectedStorage)
+        co_return;
+    QList<RemoteEntry> path = m_folderPath;
+    path.append(entry);
+    co_await listFolder(entry.id, path, entry.name);
+}
+
+QCoro::Task<> TarvelViewModel::navigateUp()
+{
+    if (m_folderPath.isEmpty() || !m_selectedDevice || !m_selectedStorage)
+        co_return;
+    QList<RemoteEntry> path = m_folderPath;
+    path.removeLast();
+    const std::optional<QString> parentID = path.isEmpty() ? std::nullopt : std::optional(path.last().id);
+    const QString name = path.isEmpty() ? m_selectedStorage->name : path.last().name;
+    co_await listFolder(parentID, path, name);
+}
+
+QCoro::Task<> TarvelViewModel::loadCurrentDirectory()
+{
+    if (!m_selectedDevice || !m_selectedStorage)
+        co_return;
+    co_await listFolder(m_currentParentID, m_folderPath, std::nullopt);
+}
+
+QCoro::Task<> TarvelViewModel::listFolder(std::optional<QString> parentID, QList<RemoteEntry> path,
+                                          std::optional<QString> attemptedLocationName)
+{
+    QPointer<TarvelViewModel> self(this);
+    const QString deviceID = m_selectedDevice->id;
+    const QString storageID = m_selectedStorage->id;
+    const qint64 generation = ++m_storageLoadGeneration;
+    if (isIdle())
+        setState(TarvelConnectionState::loadingDirectory);
+    std::exception_ptr error;
+    try {
+        co_await loadDirectory(deviceID, storageID, parentID, path, generation, false);
+    } catch (...) {
+        error = std::current_exception();
+    }
+    if (!self || !error || !isCurrentStorageLoad(deviceID, generation) || !isIdle())
+        co_return;
+    // Without a fixed name (a reload) the failure names whatever is shown at this moment.
+    showBrowsingFailure(error, attemptedLocationName);
+}
+
+QCoro::Task<> TarvelViewModel::download(QString remoteFileID, QString remoteName, QUrl to)
+{
+    if (!m_selectedDevice) {
+        setCurrentTransfer(std::nullopt);
+        setStatus(TarvelConnectionState::noDevice, connectSentence);
+        co_return;
+    }
+    QPointer<TarvelViewModel> self(this);
+    const auto engine = m_engine;
+    const QString deviceID = m_selectedDevice->id;
+    const qint64 generation = ++m_transferGeneration;
+    startTransfer(TransferJob{QUuid::createUuid(), TransferDirection::download, remoteName, to.fileName()},
+                  QStringLiteral("Downloading ") + remoteName + QStringLiteral("..."));
+    std::exception_ptr error;
+    try {
+        co_await engine->downloadFile(deviceID, remoteFileID, to);
+    } catch (...) {
+        error = std::current_exception();
+    }
+    if (self)
+        finishTransfer(deviceID, generation, error, QStringLiteral("Downloaded ") + remoteName + QStringLiteral("."));
+}
+
+QCoro::Task<> TarvelViewModel::upload(QUrl localURL, std::optional<QString> toRemoteParentID)
+{
+    if (!m_selectedDevice) {
+        setCurrentTransfer(std::nullopt);
+        setStatus(TarvelConnectionState::noDevice, connectSentence);
+        co_return;
+    }
+    if (!m_selectedStorage) {
+        setCurrentTransfer(std::nullopt);
+        setStatus(TarvelConnectionState::deviceUnavailable, unlockSentence);
+        co_return;
+    }
+    QPointer<TarvelViewModel> self(this);
+    const auto engine = m_engine;
+    const QString deviceID = m_selectedDevice->id;
+    const AndroidStorage storage = *m_selectedStorage;
+    const QString name = localURL.fileName();
+    const qint64 generation = ++m_transferGeneration;
+    startTransfer(TransferJob{QUuid::createUuid(), TransferDirection::upload, name, storage.name},
+                  QStringLiteral("Uploading ") + name + QStringLiteral("..."));
+    std::exception_ptr error;
+    try {
+        co_await engine->uploadFile(deviceID, storage.id, localURL, toRemoteParentID);
+    } catch (...) {
+        error = std::current_exception();
+    }
+    if (self)
+        finishTransfer(deviceID, generation, error, QStringLiteral("Uploaded ") + name + QStringLiteral("."));
+}
+
+void TarvelViewModel::startTransfer(TransferJob job, QString startText)
+{
+    setCurrentTransfer(std::move(job));
+    setStatus(TarvelConnectionState::transferring, std::move(startText));
+}
+
+void TarvelViewModel::finishTransfer(const QString &deviceID, qint64 generation, const std::exception_ptr &error,
+                                     QString doneText)
+{
+    if (!isCurrentTransfer(deviceID, generation))
+        return;
+    setCurrentTransfer(std::nullopt);
+    if (error)
+        setStatus(TarvelConnectionState::transferFailed, message(error));
+    else
+        setStatus(TarvelConnectionState::ready, std::move(doneText));
+}
+
+} // namespace tarvel
