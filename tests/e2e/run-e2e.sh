@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# Runs the end-to-end suite against QEMU's emulated USB MTP phone: prepares phone
+# folders on the host, boots one guest with the phones attached and runs the given
+# test binary inside it, so libmtp talks to a real MTP responder over a USB bus.
+#
+#   run-e2e.sh phones   BINARY [ARGS...]   two phones, read-write
+#   run-e2e.sh readonly BINARY [ARGS...]   one read-only phone
+#
+# Exit 77 (skipped) when the emulator packages are missing, unless TARVEL_REQUIRE_E2E=1
+# (CI), where that is a failure like any guest that cannot start.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+mode=$1
+shift
+
+missing=""
+command -v qemu-system-x86_64 >/dev/null || missing="$missing qemu-system-x86"
+ls /boot/vmlinuz-* >/dev/null 2>&1 || missing="$missing linux-image-amd64"
+[ -x /bin/busybox ] || missing="$missing busybox-static"
+if [ -n "$missing" ]; then
+    echo "end-to-end tests skipped: the phone emulator needs:$missing (scripts/install-deps.sh installs them)"
+    [ "${TARVEL_REQUIRE_E2E:-0}" = 1 ] && exit 1
+    exit 77
+fi
+
+work=$(mktemp -d /tmp/tarvel-e2e.XXXXXX)
+trap 'chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT
+mkdir -p "$work/local"
+
+# A file of n bytes of random data.
+random_file() { head -c "$2" /dev/urandom >"$1"; }
+
+many() { # many DIR COUNT
+    mkdir -p "$1"
+    for ((i = 0; i < $2; i++)); do printf '%d\n' "$i" >"$1/$(printf 'entry-%05d.txt' "$i")"; done
+}
+
+case "$mode" in
+phones)
+    main=$work/main
+    mkdir -p "$main/DCIM/Camera" "$main/Documents" "$main/Music"
+    random_file "$main/DCIM/Camera/IMG_0001.jpg" 3000000
+    random_file "$main/DCIM/Camera/IMG_0002.jpg" 1000
+    random_file "$main/big.bin" 100000000
+    : >"$main/empty.txt"
+    printf 'notes\n' >"$main/with spaces.txt"
+    printf 'café\n' >"$main/Ünïcode café.txt"
+    printf 'soon gone\n' >"$main/doomed.txt"
+    many "$main/Folder600" 600
+    many "$main/Folder5000" 5000
+    second=$work/second
+    mkdir -p "$second"
+    printf 'second\n' >"$second/second.txt"
+    # Phones enumerate in reverse attach order: the main phone, attached last, is first.
+    phones=(--phone "$second" --phone-desc "Second Phone" --phone "$main" --phone-desc "Tarvel Phone")
+    export TARVEL_E2E_PHONE="$main" TARVEL_E2E_PHONE_NAME="Tarvel Phone" TARVEL_E2E_SECOND_PHONE="$second"
+    ;;
+readonly)
+    ro=$work/readonly
+    mkdir -p "$ro/Pictures"
+    printf 'read me\n' >"$ro/readme.txt"
+    phones=(--phone-ro "$ro" --phone-desc "Read-only Phone")
+    export TARVEL_E2E_PHONE="$ro" TARVEL_E2E_PHONE_NAME="Read-only Phone" TARVEL_E2E_READONLY=1
+    ;;
+*)
+    echo "usage: run-e2e.sh phones|readonly BINARY [ARGS...]" >&2
+    exit 2
+    ;;
+esac
+export TARVEL_E2E_WORK="$work/local"
+
+# The harness's own failures (no guest, QEMU died) come back as 124/125 and fail the test.
+cd "$work"
+"$here/run-in-mtp-vm.sh" --timeout 1500 --mem 2048 "${phones[@]}" -- "$@"
