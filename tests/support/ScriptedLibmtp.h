@@ -1,0 +1,144 @@
+#pragma once
+
+// A scripted stand-in for libmtp, compiled against the real <libmtp.h> and linked in its
+// place: the target cmtp_bridge_scripted is the bridge built over it. A test writes what
+// the phone answers into the script fields below, calls the bridge, and then reads what
+// libmtp was asked from the counters and logs. Like libmtp, everything is process-wide:
+// call ScriptedLibmtp::reset() at the start of every test.
+//
+// It behaves as the real library does where the bridge could notice: detection with no
+// device answers LIBMTP_ERROR_NO_DEVICE_ATTACHED, errors pile up on the device's error
+// stack until cleared, a failed LIBMTP_Get_File_To_File deletes the path it was given,
+// downloaded files are created with mode 0740, and every chain and node is allocated so
+// that the sanitizers see a leak or a double free. Using a device handle that was never
+// opened or was already released aborts the process.
+
+#include <libmtp.h>
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarvel::test {
+
+// One attached phone as raw-device detection reports it.
+struct ScriptedDevice {
+    uint32_t busLocation = 1;
+    uint8_t deviceNumber = 2;
+    uint16_t vendorId = 0x18d1;
+    uint16_t productId = 0x4ee1;
+    std::optional<std::string> product = "Pixel 7"; // nullopt: a null product pointer
+    bool opens = true;                              // false: opening it returns null
+};
+
+struct ScriptedStorage {
+    uint32_t id = 0x00010001;
+    std::optional<std::string> description = "Internal shared storage"; // nullopt: null pointer
+    uint64_t maxCapacity = 128'000'000'000;
+    uint64_t freeSpace = 64'000'000'000;
+};
+
+// One object of a folder.
+struct ScriptedObject {
+    uint32_t id = 0;
+    std::optional<std::string> name; // nullopt: a null filename
+    uint64_t size = 0;
+    LIBMTP_filetype_t type = LIBMTP_FILETYPE_UNKNOWN;
+    uint32_t parentId = 0; // as the device reports it; phones report 0 for root objects
+};
+
+// What one libmtp call does: its return value, and the texts it pushes onto the device's
+// error stack, in order (nullopt pushes an entry whose text is a null pointer).
+struct ScriptedOutcome {
+    int result = 0;
+    std::vector<std::optional<std::string>> errors;
+};
+
+struct ListingCall {
+    uint32_t storage;
+    uint32_t parent;
+    friend bool operator==(const ListingCall &, const ListingCall &) = default;
+};
+
+struct DownloadCall {
+    uint32_t id;
+    std::string path;
+};
+
+// The object description and the bytes the bridge handed to LIBMTP_Send_File_From_File.
+struct UploadCall {
+    std::string path;
+    std::string filename;
+    uint64_t filesize;
+    LIBMTP_filetype_t filetype;
+    uint32_t parent;
+    uint32_t storage;
+    std::string content;
+};
+
+struct ScriptedLibmtp {
+    // Restores every script field to its default and zeroes every counter and log. It
+    // first closes the device the bridge keeps open (through the bridge's own API, by
+    // naming a device that is not attached), so no test inherits an open device.
+    static void reset();
+
+    // ---- The script ----
+
+    // LIBMTP_Detect_Raw_Devices: detectResult when it is not LIBMTP_ERROR_NONE; otherwise
+    // LIBMTP_ERROR_NO_DEVICE_ATTACHED when devices is empty, else the devices in order.
+    static inline LIBMTP_error_number_t detectResult = LIBMTP_ERROR_NONE;
+    static inline std::vector<ScriptedDevice> devices;
+
+    // LIBMTP_Get_Storage: rebuilds the handle's storage chain from storages, pushes
+    // storageOutcome.errors and returns storageOutcome.result.
+    static inline std::vector<ScriptedStorage> storages{ScriptedStorage{}};
+    static inline ScriptedOutcome storageOutcome;
+
+    // LIBMTP_Get_Files_And_Folders: a fresh chain of folders[parent] (no such key: null,
+    // an empty folder), or null when listingOutcome.result is not 0; pushes its errors.
+    // The storage asked for is only recorded.
+    static inline std::map<uint32_t, std::vector<ScriptedObject>> folders;
+    static inline ScriptedOutcome listingOutcome;
+
+    // LIBMTP_Get_File_To_File: writes downloadContent into the path and returns
+    // downloadOutcome.result. A failure writes half of it, then deletes the path.
+    static inline std::string downloadContent = "downloaded bytes";
+    static inline ScriptedOutcome downloadOutcome;
+
+    // LIBMTP_Send_File_From_File: sets the description's item_id to uploadCreatesId (the
+    // object the device created; 0 for none) in both outcomes, returns uploadOutcome.result.
+    static inline uint32_t uploadCreatesId = 900;
+    static inline ScriptedOutcome uploadOutcome;
+
+    // LIBMTP_Delete_Object.
+    static inline ScriptedOutcome deleteOutcome;
+
+    // LIBMTP_new_file_t returns null when false.
+    static inline bool canAllocateFiles = true;
+
+    // Prints each call's name to stderr as it happens (for tests in a child process).
+    static inline bool traceCalls = false;
+
+    // ---- What libmtp was asked ----
+
+    static inline std::vector<std::string> calls; // every libmtp function called, in order
+    static inline int inits = 0;
+    static inline int detections = 0;
+    static inline std::vector<uint8_t> opens; // device number of every open attempt
+    static inline int releases = 0;
+    static inline int storageRefreshes = 0;
+    static inline int errorstackClears = 0;
+    static inline std::vector<ListingCall> listings;
+    static inline std::vector<DownloadCall> downloads;
+    static inline std::vector<UploadCall> uploads;
+    static inline std::vector<uint32_t> deletedObjects;
+    static inline int fileNodesCreated = 0; // listing nodes and LIBMTP_new_file_t
+    static inline int fileNodesDestroyed = 0;
+
+    // Device handles handed out and not yet released.
+    static int openHandles();
+};
+
+} // namespace tarvel::test
