@@ -87,7 +87,7 @@ QCoro::Task<QList<AndroidDevice>> MTPAndroidFileTransferEngine::scanDevices()
         }
         return devices;
     };
-    co_return co_await awaitLane(MTPOperationLane::shared().run(std::move(work)));
+    co_return co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
 }
 
 QCoro::Task<QList<AndroidStorage>> MTPAndroidFileTransferEngine::listStorage(QString deviceID)
@@ -113,7 +113,7 @@ QCoro::Task<QList<AndroidStorage>> MTPAndroidFileTransferEngine::listStorage(QSt
         }
         return storages;
     };
-    co_return co_await awaitLane(MTPOperationLane::shared().run(std::move(work)));
+    co_return co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
 }
 
 QCoro::Task<QList<RemoteEntry>> MTPAndroidFileTransferEngine::listDirectory(QString deviceID, QString storageID,
@@ -134,7 +134,7 @@ QCoro::Task<QList<RemoteEntry>> MTPAndroidFileTransferEngine::listDirectory(QStr
             fail(QString::fromUtf8(cmtp_directory_result_error(result.get())), statusText());
         return entries;
     };
-    co_return co_await awaitLane(MTPOperationLane::shared().run(std::move(work)));
+    co_return co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
 }
 
 QCoro::Task<> MTPAndroidFileTransferEngine::downloadFile(QString deviceID, QString remoteFileID, QUrl localURL)
@@ -145,7 +145,7 @@ QCoro::Task<> MTPAndroidFileTransferEngine::downloadFile(QString deviceID, QStri
         if (result.ok != 1)
             fail(fieldText(result.error), QStringLiteral("MTP download failed"));
     };
-    co_await awaitLane(MTPOperationLane::shared().run(std::move(work)));
+    co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
 }
 
 QCoro::Task<> MTPAndroidFileTransferEngine::uploadFile(QString deviceID, QString storageID, QUrl localURL,
@@ -158,7 +158,7 @@ QCoro::Task<> MTPAndroidFileTransferEngine::uploadFile(QString deviceID, QString
         if (result.ok != 1)
             fail(fieldText(result.error), QStringLiteral("MTP upload failed"));
     };
-    co_await awaitLane(MTPOperationLane::shared().run(std::move(work)));
+    co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
 }
 
 QString MTPAndroidFileTransferEngine::diagnosticSummary() const
