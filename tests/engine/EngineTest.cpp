@@ -1,0 +1,238 @@
+// The engine over the real bridge, with libmtp replaced by the scripted stand-in.
+
+#include "MTPAdapter/MTPAndroidFileTransferEngine.h"
+#include "MTPAdapter/MTPOperationLane.h"
+#include "tests/support/ScriptedLibmtp.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QSemaphore>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+
+using namespace tarvel;
+using tarvel::test::runSync;
+using tarvel::test::ScriptedDevice;
+using tarvel::test::ScriptedLibmtp;
+using tarvel::test::ScriptedObject;
+using tarvel::test::ScriptedStorage;
+
+namespace {
+
+const QString pixelID = QStringLiteral("mtp-1-2-18d1-4ee1");
+
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ScriptedLibmtp::reset();
+        ScriptedLibmtp::devices = {ScriptedDevice{}};
+    }
+
+    template <typename T>
+    TransferError failure(QCoro::Task<T> task)
+    {
+        try {
+            runSync(std::move(task));
+        } catch (const TransferError &error) {
+            return error;
+        }
+        ADD_FAILURE() << "expected a TransferError";
+        return TransferError::cancelled();
+    }
+
+    MTPAndroidFileTransferEngine engine;
+};
+
+} // namespace
+
+TEST_F(EngineTest, ScanMapsDevicesInOrder)
+{
+    ScriptedLibmtp::devices = {
+        ScriptedDevice{.busLocation = 20, .deviceNumber = 5, .vendorId = 9, .productId = 171, .product = std::nullopt},
+        ScriptedDevice{.busLocation = 3, .deviceNumber = 7, .vendorId = 0, .productId = 0, .product = ""},
+        ScriptedDevice{.busLocation = 1, .deviceNumber = 2, .product = "Pixel 7"},
+    };
+    const QList<AndroidDevice> devices = runSync(engine.scanDevices());
+    EXPECT_EQ(devices, (QList<AndroidDevice>{
+                           {"mtp-20-5-0009-00ab", "Android phone", 9, 171},
+                           {"mtp-3-7-0000-0000", "Android phone", 0, 0}, // ids of 0 are still present
+                           {pixelID, "Pixel 7", 0x18d1, 0x4ee1},
+                       }));
+
+    ScriptedLibmtp::devices.clear();
+    EXPECT_TRUE(runSync(engine.scanDevices()).isEmpty());
+
+    ScriptedLibmtp::detectResult = LIBMTP_ERROR_USB_LAYER;
+    EXPECT_EQ(failure(engine.scanDevices()), TransferError::nativeError("MTP device scan failed"));
+}
+
+TEST_F(EngineTest, StorageSizesBelowOneAreAbsent)
+{
+    ScriptedLibmtp::storages = {
+        ScriptedStorage{.id = 0x00010001, .description = "", .maxCapacity = 0, .freeSpace = UINT64_MAX},
+        ScriptedStorage{.id = 0x00020001, .description = "SD card", .maxCapacity = 32'000'000'000, .freeSpace = 1},
+        ScriptedStorage{.id = 0x00030001, .description = "Full", .maxCapacity = 16'000'000'000, .freeSpace = 0},
+    };
+    EXPECT_EQ(runSync(engine.listStorage(pixelID)), (QList<AndroidStorage>{
+                                                        {"65537", "Android storage", std::nullopt, std::nullopt},
+                                                        {"131073", "SD card", 32'000'000'000, 1},
+                                                        {"196609", "Full", 16'000'000'000, std::nullopt},
+                                                    }));
+}
+
+TEST_F(EngineTest, EntriesMapKindsParentsAndSizes)
+{
+    ScriptedLibmtp::folders[LIBMTP_FILES_AND_FOLDERS_ROOT] = {
+        ScriptedObject{.id = 10, .name = "DCIM", .size = 0, .type = LIBMTP_FILETYPE_FOLDER, .parentId = 0},
+        ScriptedObject{.id = 11, .name = "empty.txt", .size = 0, .type = LIBMTP_FILETYPE_TEXT, .parentId = 0},
+        ScriptedObject{.id = 12, .name = std::nullopt, .size = 5, .type = LIBMTP_FILETYPE_JPEG, .parentId = 0},
+    };
+    ScriptedLibmtp::folders[17] = {ScriptedObject{.id = 18, .name = "a.jpg", .size = 2'000'000, .type = LIBMTP_FILETYPE_JPEG, .parentId = 17}};
+
+    EXPECT_EQ(runSync(engine.listDirectory(pixelID, "65537", std::nullopt)),
+              (QList<RemoteEntry>{
+                  {.id = "10", .name = "DCIM", .parentID = std::nullopt, .kind = RemoteEntryKind::folder, .sizeBytes = std::nullopt},
+                  {.id = "11", .name = "empty.txt", .parentID = std::nullopt, .kind = RemoteEntryKind::file, .sizeBytes = std::nullopt},
+                  {.id = "12", .name = "Untitled", .parentID = std::nullopt, .kind = RemoteEntryKind::file, .sizeBytes = 5},
+              }));
+    EXPECT_EQ(runSync(engine.listDirectory(pixelID, "65537", QString("17"))),
+              (QList<RemoteEntry>{{.id = "18", .name = "a.jpg", .parentID = "17", .kind = RemoteEntryKind::file, .sizeBytes = 2'000'000}}));
+    EXPECT_EQ(ScriptedLibmtp::listings.front().parent, LIBMTP_FILES_AND_FOLDERS_ROOT); // absent parent: the root
+}
+
+// A big folder reaches the caller whole and in the device's order, from one listing.
+TEST_F(EngineTest, LargeFolderArrivesWhole)
+{
+    auto &folder = ScriptedLibmtp::folders[LIBMTP_FILES_AND_FOLDERS_ROOT];
+    for (uint32_t i = 0; i < 5000; ++i)
+        folder.push_back(ScriptedObject{.id = 5000 - i, .name = "IMG_" + std::to_string(i) + ".jpg", .size = 1000 + i});
+    const QList<RemoteEntry> entries = runSync(engine.listDirectory(pixelID, "65537", std::nullopt));
+    ASSERT_EQ(entries.size(), 5000);
+    for (int i = 0; i < 5000; ++i) {
+        EXPECT_EQ(entries[i].id, QString::number(5000 - i));
+        EXPECT_EQ(entries[i].sizeBytes, 1000 + i);
+    }
+    EXPECT_EQ(ScriptedLibmtp::listings.size(), 1u);
+    EXPECT_EQ(ScriptedLibmtp::fileNodesDestroyed, 5000);
+}
+
+// Every bridge failure arrives as nativeError with the bridge's own text.
+TEST_F(EngineTest, FailuresCarryTheBridgesText)
+{
+    ScriptedLibmtp::devices = {ScriptedDevice{.opens = false}};
+    EXPECT_EQ(failure(engine.listStorage(pixelID)),
+              TransferError::nativeError("Could not open MTP device; unlock the phone and choose File transfer"));
+
+    ScriptedLibmtp::devices = {ScriptedDevice{}};
+    ScriptedLibmtp::listingOutcome = {.result = -1, .errors = {"PTP Layer error 02fe", "Error 02fe: PTP Data Expected"}};
+    EXPECT_EQ(failure(engine.listDirectory(pixelID, "65537", std::nullopt)),
+              TransferError::nativeError("Error 02fe: PTP Data Expected"));
+    EXPECT_EQ(failure(engine.listDirectory(pixelID, "x", std::nullopt)), TransferError::nativeError("Invalid MTP storage id"));
+    EXPECT_EQ(failure(engine.listDirectory("mtp-9-9-0000-0000", "65537", std::nullopt)),
+              TransferError::nativeError("MTP device is not connected or not available"));
+
+    const QTemporaryDir dir;
+    ScriptedLibmtp::downloadOutcome = {.result = -1, .errors = {}};
+    EXPECT_EQ(failure(engine.downloadFile(pixelID, "5", QUrl::fromLocalFile(dir.filePath("a.jpg")))),
+              TransferError::nativeError("MTP download failed"));
+    EXPECT_EQ(failure(engine.uploadFile(pixelID, "65537", QUrl::fromLocalFile(dir.filePath("missing.txt")), std::nullopt)),
+              TransferError::nativeError("Could not read local file metadata: No such file or directory"));
+}
+
+// Local paths reach the bridge percent-decoded, names with spaces and accents intact,
+// and an absent parent uploads into the storage root.
+TEST_F(EngineTest, TransfersUseTheFileSystemPath)
+{
+    const QTemporaryDir dir;
+    const QString source = dir.filePath(QStringLiteral("Ünïcode photo #1.jpg"));
+    QFile file(source);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("jpeg");
+    file.close();
+    const QUrl url = QUrl::fromLocalFile(source);
+    ASSERT_TRUE(url.toEncoded().contains("%20"));
+
+    runSync(engine.uploadFile(pixelID, "65537", url, std::nullopt));
+    ASSERT_EQ(ScriptedLibmtp::uploads.size(), 1u);
+    EXPECT_EQ(QString::fromStdString(ScriptedLibmtp::uploads[0].path), source);
+    EXPECT_EQ(QString::fromStdString(ScriptedLibmtp::uploads[0].filename), QStringLiteral("Ünïcode photo #1.jpg"));
+    EXPECT_EQ(ScriptedLibmtp::uploads[0].parent, LIBMTP_FILES_AND_FOLDERS_ROOT);
+    EXPECT_EQ(ScriptedLibmtp::uploads[0].content, "jpeg");
+
+    const QString target = dir.filePath(QStringLiteral("copy of Ünïcode.jpg"));
+    runSync(engine.downloadFile(pixelID, "5", QUrl::fromLocalFile(target)));
+    QFile copy(target);
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll().toStdString(), ScriptedLibmtp::downloadContent);
+}
+
+// Bridge work runs on one thread that is not the caller's, one job at a time, and the
+// caller's event loop keeps ticking while a job holds the lane.
+TEST(OperationLane, OneWorkerThreadOneJobAtATime)
+{
+    ScriptedLibmtp::reset();
+    ScriptedLibmtp::devices = {ScriptedDevice{}};
+    MTPAndroidFileTransferEngine engine;
+    runSync(engine.listStorage(pixelID)); // opens the device, so the upload below detects nothing
+
+    auto &lane = MTPOperationLane::shared();
+    QSemaphore release;
+    QThread *blockedOn = nullptr;
+    auto block = [&release, &blockedOn] {
+        blockedOn = QThread::currentThread();
+        release.acquire();
+    };
+    auto blocker = lane.run(std::move(block));
+
+    const QTemporaryDir dir;
+    QFile file(dir.filePath("a.txt"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    auto upload = engine.uploadFile(pixelID, "65537", QUrl::fromLocalFile(file.fileName()), std::nullopt);
+    auto scan = engine.scanDevices();
+
+    // The UI thread stays free while the lane is held.
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(1);
+    EXPECT_TRUE(tarvel::test::spinUntil([&] { return ticks >= 20; }));
+    EXPECT_EQ(ScriptedLibmtp::uploads.size(), 0u);
+
+    release.release();
+    runSync(std::move(upload));
+    EXPECT_EQ(runSync(std::move(scan)).size(), 1);
+    const auto &calls = ScriptedLibmtp::calls;
+    const auto send = std::find(calls.begin(), calls.end(), "LIBMTP_Send_File_From_File");
+    const auto detect = std::find(calls.rbegin(), calls.rend(), "LIBMTP_Detect_Raw_Devices");
+    ASSERT_NE(send, calls.end());
+    EXPECT_LT(send - calls.begin(), calls.rend() - detect - 1); // the scan ran after the upload
+
+    auto where = [] { return QThread::currentThread(); };
+    QThread *const worker = runSync(tarvel::awaitResult(lane.run(where)));
+    EXPECT_EQ(worker, blockedOn);
+    EXPECT_NE(worker, QThread::currentThread());
+}
+
+// A lane future that ends without a result is reported, not read.
+TEST(OperationLane, FutureWithoutResultBecomesAnError)
+{
+    QPromise<int> promise;
+    promise.start();
+    QFuture<int> future = promise.future();
+    promise.future().cancel();
+    promise.finish();
+    EXPECT_THROW(runSync(tarvel::awaitResult(future)), TransferError);
+}
+
+TEST(EngineStatus, DiagnosticSummaryIsTheBridgeStatus)
+{
+    EXPECT_EQ(MTPAndroidFileTransferEngine().diagnosticSummary(), QStringLiteral("libmtp headers are available"));
+}
