@@ -396,7 +396,8 @@ CMTPTransferResult cmtp_download_file(const char *device_id, const char *file_id
     if (!device)
         return result;
 
-    // The result keeps the mode of the file it replaces; libmtp alone would make it executable.
+    // The result keeps the permissions of the file it replaces (never its set-id bits: the
+    // content is new); libmtp alone would make every download executable.
     mode_t mode = 0;
     struct stat existing;
     if (stat(local_path, &existing) == 0) {
@@ -404,7 +405,7 @@ CMTPTransferResult cmtp_download_file(const char *device_id, const char *file_id
             snprintf(result.error, sizeof result.error, "Could not save the download: %s", strerror(EISDIR));
             return result;
         }
-        mode = existing.st_mode & 07777;
+        mode = existing.st_mode & 0777;
     } else {
         mode = cmtp_new_file_mode();
     }

@@ -87,7 +87,9 @@ typedef struct CMTPDirectoryResult {
 } CMTPDirectoryResult;
 
 /* Called once per object of a listed folder, in libmtp's order. `entry` is valid
- * only during the call; copy what you keep. The callback must not call the bridge. */
+ * only during the call; copy what you keep. The callback must return normally (no
+ * exception, no longjmp: libmtp's list is freed after the last call) and must not
+ * call the bridge. */
 typedef void (*cmtp_directory_entry_callback)(const CMTPDirectoryEntry *entry, void *context);
 
 /* Touches no device: available 1 and the static message "libmtp headers are available". */
@@ -99,7 +101,8 @@ CMTPBridgeStatus cmtp_bridge_status(void);
 CMTPScanResult cmtp_scan_devices(void);
 
 /* Fills *result (nothing happens when it is null) with the storages of the device,
- * at most 16, in the device's order. The device stays open afterwards, also on failure.
+ * at most 16, in the device's order. Once opened, the device stays open, also when
+ * the listing fails.
  * Failure texts: the device-open texts ("MTP device is not connected or not available",
  * "MTP device scan failed", "Could not open MTP device; unlock the phone and choose
  * File transfer"), else libmtp's last error text, else "Could not list MTP storage".
