@@ -1,0 +1,35 @@
+#pragma once
+
+// An engine that serves a local folder as a phone, so Tarvel can be tried without one:
+// one device, one storage (the folder), its sub-folders and files, and real copies in
+// both directions. Ids are paths relative to the folder, checked to stay inside it.
+
+#include "TarvelCore/AndroidFileTransferEngine.h"
+#include "TarvelCore/SerialWorker.h"
+
+
+namespace tarvel {
+
+class LocalFolderEngine : public AndroidFileTransferEngine {
+public:
+    // A slow engine copies at about one megabyte per second and lists with a short
+    // delay, so loading and transfer states stay on screen long enough to see.
+    explicit LocalFolderEngine(QString folder, bool slow = false);
+
+    QCoro::Task<QList<AndroidDevice>> scanDevices() override;
+    QCoro::Task<QList<AndroidStorage>> listStorage(QString deviceID) override;
+    QCoro::Task<QList<RemoteEntry>> listDirectory(QString deviceID, QString storageID, std::optional<QString> parentID) override;
+    QCoro::Task<> downloadFile(QString deviceID, QString remoteFileID, QUrl localURL) override;
+    QCoro::Task<> uploadFile(QString deviceID, QString storageID, QUrl localURL, std::optional<QString> remoteParentID) override;
+
+    static inline const QString deviceID = QStringLiteral("demo-phone");
+    static inline const QString storageID = QStringLiteral("demo-storage");
+
+private:
+    QString m_folder; // absolute and canonical
+    bool m_slow;
+    SerialWorker m_worker; // one copy or listing at a time, like a phone
+
+};
+
+} // namespace tarvel

@@ -1,0 +1,122 @@
+#include "TarvelDemo/LocalFolderEngine.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace tarvel;
+using tarvel::test::runSync;
+
+namespace {
+
+void write(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray read(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+class LocalFolderEngineTest : public ::testing::Test {
+protected:
+    LocalFolderEngineTest()
+    {
+        write(phone.filePath("DCIM/Camera/IMG_1.jpg"), "jpeg");
+        write(phone.filePath("b.txt"), "bee");
+        write(phone.filePath("A.txt"), "");
+        write(phone.filePath(".hidden"), "x");
+        QDir(phone.path()).mkpath("Music");
+    }
+
+    QString nativeFailure(QCoro::Task<> task)
+    {
+        try {
+            runSync(std::move(task));
+        } catch (const TransferError &error) {
+            return error.nativeMessage();
+        }
+        return QStringLiteral("<no failure>");
+    }
+
+    QTemporaryDir phone;
+    QTemporaryDir computer;
+    LocalFolderEngine engine{phone.path()};
+};
+
+} // namespace
+
+// The folder shows as one phone with one storage; folders come first, hidden files never.
+TEST_F(LocalFolderEngineTest, ServesTheFolderAsAPhone)
+{
+    const QList<AndroidDevice> devices = runSync(engine.scanDevices());
+    ASSERT_EQ(devices.size(), 1);
+    const QList<AndroidStorage> storages = runSync(engine.listStorage(devices.first().id));
+    ASSERT_EQ(storages.size(), 1);
+    EXPECT_EQ(storages.first().name, QFileInfo(phone.path()).fileName());
+    EXPECT_TRUE(storages.first().capacityBytes);
+
+    const QList<RemoteEntry> root = runSync(engine.listDirectory(devices.first().id, storages.first().id, std::nullopt));
+    QStringList names;
+    for (const RemoteEntry &entry : root)
+        names << entry.name;
+    EXPECT_EQ(names, (QStringList{"DCIM", "Music", "A.txt", "b.txt"}));
+    EXPECT_EQ(root[0].kind, RemoteEntryKind::folder);
+    EXPECT_EQ(root[2].sizeBytes, std::nullopt); // empty file
+    EXPECT_EQ(root[3].sizeBytes, 3);
+
+    const QList<RemoteEntry> dcim = runSync(engine.listDirectory(devices.first().id, storages.first().id, root[0].id));
+    const QList<RemoteEntry> camera = runSync(engine.listDirectory(devices.first().id, storages.first().id, dcim.value(0).id));
+    ASSERT_EQ(camera.size(), 1);
+    EXPECT_EQ(camera.first().name, "IMG_1.jpg");
+    EXPECT_EQ(camera.first().parentID, dcim.value(0).id);
+
+    EXPECT_TRUE(runSync(LocalFolderEngine(phone.filePath("gone")).scanDevices()).isEmpty());
+}
+
+// No id, however written, reaches outside the folder.
+TEST_F(LocalFolderEngineTest, RefusesIdsOutsideTheFolder)
+{
+    write(computer.filePath("secret.txt"), "secret");
+    QFile::link(computer.path(), phone.filePath("link"));
+    const auto id = LocalFolderEngine::deviceID;
+    const auto storage = LocalFolderEngine::storageID;
+    for (const QString &escape : {QStringLiteral("../"), QStringLiteral("link"), QStringLiteral("/etc")}) {
+        EXPECT_THROW(runSync(engine.listDirectory(id, storage, escape)), TransferError) << escape.toStdString();
+    }
+    const QString relative = QDir(phone.path()).relativeFilePath(computer.filePath("secret.txt"));
+    EXPECT_NE(nativeFailure(engine.downloadFile(id, relative, QUrl::fromLocalFile(computer.filePath("copy.txt")))), "<no failure>");
+    EXPECT_FALSE(QFile::exists(computer.filePath("copy.txt")));
+}
+
+// Copies are whole or not at all, and an upload never replaces a file on the phone.
+TEST_F(LocalFolderEngineTest, CopiesSafelyBothWays)
+{
+    const auto id = LocalFolderEngine::deviceID;
+    const auto storage = LocalFolderEngine::storageID;
+    runSync(engine.downloadFile(id, "DCIM/Camera/IMG_1.jpg", QUrl::fromLocalFile(computer.filePath("photo.jpg"))));
+    EXPECT_EQ(read(computer.filePath("photo.jpg")), "jpeg");
+
+    write(computer.filePath("keep.txt"), "mine");
+    EXPECT_EQ(nativeFailure(engine.downloadFile(id, "missing.jpg", QUrl::fromLocalFile(computer.filePath("keep.txt")))),
+              "The demo phone has no item missing.jpg");
+    EXPECT_EQ(read(computer.filePath("keep.txt")), "mine");
+
+    write(computer.filePath("b.txt"), "new bee");
+    runSync(engine.uploadFile(id, storage, QUrl::fromLocalFile(computer.filePath("b.txt")), std::nullopt));
+    runSync(engine.uploadFile(id, storage, QUrl::fromLocalFile(computer.filePath("b.txt")), QString("Music")));
+    EXPECT_EQ(read(phone.filePath("b.txt")), "bee");
+    EXPECT_EQ(read(phone.filePath("b (2).txt")), "new bee");
+    EXPECT_EQ(read(phone.filePath("Music/b.txt")), "new bee");
+
+    EXPECT_EQ(nativeFailure(engine.uploadFile(id, storage, QUrl::fromLocalFile(computer.path()), std::nullopt)),
+              "Local upload path is not a regular file");
+}
