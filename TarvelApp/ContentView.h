@@ -1,0 +1,168 @@
+#pragma once
+
+// The presenter of the one window. Every text, enabling rule and action of the window
+// lives here; the QML files only lay out what these properties say and call the start*
+// slots, which start a task and return at once. Derived from the view model on every
+// change it announces, and never holding state of its own.
+
+#include "TarvelApp/DesktopServices.h"
+#include "TarvelApp/RemoteEntryListModel.h"
+#include "TarvelApp/TransferSummary.h"
+#include "TarvelCore/TarvelViewModel.h"
+
+#include <QColor>
+#include <QObject>
+#include <QPointer>
+#include <QUrl>
+#include <QtQml/qqmlregistration.h>
+
+namespace tarvel {
+
+class ContentView : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("The application hands the window its ContentView.")
+
+    // Status bar
+    Q_PROPERTY(QString statusMessage READ statusMessage NOTIFY presentationChanged)
+    Q_PROPERTY(bool showsStatusSpinner READ showsStatusSpinner NOTIFY presentationChanged)
+    Q_PROPERTY(QString statusIconName READ statusIconName NOTIFY presentationChanged)
+    Q_PROPERTY(QColor statusTint READ statusTint NOTIFY presentationChanged)
+    Q_PROPERTY(bool refreshEnabled READ refreshEnabled NOTIFY presentationChanged)
+
+    // Remote browser
+    Q_PROPERTY(bool upEnabled READ upEnabled NOTIFY presentationChanged)
+    Q_PROPERTY(QString currentLocationTitle READ currentLocationTitle NOTIFY presentationChanged)
+    Q_PROPERTY(QString storageSubtitle READ storageSubtitle NOTIFY presentationChanged)
+    Q_PROPERTY(QString breadcrumbText READ breadcrumbText NOTIFY presentationChanged)
+    Q_PROPERTY(bool showsEmptyState READ showsEmptyState NOTIFY presentationChanged)
+    Q_PROPERTY(QString emptyStateTitle READ emptyStateTitle NOTIFY presentationChanged)
+    Q_PROPERTY(QString emptyStateIconName READ emptyStateIconName NOTIFY presentationChanged)
+    Q_PROPERTY(QString emptyStateDescription READ emptyStateDescription NOTIFY presentationChanged)
+    Q_PROPERTY(tarvel::RemoteEntryListModel *entries READ entries CONSTANT)
+    Q_PROPERTY(bool rowActionsEnabled READ rowActionsEnabled NOTIFY presentationChanged)
+
+    // Local actions and the running transfer
+    Q_PROPERTY(bool uploadEnabled READ uploadEnabled NOTIFY presentationChanged)
+    Q_PROPERTY(QString uploadHelperText READ uploadHelperText NOTIFY presentationChanged)
+    Q_PROPERTY(bool hasTransfer READ hasTransfer NOTIFY presentationChanged)
+    Q_PROPERTY(QString transferTitle READ transferTitle NOTIFY presentationChanged)
+    Q_PROPERTY(QString transferIconName READ transferIconName NOTIFY presentationChanged)
+    Q_PROPERTY(QString transferRouteText READ transferRouteText NOTIFY presentationChanged)
+    Q_PROPERTY(bool transferHasProgress READ transferHasProgress NOTIFY presentationChanged)
+    Q_PROPERTY(double transferProgress READ transferProgress NOTIFY presentationChanged)
+    Q_PROPERTY(QString transferBytesText READ transferBytesText NOTIFY presentationChanged)
+
+    // Donation section
+    Q_PROPERTY(QString donationAddress READ donationAddress CONSTANT)
+    Q_PROPERTY(QUrl donationQRCodeSource READ donationQRCodeSource NOTIFY presentationChanged)
+
+    // Fixed labels
+    Q_PROPERTY(QString refreshTitle READ refreshTitle CONSTANT)
+    Q_PROPERTY(QString upTitle READ upTitle CONSTANT)
+    Q_PROPERTY(QString transfersTitle READ transfersTitle CONSTANT)
+    Q_PROPERTY(QString chooseFileTitle READ chooseFileTitle CONSTANT)
+    Q_PROPERTY(QString pasteTitle READ pasteTitle CONSTANT)
+    Q_PROPERTY(QString noTransferTitle READ noTransferTitle CONSTANT)
+    Q_PROPERTY(QString noTransferDescription READ noTransferDescription CONSTANT)
+    Q_PROPERTY(QString supportTitle READ supportTitle CONSTANT)
+    Q_PROPERTY(QString supportStatement READ supportStatement CONSTANT)
+    Q_PROPERTY(QString donationAddressCaption READ donationAddressCaption CONSTANT)
+    Q_PROPERTY(QString donationQRCodeName READ donationQRCodeName CONSTANT)
+    Q_PROPERTY(QString copyAddressTitle READ copyAddressTitle CONSTANT)
+    Q_PROPERTY(QString koFiTitle READ koFiTitle CONSTANT)
+    Q_PROPERTY(QString walletTitle READ walletTitle CONSTANT)
+
+public:
+    ContentView(TarvelViewModel *viewModel, DesktopServices *desktop, QObject *parent = nullptr);
+
+    QString statusMessage() const;
+    bool showsStatusSpinner() const;
+    QString statusIconName() const; // empty while the spinner shows
+    QColor statusTint() const;
+    bool refreshEnabled() const;
+
+    bool upEnabled() const;
+    QString currentLocationTitle() const;
+    QString storageSubtitle() const;
+    QString breadcrumbText() const;
+    bool showsEmptyState() const;
+    QString emptyStateTitle() const;
+    QString emptyStateIconName() const;
+    QString emptyStateDescription() const;
+    RemoteEntryListModel *entries() { return &m_entries; }
+    // Gates the button of every row and the click on a folder row.
+    bool rowActionsEnabled() const;
+
+    bool uploadEnabled() const;
+    QString uploadHelperText() const;
+    bool hasTransfer() const;
+    QString transferTitle() const { return summary().title; }
+    QString transferIconName() const { return summary().iconName; }
+    QString transferRouteText() const { return summary().routeText; }
+    bool transferHasProgress() const { return summary().hasProgress; }
+    double transferProgress() const { return summary().progress; }
+    QString transferBytesText() const { return summary().bytesText; }
+
+    QString donationAddress() const;
+    // Empty when the image is missing from the resources or cannot be decoded.
+    QUrl donationQRCodeSource() const;
+
+    static QString refreshTitle() { return QStringLiteral("Refresh"); }
+    static QString upTitle() { return QStringLiteral("Up"); }
+    static QString transfersTitle() { return QStringLiteral("Transfers"); }
+    static QString chooseFileTitle() { return QStringLiteral("Choose File to Upload"); }
+    static QString pasteTitle() { return QStringLiteral("Paste from Finder"); }
+    static QString noTransferTitle() { return QStringLiteral("No active transfer"); }
+    static QString noTransferDescription() { return QStringLiteral("Downloads and uploads will appear here while they are running."); }
+    static QString supportTitle() { return QStringLiteral("Support development"); }
+    static QString supportStatement() { return QStringLiteral("Tarvel 2 is maintained independently by Orvath."); }
+    static QString donationAddressCaption() { return QStringLiteral("BTC SegWit"); }
+    static QString donationQRCodeName() { return QStringLiteral("BTC donation QR code"); }
+    static QString copyAddressTitle() { return QStringLiteral("Copy BTC Address"); }
+    static QString koFiTitle() { return QStringLiteral("Open Ko-fi"); }
+    static QString walletTitle() { return QStringLiteral("Open Bitcoin Wallet"); }
+
+    // Scan, then open the first device's storage if one was found. Ends early when
+    // this view goes away.
+    QCoro::Task<> refreshSequence();
+    // Asks where to save the file and starts its download; a cancelled panel does nothing.
+    QCoro::Task<> chooseDownloadDestination(RemoteEntry entry);
+    QCoro::Task<> chooseFileToUpload();
+    QCoro::Task<> pasteFilesFromFinder();
+    // Uploads the regular local files among the URLs one after another into the folder
+    // shown when each starts, then lists that folder again once. Anything else is
+    // dropped silently; with nothing left, nothing happens.
+    QCoro::Task<> uploadFiles(QList<QUrl> urls);
+
+    // A phone's file name made safe to propose in the save panel: it must stay a name
+    // in the folder the user picks, never a path.
+    static QString proposedFileName(const QString &remoteName);
+
+public Q_SLOTS:
+    void startRefresh();
+    void startNavigateUp();
+    // A click anywhere on a row: opens folders, does nothing for files.
+    void startOpenFolder(int row);
+    // The row's button: opens a folder or downloads a file.
+    void startRowAction(int row);
+    void startChooseFileToUpload();
+    void startPasteFromClipboard();
+    void copyDonationAddress();
+    void openKoFi();
+    void openBitcoinWallet();
+
+Q_SIGNALS:
+    // Any view-model change: every derived property may have a new value.
+    void presentationChanged();
+
+private:
+    std::optional<RemoteEntry> entryAt(int row) const;
+    TransferSummary summary() const;
+
+    QPointer<TarvelViewModel> m_viewModel;
+    DesktopServices *m_desktop;
+    RemoteEntryListModel m_entries;
+};
+
+} // namespace tarvel

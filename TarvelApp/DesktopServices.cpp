@@ -1,0 +1,79 @@
+#include "TarvelApp/DesktopServices.h"
+
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMimeData>
+
+#include <QCoro/QCoroSignal>
+
+#include <memory>
+
+namespace tarvel {
+
+namespace {
+
+// Application-modal, but shown with open() and awaited: the window keeps repainting and
+// the view model keeps receiving results while the panel is up.
+QCoro::Task<std::optional<QList<QUrl>>> runPanel(std::unique_ptr<QFileDialog> dialog)
+{
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->open();
+    const std::optional<int> result = co_await qCoro(dialog.get(), &QDialog::finished);
+    if (result != QDialog::Accepted)
+        co_return std::nullopt;
+    co_return dialog->selectedUrls();
+}
+
+} // namespace
+
+QCoro::Task<std::optional<QUrl>> QtDesktopServices::chooseSaveLocation(QString proposedName, QString prompt)
+{
+    auto dialog = std::make_unique<QFileDialog>();
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setLabelText(QFileDialog::Accept, prompt);
+    dialog->selectFile(proposedName);
+    const std::optional<QList<QUrl>> chosen = co_await runPanel(std::move(dialog));
+    if (!chosen || chosen->isEmpty())
+        co_return std::nullopt;
+    co_return chosen->first();
+}
+
+QCoro::Task<QList<QUrl>> QtDesktopServices::chooseFilesToOpen(QString prompt)
+{
+    auto dialog = std::make_unique<QFileDialog>();
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFiles);
+    dialog->setLabelText(QFileDialog::Accept, prompt);
+    const std::optional<QList<QUrl>> chosen = co_await runPanel(std::move(dialog));
+    co_return chosen.value_or(QList<QUrl>());
+}
+
+QList<QUrl> QtDesktopServices::fileURLsOnClipboard() const
+{
+    QList<QUrl> files;
+    if (const QMimeData *data = QGuiApplication::clipboard()->mimeData()) {
+        for (const QUrl &url : data->urls()) {
+            if (url.isLocalFile())
+                files.append(url);
+        }
+    }
+    return files;
+}
+
+void QtDesktopServices::copyTextToClipboard(QString text)
+{
+    // setText replaces the whole clipboard, so copied files (URLs) do not linger beside the text.
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(text);
+}
+
+void QtDesktopServices::openURL(QUrl url)
+{
+    QDesktopServices::openUrl(url);
+}
+
+} // namespace tarvel

@@ -1,0 +1,53 @@
+#include "TarvelApp/TarvelApp.h"
+
+#include <QQmlApplicationEngine>
+#include <QQuickStyle>
+#include <QQuickWindow>
+
+// Generated with the QML module's type registrations. Referring to it keeps that object
+// file, and with it the module's registration, in any program that links this library.
+void qml_register_types_Tarvel();
+
+namespace tarvel {
+
+TarvelApp::TarvelApp(std::shared_ptr<AndroidFileTransferEngine> engine, std::unique_ptr<DesktopServices> desktop,
+                     QObject *parent)
+    : QObject(parent)
+    , m_desktop(desktop ? std::move(desktop) : std::make_unique<QtDesktopServices>())
+    , m_viewModel(std::move(engine))
+    , m_contentView(&m_viewModel, m_desktop.get())
+{
+    [[maybe_unused]] volatile auto keepRegistration = &qml_register_types_Tarvel;
+
+    // Once per process: the style cannot change after Qt Quick Controls are first loaded.
+    if (QQuickStyle::name() != QLatin1String("Fusion"))
+        QQuickStyle::setStyle(QStringLiteral("Fusion"));
+    m_qml = std::make_unique<QQmlApplicationEngine>();
+    m_qml->addImportPath(QStringLiteral("qrc:/qt/qml")); // where the module's files are compiled in
+    m_qml->setInitialProperties({{QStringLiteral("contentView"), QVariant::fromValue(&m_contentView)}});
+    m_qml->load(QUrl(QStringLiteral("qrc:/qt/qml/Tarvel/qml/Main.qml")));
+    const QList<QObject *> roots = m_qml->rootObjects();
+    m_window = roots.isEmpty() ? nullptr : qobject_cast<QQuickWindow *>(roots.first());
+    if (!m_window)
+        return;
+    connect(m_window, &QWindow::visibleChanged, this, [this](bool visible) {
+        if (visible && !m_started) {
+            m_started = true;
+            m_contentView.refreshSequence();
+        }
+    });
+}
+
+// The window goes first: its bindings read the presenter, which reads the view model.
+TarvelApp::~TarvelApp()
+{
+    m_qml.reset();
+}
+
+void TarvelApp::show()
+{
+    if (m_window)
+        m_window->show();
+}
+
+} // namespace tarvel

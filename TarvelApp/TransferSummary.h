@@ -1,0 +1,25 @@
+#pragma once
+
+// What the right pane shows for the running transfer.
+
+#include "TarvelCore/Models.h"
+
+#include <QString>
+
+namespace tarvel {
+
+struct TransferSummary {
+    QString title = {};    // "Downloading" or "Uploading"
+    QString iconName = {}; // symbol name
+    QString routeText = {}; // source -> destination
+    // Determinate only when the job knows a positive total; the byte text is empty otherwise.
+    bool hasProgress = false;
+    double progress = 0;
+    QString bytesText = {};
+
+    friend bool operator==(const TransferSummary &, const TransferSummary &) = default;
+};
+
+TransferSummary summarizeTransfer(const TransferJob &job);
+
+} // namespace tarvel

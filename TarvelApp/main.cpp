@@ -1,0 +1,23 @@
+#include "MTPAdapter/MTPAndroidFileTransferEngine.h"
+#include "TarvelApp/TarvelApp.h"
+
+#include <QApplication>
+
+int main(int argc, char **argv)
+{
+    QApplication application(argc, argv);
+    // Also the window's title: the window sets none of its own.
+    QApplication::setApplicationName(QStringLiteral("Tarvel"));
+
+    int status = 1;
+    {
+        tarvel::TarvelApp app(std::make_shared<tarvel::MTPAndroidFileTransferEngine>());
+        if (app.window()) {
+            app.show();
+            status = QApplication::exec();
+        }
+        // Let a transfer that is still in libmtp finish before the process goes.
+        tarvel::MTPAndroidFileTransferEngine::waitForIdle(5000);
+    }
+    return status;
+}

@@ -1,0 +1,9 @@
+import QtQuick
+import QtQuick.Controls
+
+Control {
+    implicitHeight: 1
+    background: Rectangle {
+        color: palette.mid
+    }
+}

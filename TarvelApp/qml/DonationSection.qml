@@ -1,0 +1,143 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Tarvel
+
+ColumnLayout {
+    id: section
+
+    required property ContentView contentView
+
+    spacing: 10
+
+    Divider {
+        Layout.fillWidth: true
+    }
+
+    PlainText {
+        role: PlainText.Headline
+        text: section.contentView.supportTitle
+    }
+
+    PlainText {
+        id: statement
+        role: PlainText.Caption
+        secondary: true
+        text: section.contentView.supportStatement
+        wrapMode: Text.Wrap
+        Layout.fillWidth: true
+    }
+
+    RowLayout {
+        spacing: 10
+        Layout.fillWidth: true
+
+        // Without the image the address stands alone at the left.
+        Loader {
+            objectName: "donationQRCode"
+            active: section.contentView.donationQRCodeSource.toString() !== ""
+            visible: active
+            Layout.preferredWidth: 72
+            Layout.preferredHeight: 72
+            Layout.alignment: Qt.AlignTop
+
+            sourceComponent: Rectangle {
+                color: "white"
+                Accessible.role: Accessible.Graphic
+                Accessible.name: section.contentView.donationQRCodeName
+
+                Image {
+                    anchors.fill: parent
+                    source: section.contentView.donationQRCodeSource
+                    fillMode: Image.Stretch
+                    // Crisp modules: a smoothed QR code scans worse.
+                    smooth: false
+                    mipmap: false
+                }
+
+                // Rounds the corners: a frame in the pane's colour whose inner edge has radius 6.
+                Rectangle {
+                    anchors.fill: parent
+                    anchors.margins: -6
+                    radius: 12
+                    color: "transparent"
+                    border.width: 6
+                    border.color: statement.palette.base
+                }
+            }
+        }
+
+        ColumnLayout {
+            spacing: 6
+            Layout.fillWidth: true
+            Layout.alignment: Qt.AlignTop
+
+            PlainText {
+                role: PlainText.Caption
+                secondary: true
+                text: section.contentView.donationAddressCaption
+            }
+
+            TextEdit {
+                id: address
+                objectName: "donationAddress"
+                text: section.contentView.donationAddress
+                textFormat: TextEdit.PlainText
+                readOnly: true
+                selectByMouse: true
+                wrapMode: TextEdit.WrapAnywhere
+                font.family: "monospace"
+                font.pixelSize: 10
+                color: statement.palette.windowText
+                selectionColor: statement.palette.highlight
+                selectedTextColor: statement.palette.highlightedText
+                clip: true
+                Layout.fillWidth: true
+                Layout.maximumHeight: Math.ceil(fontMetrics.lineSpacing * 4)
+
+                FontMetrics {
+                    id: fontMetrics
+                    font: address.font
+                }
+            }
+        }
+    }
+
+    SymbolButton {
+        objectName: "copyAddressButton"
+        text: section.contentView.copyAddressTitle
+        symbol: "doc.on.doc"
+        font.pixelSize: 11
+        Layout.fillWidth: true
+        onClicked: section.contentView.copyDonationAddress()
+    }
+
+    SymbolButton {
+        id: koFi
+        objectName: "koFiButton"
+        text: section.contentView.koFiTitle
+        symbol: "heart.fill"
+        // Prominent: filled with the accent colour.
+        highlighted: true
+        palette.buttonText: statement.palette.highlightedText
+        font.pixelSize: 11
+        background: Rectangle {
+            implicitHeight: 24
+            radius: 2
+            color: koFi.down ? Qt.darker(koFi.palette.highlight, 1.2)
+                             : koFi.hovered ? Qt.lighter(koFi.palette.highlight, 1.1) : koFi.palette.highlight
+            border.color: Qt.darker(koFi.palette.highlight, 1.3)
+        }
+        Layout.fillWidth: true
+        onClicked: section.contentView.openKoFi()
+    }
+
+    SymbolButton {
+        objectName: "walletButton"
+        text: section.contentView.walletTitle
+        symbol: "qrcode"
+        font.pixelSize: 11
+        Layout.fillWidth: true
+        onClicked: section.contentView.openBitcoinWallet()
+    }
+}

@@ -1,0 +1,46 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+
+// What the listing area says when there is nothing to list.
+Item {
+    id: empty
+
+    property string symbol
+    property string title
+    property string description
+
+    ColumnLayout {
+        anchors.centerIn: parent
+        width: Math.min(parent.width - 40, 380)
+        spacing: 8
+
+        SymbolIcon {
+            objectName: "emptyStateIcon"
+            symbol: empty.symbol
+            size: 40
+            tint: descriptionText.color
+            Layout.alignment: Qt.AlignHCenter
+        }
+
+        PlainText {
+            objectName: "emptyStateTitle"
+            text: empty.title
+            font.pixelSize: 16
+            font.bold: true
+            horizontalAlignment: Text.AlignHCenter
+            wrapMode: Text.Wrap
+            Layout.fillWidth: true
+        }
+
+        PlainText {
+            id: descriptionText
+            objectName: "emptyStateDescription"
+            text: empty.description
+            secondary: true
+            horizontalAlignment: Text.AlignHCenter
+            wrapMode: Text.Wrap
+            Layout.fillWidth: true
+        }
+    }
+}

@@ -1,0 +1,15 @@
+import QtQuick
+import QtQuick.Controls
+
+// The style's tooltip shows rich text; a tooltip can name a file from the phone.
+ToolTip {
+    id: tip
+
+    contentItem: Text {
+        text: tip.text
+        textFormat: Text.PlainText
+        font.pixelSize: 12
+        wrapMode: Text.Wrap
+        color: tip.palette.toolTipText
+    }
+}

@@ -1,0 +1,99 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Tarvel
+
+Pane {
+    id: browser
+
+    required property ContentView contentView
+
+    padding: 14
+
+    ColumnLayout {
+        anchors.fill: parent
+        spacing: 12
+
+        RowLayout {
+            spacing: 10
+            Layout.fillWidth: true
+
+            SymbolButton {
+                objectName: "upButton"
+                symbol: "chevron.up"
+                display: AbstractButton.IconOnly
+                implicitWidth: implicitHeight + 6
+                enabled: browser.contentView.upEnabled
+                Accessible.name: browser.contentView.upTitle
+                Layout.alignment: Qt.AlignTop
+                onClicked: browser.contentView.startNavigateUp()
+
+                PlainToolTip {
+                    text: browser.contentView.upTitle
+                    visible: parent.hovered
+                    delay: 600
+                }
+            }
+
+            ColumnLayout {
+                spacing: 3
+                Layout.fillWidth: true
+                Layout.alignment: Qt.AlignTop
+
+                PlainText {
+                    objectName: "locationTitle"
+                    role: PlainText.Headline
+                    text: browser.contentView.currentLocationTitle
+                    wrapMode: Text.Wrap
+                    Layout.fillWidth: true
+                }
+
+                PlainText {
+                    objectName: "storageSubtitle"
+                    role: PlainText.Caption
+                    secondary: true
+                    text: browser.contentView.storageSubtitle
+                    maximumLineCount: 1
+                    elide: Text.ElideRight
+                    Layout.fillWidth: true
+                }
+            }
+        }
+
+        EmptyState {
+            objectName: "emptyState"
+            visible: browser.contentView.showsEmptyState
+            symbol: browser.contentView.emptyStateIconName
+            title: browser.contentView.emptyStateTitle
+            description: browser.contentView.emptyStateDescription
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+        }
+
+        // The inset list: rows on the content colour, in a rounded group.
+        Rectangle {
+            visible: !browser.contentView.showsEmptyState
+            color: browser.palette.base
+            border.color: browser.palette.mid
+            radius: 8
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+
+            ListView {
+                id: list
+                objectName: "remoteList"
+                anchors.fill: parent
+                anchors.margins: 4
+                clip: true
+                boundsBehavior: Flickable.StopAtBounds
+                model: browser.contentView.entries
+                ScrollBar.vertical: ScrollBar {}
+
+                delegate: RemoteEntryRow {
+                    contentView: browser.contentView
+                    width: ListView.view.width
+                }
+            }
+        }
+    }
+}
