@@ -1,0 +1,493 @@
+#include "TarvelApp/ContentView.h"
+#include "TarvelApp/Palette.h"
+#include "TarvelCore/DonationSupport.h"
+#include "tests/support/FakeDesktopServices.h"
+#include "tests/support/TestSupport.h"
+#include "tests/ui/ScriptedPhone.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+
+using namespace tarvel;
+using namespace tarvel::test::phone;
+using tarvel::test::FakeDesktopServices;
+using tarvel::test::Gate;
+using tarvel::test::runSync;
+using State = TarvelConnectionState;
+
+namespace {
+
+const QString connectSentence =
+    "Connect an Android device with a data-capable USB cable, unlock it, choose USB File transfer, then press Refresh. "
+    "If it still does not appear, try another cable or USB port.";
+
+class ContentViewTest : public ::testing::Test {
+protected:
+    ContentViewTest() { test::phone::script(*engine); }
+
+    void connect() { runSync(view.refreshSequence()); }
+
+    QVariant row(int index, RemoteEntryListModel::Role role)
+    {
+        return view.entries()->data(view.entries()->index(index), role);
+    }
+
+    // Regular files (and a folder) on disk, for the upload batches.
+    QUrl localFile(const QString &name)
+    {
+        QFile file(local.filePath(name));
+        file.open(QIODevice::WriteOnly);
+        return QUrl::fromLocalFile(file.fileName());
+    }
+    QUrl localFolder(const QString &name)
+    {
+        QDir(local.path()).mkdir(name);
+        return QUrl::fromLocalFile(local.filePath(name));
+    }
+
+    std::shared_ptr<FakeAndroidFileTransferEngine> engine = std::make_shared<FakeAndroidFileTransferEngine>();
+    TarvelViewModel vm{engine};
+    FakeDesktopServices desktop;
+    ContentView view{&vm, &desktop};
+    QTemporaryDir local;
+};
+
+// The status indicator and Refresh through a session: the grey cable before anything
+// is found, the green check when ready, the grey folder while a listing runs (Refresh
+// still usable), a spinner with Refresh disabled during a transfer, and the orange
+// triangle with Refresh back after a failure.
+TEST_F(ContentViewTest, StatusIndicatorAndRefreshFollowTheState)
+{
+    EXPECT_EQ(view.statusIconName(), "cable.connector");
+    EXPECT_EQ(view.statusTint(), tint::secondary);
+    EXPECT_EQ(view.statusMessage(), connectSentence);
+    EXPECT_FALSE(view.showsStatusSpinner());
+    EXPECT_TRUE(view.refreshEnabled());
+
+    connect();
+    EXPECT_EQ(view.statusIconName(), "checkmark.circle.fill");
+    EXPECT_EQ(view.statusTint(), tint::green);
+
+    Gate listing;
+    engine->beforeDirectoryListing = listing.hook();
+    auto opening = vm.openFolder(dcim);
+    ASSERT_TRUE(listing.waitEntered());
+    EXPECT_EQ(view.statusIconName(), "folder.badge.gearshape");
+    EXPECT_EQ(view.statusTint(), tint::secondary);
+    EXPECT_TRUE(view.refreshEnabled());
+    listing.open();
+    runSync(std::move(opening));
+
+    Gate transfer;
+    engine->beforeDownload = transfer.hook();
+    engine->downloadError = TransferError::writeFailed();
+    auto downloading = vm.download(photo.id, photo.name, QUrl::fromLocalFile("/tmp/photo.jpg"));
+    ASSERT_TRUE(transfer.waitEntered());
+    EXPECT_TRUE(view.showsStatusSpinner());
+    EXPECT_FALSE(view.refreshEnabled());
+    transfer.open();
+    runSync(std::move(downloading));
+    EXPECT_FALSE(view.showsStatusSpinner());
+    EXPECT_EQ(view.statusIconName(), "exclamationmark.triangle.fill");
+    EXPECT_EQ(view.statusTint(), tint::orange);
+    EXPECT_TRUE(view.refreshEnabled());
+
+    engine->scanError = TransferError::permissionDenied();
+    connect();
+    EXPECT_EQ(view.statusIconName(), "exclamationmark.triangle.fill");
+    EXPECT_EQ(view.statusMessage(), "Unlock the phone and allow file transfer access.");
+}
+
+// The refresh sequence lists storage only when the scan found a device.
+TEST_F(ContentViewTest, RefreshSequenceOpensTheStorageOnlyWhenADeviceWasFound)
+{
+    engine->devicesToReturn = {};
+    connect();
+    EXPECT_EQ(vm.state(), State::noDevice);
+    EXPECT_TRUE(engine->directoryRequests.isEmpty());
+
+    engine->devicesToReturn = {pixel};
+    connect();
+    EXPECT_EQ(engine->directoryRequests, (QList{DirectoryRequest{pixel.id, internal.id, std::nullopt}}));
+    EXPECT_EQ(view.statusMessage(), "Showing Internal shared storage.");
+}
+
+TEST_F(ContentViewTest, HeaderNamesTheFolderAndTheFreeSpace)
+{
+    EXPECT_EQ(view.currentLocationTitle(), "Android device");
+    EXPECT_EQ(view.storageSubtitle(), "No device selected");
+
+    connect();
+    EXPECT_EQ(view.currentLocationTitle(), "Internal shared storage");
+    EXPECT_EQ(view.breadcrumbText(), "");
+    EXPECT_EQ(view.storageSubtitle(), "10 GB available of 64 GB");
+    EXPECT_FALSE(view.upEnabled());
+
+    runSync(vm.openFolder(dcim));
+    runSync(vm.openFolder(camera));
+    EXPECT_EQ(view.currentLocationTitle(), "Camera");
+    EXPECT_EQ(view.breadcrumbText(), "DCIM / Camera");
+    EXPECT_EQ(view.storageSubtitle(), "DCIM / Camera - 10 GB available of 64 GB");
+    EXPECT_TRUE(view.upEnabled());
+
+    // A device whose storage cannot be listed: the device's name stands in.
+    engine->storagesToReturn = {};
+    runSync(vm.loadSelectedDeviceStorage());
+    EXPECT_EQ(view.currentLocationTitle(), "Android device");
+    EXPECT_EQ(view.storageSubtitle(), "Pixel 8");
+}
+
+struct SpaceCase {
+    std::optional<qint64> free;
+    std::optional<qint64> capacity;
+    const char *subtitle;
+};
+
+class StorageSubtitleTest : public ContentViewTest, public ::testing::WithParamInterface<SpaceCase> {};
+
+TEST_P(StorageSubtitleTest, SaysWhatTheStorageReports)
+{
+    const SpaceCase c = GetParam();
+    engine->storagesToReturn = {{.id = "65537", .name = "SD card", .capacityBytes = c.capacity, .freeBytes = c.free}};
+    connect();
+    EXPECT_EQ(view.storageSubtitle(), c.subtitle);
+    runSync(vm.openFolder(music));
+    EXPECT_EQ(view.storageSubtitle(), QString("Music - ") + c.subtitle);
+}
+
+INSTANTIATE_TEST_SUITE_P(SpaceTable, StorageSubtitleTest,
+                         ::testing::Values(SpaceCase{1'500'000'000, 32'000'000'000, "1.5 GB available of 32 GB"},
+                                           SpaceCase{812'000, std::nullopt, "812 KB available"},
+                                           SpaceCase{std::nullopt, 32'000'000'000, "32 GB capacity"},
+                                           SpaceCase{std::nullopt, std::nullopt, "Pixel 8"}));
+
+TEST_F(ContentViewTest, EmptyStateSaysWhatIsGoingOn)
+{
+    EXPECT_TRUE(view.showsEmptyState());
+    EXPECT_EQ(view.emptyStateTitle(), "No Android device");
+    EXPECT_EQ(view.emptyStateIconName(), "cable.connector");
+    EXPECT_EQ(view.emptyStateDescription(),
+              "Use a data-capable USB cable, unlock the device, choose USB File transfer, then press Refresh. "
+              "If it still does not appear, try another cable or USB port.");
+
+    connect();
+    EXPECT_FALSE(view.showsEmptyState());
+
+    runSync(vm.openFolder(music));
+    EXPECT_TRUE(view.showsEmptyState());
+    EXPECT_EQ(view.emptyStateTitle(), "No files");
+    EXPECT_EQ(view.emptyStateIconName(), "folder");
+    EXPECT_EQ(view.emptyStateDescription(), "This storage location is empty.");
+
+    Gate listing;
+    engine->beforeDirectoryListing = listing.hook();
+    auto reloading = vm.loadCurrentDirectory();
+    ASSERT_TRUE(listing.waitEntered());
+    EXPECT_EQ(view.emptyStateTitle(), "Loading files");
+    EXPECT_EQ(view.emptyStateDescription(), "Reading the selected storage.");
+    listing.open();
+    runSync(std::move(reloading));
+
+    // The failures' description is the status bar's own sentence.
+    engine->beforeDirectoryListing = {};
+    engine->directoryError = TransferError::nativeError("LIBMTP_Get_Files_And_Folders failed");
+    runSync(vm.loadCurrentDirectory());
+    EXPECT_EQ(vm.state(), State::transferFailed);
+    EXPECT_EQ(view.emptyStateTitle(), "Files unavailable");
+    EXPECT_EQ(view.emptyStateIconName(), "exclamationmark.triangle");
+    EXPECT_EQ(view.emptyStateDescription(), "LIBMTP_Get_Files_And_Folders failed");
+
+    engine->scanError = TransferError::unsupportedUSBMode();
+    connect();
+    EXPECT_EQ(vm.state(), State::deviceUnavailable);
+    EXPECT_EQ(view.emptyStateTitle(), "Files unavailable");
+    EXPECT_EQ(view.emptyStateDescription(), view.statusMessage());
+}
+
+TEST_F(ContentViewTest, RowsListTheEntriesInTheEnginesOrder)
+{
+    engine->entriesByParentID[""] = {notes, {.id = "50", .name = "Sized folder", .kind = RemoteEntryKind::folder, .sizeBytes = 4096}, photo};
+    connect();
+    RemoteEntryListModel *rows = view.entries();
+    ASSERT_EQ(rows->rowCount(), 3);
+    EXPECT_EQ(rows->roleNames().value(RemoteEntryListModel::detailTextRole), "detailText");
+
+    EXPECT_EQ(row(0, RemoteEntryListModel::nameRole), "notes.txt");
+    EXPECT_EQ(row(0, RemoteEntryListModel::detailTextRole), "File");
+    EXPECT_EQ(row(0, RemoteEntryListModel::iconNameRole), "doc");
+    EXPECT_EQ(row(0, RemoteEntryListModel::actionIconNameRole), "square.and.arrow.down");
+    EXPECT_EQ(row(0, RemoteEntryListModel::actionTitleRole), "Download");
+
+    EXPECT_EQ(row(1, RemoteEntryListModel::detailTextRole), "Folder");
+    EXPECT_EQ(row(1, RemoteEntryListModel::iconNameRole), "folder");
+    EXPECT_EQ(row(1, RemoteEntryListModel::iconTintRole).value<QColor>(), tint::blue);
+    EXPECT_EQ(row(1, RemoteEntryListModel::actionIconNameRole), "chevron.right");
+    EXPECT_EQ(row(1, RemoteEntryListModel::actionTitleRole), "Open Sized folder");
+
+    EXPECT_EQ(row(2, RemoteEntryListModel::detailTextRole), "2 MB");
+}
+
+// One rule enables the row actions and both upload buttons: ready, with a device and a
+// storage. The Up button only cares about the path and a running transfer.
+TEST_F(ContentViewTest, ActionsAreEnabledOnlyWhenReadyWithAStorage)
+{
+    const auto expectActions = [&](bool enabled) {
+        EXPECT_EQ(view.rowActionsEnabled(), enabled);
+        EXPECT_EQ(view.uploadEnabled(), enabled);
+    };
+    expectActions(false);
+    connect();
+    expectActions(true);
+    runSync(vm.openFolder(dcim));
+
+    Gate listing;
+    engine->beforeDirectoryListing = listing.hook();
+    auto reloading = vm.loadCurrentDirectory();
+    ASSERT_TRUE(listing.waitEntered());
+    expectActions(false);
+    EXPECT_TRUE(view.upEnabled());
+    listing.open();
+    runSync(std::move(reloading));
+    engine->beforeDirectoryListing = {};
+
+    Gate transfer;
+    engine->beforeDownload = transfer.hook();
+    engine->downloadError = TransferError::readFailed();
+    auto downloading = vm.download(photo.id, photo.name, QUrl::fromLocalFile("/tmp/photo.jpg"));
+    ASSERT_TRUE(transfer.waitEntered());
+    expectActions(false);
+    EXPECT_FALSE(view.upEnabled());
+    transfer.open();
+    runSync(std::move(downloading));
+
+    // A failed transfer leaves the listing up but its actions dead until ready again.
+    EXPECT_EQ(vm.state(), State::transferFailed);
+    EXPECT_FALSE(view.showsEmptyState());
+    expectActions(false);
+    EXPECT_TRUE(view.upEnabled());
+
+    // A device without a storage.
+    engine->storagesToReturn = {};
+    connect();
+    EXPECT_TRUE(vm.selectedDevice());
+    expectActions(false);
+}
+
+TEST_F(ContentViewTest, UploadHelperTextFollowsItsRulesInOrder)
+{
+    EXPECT_EQ(view.uploadHelperText(), "Connect an Android device before uploading files.");
+    engine->scanError = TransferError::deviceUnavailable();
+    connect();
+    EXPECT_EQ(view.uploadHelperText(), "Connect an Android device before uploading files.");
+    engine->scanError.reset();
+
+    connect();
+    EXPECT_EQ(view.uploadHelperText(), "Uploads and pasted files go to the Android storage root shown on the left.");
+    runSync(vm.openFolder(dcim));
+    runSync(vm.openFolder(camera));
+    EXPECT_EQ(view.uploadHelperText(), "Uploads and pasted files go to Camera.");
+
+    // It names the destination even while the buttons are off for a listing.
+    Gate listing;
+    engine->beforeDirectoryListing = listing.hook();
+    auto reloading = vm.loadCurrentDirectory();
+    ASSERT_TRUE(listing.waitEntered());
+    EXPECT_FALSE(view.uploadEnabled());
+    EXPECT_EQ(view.uploadHelperText(), "Uploads and pasted files go to Camera.");
+    listing.open();
+    runSync(std::move(reloading));
+
+    Gate transfer;
+    engine->beforeDownload = transfer.hook();
+    auto downloading = vm.download(photo.id, photo.name, QUrl::fromLocalFile("/tmp/photo.jpg"));
+    ASSERT_TRUE(transfer.waitEntered());
+    EXPECT_EQ(view.uploadHelperText(), "Wait for the current transfer to finish.");
+    transfer.open();
+    runSync(std::move(downloading));
+}
+
+TEST_F(ContentViewTest, DownloadAsksWhereAndStartsOnlyWhenConfirmed)
+{
+    connect();
+    const QString before = view.statusMessage();
+    runSync(view.chooseDownloadDestination(photo));
+    ASSERT_EQ(desktop.savePanels.size(), 1);
+    EXPECT_EQ(desktop.savePanels[0].proposedName, "photo.jpg");
+    EXPECT_EQ(desktop.savePanels[0].prompt, "Download");
+    EXPECT_TRUE(engine->downloadRequests.isEmpty());
+    EXPECT_EQ(view.statusMessage(), before);
+
+    desktop.saveLocation = QUrl::fromLocalFile("/home/user/copy.jpg");
+    runSync(view.chooseDownloadDestination(photo));
+    test::spinUntil([&] { return !engine->downloadRequests.isEmpty(); });
+    EXPECT_EQ(engine->downloadRequests, (QList{DownloadRequest{pixel.id, photo.id, QUrl::fromLocalFile("/home/user/copy.jpg")}}));
+    EXPECT_EQ(view.statusMessage(), "Downloaded photo.jpg.");
+}
+
+// A name from the phone is only ever a file name in the folder the user picks.
+TEST_F(ContentViewTest, ProposedNameCannotNameAnotherFolder)
+{
+    EXPECT_EQ(ContentView::proposedFileName("IMG 1.jpg"), "IMG 1.jpg");
+    EXPECT_EQ(ContentView::proposedFileName("../../.bashrc"), ".._.._.bashrc");
+    EXPECT_EQ(ContentView::proposedFileName("/etc/passwd"), "_etc_passwd");
+    EXPECT_EQ(ContentView::proposedFileName(QString("a") + QChar(0) + "b"), "a_b");
+    EXPECT_EQ(ContentView::proposedFileName(".."), "__");
+    EXPECT_EQ(ContentView::proposedFileName("."), "_");
+    EXPECT_EQ(ContentView::proposedFileName(".hidden"), ".hidden");
+
+    // The download itself keeps the phone's id and name.
+    connect();
+    desktop.saveLocation = QUrl::fromLocalFile("/home/user/safe.txt");
+    runSync(view.chooseDownloadDestination(test::file("60", "a/b.txt")));
+    EXPECT_EQ(desktop.savePanels.last().proposedName, "a_b.txt");
+    EXPECT_EQ(engine->downloadRequests.last().remoteFileID, "60");
+    EXPECT_EQ(view.statusMessage(), "Downloaded a/b.txt.");
+}
+
+TEST_F(ContentViewTest, ChosenFilesUploadInOrderThenTheFolderIsListedOnce)
+{
+    connect();
+    runSync(vm.openFolder(dcim));
+    const int listings = engine->directoryRequests.size();
+    desktop.filesToOpen = {localFile("a.txt"), localFile("b.txt"), localFile("c.txt")};
+    runSync(view.chooseFileToUpload());
+
+    ASSERT_EQ(desktop.openPanels.size(), 1);
+    EXPECT_EQ(desktop.openPanels[0].prompt, "Upload");
+    QList<QUrl> uploaded;
+    for (const UploadRequest &request : engine->uploadRequests) {
+        uploaded.append(request.localURL);
+        EXPECT_EQ(request.remoteParentID, dcim.id);
+        EXPECT_EQ(request.storageID, internal.id);
+    }
+    EXPECT_EQ(uploaded, desktop.filesToOpen);
+    EXPECT_EQ(engine->directoryRequests.size(), listings + 1);
+    EXPECT_EQ(engine->directoryRequests.last().parentID, dcim.id);
+    EXPECT_EQ(view.statusMessage(), "Showing DCIM.");
+}
+
+// A failed upload does not stop the batch; the listing is still read again at the end.
+TEST_F(ContentViewTest, AFailedUploadDoesNotStopTheBatch)
+{
+    connect();
+    engine->uploadError = TransferError::writeFailed();
+    const int listings = engine->directoryRequests.size();
+    QList<QString> statuses;
+    QObject::connect(&vm, &TarvelViewModel::statusMessageChanged, [&] { statuses.append(vm.statusMessage()); });
+    runSync(view.uploadFiles({localFile("a.txt"), localFile("b.txt")}));
+    EXPECT_TRUE(statuses.contains("Uploading a.txt..."));
+    EXPECT_TRUE(statuses.contains("Uploading b.txt..."));
+    EXPECT_EQ(engine->directoryRequests.size(), listings + 1);
+}
+
+TEST_F(ContentViewTest, PasteUploadsOnlyTheRegularFiles)
+{
+    connect();
+    const QUrl a = localFile("a.txt");
+    const QUrl b = localFile("b.txt");
+    desktop.clipboardURLs = {localFolder("Holiday"), b, QUrl("https://example.org/c.txt"),
+                             QUrl::fromLocalFile(local.filePath("gone.txt")), a};
+    runSync(view.pasteFilesFromFinder());
+    ASSERT_EQ(engine->uploadRequests.size(), 2);
+    EXPECT_EQ(engine->uploadRequests[0].localURL, b);
+    EXPECT_EQ(engine->uploadRequests[1].localURL, a);
+    EXPECT_FALSE(engine->uploadRequests[0].remoteParentID);
+}
+
+// A cancelled panel, an empty clipboard or one with only a folder: no upload, no
+// listing, no change of any text.
+TEST_F(ContentViewTest, NothingUsableDoesNothingAtAll)
+{
+    connect();
+    const QString status = view.statusMessage();
+    const int listings = engine->directoryRequests.size();
+    int changes = 0;
+    QObject::connect(&view, &ContentView::presentationChanged, [&] { ++changes; });
+
+    runSync(view.chooseFileToUpload());
+    runSync(view.pasteFilesFromFinder());
+    desktop.clipboardURLs = {localFolder("Holiday")};
+    runSync(view.pasteFilesFromFinder());
+    desktop.filesToOpen = {localFolder("Holiday")};
+    runSync(view.chooseFileToUpload());
+
+    EXPECT_TRUE(engine->uploadRequests.isEmpty());
+    EXPECT_EQ(engine->directoryRequests.size(), listings);
+    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(view.statusMessage(), status);
+}
+
+TEST_F(ContentViewTest, TransferSummaryShowsTheRunningJob)
+{
+    connect();
+    EXPECT_FALSE(view.hasTransfer());
+
+    Gate transfer;
+    engine->beforeDownload = transfer.hook();
+    auto downloading = vm.download(photo.id, photo.name, QUrl::fromLocalFile("/home/user/copy.jpg"));
+    ASSERT_TRUE(transfer.waitEntered());
+    EXPECT_TRUE(view.hasTransfer());
+    EXPECT_EQ(view.transferTitle(), "Downloading");
+    EXPECT_EQ(view.transferIconName(), "square.and.arrow.down");
+    EXPECT_EQ(view.transferRouteText(), "photo.jpg -> copy.jpg");
+    EXPECT_FALSE(view.transferHasProgress());
+    EXPECT_EQ(view.transferBytesText(), "");
+    transfer.open();
+    runSync(std::move(downloading));
+    EXPECT_FALSE(view.hasTransfer());
+}
+
+// The byte text and the bar appear only for a job that knows a positive total.
+TEST(TransferSummaryTest, ProgressOnlyWithAKnownTotal)
+{
+    TransferJob job{.direction = TransferDirection::upload, .sourceName = "a.mp4", .destinationName = "SD card",
+                    .completedBytes = 500'000, .totalBytes = 2'000'000};
+    TransferSummary summary = summarizeTransfer(job);
+    EXPECT_EQ(summary.title, "Uploading");
+    EXPECT_EQ(summary.iconName, "square.and.arrow.up");
+    EXPECT_EQ(summary.routeText, "a.mp4 -> SD card");
+    EXPECT_TRUE(summary.hasProgress);
+    EXPECT_DOUBLE_EQ(summary.progress, 0.25);
+    EXPECT_EQ(summary.bytesText, "500 KB of 2 MB");
+
+    for (const std::optional<qint64> total : {std::optional<qint64>(), std::optional<qint64>(0), std::optional<qint64>(-5)}) {
+        job.totalBytes = total;
+        summary = summarizeTransfer(job);
+        EXPECT_FALSE(summary.hasProgress);
+        EXPECT_EQ(summary.bytesText, "");
+    }
+}
+
+TEST_F(ContentViewTest, DonationActionsUseTheConfiguredAddress)
+{
+    desktop.clipboardURLs = {localFile("copied.txt")};
+    view.copyDonationAddress();
+    EXPECT_EQ(desktop.clipboardText, DonationSupport::btcSegWitAddress());
+    EXPECT_TRUE(desktop.clipboardURLs.isEmpty());
+
+    view.openKoFi();
+    view.openBitcoinWallet();
+    EXPECT_EQ(desktop.openedURLs, (QList{DonationSupport::koFiURL(), DonationSupport::bitcoinURL()}));
+    EXPECT_FALSE(view.donationQRCodeSource().isEmpty());
+}
+
+// Every symbol the presenter can name has an icon of our own that renders.
+TEST_F(ContentViewTest, EverySymbolHasAnIcon)
+{
+    QStringList symbols = {"cable.connector", "exclamationmark.triangle.fill", "checkmark.circle.fill",
+                           "folder.badge.gearshape", "exclamationmark.triangle", "folder", "doc", "chevron.right",
+                           "square.and.arrow.down", "square.and.arrow.up", "arrow.clockwise", "chevron.up",
+                           "clipboard", "checkmark.circle", "doc.on.doc", "heart.fill", "qrcode"};
+    const QStringList present = QDir(":/qt/qml/Tarvel/icons").entryList({"*.svg"});
+    EXPECT_EQ(present.size(), symbols.size());
+    for (const QString &symbol : symbols) {
+        QSvgRenderer renderer(":/qt/qml/Tarvel/icons/" + symbol + ".svg");
+        EXPECT_TRUE(renderer.isValid()) << symbol.toStdString();
+    }
+}
+
+} // namespace

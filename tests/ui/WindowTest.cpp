@@ -1,0 +1,358 @@
+#include "TarvelApp/TarvelApp.h"
+#include "tests/support/FakeDesktopServices.h"
+#include "tests/support/TestSupport.h"
+#include "tests/ui/ScriptedPhone.h"
+
+#include <gtest/gtest.h>
+
+#include <QNetworkAccessManager>
+#include <QQmlApplicationEngine>
+#include <QQmlEngine>
+#include <QQmlNetworkAccessManagerFactory>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <functional>
+
+using namespace tarvel;
+using namespace tarvel::test::phone;
+using tarvel::test::FakeDesktopServices;
+using tarvel::test::Gate;
+using tarvel::test::spinUntil;
+using State = TarvelConnectionState;
+
+namespace {
+
+// The real window, offscreen, over the scripted phone; driven with mouse and keyboard
+// events at the items' positions, so a disabled control really ignores the click.
+class WindowTest : public ::testing::Test {
+protected:
+    WindowTest()
+    {
+        test::phone::script(*engine);
+        auto services = std::make_unique<FakeDesktopServices>();
+        desktop = services.get();
+        app = std::make_unique<TarvelApp>(engine, std::move(services));
+    }
+
+    // Shows the window and waits for the start task to list the storage root.
+    void open()
+    {
+        ASSERT_NE(window(), nullptr);
+        app->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window()));
+        ASSERT_TRUE(spinUntil([&] { return vm()->state() == State::ready && rows().size() == 4; }));
+    }
+
+    QQuickWindow *window() { return app->window(); }
+    TarvelViewModel *vm() { return app->viewModel(); }
+
+    QQuickItem *item(const char *objectName)
+    {
+        auto *found = window()->findChild<QQuickItem *>(objectName);
+        EXPECT_NE(found, nullptr) << objectName;
+        return found;
+    }
+
+    static void collect(QQuickItem *root, const QString &objectName, QList<QQuickItem *> &into)
+    {
+        for (QQuickItem *child : root->childItems()) {
+            if (child->objectName() == objectName && child->isVisible())
+                into.append(child);
+            collect(child, objectName, into);
+        }
+    }
+
+    QList<QQuickItem *> allItems()
+    {
+        QList<QQuickItem *> found;
+        const std::function<void(QQuickItem *)> walk = [&](QQuickItem *item) {
+            for (QQuickItem *child : item->childItems()) {
+                if (child->isVisible()) {
+                    found.append(child);
+                    walk(child);
+                }
+            }
+        };
+        walk(window()->contentItem());
+        return found;
+    }
+
+    // The list's delegates, top to bottom (ListView does not parent them as QObjects).
+    QList<QQuickItem *> rows()
+    {
+        QList<QQuickItem *> found;
+        if (auto *list = window()->findChild<QQuickItem *>("remoteList"))
+            collect(list, "entryRow", found);
+        std::sort(found.begin(), found.end(), [](QQuickItem *a, QQuickItem *b) { return a->y() < b->y(); });
+        return found;
+    }
+
+    QQuickItem *row(const QString &name)
+    {
+        for (QQuickItem *candidate : rows()) {
+            if (candidate->property("name").toString() == name)
+                return candidate;
+        }
+        ADD_FAILURE() << "no row " << name.toStdString();
+        return nullptr;
+    }
+
+    QQuickItem *rowButton(const QString &name)
+    {
+        QList<QQuickItem *> buttons;
+        collect(row(name), "entryActionButton", buttons);
+        return buttons.value(0);
+    }
+
+    void click(QQuickItem *target)
+    {
+        ASSERT_NE(target, nullptr);
+        const QPoint centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2)).toPoint();
+        QTest::mouseClick(window(), Qt::LeftButton, {}, centre);
+        test::settle();
+    }
+
+    QString text(const char *objectName) { return item(objectName)->property("text").toString(); }
+
+    std::shared_ptr<FakeAndroidFileTransferEngine> engine = std::make_shared<FakeAndroidFileTransferEngine>();
+    FakeDesktopServices *desktop = nullptr;
+    std::unique_ptr<TarvelApp> app;
+};
+
+TEST_F(WindowTest, OpensAtLeast760By460WithTheStorageListed)
+{
+    open();
+    EXPECT_EQ(window()->minimumSize(), QSize(760, 460));
+    EXPECT_EQ(text("locationTitle"), "Internal shared storage");
+    EXPECT_EQ(text("storageSubtitle"), "10 GB available of 64 GB");
+    EXPECT_EQ(text("statusText"), "Showing Internal shared storage.");
+    EXPECT_EQ(rows()[2]->property("detailText"), "2 MB");
+}
+
+TEST_F(WindowTest, ClickingAFolderRowOpensItAndUpGoesBack)
+{
+    open();
+    EXPECT_FALSE(item("upButton")->isEnabled());
+    // Anywhere on the row, not only its chevron.
+    QQuickItem *dcimRow = row("DCIM");
+    const QPoint nearLeft = dcimRow->mapToScene(QPointF(60, dcimRow->height() / 2)).toPoint();
+    QTest::mouseClick(window(), Qt::LeftButton, {}, nearLeft);
+    ASSERT_TRUE(spinUntil([&] { return text("locationTitle") == "DCIM"; }));
+    EXPECT_EQ(text("storageSubtitle"), "DCIM - 10 GB available of 64 GB");
+
+    click(rowButton("Camera"));
+    ASSERT_TRUE(spinUntil([&] { return text("locationTitle") == "Camera"; }));
+    EXPECT_EQ(text("uploadHelperText"), "Uploads and pasted files go to Camera.");
+
+    // A file row opens nothing.
+    const int listings = engine->directoryRequests.size();
+    click(row("IMG_1.jpg"));
+    EXPECT_EQ(engine->directoryRequests.size(), listings);
+
+    click(item("upButton"));
+    ASSERT_TRUE(spinUntil([&] { return text("locationTitle") == "DCIM"; }));
+    click(item("upButton"));
+    ASSERT_TRUE(spinUntil([&] { return text("locationTitle") == "Internal shared storage"; }));
+    EXPECT_FALSE(item("upButton")->isEnabled());
+}
+
+TEST_F(WindowTest, RowsAndButtonsAreDeadWhileAFolderLoads)
+{
+    open();
+    Gate listing;
+    engine->beforeDirectoryListing = listing.hook();
+    click(row("DCIM"));
+    ASSERT_TRUE(listing.waitEntered());
+    ASSERT_EQ(vm()->state(), State::loadingDirectory);
+
+    click(row("Music"));
+    click(rowButton("Music"));
+    click(rowButton("photo.jpg"));
+    click(item("uploadButton"));
+    EXPECT_EQ(listing.entered(), 1);
+    EXPECT_TRUE(desktop->savePanels.isEmpty());
+    EXPECT_TRUE(desktop->openPanels.isEmpty());
+    EXPECT_TRUE(item("refreshButton")->isEnabled());
+
+    listing.open();
+    ASSERT_TRUE(spinUntil([&] { return text("locationTitle") == "DCIM"; }));
+}
+
+TEST_F(WindowTest, EverythingButTheDonationIsDeadDuringATransfer)
+{
+    open();
+    Gate transfer;
+    engine->beforeDownload = transfer.hook();
+    desktop->saveLocation = QUrl::fromLocalFile("/home/user/photo.jpg");
+    click(rowButton("photo.jpg"));
+    ASSERT_TRUE(transfer.waitEntered());
+    ASSERT_EQ(vm()->state(), State::transferring);
+    EXPECT_EQ(desktop->savePanels.size(), 1);
+    EXPECT_TRUE(item("statusSpinner")->isVisible());
+    EXPECT_TRUE(item("transferSummary")->isVisible());
+
+    // Were Refresh live, this scan would find no phone and end the transfer's display.
+    engine->devicesToReturn = {};
+    EXPECT_FALSE(item("refreshButton")->isEnabled());
+    click(item("refreshButton"));
+    click(row("DCIM"));
+    click(rowButton("notes.txt"));
+    click(item("pasteButton"));
+    EXPECT_EQ(vm()->state(), State::transferring);
+    EXPECT_EQ(engine->directoryRequests.size(), 1);
+    EXPECT_EQ(desktop->savePanels.size(), 1);
+
+    click(item("copyAddressButton"));
+    EXPECT_TRUE(desktop->clipboardText);
+
+    transfer.open();
+    ASSERT_TRUE(spinUntil([&] { return vm()->state() == State::ready; }));
+    EXPECT_TRUE(item("refreshButton")->isEnabled());
+    EXPECT_TRUE(item("noTransfer")->isVisible());
+}
+
+// The paste key with nothing usable on the clipboard changes nothing at all; with a
+// file it uploads it, so the key is known to reach the action.
+TEST_F(WindowTest, PasteKeyUploadsFilesAndIgnoresEverythingElse)
+{
+    open();
+    QTemporaryDir local;
+    const QString status = text("statusText");
+    desktop->clipboardURLs = {QUrl::fromLocalFile(local.path())};
+    QTest::keySequence(window(), QKeySequence::Paste);
+    click(item("pasteButton"));
+    test::settle();
+    EXPECT_TRUE(engine->uploadRequests.isEmpty());
+    EXPECT_EQ(engine->directoryRequests.size(), 1);
+    EXPECT_EQ(text("statusText"), status);
+
+    QFile file(local.filePath("a.txt"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    desktop->clipboardURLs = {QUrl::fromLocalFile(file.fileName())};
+    QTest::keySequence(window(), QKeySequence::Paste);
+    ASSERT_TRUE(spinUntil([&] { return engine->uploadRequests.size() == 1; }));
+    ASSERT_TRUE(spinUntil([&] { return engine->directoryRequests.size() == 2; }));
+}
+
+// Counts every network request the window's QML engine makes (images load on a thread).
+class RecordingFactory : public QQmlNetworkAccessManagerFactory {
+public:
+    class Manager : public QNetworkAccessManager {
+    public:
+        Manager(std::atomic<int> &requests, QObject *parent) : QNetworkAccessManager(parent), m_requests(requests) {}
+
+    protected:
+        QNetworkReply *createRequest(Operation operation, const QNetworkRequest &request, QIODevice *data) override
+        {
+            ++m_requests;
+            return QNetworkAccessManager::createRequest(operation, request, data);
+        }
+
+    private:
+        std::atomic<int> &m_requests;
+    };
+
+    QNetworkAccessManager *create(QObject *parent) override { return new Manager(requests, parent); }
+    std::atomic<int> requests = 0;
+};
+
+// Markup in a phone's names shows as the characters it is, and loads nothing.
+TEST_F(WindowTest, PhoneTextsAreShownAsPlainText)
+{
+    const QString image = R"(<img src="http://127.0.0.1:9/y.png">)";
+    engine->devicesToReturn = {{.id = "mtp-1-2-18d1-4ee1", .name = "<b>Pixel</b>"}};
+    engine->entriesByParentID[""] = {test::folder("70", "<i>Music</i>"), test::file("71", image, 10)};
+    RecordingFactory factory;
+    auto *qml = window() ? qmlEngine(window()) : nullptr;
+    ASSERT_NE(qml, nullptr);
+    qml->setNetworkAccessManagerFactory(&factory);
+    app->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window()));
+    ASSERT_TRUE(spinUntil([&] { return rows().size() == 2; }));
+
+    // Hovering the folder's chevron brings up its tooltip, which names the folder.
+    QQuickItem *chevron = rowButton("<i>Music</i>");
+    QTest::mouseMove(window(), chevron->mapToScene(QPointF(chevron->width() / 2, chevron->height() / 2)).toPoint());
+    spinUntil([&] {
+        const QList<QQuickItem *> texts = allItems();
+        return std::any_of(texts.begin(), texts.end(), [](QQuickItem *t) {
+            return t->property("text").toString() == "Open <i>Music</i>";
+        });
+    }, std::chrono::milliseconds(3000));
+
+    int markedUp = 0;
+    for (QQuickItem *candidate : allItems()) {
+        const QString shown = candidate->property("text").toString();
+        if (!candidate->inherits("QQuickText") || !shown.contains('<'))
+            continue;
+        ++markedUp;
+        EXPECT_EQ(candidate->property("textFormat").toInt(), Qt::PlainText) << shown.toStdString();
+    }
+    EXPECT_GE(markedUp, 3); // both names and the tooltip
+    EXPECT_EQ(row(image)->property("name"), image);
+    test::settle();
+    EXPECT_EQ(factory.requests, 0);
+    qml->setNetworkAccessManagerFactory(nullptr);
+}
+
+// Every icon and the QR code in the window loads from the app's own files.
+TEST_F(WindowTest, EveryImageLoads)
+{
+    open();
+    int images = 0;
+    for (QQuickItem *candidate : allItems()) {
+        const QUrl source = candidate->property("source").toUrl();
+        if (!candidate->inherits("QQuickImageBase") || source.isEmpty())
+            continue;
+        ++images;
+        EXPECT_EQ(candidate->property("status").toInt(), 1 /* Image.Ready */) << source.toString().toStdString();
+    }
+    EXPECT_GE(images, 15);
+    QList<QQuickItem *> codes;
+    collect(window()->contentItem(), "donationQRCode", codes);
+    ASSERT_EQ(codes.size(), 1);
+    EXPECT_EQ(codes[0]->width(), 72);
+    EXPECT_EQ(codes[0]->height(), 72);
+}
+
+// A long status is cut in its middle and stays clear of Refresh; the panes keep their
+// limits however far the divider is dragged.
+TEST_F(WindowTest, LayoutKeepsItsLimits)
+{
+    engine->storagesToReturn = {{.id = "65537", .name = QString(300, 'x')}};
+    open();
+    window()->resize(760, 460);
+    test::settle();
+    QQuickItem *status = item("statusText");
+    QQuickItem *refresh = item("refreshButton");
+    EXPECT_TRUE(status->property("truncated").toBool());
+    EXPECT_GE(refresh->mapToScene({0, 0}).x() - status->mapToScene({status->width(), 0}).x(), 12);
+
+    QQuickItem *left = item("remoteBrowser");
+    QQuickItem *right = item("localActions");
+    const auto drag = [&](int toX) {
+        const QPoint handle(int(left->mapToScene({left->width(), 0}).x() + 1), int(left->mapToScene({0, 200}).y()));
+        QTest::mousePress(window(), Qt::LeftButton, {}, handle);
+        for (int step = 1; step <= 10; ++step)
+            QTest::mouseMove(window(), handle + (QPoint(toX, handle.y()) - handle) * step / 10);
+        QTest::mouseRelease(window(), Qt::LeftButton, {}, QPoint(toX, handle.y()));
+        test::settle();
+    };
+    drag(100);
+    EXPECT_GE(left->width(), 420);
+    EXPECT_LE(right->width(), 340);
+    drag(740);
+    EXPECT_GE(right->width(), 260);
+    EXPECT_LE(right->width(), 340);
+    window()->resize(1400, 700);
+    test::settle();
+    EXPECT_LE(right->width(), 340);
+    EXPECT_GE(left->width(), 1400 - 340 - 10);
+}
+
+} // namespace
