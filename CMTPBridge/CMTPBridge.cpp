@@ -203,9 +203,19 @@ char *cmtp_temporary_template(const char *local_path)
     return path;
 }
 
+// Refreshes the handle's storage chain on an empty error stack; false on failure.
+bool cmtp_refresh_storages(LIBMTP_mtpdevice_t *device)
+{
+    cmtp_clear_errorstack(device);
+    const int refreshed = LIBMTP_Get_Storage(device, LIBMTP_STORAGE_SORTBY_NOTSORTED);
+    // Anything but 0 and -1 is unexpected; trust it only when it left storages behind.
+    return refreshed == 0 || (refreshed != -1 && device->storage);
+}
+
 } // namespace
 
 extern "C" {
+
 
 CMTPBridgeStatus cmtp_bridge_status(void)
 {
@@ -249,13 +259,21 @@ void cmtp_list_storage_into(CMTPStorageResult *result, const char *device_id)
     if (!result)
         return;
     memset(result, 0, sizeof *result);
+    const bool reused = cmtp_cached_device && device_id && strcmp(cmtp_cached_device_id, device_id) == 0;
     LIBMTP_mtpdevice_t *device = cmtp_open_device(device_id, result->error);
     if (!device)
         return;
-    cmtp_clear_errorstack(device);
-    const int refreshed = LIBMTP_Get_Storage(device, LIBMTP_STORAGE_SORTBY_NOTSORTED);
-    // Anything but 0 and -1 is unexpected; trust it only when it left storages behind.
-    const bool ok = refreshed == 0 || (refreshed != -1 && device->storage);
+    bool ok = cmtp_refresh_storages(device);
+    // A kept handle whose session died (a refused request on some phones ends it, and a
+    // phone can drop it while locked) fails everything asked of it. Listing storages is
+    // where a Refresh starts, so give it one fresh session before reporting failure.
+    if (!ok && reused) {
+        cmtp_release_cached_device();
+        device = cmtp_open_device(device_id, result->error);
+        if (!device)
+            return;
+        ok = cmtp_refresh_storages(device);
+    }
     if (!ok) {
         cmtp_copy_errorstack_message(device, result->error, "Could not list MTP storage");
         return;

@@ -243,7 +243,7 @@ TEST_F(BridgeStorage, AccessorsStayInsideTheFilledSlots)
 }
 
 // -1 fails; 0 succeeds even without storages; any other code needs a storage to succeed.
-// The device stays open through the failures.
+// A device stays open through the failures.
 TEST_F(BridgeStorage, ReturnCodeAndChainDecideSuccess)
 {
     struct Case {
@@ -260,9 +260,33 @@ TEST_F(BridgeStorage, ReturnCodeAndChainDecideSuccess)
         EXPECT_EQ(result->ok, c.ok);
         EXPECT_EQ(result->count, c.count);
         EXPECT_STREQ(result->error, c.ok ? "" : "Could not list MTP storage");
+        EXPECT_EQ(ScriptedLibmtp::openHandles(), 1);
     }
-    EXPECT_EQ(ScriptedLibmtp::opens.size(), 1u);
-    EXPECT_EQ(ScriptedLibmtp::releases, 0);
+}
+
+// A kept handle whose session died is replaced by one fresh session when storages are
+// listed (where a Refresh starts); a freshly opened handle is not tried twice.
+TEST_F(BridgeStorage, DeadSessionIsReopenedOnce)
+{
+    ASSERT_EQ(listStorage()->ok, 1);
+    ScriptedLibmtp::breakOpenSessions();
+    auto result = listStorage();
+    EXPECT_EQ(result->ok, 1);
+    EXPECT_EQ(result->count, 1);
+    EXPECT_STREQ(result->error, "");
+    EXPECT_EQ(ScriptedLibmtp::opens.size(), 2u);
+    EXPECT_EQ(ScriptedLibmtp::releases, 1);
+    EXPECT_EQ(ScriptedLibmtp::openHandles(), 1);
+
+    // Failing for another reason, a fresh session reports the failure once, and stays open.
+    ScriptedLibmtp::breakOpenSessions();
+    ScriptedLibmtp::storageOutcome = {-1, {"Error 2001: PTP General Error"}};
+    result = listStorage();
+    EXPECT_EQ(result->ok, 0);
+    EXPECT_STREQ(result->error, "Error 2001: PTP General Error");
+    EXPECT_EQ(ScriptedLibmtp::opens.size(), 3u);
+    EXPECT_EQ(ScriptedLibmtp::storageRefreshes, 5); // 1 + 2 + 2: never a third try
+    EXPECT_EQ(ScriptedLibmtp::openHandles(), 1);
 }
 
 // The header is a C header too: a C file lists a folder through it.

@@ -19,6 +19,7 @@ using tarvel::test::ScriptedOutcome;
 namespace {
 
 std::set<LIBMTP_mtpdevice_t *> liveHandles;
+std::set<LIBMTP_mtpdevice_t *> deadSessions;
 
 void record(const char *call)
 {
@@ -132,6 +133,11 @@ void ScriptedLibmtp::reset()
     fileNodesDestroyed = 0;
 }
 
+void ScriptedLibmtp::breakOpenSessions()
+{
+    deadSessions = liveHandles;
+}
+
 int ScriptedLibmtp::openHandles()
 {
     return static_cast<int>(liveHandles.size());
@@ -194,6 +200,7 @@ void LIBMTP_Release_Device(LIBMTP_mtpdevice_t *device)
     checked(device, "LIBMTP_Release_Device");
     ++ScriptedLibmtp::releases;
     liveHandles.erase(device);
+    deadSessions.erase(device);
     freeErrors(device);
     freeStorages(device);
     free(device);
@@ -215,6 +222,8 @@ int LIBMTP_Get_Storage(LIBMTP_mtpdevice_t *device, int const)
     checked(device, "LIBMTP_Get_Storage");
     ++ScriptedLibmtp::storageRefreshes;
     freeStorages(device);
+    if (deadSessions.contains(device))
+        return answer(device, ScriptedOutcome{.result = -1, .errors = {"Error 02ff: PTP I/O Error"}});
     LIBMTP_devicestorage_t **tail = &device->storage;
     LIBMTP_devicestorage_t *previous = nullptr;
     for (const auto &scripted : ScriptedLibmtp::storages) {

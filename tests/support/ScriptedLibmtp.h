@@ -139,6 +139,11 @@ struct ScriptedLibmtp {
 
     // Device handles handed out and not yet released.
     static int openHandles();
+
+    // Ends the session of every handle open now, as a phone does after some refused
+    // requests: from then on LIBMTP_Get_Storage on those handles fails with an I/O
+    // error. Handles opened later work.
+    static void breakOpenSessions();
 };
 
 } // namespace tarvel::test
