@@ -102,7 +102,9 @@ CMTPScanResult cmtp_scan_devices(void);
 
 /* Fills *result (nothing happens when it is null) with the storages of the device,
  * at most 16, in the device's order. Once opened, the device stays open, also when
- * the listing fails.
+ * the listing fails. When the handle kept open for this device fails (its session
+ * may have died), it is closed and the device opened once more before the failure
+ * is reported, so a Refresh recovers a phone whose session broke.
  * Failure texts: the device-open texts ("MTP device is not connected or not available",
  * "MTP device scan failed", "Could not open MTP device; unlock the phone and choose
  * File transfer"), else libmtp's last error text, else "Could not list MTP storage".
