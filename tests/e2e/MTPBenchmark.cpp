@@ -3,6 +3,7 @@
 // the engine works, a 1 ms timer on the UI thread records the longest stall.
 // Prints figures; asserts nothing. Run through scripts/benchmark.sh.
 
+#include "CMTPBridge/CMTPBridge.h"
 #include "MTPAdapter/MTPAndroidFileTransferEngine.h"
 #include "tests/support/TestSupport.h"
 
@@ -91,7 +92,7 @@ struct RawFigures {
 };
 
 // One session of plain libmtp: the same work the engine does, without the engine.
-RawFigures measureRaw(const QByteArray &downloadPath, const QByteArray &uploadPath, int rounds)
+RawFigures measureRaw(const QByteArray &downloadPath, const QByteArray &uploadPath)
 {
     LIBMTP_Init();
     LIBMTP_raw_device_t *raw = nullptr;
@@ -108,31 +109,35 @@ RawFigures measureRaw(const QByteArray &downloadPath, const QByteArray &uploadPa
     if (!big || !folder)
         die("the phone lacks big.bin or Folder5000");
 
-    RawFigures best{1e9, 1e9, 1e9};
-    for (int round = 0; round < rounds; ++round) {
-        best.download = std::min(best.download, timeRaw([&] {
-            if (LIBMTP_Get_File_To_File(device, big, downloadPath.constData(), nullptr, nullptr) != 0)
-                die("raw download failed");
-        }));
-        best.upload = std::min(best.upload, timeRaw([&] {
-            LIBMTP_file_t *file = LIBMTP_new_file_t();
-            file->filename = strdup("raw-upload.bin");
-            file->filesize = QFile(QString::fromUtf8(uploadPath)).size();
-            file->filetype = LIBMTP_FILETYPE_UNKNOWN;
-            file->parent_id = LIBMTP_FILES_AND_FOLDERS_ROOT;
-            file->storage_id = storage;
-            if (LIBMTP_Send_File_From_File(device, uploadPath.constData(), file, nullptr, nullptr) != 0)
-                die("raw upload failed");
-            // Remove it again: the emulated phone overwrites an existing name in place.
-            LIBMTP_Delete_Object(device, file->item_id);
-            LIBMTP_destroy_file_t(file);
-        }));
-        best.listing = std::min(best.listing, timeRaw([&] {
-            destroyChain(LIBMTP_Get_Files_And_Folders(device, storage, folder));
-        }));
-    }
+    RawFigures figures;
+    figures.download = timeRaw([&] {
+        if (LIBMTP_Get_File_To_File(device, big, downloadPath.constData(), nullptr, nullptr) != 0)
+            die("raw download failed");
+    });
+    figures.upload = timeRaw([&] {
+        LIBMTP_file_t *file = LIBMTP_new_file_t();
+        file->filename = strdup("raw-upload.bin");
+        file->filesize = QFile(QString::fromUtf8(uploadPath)).size();
+        file->filetype = LIBMTP_FILETYPE_UNKNOWN;
+        file->parent_id = LIBMTP_FILES_AND_FOLDERS_ROOT;
+        file->storage_id = storage;
+        if (LIBMTP_Send_File_From_File(device, uploadPath.constData(), file, nullptr, nullptr) != 0)
+            die("raw upload failed");
+        // Remove it again: the emulated phone overwrites an existing name in place.
+        LIBMTP_Delete_Object(device, file->item_id);
+        LIBMTP_destroy_file_t(file);
+    });
+    figures.listing = timeRaw([&] { destroyChain(LIBMTP_Get_Files_And_Folders(device, storage, folder)); });
     LIBMTP_Release_Device(device);
-    return best;
+    return figures;
+}
+
+// The bridge keeps the phone open; naming a device that is not there closes it, so the
+// next raw session can open the phone itself.
+void closeBridgeDevice()
+{
+    auto result = std::make_unique<CMTPStorageResult>();
+    cmtp_list_storage_into(result.get(), "mtp-benchmark-none");
 }
 
 void report(const char *what, double raw, const Figure &engine, bool throughput, double bytes)
@@ -155,42 +160,47 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QString work = qEnvironmentVariable("TARVEL_BENCH_WORK");
-    const int rounds = qEnvironmentVariableIntValue("TARVEL_BENCH_ROUNDS") > 0 ? qEnvironmentVariableIntValue("TARVEL_BENCH_ROUNDS") : 2;
+    const int rounds = qEnvironmentVariableIntValue("TARVEL_BENCH_ROUNDS") > 0 ? qEnvironmentVariableIntValue("TARVEL_BENCH_ROUNDS") : 3;
     if (work.isEmpty())
         die("run through scripts/benchmark.sh");
     const QByteArray rawTarget = (work + "/raw-download.bin").toUtf8();
     const QByteArray uploadSource = (work + "/upload-source.bin").toUtf8();
     const double bytes = double(QFile(QString::fromUtf8(uploadSource)).size());
 
-    const RawFigures raw = measureRaw(rawTarget, uploadSource, rounds);
-    QFile::remove(QString::fromUtf8(rawTarget));
-
+    // Raw and engine rounds alternate, so both meet the same host load and cache state.
     MTPAndroidFileTransferEngine engine;
-    const AndroidDevice device = test::runSync(engine.scanDevices()).value(0);
-    const AndroidStorage storage = test::runSync(engine.listStorage(device.id)).value(0);
-    const QList<RemoteEntry> root = test::runSync(engine.listDirectory(device.id, storage.id, std::nullopt), 600s);
-    QString big, folder;
-    for (const RemoteEntry &entry : root) {
-        if (entry.name == QLatin1String("big.bin"))
-            big = entry.id;
-        if (entry.name == QLatin1String("Folder5000"))
-            folder = entry.id;
-    }
+    RawFigures raw{1e9, 1e9, 1e9};
     Figure download{1e9, 0}, upload{1e9, 0}, listing{1e9, 0};
     const auto keepBest = [](Figure &best, const Figure &now) {
         best.longestStallMs = std::max(best.longestStallMs, now.longestStallMs);
         best.seconds = std::min(best.seconds, now.seconds);
     };
     for (int round = 0; round < rounds; ++round) {
+        const RawFigures now = measureRaw(rawTarget, uploadSource);
+        QFile::remove(QString::fromUtf8(rawTarget));
+        raw = {std::min(raw.download, now.download), std::min(raw.upload, now.upload), std::min(raw.listing, now.listing)};
+
+        // Object ids change with every session of the emulated phone: look them up again.
+        const AndroidDevice device = test::runSync(engine.scanDevices()).value(0);
+        const AndroidStorage storage = test::runSync(engine.listStorage(device.id)).value(0);
+        QString big, folder;
+        for (const RemoteEntry &entry : test::runSync(engine.listDirectory(device.id, storage.id, std::nullopt), 600s)) {
+            if (entry.name == QLatin1String("big.bin"))
+                big = entry.id;
+            if (entry.name == QLatin1String("Folder5000"))
+                folder = entry.id;
+        }
         keepBest(download, timeEngine(engine.downloadFile(device.id, big, QUrl::fromLocalFile(work + "/engine-download.bin"))));
         QFile::remove(work + "/engine-download.bin");
         // A fresh name each round: the emulated phone would overwrite in place.
-        QFile::rename(QString::fromUtf8(uploadSource), work + QStringLiteral("/engine-upload-%1.bin").arg(round));
-        keepBest(upload, timeEngine(engine.uploadFile(device.id, storage.id,
-                                                      QUrl::fromLocalFile(work + QStringLiteral("/engine-upload-%1.bin").arg(round)),
-                                                      std::nullopt)));
-        QFile::rename(work + QStringLiteral("/engine-upload-%1.bin").arg(round), QString::fromUtf8(uploadSource));
+        const QString source = work + QStringLiteral("/engine-upload-%1.bin").arg(round);
+        QFile::rename(QString::fromUtf8(uploadSource), source);
+        keepBest(upload, timeEngine(engine.uploadFile(device.id, storage.id, QUrl::fromLocalFile(source), std::nullopt)));
+        QFile::rename(source, QString::fromUtf8(uploadSource));
         keepBest(listing, timeEngine(engine.listDirectory(device.id, storage.id, folder)));
+        closeBridgeDevice();
+        std::printf("round %d done\n", round + 1);
+        std::fflush(stdout);
     }
 
     std::printf("\nBest of %d rounds, one phone, one guest:\n", rounds);
