@@ -16,7 +16,7 @@ libgtest-dev libgmock-dev
 xvfb xauth fonts-dejavu-core
 qrencode zbar-tools
 qemu-system-x86 linux-image-amd64 busybox-static kmod xz-utils util-linux coreutils
-desktop-file-utils appstream dpkg-dev fakeroot file
+desktop-file-utils appstream dpkg-dev fakeroot file debootstrap
 "
 
 missing=""

@@ -21,5 +21,14 @@ run_suite() {
 }
 
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVEL_SANITIZE=OFF
+
+# The .deb in a clean Debian root needs root (debootstrap, chroot).
+if [ "$(id -u)" = 0 ]; then
+    echo "== build: the Debian package in a clean root"
+    ./scripts/check-deb.sh build
+else
+    echo "== skipped the Debian package check: it needs root (sudo ./scripts/check-deb.sh)"
+fi
+
 run_suite build-sanitize -DCMAKE_BUILD_TYPE=Debug -DTARVEL_SANITIZE=ON
 echo "== all tests passed"
