@@ -14,12 +14,14 @@ namespace tarvel {
 
 namespace {
 
-// Application-modal, but shown with open() and awaited: the window keeps repainting and
-// the view model keeps receiving results while the panel is up.
+// Modal to the whole application, but awaited rather than run in a nested loop: the
+// window keeps repainting and the view model keeps receiving results while it is up.
+// (open() would make it window-modal, which for a panel without a parent widget -- the
+// window is Qt Quick -- blocks nothing.)
 QCoro::Task<std::optional<QList<QUrl>>> runPanel(std::unique_ptr<QFileDialog> dialog)
 {
     dialog->setWindowModality(Qt::ApplicationModal);
-    dialog->open();
+    dialog->show();
     const std::optional<int> result = co_await qCoro(dialog.get(), &QDialog::finished);
     if (result != QDialog::Accepted)
         co_return std::nullopt;

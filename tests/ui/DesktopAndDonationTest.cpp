@@ -1,9 +1,12 @@
 #include "TarvelApp/DesktopServices.h"
 #include "TarvelCore/DonationSupport.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
@@ -66,6 +69,65 @@ TEST(QtDesktopServicesTest, CopiedTextReplacesCopiedFiles)
     EXPECT_EQ(now->text(), DonationSupport::btcSegWitAddress());
     EXPECT_FALSE(now->hasUrls());
     EXPECT_TRUE(desktop.fileURLsOnClipboard().isEmpty());
+}
+
+QFileDialog *openPanel()
+{
+    QFileDialog *found = nullptr;
+    test::spinUntil([&] {
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (auto *dialog = qobject_cast<QFileDialog *>(widget); dialog && dialog->isVisible())
+                found = dialog;
+        }
+        return found != nullptr;
+    });
+    return found;
+}
+
+// The desktop's own panels: the prompt on the confirm button, the proposed name, files
+// only and several at once for uploads, and nothing when cancelled.
+TEST(QtDesktopServicesTest, PanelsAskAsTheWindowNeeds)
+{
+    QtDesktopServices desktop;
+    QTemporaryDir dir;
+
+    auto saving = desktop.chooseSaveLocation("photo.jpg", "Download");
+    QFileDialog *panel = openPanel();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_EQ(panel->labelText(QFileDialog::Accept), "Download");
+    EXPECT_EQ(QFileInfo(panel->selectedFiles().value(0)).fileName(), "photo.jpg");
+    EXPECT_EQ(panel->windowModality(), Qt::ApplicationModal);
+    panel->reject();
+    EXPECT_EQ(test::runSync(std::move(saving)), std::nullopt);
+
+    saving = desktop.chooseSaveLocation("photo.jpg", "Download");
+    panel = openPanel();
+    ASSERT_NE(panel, nullptr);
+    panel->setDirectory(dir.path());
+    panel->selectFile(dir.filePath("copy.jpg"));
+    static_cast<QDialog *>(panel)->accept(); // QFileDialog checks the selection, as its button does
+    EXPECT_EQ(test::runSync(std::move(saving)), QUrl::fromLocalFile(dir.filePath("copy.jpg")));
+
+    for (const char *name : {"a.txt", "b.txt"}) {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    auto opening = desktop.chooseFilesToOpen("Upload");
+    panel = openPanel();
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->fileMode(), QFileDialog::ExistingFiles);
+    EXPECT_EQ(panel->labelText(QFileDialog::Accept), "Upload");
+    panel->setDirectory(dir.path());
+    panel->selectFile("\"a.txt\" \"b.txt\"");
+    static_cast<QDialog *>(panel)->accept(); // QFileDialog checks the selection, as its button does
+    EXPECT_EQ(test::runSync(std::move(opening)).size(), 2);
+
+    opening = desktop.chooseFilesToOpen("Upload");
+    panel = openPanel();
+    ASSERT_NE(panel, nullptr);
+    panel->reject();
+    EXPECT_TRUE(test::runSync(std::move(opening)).isEmpty());
 }
 
 } // namespace
