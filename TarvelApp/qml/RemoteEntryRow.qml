@@ -23,6 +23,7 @@ Control {
     objectName: "entryRow"
     leftPadding: 8
     rightPadding: 6
+    // The row's own 3 above and below, plus the inset list's 3 between rows.
     topPadding: 3 + 3
     bottomPadding: 3 + 3
     hoverEnabled: true
