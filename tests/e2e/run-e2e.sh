@@ -5,6 +5,7 @@
 #
 #   run-e2e.sh phones   BINARY [ARGS...]   two phones, read-write
 #   run-e2e.sh readonly BINARY [ARGS...]   one read-only phone
+#   run-e2e.sh app      BINARY [ARGS...]   one phone, for the whole application
 #
 # Exit 77 (skipped) when the emulator packages are missing, unless TARVEL_REQUIRE_E2E=1
 # (CI), where that is a failure like any guest that cannot start.
@@ -55,6 +56,14 @@ phones)
     phones=(--phone "$second" --phone-desc "Second Phone" --phone "$main" --phone-desc "Tarvel Phone")
     export TARVEL_E2E_PHONE="$main" TARVEL_E2E_PHONE_NAME="Tarvel Phone" TARVEL_E2E_SECOND_PHONE="$second"
     ;;
+app)
+    main=$work/app
+    mkdir -p "$main/DCIM/Camera" "$main/Documents" "$main/Music"
+    random_file "$main/DCIM/Camera/IMG_0001.jpg" 2500000
+    printf 'hello\n' >"$main/hello.txt"
+    phones=(--phone "$main" --phone-desc "Tarvel Phone")
+    export TARVEL_E2E_PHONE="$main"
+    ;;
 readonly)
     ro=$work/readonly
     mkdir -p "$ro/Pictures"
@@ -63,12 +72,20 @@ readonly)
     export TARVEL_E2E_PHONE="$ro" TARVEL_E2E_PHONE_NAME="Read-only Phone" TARVEL_E2E_READONLY=1
     ;;
 *)
-    echo "usage: run-e2e.sh phones|readonly BINARY [ARGS...]" >&2
+    echo "usage: run-e2e.sh phones|readonly|app BINARY [ARGS...]" >&2
     exit 2
     ;;
 esac
 export TARVEL_E2E_WORK="$work/local"
 
+# Screenshots are written where the caller wants them, which the guest must see.
+shares=()
+if [ -n "${TARVEL_E2E_SCREENSHOTS:-}" ]; then
+    mkdir -p "$TARVEL_E2E_SCREENSHOTS"
+    shares=(--share "$TARVEL_E2E_SCREENSHOTS")
+fi
+
 # The harness's own failures (no guest, QEMU died) come back as 124/125 and fail the test.
 cd "$work"
-"$here/run-in-mtp-vm.sh" --timeout 1500 --mem 2048 "${phones[@]}" -- "$@"
+"$here/run-in-mtp-vm.sh" --timeout 1500 --mem 2048 "${shares[@]}" "${phones[@]}" -- "$@"
+

@@ -1,6 +1,7 @@
 #include "TarvelApp/TarvelApp.h"
 #include "tests/support/FakeDesktopServices.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/WindowDriver.h"
 #include "tests/ui/ScriptedPhone.h"
 
 #include <gtest/gtest.h>
@@ -28,7 +29,7 @@ namespace {
 
 // The real window, offscreen, over the scripted phone; driven with mouse and keyboard
 // events at the items' positions, so a disabled control really ignores the click.
-class WindowTest : public ::testing::Test {
+class WindowTest : public ::testing::Test, protected test::WindowDriver {
 protected:
     WindowTest()
     {
@@ -47,76 +48,9 @@ protected:
         ASSERT_TRUE(spinUntil([&] { return vm()->state() == State::ready && rows().size() == 4; }));
     }
 
-    QQuickWindow *window() { return app->window(); }
+    QQuickWindow *window() const override { return app->window(); }
     TarvelViewModel *vm() { return app->viewModel(); }
 
-    QQuickItem *item(const char *objectName)
-    {
-        auto *found = window()->findChild<QQuickItem *>(objectName);
-        EXPECT_NE(found, nullptr) << objectName;
-        return found;
-    }
-
-    static void collect(QQuickItem *root, const QString &objectName, QList<QQuickItem *> &into)
-    {
-        for (QQuickItem *child : root->childItems()) {
-            if (child->objectName() == objectName && child->isVisible())
-                into.append(child);
-            collect(child, objectName, into);
-        }
-    }
-
-    QList<QQuickItem *> allItems()
-    {
-        QList<QQuickItem *> found;
-        const std::function<void(QQuickItem *)> walk = [&](QQuickItem *item) {
-            for (QQuickItem *child : item->childItems()) {
-                if (child->isVisible()) {
-                    found.append(child);
-                    walk(child);
-                }
-            }
-        };
-        walk(window()->contentItem());
-        return found;
-    }
-
-    // The list's delegates, top to bottom (ListView does not parent them as QObjects).
-    QList<QQuickItem *> rows()
-    {
-        QList<QQuickItem *> found;
-        if (auto *list = window()->findChild<QQuickItem *>("remoteList"))
-            collect(list, "entryRow", found);
-        std::sort(found.begin(), found.end(), [](QQuickItem *a, QQuickItem *b) { return a->y() < b->y(); });
-        return found;
-    }
-
-    QQuickItem *row(const QString &name)
-    {
-        for (QQuickItem *candidate : rows()) {
-            if (candidate->property("name").toString() == name)
-                return candidate;
-        }
-        ADD_FAILURE() << "no row " << name.toStdString();
-        return nullptr;
-    }
-
-    QQuickItem *rowButton(const QString &name)
-    {
-        QList<QQuickItem *> buttons;
-        collect(row(name), "entryActionButton", buttons);
-        return buttons.value(0);
-    }
-
-    void click(QQuickItem *target)
-    {
-        ASSERT_NE(target, nullptr);
-        const QPoint centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2)).toPoint();
-        QTest::mouseClick(window(), Qt::LeftButton, {}, centre);
-        test::settle();
-    }
-
-    QString text(const char *objectName) { return item(objectName)->property("text").toString(); }
 
     std::shared_ptr<FakeAndroidFileTransferEngine> engine = std::make_shared<FakeAndroidFileTransferEngine>();
     FakeDesktopServices *desktop = nullptr;

@@ -1,0 +1,145 @@
+// Runs inside the emulator guest (see run-e2e.sh): the whole application, its real window
+// (offscreen) over the real engine and libmtp, driven with mouse and keys, with scripted
+// panels and clipboard. Writes a screenshot of every step.
+
+#include "MTPAdapter/MTPAndroidFileTransferEngine.h"
+#include "TarvelApp/TarvelApp.h"
+#include "tests/support/FakeDesktopServices.h"
+#include "tests/support/TestSupport.h"
+#include "tests/support/WindowDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+using namespace tarvel;
+using namespace std::chrono_literals;
+using tarvel::test::spinUntil;
+
+namespace {
+
+QString phoneDir() { return qEnvironmentVariable("TARVEL_E2E_PHONE"); }
+QString workDir() { return qEnvironmentVariable("TARVEL_E2E_WORK"); }
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QString writeLocal(const QString &name, const QByteArray &bytes)
+{
+    const QString path = workDir() + QLatin1Char('/') + name;
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+    return path;
+}
+
+class WholeApp : public ::testing::Test, protected test::WindowDriver {
+protected:
+    WholeApp()
+    {
+        auto services = std::make_unique<test::FakeDesktopServices>();
+        desktop = services.get();
+        app = std::make_unique<TarvelApp>(std::make_shared<MTPAndroidFileTransferEngine>(), std::move(services));
+    }
+    ~WholeApp() override
+    {
+        app.reset();
+        MTPAndroidFileTransferEngine::waitForIdle(60000);
+    }
+
+    QQuickWindow *window() const override { return app->window(); }
+
+    void screenshot(const QString &name)
+    {
+        const QString folder = qEnvironmentVariable("TARVEL_E2E_SCREENSHOTS", workDir() + "/screenshots");
+        QDir().mkpath(folder);
+        test::settle();
+        EXPECT_TRUE(window()->grabWindow().save(folder + QLatin1Char('/') + name + ".png")) << name.toStdString();
+    }
+
+    bool waitForStatus(const QString &status) { return spinUntil([&] { return text("statusText") == status; }, 300s); }
+    bool waitForTitle(const QString &title) { return spinUntil([&] { return text("locationTitle") == title; }, 60s); }
+    QStringList rowNames() const
+    {
+        QStringList names;
+        for (QQuickItem *row : rows())
+            names << row->property("name").toString();
+        return names;
+    }
+
+    test::FakeDesktopServices *desktop = nullptr;
+    std::unique_ptr<TarvelApp> app;
+};
+
+} // namespace
+
+// Start, browse, download, upload through the panel and through the clipboard, each step
+// checked on screen and, for the transfers, on the phone's and the computer's disks.
+TEST_F(WholeApp, BrowsesDownloadsAndUploads)
+{
+    ASSERT_NE(window(), nullptr);
+    window()->resize(900, 600);
+    app->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window()));
+
+    // The start task scans, opens the first storage and lists its root.
+    ASSERT_TRUE(waitForStatus("Showing Tarvel Phone."));
+    EXPECT_EQ(text("locationTitle"), "Tarvel Phone");
+    QStringList hostRoot = QDir(phoneDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    QStringList shown = rowNames();
+    hostRoot.sort();
+    shown.sort();
+    EXPECT_EQ(shown, hostRoot);
+    screenshot("01-start");
+
+    click(row("DCIM"));
+    ASSERT_TRUE(waitForTitle("DCIM"));
+    EXPECT_EQ(text("storageSubtitle").left(7), "DCIM - ");
+    screenshot("02-folder");
+
+    click(rowButton("Camera"));
+    ASSERT_TRUE(waitForTitle("Camera"));
+    EXPECT_EQ(rowNames(), QStringList{"IMG_0001.jpg"});
+    screenshot("03-subfolder");
+
+    // Download: the save panel proposes the name, the file lands where the user chose.
+    const QString target = workDir() + "/Downloaded photo.jpg";
+    desktop->saveLocation = QUrl::fromLocalFile(target);
+    click(rowButton("IMG_0001.jpg"));
+    ASSERT_TRUE(waitForStatus("Downloaded IMG_0001.jpg."));
+    ASSERT_EQ(desktop->savePanels.size(), 1);
+    EXPECT_EQ(desktop->savePanels.first().proposedName, "IMG_0001.jpg");
+    EXPECT_EQ(readAll(target), readAll(phoneDir() + "/DCIM/Camera/IMG_0001.jpg"));
+    screenshot("04-downloaded");
+
+    click(item("upButton"));
+    ASSERT_TRUE(waitForTitle("DCIM"));
+    screenshot("05-up");
+    click(item("upButton"));
+    ASSERT_TRUE(waitForTitle("Tarvel Phone"));
+
+    // Two files through the open panel, into a sub-folder, then the listing is read again.
+    click(row("Documents"));
+    ASSERT_TRUE(waitForTitle("Documents"));
+    const QByteArray report = QByteArray("quarterly numbers\n").repeated(5000);
+    desktop->filesToOpen = {QUrl::fromLocalFile(writeLocal("report.txt", report)),
+                            QUrl::fromLocalFile(writeLocal("Ünïcode notes.txt", "notes\n"))};
+    click(item("uploadButton"));
+    ASSERT_TRUE(spinUntil([&] { return rowNames().contains("report.txt") && rowNames().contains("Ünïcode notes.txt"); }, 300s));
+    EXPECT_EQ(readAll(phoneDir() + "/Documents/report.txt"), report);
+    EXPECT_EQ(readAll(phoneDir() + "/Documents/Ünïcode notes.txt"), QByteArray("notes\n"));
+    EXPECT_EQ(text("statusText"), "Showing Documents.");
+    screenshot("06-uploaded");
+
+    // One file through the clipboard and the Paste key.
+    desktop->clipboardURLs = {QUrl::fromLocalFile(writeLocal("pasted photo.jpg", "jpeg bytes"))};
+    QTest::keySequence(window(), QKeySequence::Paste);
+    ASSERT_TRUE(spinUntil([&] { return rowNames().contains("pasted photo.jpg"); }, 300s));
+    EXPECT_EQ(readAll(phoneDir() + "/Documents/pasted photo.jpg"), QByteArray("jpeg bytes"));
+    screenshot("07-pasted");
+}
