@@ -216,7 +216,6 @@ bool cmtp_refresh_storages(LIBMTP_mtpdevice_t *device)
 
 extern "C" {
 
-
 CMTPBridgeStatus cmtp_bridge_status(void)
 {
     return CMTPBridgeStatus{1, "libmtp headers are available"};

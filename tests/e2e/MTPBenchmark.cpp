@@ -59,11 +59,11 @@ Figure timeTicking(QCoro::Task<T> task)
 // as during the engine's work: on the guest's one CPU the ticking has a cost, and both
 // sides must pay it for the ratio to show the engine's own.
 template <typename Work>
-double timeRaw(Work work)
+Figure timeRaw(Work work)
 {
     static SerialWorker rawThread;
     auto call = [&work] { work(); };
-    return timeTicking(awaitResult(rawThread.run(std::move(call)))).seconds;
+    return timeTicking(awaitResult(rawThread.run(std::move(call))));
 }
 
 uint32_t findByName(LIBMTP_mtpdevice_t *device, uint32_t storage, uint32_t parent, const char *name)
@@ -90,7 +90,7 @@ void destroyChain(LIBMTP_file_t *files)
 }
 
 struct RawFigures {
-    double download = 0, upload = 0, listing = 0;
+    Figure download, upload, listing;
 };
 
 // One session of plain libmtp: the same work the engine does, without the engine.
@@ -142,17 +142,17 @@ void closeBridgeDevice()
     cmtp_list_storage_into(result.get(), "mtp-benchmark-none");
 }
 
-void report(const char *what, double raw, const Figure &engine, bool throughput, double bytes)
+void report(const char *what, const Figure &raw, const Figure &engine, double bytes)
 {
-    const double ratio = throughput ? raw / engine.seconds : engine.seconds / raw;
-    if (bytes > 0)
-        std::printf("%-22s raw %7.2f s (%5.1f MB/s)  engine %7.2f s (%5.1f MB/s)  %s %.3f  longest UI stall %lld ms\n",
-                    what, raw, bytes / raw / 1e6, engine.seconds, bytes / engine.seconds / 1e6,
-                    throughput ? "throughput ratio" : "time ratio", ratio, static_cast<long long>(engine.longestStallMs));
+    const bool transfer = bytes > 0;
+    std::printf("%-20s raw %6.2f s, engine %6.2f s", what, raw.seconds, engine.seconds);
+    if (transfer)
+        std::printf(" (%4.1f and %4.1f MB/s), throughput ratio %.3f", bytes / raw.seconds / 1e6,
+                    bytes / engine.seconds / 1e6, raw.seconds / engine.seconds);
     else
-        std::printf("%-22s raw %7.2f s                engine %7.2f s                %s %.3f  longest UI stall %lld ms\n",
-                    what, raw, engine.seconds, throughput ? "throughput ratio" : "time ratio", ratio,
-                    static_cast<long long>(engine.longestStallMs));
+        std::printf(", time ratio %.3f", engine.seconds / raw.seconds);
+    std::printf("; longest UI stall: engine %lld ms, raw %lld ms\n", static_cast<long long>(engine.longestStallMs),
+                static_cast<long long>(raw.longestStallMs));
     std::fflush(stdout);
 }
 
@@ -171,7 +171,7 @@ int main(int argc, char **argv)
 
     // Raw and engine rounds alternate, so both meet the same host load and cache state.
     MTPAndroidFileTransferEngine engine;
-    RawFigures raw{1e9, 1e9, 1e9};
+    RawFigures raw{{1e9, 0}, {1e9, 0}, {1e9, 0}};
     Figure download{1e9, 0}, upload{1e9, 0}, listing{1e9, 0};
     const auto keepBest = [](Figure &best, const Figure &now) {
         best.longestStallMs = std::max(best.longestStallMs, now.longestStallMs);
@@ -180,7 +180,9 @@ int main(int argc, char **argv)
     for (int round = 0; round < rounds; ++round) {
         const RawFigures now = measureRaw(rawTarget, uploadSource);
         QFile::remove(QString::fromUtf8(rawTarget));
-        raw = {std::min(raw.download, now.download), std::min(raw.upload, now.upload), std::min(raw.listing, now.listing)};
+        keepBest(raw.download, now.download);
+        keepBest(raw.upload, now.upload);
+        keepBest(raw.listing, now.listing);
 
         // Object ids change with every session of the emulated phone: look them up again.
         const AndroidDevice device = test::runSync(engine.scanDevices()).value(0);
@@ -206,8 +208,8 @@ int main(int argc, char **argv)
     }
 
     std::printf("\nBest of %d rounds, one phone, one guest:\n", rounds);
-    report("download 1 GB", raw.download, download, true, bytes);
-    report("upload 1 GB", raw.upload, upload, true, bytes);
-    report("list 5,000 entries", raw.listing, listing, false, 0);
+    report("download 1 GB", raw.download, download, bytes);
+    report("upload 1 GB", raw.upload, upload, bytes);
+    report("list 5,000 entries", raw.listing, listing, 0);
     return 0;
 }

@@ -1,0 +1,18 @@
+#!/bin/sh
+# Refreshes the README's screenshots: the window over a scripted phone (screenshots.sh)
+# and the whole application over QEMU's emulated phone (the e2e.app test).
+# Usage: scripts/readme-screenshots.sh [BUILD_DIR]   (default: build)
+set -eu
+cd "$(dirname "$0")/.."
+build=${1:-build}
+shots=$(mktemp -d)
+trap 'rm -rf "$shots"' EXIT
+TARVEL_SCREENSHOT_BUILD=$build ./scripts/screenshots.sh "$shots" >/dev/null
+(cd "$build" && ctest -R '^e2e\.app$' --output-on-failure >/dev/null)
+mkdir -p docs/screenshots
+cp "$shots/03-transfer-760x460.png" docs/screenshots/transfer.png
+cp "$shots/01-no-device-760x460.png" docs/screenshots/no-device.png
+cp "$shots/04-donation-760x460.png" docs/screenshots/donation.png
+cp "$build/e2e-screenshots/03-subfolder.png" docs/screenshots/emulated-phone-folder.png
+cp "$build/e2e-screenshots/07-pasted.png" docs/screenshots/emulated-phone-uploaded.png
+ls docs/screenshots
