@@ -21,8 +21,8 @@ std::optional<qint64> positive(qint64 value)
 }
 
 // Copies through a QSaveFile: the destination appears only when the whole file is
-// there, and a failed copy leaves whatever was at the destination untouched.
-void copyFile(const QString &from, const QString &to, bool slow)
+// there, and a failed or stopped copy leaves whatever was at the destination untouched.
+void copyFile(const QString &from, const QString &to, bool slow, const std::atomic_bool &stopping)
 {
     QFile source(from);
     if (!source.open(QIODevice::ReadOnly))
@@ -33,6 +33,8 @@ void copyFile(const QString &from, const QString &to, bool slow)
     const qint64 chunk = slow ? 256 * 1024 : 4 * 1024 * 1024;
     QByteArray buffer;
     while (!(buffer = source.read(chunk)).isEmpty()) {
+        if (stopping)
+            fail(QStringLiteral("The demo phone was disconnected"));
         if (target.write(buffer) != buffer.size())
             fail(QStringLiteral("Could not write %1: %2").arg(to, target.errorString()));
         if (slow)
@@ -67,6 +69,11 @@ LocalFolderEngine::LocalFolderEngine(QString folder, bool slow)
                                                                 : QFileInfo(folder).canonicalFilePath())
     , m_slow(slow)
 {
+}
+
+LocalFolderEngine::~LocalFolderEngine()
+{
+    *m_stopping = true;
 }
 
 QCoro::Task<QList<AndroidDevice>> LocalFolderEngine::scanDevices()
@@ -145,12 +152,12 @@ QCoro::Task<QList<RemoteEntry>> LocalFolderEngine::listDirectory(QString device,
 
 QCoro::Task<> LocalFolderEngine::downloadFile(QString device, QString remoteFileID, QUrl localURL)
 {
-    auto work = [folder = m_folder, slow = m_slow, device, remoteFileID, to = localURL.toLocalFile()] {
+    auto work = [folder = m_folder, slow = m_slow, stopping = m_stopping, device, remoteFileID, to = localURL.toLocalFile()] {
         checkIDs(device, storageID);
         const QString from = resolve(folder, remoteFileID);
         if (!QFileInfo(from).isFile())
             fail(QStringLiteral("The demo phone has no file %1").arg(remoteFileID));
-        copyFile(from, to, slow);
+        copyFile(from, to, slow, *stopping);
     };
     co_await awaitResult(m_worker.run(std::move(work)));
 }
@@ -158,12 +165,13 @@ QCoro::Task<> LocalFolderEngine::downloadFile(QString device, QString remoteFile
 QCoro::Task<> LocalFolderEngine::uploadFile(QString device, QString storage, QUrl localURL,
                                             std::optional<QString> remoteParentID)
 {
-    auto work = [folder = m_folder, slow = m_slow, device, storage, from = localURL.toLocalFile(), remoteParentID] {
+    auto work = [folder = m_folder, slow = m_slow, stopping = m_stopping, device, storage, from = localURL.toLocalFile(),
+                 remoteParentID] {
         checkIDs(device, storage);
         const QDir target(resolve(folder, remoteParentID));
         if (!QFileInfo(from).isFile())
             fail(QStringLiteral("Local upload path is not a regular file"));
-        copyFile(from, target.filePath(freeName(target, QFileInfo(from).fileName())), slow);
+        copyFile(from, target.filePath(freeName(target, QFileInfo(from).fileName())), slow, *stopping);
     };
     co_await awaitResult(m_worker.run(std::move(work)));
 }

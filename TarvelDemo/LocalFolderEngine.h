@@ -7,6 +7,9 @@
 #include "TarvelCore/AndroidFileTransferEngine.h"
 #include "TarvelCore/SerialWorker.h"
 
+#include <atomic>
+#include <memory>
+
 
 namespace tarvel {
 
@@ -15,6 +18,8 @@ public:
     // A slow engine copies at about one megabyte per second and lists with a short
     // delay, so loading and transfer states stay on screen long enough to see.
     explicit LocalFolderEngine(QString folder, bool slow = false);
+    // Stops a copy in flight (a slow one can take minutes) and discards its partial file.
+    ~LocalFolderEngine() override;
 
     QCoro::Task<QList<AndroidDevice>> scanDevices() override;
     QCoro::Task<QList<AndroidStorage>> listStorage(QString deviceID) override;
@@ -28,7 +33,8 @@ public:
 private:
     QString m_folder; // absolute and canonical
     bool m_slow;
-    SerialWorker m_worker; // one copy or listing at a time, like a phone
+    std::shared_ptr<std::atomic_bool> m_stopping = std::make_shared<std::atomic_bool>(false);
+    SerialWorker m_worker; // one copy or listing at a time, like a phone; last, so it goes first
 
 };
 

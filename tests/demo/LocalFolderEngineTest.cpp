@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 
 using namespace tarvel;
 using tarvel::test::runSync;
@@ -119,4 +120,26 @@ TEST_F(LocalFolderEngineTest, CopiesSafelyBothWays)
 
     EXPECT_EQ(nativeFailure(engine.uploadFile(id, storage, QUrl::fromLocalFile(computer.path()), std::nullopt)),
               "Local upload path is not a regular file");
+}
+
+// Quitting during a slow copy ends it at once and leaves no partial file behind.
+TEST(LocalFolderEngineLifetime, GoingAwayStopsACopyWithoutAPartialFile)
+{
+    QTemporaryDir phone, computer;
+    write(phone.filePath("big.bin"), QByteArray(4 * 1024 * 1024, 'x'));
+    auto engine = std::make_unique<LocalFolderEngine>(phone.path(), true);
+    bool ended = false;
+    auto copy = [](LocalFolderEngine *engine, QUrl to, bool *ended) -> QCoro::Task<> {
+        try {
+            co_await engine->downloadFile(LocalFolderEngine::deviceID, "big.bin", to);
+        } catch (const TransferError &) {
+        }
+        *ended = true;
+    };
+    auto task = copy(engine.get(), QUrl::fromLocalFile(computer.filePath("big.bin")), &ended);
+    QThread::msleep(300); // a chunk or two into the copy
+    engine.reset();
+    tarvel::test::spinUntil([&] { return ended; });
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(QDir(computer.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
 }
