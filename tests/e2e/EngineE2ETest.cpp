@@ -52,7 +52,7 @@ QByteArray randomBytes(int size)
 {
     QByteArray bytes(size, Qt::Uninitialized);
     for (int i = 0; i < size; ++i)
-        bytes[i] = char((i * 7919 + 13) ^ (i >> 8));
+        bytes[i] = char((unsigned(i) * 7919u + 13u) ^ (unsigned(i) >> 8));
     return bytes;
 }
 
