@@ -41,6 +41,8 @@ const RemoteEntry documents = folder("20", "Documents");
 const RemoteEntry music = folder("30", "Music");
 const RemoteEntry photo = file("40", "photo.jpg", 2'000'000);
 
+QUrl local(const QString &name) { return QUrl::fromLocalFile("/home/user/" + name); }
+
 class ViewModelTest : public ::testing::Test {
 protected:
     ViewModelTest()
@@ -70,11 +72,23 @@ protected:
         EXPECT_EQ(vm.statusMessage(), message);
     }
 
+    // Opens DCIM and downloads photo.jpg, both held open at their gates.
+    void holdAListingAndADownload()
+    {
+        engine->beforeDirectoryListing = listing.hook();
+        engine->beforeDownload = transfer.hook();
+        opening = vm.openFolder(dcim);
+        downloading = vm.download("40", "photo.jpg", local("copy.jpg"));
+        ASSERT_TRUE(listing.waitEntered());
+        ASSERT_TRUE(transfer.waitEntered());
+    }
+
     std::shared_ptr<FakeAndroidFileTransferEngine> engine = std::make_shared<FakeAndroidFileTransferEngine>();
     TarvelViewModel vm{engine};
+    Gate listing, transfer;
+    QCoro::Task<> opening, downloading;
 };
 
-QUrl local(const QString &name) { return QUrl::fromLocalFile("/home/user/" + name); }
 
 } // namespace
 
@@ -458,13 +472,7 @@ TEST_F(ViewModelTest, ListingDuringATransferKeepsTheTransfersStatus)
 TEST_F(ViewModelTest, RefreshThatChangesTheDeviceDropsLateResults)
 {
     connect();
-    Gate listing, transfer;
-    engine->beforeDirectoryListing = listing.hook();
-    engine->beforeDownload = transfer.hook();
-    auto opening = vm.openFolder(dcim);
-    auto downloading = vm.download("40", "photo.jpg", local("copy.jpg"));
-    ASSERT_TRUE(listing.waitEntered());
-    ASSERT_TRUE(transfer.waitEntered());
+    ASSERT_NO_FATAL_FAILURE(holdAListingAndADownload());
 
     engine->devicesToReturn = {galaxy, pixel};
     runSync(vm.refreshDevices());
@@ -486,13 +494,7 @@ TEST_F(ViewModelTest, RefreshThatChangesTheDeviceDropsLateResults)
 TEST_F(ViewModelTest, RefreshThatKeepsTheDeviceKeepsWorkInFlight)
 {
     connect();
-    Gate listing, transfer;
-    engine->beforeDirectoryListing = listing.hook();
-    engine->beforeDownload = transfer.hook();
-    auto opening = vm.openFolder(dcim);
-    auto downloading = vm.download("40", "photo.jpg", local("copy.jpg"));
-    ASSERT_TRUE(listing.waitEntered());
-    ASSERT_TRUE(transfer.waitEntered());
+    ASSERT_NO_FATAL_FAILURE(holdAListingAndADownload());
 
     runSync(vm.refreshDevices());
     expectStatus(State::transferring, "Downloading photo.jpg...");
