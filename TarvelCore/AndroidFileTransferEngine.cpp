@@ -2,6 +2,33 @@
 
 namespace tarvel {
 
+QCoro::Task<DirectoryListing> AndroidFileTransferEngine::listFolder(DirectoryRequest request)
+{
+    co_return DirectoryListing{co_await listDirectory(request.deviceID, request.storageID, request.parentID)};
+}
+
+QCoro::Task<> AndroidFileTransferEngine::download(DownloadRequest request, std::shared_ptr<TransferControl> control)
+{
+    if (control->isCancelled())
+        throw TransferError::cancelled();
+    co_await downloadFile(request.deviceID, request.remoteFileID, request.localURL);
+}
+
+QCoro::Task<> AndroidFileTransferEngine::upload(UploadRequest request, std::shared_ptr<TransferControl> control)
+{
+    if (control->isCancelled())
+        throw TransferError::cancelled();
+    if (request.remoteName && *request.remoteName != request.localURL.fileName())
+        throw TransferError::nativeError(QStringLiteral("This phone cannot give an upload another name."));
+    co_await uploadFile(request.deviceID, request.storageID, request.localURL, request.remoteParentID);
+}
+
+QCoro::Task<QString> AndroidFileTransferEngine::createFolder(QString, QString, std::optional<QString>, QString)
+{
+    throw TransferError::nativeError(QStringLiteral("This phone cannot create folders."));
+    co_return QString();
+}
+
 FakeAndroidFileTransferEngine::FakeAndroidFileTransferEngine(QList<AndroidDevice> devicesToReturn,
                                                              std::optional<TransferError> scanError,
                                                              std::optional<TransferError> directoryError,
@@ -67,6 +94,30 @@ QCoro::Task<> FakeAndroidFileTransferEngine::uploadFile(QString deviceID, QStrin
         throw TransferError(*uploadError);
     uploadRequests.append(UploadRequest{deviceID, storageID, localURL, remoteParentID});
     co_return;
+}
+
+QCoro::Task<> FakeAndroidFileTransferEngine::download(DownloadRequest request, std::shared_ptr<TransferControl> control)
+{
+    lastTransferControl = control;
+    if (const Hook hook = beforeDownload)
+        co_await hook();
+    if (control->isCancelled())
+        throw TransferError::cancelled();
+    if (downloadError)
+        throw TransferError(*downloadError);
+    downloadRequests.append(request);
+}
+
+QCoro::Task<> FakeAndroidFileTransferEngine::upload(UploadRequest request, std::shared_ptr<TransferControl> control)
+{
+    lastTransferControl = control;
+    if (const Hook hook = beforeUpload)
+        co_await hook();
+    if (control->isCancelled())
+        throw TransferError::cancelled();
+    if (uploadError)
+        throw TransferError(*uploadError);
+    uploadRequests.append(request);
 }
 
 } // namespace tarvel

@@ -4,6 +4,7 @@
 // answers from scripted values so the view model and the window run without one.
 
 #include "TarvelCore/Models.h"
+#include "TarvelCore/TransferControl.h"
 
 #include <QCoro/QCoroTask>
 #include <QHash>
@@ -11,22 +12,10 @@
 #include <QUrl>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace tarvel {
-
-// Every operation may throw; engines throw TransferError. Ids in results are
-// handed back to later calls unchanged.
-class AndroidFileTransferEngine {
-public:
-    virtual ~AndroidFileTransferEngine() = default;
-    virtual QCoro::Task<QList<AndroidDevice>> scanDevices() = 0;
-    virtual QCoro::Task<QList<AndroidStorage>> listStorage(QString deviceID) = 0;
-    // An absent parentID is the storage's root.
-    virtual QCoro::Task<QList<RemoteEntry>> listDirectory(QString deviceID, QString storageID, std::optional<QString> parentID) = 0;
-    virtual QCoro::Task<> downloadFile(QString deviceID, QString remoteFileID, QUrl localURL) = 0;
-    virtual QCoro::Task<> uploadFile(QString deviceID, QString storageID, QUrl localURL, std::optional<QString> remoteParentID) = 0;
-};
 
 struct DirectoryRequest {
     QString deviceID = {};
@@ -49,8 +38,44 @@ struct UploadRequest {
     QString storageID = {};
     QUrl localURL = {};
     std::optional<QString> remoteParentID = {};
+    std::optional<QString> remoteName = {}; // absent: the local file's name
 
     friend bool operator==(const UploadRequest &, const UploadRequest &) = default;
+};
+
+// A folder's entries, and whether they are all of them.
+struct DirectoryListing {
+    QList<RemoteEntry> entries = {};
+    bool complete = true; // false when the phone answered but could not describe some objects
+
+    friend bool operator==(const DirectoryListing &, const DirectoryListing &) = default;
+};
+
+// Every operation may throw; engines throw TransferError. Ids in results are
+// handed back to later calls unchanged.
+class AndroidFileTransferEngine {
+public:
+    virtual ~AndroidFileTransferEngine() = default;
+    virtual QCoro::Task<QList<AndroidDevice>> scanDevices() = 0;
+    virtual QCoro::Task<QList<AndroidStorage>> listStorage(QString deviceID) = 0;
+    // An absent parentID is the storage's root.
+    virtual QCoro::Task<QList<RemoteEntry>> listDirectory(QString deviceID, QString storageID, std::optional<QString> parentID) = 0;
+    virtual QCoro::Task<> downloadFile(QString deviceID, QString remoteFileID, QUrl localURL) = 0;
+    virtual QCoro::Task<> uploadFile(QString deviceID, QString storageID, QUrl localURL, std::optional<QString> remoteParentID) = 0;
+
+    // Later additions. Each has a default built on the operations above, so an engine
+    // written against those alone keeps working.
+
+    // listDirectory that also says when the phone could not describe every object.
+    virtual QCoro::Task<DirectoryListing> listFolder(DirectoryRequest request);
+    // downloadFile and uploadFile that store their progress in `control` and, once it is
+    // cancelled, stop soon with TransferError::cancelled() and leave nothing behind: no
+    // partial local file, no partial object on the phone.
+    virtual QCoro::Task<> download(DownloadRequest request, std::shared_ptr<TransferControl> control);
+    virtual QCoro::Task<> upload(UploadRequest request, std::shared_ptr<TransferControl> control);
+    // Creates folder `name` inside parentID (absent: the storage's root); returns its id.
+    virtual QCoro::Task<QString> createFolder(QString deviceID, QString storageID, std::optional<QString> parentID,
+                                              QString name);
 };
 
 // Reads its members at the moment each step needs them, so a test may change them
@@ -73,6 +98,11 @@ public:
     QCoro::Task<QList<RemoteEntry>> listDirectory(QString deviceID, QString storageID, std::optional<QString> parentID) override;
     QCoro::Task<> downloadFile(QString deviceID, QString remoteFileID, QUrl localURL) override;
     QCoro::Task<> uploadFile(QString deviceID, QString storageID, QUrl localURL, std::optional<QString> remoteParentID) override;
+    // Record their requests like the calls above and hand the test the control through
+    // lastTransferControl; a transfer whose control is cancelled while its hook holds it
+    // throws TransferError::cancelled() and records nothing.
+    QCoro::Task<> download(DownloadRequest request, std::shared_ptr<TransferControl> control) override;
+    QCoro::Task<> upload(UploadRequest request, std::shared_ptr<TransferControl> control) override;
 
     QList<AndroidDevice> devicesToReturn;
     std::optional<TransferError> scanError;
@@ -87,6 +117,8 @@ public:
     QList<DirectoryRequest> directoryRequests;
     QList<DownloadRequest> downloadRequests;
     QList<UploadRequest> uploadRequests;
+    Hook beforeUpload;
+    std::shared_ptr<TransferControl> lastTransferControl;
 };
 
 } // namespace tarvel

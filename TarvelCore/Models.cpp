@@ -14,6 +14,8 @@ const char *kindName(TransferError::Kind kind)
     case TransferError::Kind::readFailed: return "readFailed";
     case TransferError::Kind::writeFailed: return "writeFailed";
     case TransferError::Kind::cancelled: return "cancelled";
+    case TransferError::Kind::disconnected: return "disconnected";
+    case TransferError::Kind::deviceRefused: return "deviceRefused";
     }
     return "unknown";
 }
@@ -24,7 +26,7 @@ TransferError::TransferError(Kind kind, QString nativeMessage)
 {
     // what() must return storage that lives as long as the error; build it once.
     m_what = kindName(kind);
-    if (kind == Kind::nativeError)
+    if (kind == Kind::nativeError || kind == Kind::deviceRefused)
         m_what += ": " + m_nativeMessage.toUtf8();
 }
 

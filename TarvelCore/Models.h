@@ -62,10 +62,22 @@ struct TransferJob {
 enum class TarvelConnectionState { noDevice, deviceUnavailable, ready, loadingDirectory, transferring, transferFailed };
 Q_ENUM_NS(TarvelConnectionState)
 
-// The one error engines throw. Only nativeError carries a payload: the native layer's own text.
+// The one error engines throw. Only nativeError and deviceRefused carry a payload: the
+// native layer's own text.
 class TransferError : public std::exception {
 public:
-    enum class Kind { nativeError, noDevice, deviceUnavailable, unsupportedUSBMode, permissionDenied, readFailed, writeFailed, cancelled };
+    enum class Kind {
+        nativeError,
+        noDevice,
+        deviceUnavailable,
+        unsupportedUSBMode,
+        permissionDenied,
+        readFailed,
+        writeFailed,
+        cancelled,
+        disconnected,  // the phone went away or stopped answering in the middle of an operation
+        deviceRefused, // the phone answered with an error; the text is the protocol's own
+    };
 
     static TransferError nativeError(QString message) { return TransferError(Kind::nativeError, std::move(message)); }
     static TransferError noDevice() { return TransferError(Kind::noDevice); }
@@ -75,9 +87,11 @@ public:
     static TransferError readFailed() { return TransferError(Kind::readFailed); }
     static TransferError writeFailed() { return TransferError(Kind::writeFailed); }
     static TransferError cancelled() { return TransferError(Kind::cancelled); }
+    static TransferError disconnected() { return TransferError(Kind::disconnected); }
+    static TransferError deviceRefused(QString message) { return TransferError(Kind::deviceRefused, std::move(message)); }
 
     Kind kind() const { return m_kind; }
-    // Empty for every kind but nativeError.
+    // Empty for every kind but nativeError and deviceRefused.
     const QString &nativeMessage() const { return m_nativeMessage; }
     const char *what() const noexcept override;
 

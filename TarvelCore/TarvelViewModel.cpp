@@ -10,6 +10,16 @@ const QString connectSentence = QStringLiteral(
     "If it still does not appear, try another cable or USB port.");
 const QString unlockSentence = QStringLiteral("Unlock the phone and allow file transfer access.");
 const QString genericSentence = QStringLiteral("The phone could not be accessed. Check the cable and try again.");
+const QString disconnectedSentence =
+    QStringLiteral("The phone was disconnected. Connect it again, unlock it, then press Refresh.");
+
+// The protocol's own text, in brackets after a sentence of ours; never a bare code.
+QString withNativeText(QString sentence, const QString &nativeText)
+{
+    if (!nativeText.isEmpty())
+        sentence += QStringLiteral(" (") + nativeText + QLatin1Char(')');
+    return sentence + QLatin1Char('.');
+}
 } // namespace
 
 TarvelViewModel::TarvelViewModel(std::shared_ptr<AndroidFileTransferEngine> engine, QObject *parent)
@@ -46,6 +56,9 @@ QString TarvelViewModel::message(const TransferError &error)
     case TransferError::Kind::readFailed:
     case TransferError::Kind::writeFailed: return QStringLiteral("The file could not be copied. Check the cable and try again.");
     case TransferError::Kind::cancelled: return QStringLiteral("The transfer was cancelled.");
+    case TransferError::Kind::disconnected: return disconnectedSentence;
+    case TransferError::Kind::deviceRefused:
+        return withNativeText(QStringLiteral("The phone refused the request"), error.nativeMessage());
     case TransferError::Kind::nativeError: break;
     }
     // Only a text with no characters at all counts as empty: blanks are shown as they are.

@@ -15,7 +15,7 @@ libmtp-dev libmtp9 libmtp-common libusb-1.0-0-dev
 libgtest-dev libgmock-dev
 xvfb xauth fonts-dejavu-core
 qrencode zbar-tools
-qemu-system-x86 linux-image-amd64 busybox-static kmod xz-utils util-linux coreutils
+qemu-system-x86 linux-image-amd64 busybox-static kmod xz-utils util-linux coreutils udev python3
 desktop-file-utils appstream dpkg-dev fakeroot file debootstrap
 "
 
