@@ -90,12 +90,8 @@ bool ContentView::upEnabled() const
 
 QString ContentView::currentLocationTitle() const
 {
-    const QList<RemoteEntry> path = m_viewModel->folderPath();
-    if (!path.isEmpty())
-        return path.last().name;
-    if (const auto storage = m_viewModel->selectedStorage())
-        return storage->name;
-    return QStringLiteral("Android device");
+    // The header names the device side as a whole until a storage is listed.
+    return m_viewModel->locationName().value_or(QStringLiteral("Android device"));
 }
 
 QString ContentView::breadcrumbText() const

@@ -44,6 +44,8 @@ public:
     QList<RemoteEntry> folderPath() const { return m_folderPath; }
     std::optional<TransferJob> currentTransfer() const { return m_currentTransfer; }
     bool canNavigateUp() const { return !m_folderPath.isEmpty(); }
+    // The folder shown, or the storage at its root; nothing while no storage is selected.
+    std::optional<QString> locationName() const;
 
     // None of these throws: every failure ends as state and statusMessage.
     QCoro::Task<> refreshDevices();
