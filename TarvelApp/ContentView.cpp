@@ -215,9 +215,9 @@ QString ContentView::donationAddress() const
 
 QUrl ContentView::donationQRCodeSource() const
 {
-    if (QImage(donationQRCodeResource).isNull())
-        return {};
-    return QUrl(QStringLiteral("qrc") + donationQRCodeResource);
+    static const QUrl source =
+        QImage(donationQRCodeResource).isNull() ? QUrl() : QUrl(QStringLiteral("qrc") + donationQRCodeResource);
+    return source;
 }
 
 QString ContentView::proposedFileName(const QString &remoteName)

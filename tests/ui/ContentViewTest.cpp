@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMetaProperty>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 
@@ -488,6 +489,45 @@ TEST_F(ContentViewTest, EverySymbolHasAnIcon)
         QSvgRenderer renderer(":/qt/qml/Tarvel/icons/" + symbol + ".svg");
         EXPECT_TRUE(renderer.isValid()) << symbol.toStdString();
     }
+}
+
+// Every icon the window is handed, by the presenter or by a row, is one of our files:
+// a misspelt symbol would show an empty space, with no warning.
+TEST_F(ContentViewTest, EveryIconSourceIsAFileOfOurs)
+{
+    QStringList checked;
+    const auto checkAll = [&] {
+        const QMetaObject *meta = view.metaObject();
+        for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
+            const QMetaProperty property = meta->property(i);
+            if (!QByteArray(property.name()).endsWith("IconSource"))
+                continue;
+            const QUrl source = property.read(&view).toUrl();
+            if (source.isEmpty())
+                continue;
+            checked.append(property.name());
+            EXPECT_TRUE(QFile::exists(":" + source.path())) << property.name() << " " << source.toString().toStdString();
+        }
+        for (int r = 0; r < view.entries()->rowCount(); ++r) {
+            for (const auto role : {RemoteEntryListModel::iconSourceRole, RemoteEntryListModel::actionIconSourceRole}) {
+                const QUrl source = row(r, role).toUrl();
+                EXPECT_TRUE(QFile::exists(":" + source.path())) << source.toString().toStdString();
+            }
+        }
+    };
+    checkAll(); // no device
+    connect();
+    checkAll(); // ready, with a folder and files listed
+    Gate transfer;
+    engine->beforeDownload = transfer.hook();
+    auto downloading = vm.download(photo.id, photo.name, QUrl::fromLocalFile("/home/user/copy.jpg"));
+    ASSERT_TRUE(transfer.waitEntered());
+    checkAll();
+    transfer.open();
+    runSync(std::move(downloading));
+    EXPECT_TRUE(checked.contains("transferIconSource"));
+    EXPECT_TRUE(checked.contains("emptyStateIconSource"));
+    EXPECT_GE(checked.size(), 20);
 }
 
 } // namespace
