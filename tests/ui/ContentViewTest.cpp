@@ -13,6 +13,8 @@
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 
+#include <string>
+
 using namespace tarvel;
 using namespace tarvel::test::phone;
 using tarvel::test::FakeDesktopServices;
@@ -147,6 +149,12 @@ struct SpaceCase {
     std::optional<qint64> capacity;
     const char *subtitle;
 };
+
+void PrintTo(const SpaceCase &c, std::ostream *os)
+{
+    const auto bytes = [](std::optional<qint64> value) { return value ? std::to_string(*value) : std::string("absent"); };
+    *os << "free " << bytes(c.free) << ", capacity " << bytes(c.capacity) << " as \"" << c.subtitle << '"';
+}
 
 class StorageSubtitleTest : public ContentViewTest, public ::testing::WithParamInterface<SpaceCase> {};
 
