@@ -278,15 +278,19 @@ QCoro::Task<> ContentView::pasteFilesFromFinder()
 
 QCoro::Task<> ContentView::uploadFiles(QList<QUrl> urls)
 {
-    QList<QUrl> files;
-    for (const QUrl &url : urls) {
-        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile())
-            files.append(url);
-    }
-    if (files.isEmpty())
-        co_return;
     // The batch belongs to the view model, not to this view: from here on only it is used.
     QPointer<TarvelViewModel> viewModel = m_viewModel;
+    auto keepRegularFiles = [urls] {
+        QList<QUrl> files;
+        for (const QUrl &url : urls) {
+            if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile())
+                files.append(url);
+        }
+        return files;
+    };
+    const QList<QUrl> files = co_await awaitResult(m_fileChecks.run(std::move(keepRegularFiles)));
+    if (files.isEmpty())
+        co_return;
     for (const QUrl &file : files) {
         if (!viewModel)
             co_return;

@@ -9,6 +9,7 @@
 #include "TarvelApp/RemoteEntryListModel.h"
 #include "TarvelApp/SymbolSource.h"
 #include "TarvelApp/TransferSummary.h"
+#include "TarvelCore/SerialWorker.h"
 #include "TarvelCore/TarvelViewModel.h"
 
 #include <QColor>
@@ -159,7 +160,8 @@ public:
     QCoro::Task<> pasteFilesFromFinder();
     // Uploads the regular local files among the URLs one after another into the folder
     // shown when each starts, then lists that folder again once. Anything else is
-    // dropped silently; with nothing left, nothing happens.
+    // dropped silently; with nothing left, nothing happens. Which URLs are regular
+    // files is asked of the file system off the UI thread.
     QCoro::Task<> uploadFiles(QList<QUrl> urls);
 
     // A phone's file name made safe to propose in the save panel: it must stay a name
@@ -190,6 +192,9 @@ private:
     QPointer<TarvelViewModel> m_viewModel;
     DesktopServices *m_desktop;
     RemoteEntryListModel m_entries;
+    // Local file checks: a stat can block for long on a network mount or a disk that
+    // spins up. Last, so it is destroyed first and waits for a check in progress.
+    SerialWorker m_fileChecks;
 };
 
 } // namespace tarvel
