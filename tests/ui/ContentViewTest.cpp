@@ -407,6 +407,20 @@ TEST_F(ContentViewTest, PasteUploadsOnlyTheRegularFiles)
     EXPECT_FALSE(engine->uploadRequests[0].remoteParentID);
 }
 
+// The files are checked off the UI thread, and the batch belongs to the view model: a
+// presenter that goes away meanwhile neither stops the batch nor is touched again.
+TEST_F(ContentViewTest, BatchGoesOnWhenThePresenterGoesDuringTheFileCheck)
+{
+    connect();
+    auto presenter = std::make_unique<ContentView>(&vm, &desktop);
+    auto batch = presenter->uploadFiles({localFile("a.txt"), localFolder("Holiday")});
+    presenter.reset();
+    runSync(std::move(batch));
+    ASSERT_EQ(engine->uploadRequests.size(), 1);
+    EXPECT_EQ(engine->uploadRequests[0].localURL.fileName(), "a.txt");
+    EXPECT_EQ(vm.statusMessage(), "Showing Internal shared storage.");
+}
+
 // A cancelled panel, an empty clipboard or one with only a folder: no upload, no
 // listing, no change of any text.
 TEST_F(ContentViewTest, NothingUsableDoesNothingAtAll)
