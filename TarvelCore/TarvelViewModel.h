@@ -48,6 +48,8 @@ public:
     bool canNavigateUp() const { return !m_folderPath.isEmpty(); }
     // From cancelTransfer() until the cancelled transfer has left the lane.
     bool cancellingTransfer() const { return m_cancellingTransfer; }
+    // The folder shown, or the storage at its root; nothing while no storage is selected.
+    std::optional<QString> locationName() const;
 
     // None of these throws: every failure ends as state and statusMessage.
     QCoro::Task<> refreshDevices();
