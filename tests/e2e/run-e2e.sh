@@ -63,6 +63,7 @@ app)
     mkdir -p "$main/DCIM/Camera" "$main/Documents" "$main/Music"
     random_file "$main/DCIM/Camera/IMG_0001.jpg" 2500000
     printf 'hello\n' >"$main/hello.txt"
+    random_file "$main/video.mp4" 200000000
     phones=(--phone "$main" --phone-desc "Tarvel Phone")
     export TARVEL_E2E_PHONE="$main"
     ;;
