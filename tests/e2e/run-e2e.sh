@@ -6,6 +6,7 @@
 #   run-e2e.sh phones   BINARY [ARGS...]   two phones, read-write
 #   run-e2e.sh readonly BINARY [ARGS...]   one read-only phone
 #   run-e2e.sh app      BINARY [ARGS...]   one phone, for the whole application
+#   run-e2e.sh unplug   BINARY [ARGS...]   one phone the test can pull out and plug in
 #
 # Exit 77 (skipped) when the emulator packages are missing, unless TARVEL_REQUIRE_E2E=1
 # (CI), where that is a failure like any guest that cannot start.
@@ -67,6 +68,15 @@ app)
     phones=(--phone "$main" --phone-desc "Tarvel Phone")
     export TARVEL_E2E_PHONE="$main"
     ;;
+unplug)
+    main=$work/unplug
+    many "$main/Folder5000" 5000
+    random_file "$main/video300.bin" 300000000
+    random_file "$main/twenty.bin" 20971520
+    # udev in the guest: libusb hears of a phone that comes back only through it.
+    phones=(--udev --hotplug --phone "$main" --phone-desc "Tarvel Phone")
+    export TARVEL_E2E_PHONE="$main" TARVEL_E2E_UNPLUG=1
+    ;;
 readonly)
     ro=$work/readonly
     mkdir -p "$ro/Pictures"
@@ -75,7 +85,7 @@ readonly)
     export TARVEL_E2E_PHONE="$ro" TARVEL_E2E_PHONE_NAME="Read-only Phone" TARVEL_E2E_READONLY=1
     ;;
 *)
-    echo "usage: run-e2e.sh phones|readonly|app BINARY [ARGS...]" >&2
+    echo "usage: run-e2e.sh phones|readonly|app|unplug BINARY [ARGS...]" >&2
     exit 2
     ;;
 esac
