@@ -228,6 +228,33 @@ bool cmtp_refresh_storages(LIBMTP_mtpdevice_t *device)
 
 // ---- What the newer calls share ----
 
+CMTPTransferResultV2 cmtp_download(const char *device_id, const char *file_id, const char *local_path, bool replace,
+                                   cmtp_progress_callback progress, void *context);
+
+// Puts the finished file at its destination. Without `replace`, an existing file there is
+// never touched: the kernel refuses atomically where the file system can, else a link
+// does, and only where neither works is there a check just before the rename.
+bool cmtp_move_into_place(const char *temporary, const char *destination, bool replace)
+{
+    if (replace)
+        return rename(temporary, destination) == 0;
+    if (renameat2(AT_FDCWD, temporary, AT_FDCWD, destination, RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    if (link(temporary, destination) == 0) {
+        unlink(temporary);
+        return true;
+    }
+    if (errno == EEXIST)
+        return false;
+    if (access(destination, F_OK) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return rename(temporary, destination) == 0;
+}
+
 // The code of a failed open: a phone that is not on the bus is gone; one that is there but
 // cannot be opened (locked, held by another program) is not.
 int32_t cmtp_open_failure_code(const char *error)
@@ -766,6 +793,22 @@ const char *cmtp_result_code_text(int32_t code)
 CMTPTransferResultV2 cmtp_download_file_v2(const char *device_id, const char *file_id, const char *local_path,
                                            cmtp_progress_callback progress, void *context)
 {
+    return cmtp_download(device_id, file_id, local_path, true, progress, context);
+}
+
+CMTPTransferResultV2 cmtp_download_new_file(const char *device_id, const char *file_id, const char *local_path,
+                                            cmtp_progress_callback progress, void *context)
+{
+    return cmtp_download(device_id, file_id, local_path, false, progress, context);
+}
+
+} // extern "C"
+
+namespace {
+
+CMTPTransferResultV2 cmtp_download(const char *device_id, const char *file_id, const char *local_path, bool replace,
+                                   cmtp_progress_callback progress, void *context)
+{
     CMTPTransferResultV2 result;
     memset(&result, 0, sizeof result);
     uint32_t file = 0;
@@ -821,13 +864,15 @@ CMTPTransferResultV2 cmtp_download_file_v2(const char *device_id, const char *fi
         progress(local.moved, local.moved, context);
     fchmod(fd, mode);
     const bool closed = close(fd) == 0;
-    if (!closed || rename(temporary, local_path) != 0) {
+    if (!closed || !cmtp_move_into_place(temporary, local_path, replace)) {
         const int error = errno;
         unlink(temporary);
         result.code = CMTP_RESULT_LOCAL_FILE;
         if (error == ENOSPC || error == EDQUOT)
             snprintf(result.error, sizeof result.error, "Not enough space on the computer's disk for %s.",
                      cmtp_base_name(local_path));
+        else if (error == EEXIST)
+            snprintf(result.error, sizeof result.error, "%s already exists on the computer.", cmtp_base_name(local_path));
         else
             snprintf(result.error, sizeof result.error, "Could not save the download: %s", strerror(error));
     } else {
@@ -836,6 +881,10 @@ CMTPTransferResultV2 cmtp_download_file_v2(const char *device_id, const char *fi
     free(temporary);
     return result;
 }
+
+} // namespace
+
+extern "C" {
 
 CMTPTransferResultV2 cmtp_upload_file_v2(const char *device_id, const char *storage_id, const char *local_path,
                                          const char *parent_id, const char *remote_name,

@@ -216,6 +216,12 @@ typedef int (*cmtp_progress_callback)(uint64_t sent, uint64_t total, void *conte
 CMTPTransferResultV2 cmtp_download_file_v2(const char *device_id, const char *file_id, const char *local_path,
                                            cmtp_progress_callback progress, void *context);
 
+/* cmtp_download_file_v2 that never replaces anything: when a file is already at
+ * `local_path` as the download finishes, it fails with LOCAL_FILE ("<name> already exists
+ * on the computer.") and both files stay as they were. */
+CMTPTransferResultV2 cmtp_download_new_file(const char *device_id, const char *file_id, const char *local_path,
+                                            cmtp_progress_callback progress, void *context);
+
 /* cmtp_upload_file with progress and a way to stop, that names the new object `remote_name`
  * (null or empty: the local path's last component; a name holding '/' is refused). The
  * local file is opened once and sent from that descriptor. After a failure or a cancel the

@@ -221,9 +221,10 @@ QCoro::Task<> MTPAndroidFileTransferEngine::download(DownloadRequest request, st
         // Cancelled while it waited for the lane: it never starts.
         if (control->isCancelled())
             throw TransferError::cancelled();
-        const CMTPTransferResultV2 result = cmtp_download_file_v2(
-            request.deviceID.toUtf8().constData(), request.remoteFileID.toUtf8().constData(),
-            request.localURL.toLocalFile().toUtf8().constData(), &reportProgress, control.get());
+        const auto copy = request.replacesExisting ? &cmtp_download_file_v2 : &cmtp_download_new_file;
+        const CMTPTransferResultV2 result =
+            copy(request.deviceID.toUtf8().constData(), request.remoteFileID.toUtf8().constData(),
+                 request.localURL.toLocalFile().toUtf8().constData(), &reportProgress, control.get());
         if (result.ok != 1)
             failWithCode(result.code, fieldText(result.error), QStringLiteral("MTP download failed"));
     };

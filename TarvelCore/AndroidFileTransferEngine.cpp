@@ -127,4 +127,16 @@ QCoro::Task<> FakeAndroidFileTransferEngine::upload(UploadRequest request, std::
     uploadRequests.append(request);
 }
 
+QCoro::Task<QString> FakeAndroidFileTransferEngine::createFolder(QString deviceID, QString storageID,
+                                                                 std::optional<QString> parentID, QString name)
+{
+    if (createFolderError)
+        throw TransferError(*createFolderError);
+    folderRequests.append(FolderRequest{deviceID, storageID, parentID, name});
+    const QString id = QStringLiteral("folder-%1").arg(folderRequests.size());
+    entriesByParentID[parentID.value_or(QString())].append(
+        RemoteEntry{.id = id, .name = name, .parentID = parentID, .kind = RemoteEntryKind::folder});
+    co_return id;
+}
+
 } // namespace tarvel

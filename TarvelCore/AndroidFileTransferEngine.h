@@ -29,6 +29,7 @@ struct DownloadRequest {
     QString deviceID = {};
     QString remoteFileID = {};
     QUrl localURL = {};
+    bool replacesExisting = true; // false: a file already at localURL makes the copy fail, untouched
 
     friend bool operator==(const DownloadRequest &, const DownloadRequest &) = default;
 };
@@ -41,6 +42,15 @@ struct UploadRequest {
     std::optional<QString> remoteName = {}; // absent: the local file's name
 
     friend bool operator==(const UploadRequest &, const UploadRequest &) = default;
+};
+
+struct FolderRequest {
+    QString deviceID = {};
+    QString storageID = {};
+    std::optional<QString> parentID = {};
+    QString name = {};
+
+    friend bool operator==(const FolderRequest &, const FolderRequest &) = default;
 };
 
 // A folder's entries, and whether they are all of them.
@@ -105,6 +115,10 @@ public:
     QCoro::Task<> upload(UploadRequest request, std::shared_ptr<TransferControl> control) override;
     // listDirectory's answer, marked incomplete while listingsIncomplete is set.
     QCoro::Task<DirectoryListing> listFolder(DirectoryRequest request) override;
+    // Records the request and answers "folder-<n>" (n counts from 1), or throws
+    // createFolderError; the new folder shows in later listings of its parent.
+    QCoro::Task<QString> createFolder(QString deviceID, QString storageID, std::optional<QString> parentID,
+                                      QString name) override;
 
     QList<AndroidDevice> devicesToReturn;
     std::optional<TransferError> scanError;
@@ -122,6 +136,8 @@ public:
     Hook beforeUpload;
     std::shared_ptr<TransferControl> lastTransferControl;
     bool listingsIncomplete = false;
+    std::optional<TransferError> createFolderError;
+    QList<FolderRequest> folderRequests;
 };
 
 } // namespace tarvel

@@ -61,6 +61,20 @@ struct TransferJob {
     friend bool operator==(const TransferJob &, const TransferJob &) = default;
 };
 
+// A copy of many files at once: where it goes, how far it is, and what failed so far.
+struct TransferBatch {
+    TransferDirection direction = TransferDirection::download;
+    QString destinationName = {}; // the folder the batch copies into
+    int fileCount = 0;            // files found so far; final once the folders are listed
+    int fileNumber = 0;           // the file in flight, from 1; 0 before the first starts
+    qint64 completedBytes = 0;    // of the files done and the one in flight
+    qint64 totalBytes = 0;        // of the files found; a file whose size is unknown adds 0
+    int failedCount = 0;
+    bool listingFolders = true;   // folders are still being listed, so the counts still grow
+
+    friend bool operator==(const TransferBatch &, const TransferBatch &) = default;
+};
+
 enum class TarvelConnectionState { noDevice, deviceUnavailable, ready, loadingDirectory, transferring, transferFailed };
 Q_ENUM_NS(TarvelConnectionState)
 
@@ -116,3 +130,4 @@ Q_DECLARE_METATYPE(tarvel::AndroidDevice)
 Q_DECLARE_METATYPE(tarvel::AndroidStorage)
 Q_DECLARE_METATYPE(tarvel::RemoteEntry)
 Q_DECLARE_METATYPE(tarvel::TransferJob)
+Q_DECLARE_METATYPE(tarvel::TransferBatch)

@@ -2,7 +2,10 @@
 
 #include "TarvelCore/Attempt.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 #include <QPointer>
 
 namespace tarvel {
@@ -45,6 +48,7 @@ void TarvelViewModel::setCurrentParentID(std::optional<QString> value) { m_curre
 void TarvelViewModel::setFolderPath(QList<RemoteEntry> value) { m_folderPath = std::move(value); Q_EMIT folderPathChanged(); }
 void TarvelViewModel::setCurrentTransfer(std::optional<TransferJob> value) { m_currentTransfer = std::move(value); Q_EMIT currentTransferChanged(); }
 void TarvelViewModel::setCancellingTransfer(bool value) { m_cancellingTransfer = value; Q_EMIT cancellingTransferChanged(); }
+void TarvelViewModel::setCurrentBatch(std::optional<TransferBatch> value) { m_currentBatch = std::move(value); Q_EMIT currentBatchChanged(); }
 
 void TarvelViewModel::setStatus(TarvelConnectionState state, QString message)
 {
@@ -99,6 +103,8 @@ void TarvelViewModel::abandonSelectedDevice()
         m_transferControl->cancel();
     stopTransfer();
     setCurrentTransfer(std::nullopt);
+    if (m_currentBatch)
+        setCurrentBatch(std::nullopt);
     ++m_transferGeneration;
     ++m_storageLoadGeneration;
     clearBrowsingState();
@@ -233,16 +239,23 @@ QCoro::Task<> TarvelViewModel::loadDirectory(QString deviceID, QString storageID
 }
 
 namespace {
-bool isDisconnection(const std::exception_ptr &error)
+
+std::optional<TransferError::Kind> kindOf(const std::exception_ptr &error)
 {
     try {
         std::rethrow_exception(error);
     } catch (const TransferError &failure) {
-        return failure.kind() == TransferError::Kind::disconnected;
+        return failure.kind();
     } catch (...) {
-        return false;
+        return std::nullopt;
     }
 }
+
+bool isDisconnection(const std::exception_ptr &error)
+{
+    return kindOf(error) == TransferError::Kind::disconnected;
+}
+
 } // namespace
 
 void TarvelViewModel::showBrowsingFailure(const std::exception_ptr &error, std::optional<QString> attemptedLocationName)
@@ -344,10 +357,7 @@ QCoro::Task<> TarvelViewModel::upload(QUrl localURL, std::optional<QString> toRe
     const AndroidStorage storage = *m_selectedStorage;
     const QString name = localURL.fileName();
     const qint64 generation = ++m_transferGeneration;
-    // The folder the copy lands in: the one shown, when that is where it goes.
-    QString folderName = storage.name;
-    if (toRemoteParentID)
-        folderName = toRemoteParentID == m_currentParentID ? currentLocationName() : QString();
+    const QString folderName = uploadFolderName(toRemoteParentID);
     const auto control = startTransfer(
         TransferJob{.id = QUuid::createUuid(), .direction = TransferDirection::upload, .sourceName = name,
                     .destinationName = storage.name, .destinationFolderName = folderName},
@@ -356,6 +366,14 @@ QCoro::Task<> TarvelViewModel::upload(QUrl localURL, std::optional<QString> toRe
     const auto [error] = co_await attempt(engine->upload(std::move(request), control));
     if (self)
         finishTransfer(deviceID, generation, error, QStringLiteral("Uploaded ") + name + QStringLiteral("."));
+}
+
+// The phone folder an upload lands in, when the window knows its name: the root, or the folder shown.
+QString TarvelViewModel::uploadFolderName(const std::optional<QString> &parentID) const
+{
+    if (!parentID)
+        return m_selectedStorage ? m_selectedStorage->name : QString();
+    return parentID == m_currentParentID ? currentLocationName() : QString();
 }
 
 void TarvelViewModel::cancelTransfer()
@@ -373,6 +391,8 @@ std::shared_ptr<TransferControl> TarvelViewModel::startTransfer(TransferJob job,
     stopTransfer();
     m_transferControl = std::make_shared<TransferControl>();
     m_progressTimer.start();
+    if (m_currentBatch)
+        setCurrentBatch(std::nullopt);
     setCurrentTransfer(std::move(job));
     setStatus(TarvelConnectionState::transferring, std::move(startText));
     return m_transferControl;
@@ -382,6 +402,7 @@ void TarvelViewModel::stopTransfer()
 {
     m_progressTimer.stop();
     m_transferControl.reset();
+    m_queue.reset();
     if (m_cancellingTransfer)
         setCancellingTransfer(false);
 }
@@ -400,6 +421,8 @@ void TarvelViewModel::sampleProgress()
     job.completedBytes = completed;
     job.totalBytes = total;
     setCurrentTransfer(std::move(job));
+    if (m_queue)
+        setCurrentBatch(m_queue->batch(completed));
 }
 
 void TarvelViewModel::finishTransfer(const QString &deviceID, qint64 generation, const std::exception_ptr &error,
@@ -434,6 +457,314 @@ void TarvelViewModel::finishTransfer(const QString &deviceID, qint64 generation,
     } catch (...) {
     }
     setStatus(TarvelConnectionState::transferFailed, message(error));
+}
+
+// ---- Batches ----
+
+namespace {
+
+// Why one item of a batch failed, as it reads inside the batch's end sentence: the
+// native text where there is one, else the error's own sentence.
+QString failureReason(const std::exception_ptr &error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const TransferError &failure) {
+        if (!failure.nativeMessage().isEmpty())
+            return failure.nativeMessage();
+        return TarvelViewModel::message(failure);
+    } catch (...) {
+        return TarvelViewModel::message(error);
+    }
+}
+
+// The folder `name` inside `into`, made when it is not there yet; a folder already there
+// is used as it is. Runs off the UI thread.
+QString makeLocalFolder(const QString &into, const QString &name)
+{
+    QDir parent(into);
+    QString chosen = name;
+    if (QFileInfo(parent.filePath(name)).isDir())
+        return parent.filePath(name);
+    if (QFileInfo::exists(parent.filePath(name))) {
+        const QStringList present = parent.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        chosen = freeName(name, QSet<QString>(present.begin(), present.end()));
+    }
+    if (!parent.mkdir(chosen))
+        throw TransferError::nativeError(QStringLiteral("Could not create the folder on the computer"));
+    return parent.filePath(chosen);
+}
+
+// A path in `into` for a file called `name` that nothing is at yet. Runs off the UI thread.
+QString freeLocalPath(const QString &into, const QString &name)
+{
+    const QDir parent(into);
+    if (!QFileInfo::exists(parent.filePath(name)))
+        return parent.filePath(name);
+    const QStringList present = parent.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    return parent.filePath(freeName(name, QSet<QString>(present.begin(), present.end())));
+}
+
+QSet<QString> namesOf(const QHash<QString, RemoteEntry> &entries)
+{
+    const QList<QString> keys = entries.keys();
+    return QSet<QString>(keys.begin(), keys.end());
+}
+
+std::optional<QString> folderID(const QString &key)
+{
+    return key.isEmpty() ? std::nullopt : std::optional(key); // "" is the storage's root
+}
+
+} // namespace
+
+std::shared_ptr<TransferControl> TarvelViewModel::startBatch(std::shared_ptr<TransferQueue> queue, QString startText)
+{
+    stopTransfer();
+    m_transferControl = std::make_shared<TransferControl>();
+    m_queue = std::move(queue);
+    m_progressTimer.start();
+    setCurrentTransfer(std::nullopt);
+    setCurrentBatch(m_queue->batch());
+    setStatus(TarvelConnectionState::transferring, std::move(startText));
+    return m_transferControl;
+}
+
+// Each file of a batch is the transfer shown, with its own bar; the control is the batch's.
+void TarvelViewModel::startBatchFile(const BatchStep &step, QString destinationName, QString destinationFolderName)
+{
+    const TransferBatch batch = m_queue->batch();
+    const bool download = batch.direction == TransferDirection::download;
+    m_transferControl->setProgress(0, 0);
+    setCurrentTransfer(TransferJob{.id = QUuid::createUuid(),
+                                   .direction = batch.direction,
+                                   .sourceName = step.name,
+                                   .destinationName = std::move(destinationName),
+                                   .destinationFolderName = std::move(destinationFolderName)});
+    setCurrentBatch(batch);
+    setStatus(TarvelConnectionState::transferring,
+              QStringLiteral("%1 %2 (file %3 of %4)...")
+                  .arg(download ? QStringLiteral("Downloading") : QStringLiteral("Uploading"), step.name)
+                  .arg(batch.fileNumber)
+                  .arg(batch.fileCount));
+}
+
+void TarvelViewModel::finishBatch(const QString &deviceID, qint64 generation, bool cancelled, bool disconnected)
+{
+    if (!isCurrentTransfer(deviceID, generation) || !m_queue)
+        return;
+    const std::shared_ptr<TransferQueue> queue = m_queue;
+    stopTransfer();
+    setCurrentTransfer(std::nullopt);
+    setCurrentBatch(std::nullopt);
+    if (disconnected)
+        setStatus(TarvelConnectionState::deviceUnavailable,
+                  queue->filesDone() == 0 ? disconnectedSentence
+                                          : QStringLiteral("The phone was disconnected after %1 of %2 files. "
+                                                           "Connect it again, unlock it, then press Refresh.")
+                                                .arg(queue->filesDone())
+                                                .arg(queue->batch().fileCount));
+    else if (cancelled)
+        setStatus(TarvelConnectionState::ready, queue->cancelledSentence());
+    else
+        setStatus(queue->hasFailures() ? TarvelConnectionState::transferFailed : TarvelConnectionState::ready,
+                  queue->sentence());
+}
+
+QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFolder)
+{
+    if (!m_selectedDevice || !m_selectedStorage) {
+        setStatus(m_selectedDevice ? TarvelConnectionState::deviceUnavailable : TarvelConnectionState::noDevice,
+                  m_selectedDevice ? unlockSentence : connectSentence);
+        co_return;
+    }
+    if (items.isEmpty())
+        co_return;
+    QPointer<TarvelViewModel> self(this);
+    const auto engine = m_engine;
+    const QString deviceID = m_selectedDevice->id;
+    const QString storageID = m_selectedStorage->id;
+    const qint64 generation = ++m_transferGeneration;
+    const QString folder = toFolder.toLocalFile();
+    auto queue = std::make_shared<TransferQueue>(TransferDirection::download, QFileInfo(folder).fileName());
+    for (const RemoteEntry &item : items)
+        queue->add(BatchStep{.kind = item.kind, .name = item.name, .source = item.id, .size = item.sizeBytes.value_or(0)});
+    const auto control = startBatch(queue, QStringLiteral("Looking through the folders to download..."));
+    const auto current = [&] { return self && isCurrentTransfer(deviceID, generation); };
+
+    // Every folder's contents first, one listing each, each a job of its own on the lane.
+    for (int i = 0; i < queue->size() && !control->isCancelled(); ++i) {
+        if (queue->at(i).kind != RemoteEntryKind::folder)
+            continue;
+        DirectoryRequest request{deviceID, storageID, queue->at(i).source};
+        const auto [listing, error] = co_await attempt(engine->listFolder(std::move(request)));
+        if (!current())
+            co_return;
+        if (isDisconnection(error)) {
+            finishBatch(deviceID, generation, false, true);
+            co_return;
+        }
+        if (error) {
+            queue->fail(i, failureReason(error));
+            continue;
+        }
+        if (!listing.complete)
+            queue->note(queue->at(i).name + QStringLiteral(": some of its items could not be read from the phone"));
+        for (const RemoteEntry &entry : listing.entries)
+            queue->add(BatchStep{.kind = entry.kind, .name = entry.name, .source = entry.id,
+                                 .size = entry.sizeBytes.value_or(0), .parent = i});
+        setCurrentBatch(queue->batch());
+    }
+    queue->foldersListed();
+
+    for (int i = 0; i < queue->size() && !control->isCancelled(); ++i) {
+        const BatchStep step = queue->at(i);
+        if (queue->skipsStep(i)) {
+            queue->fail(i, {});
+            continue;
+        }
+        if (const auto unfit = unfitForLocalName(step.name)) {
+            queue->fail(i, *unfit);
+            continue;
+        }
+        const QString into = queue->destinationOf(i, folder).value_or(folder);
+        if (step.kind == RemoteEntryKind::folder) {
+            auto make = [into, name = step.name] { return makeLocalFolder(into, name); };
+            const auto [made, error] = co_await attempt(awaitResult(m_localFiles.run(std::move(make))));
+            if (!current())
+                co_return;
+            if (error)
+                queue->fail(i, failureReason(error));
+            else
+                queue->setTarget(i, made);
+            continue;
+        }
+        auto pick = [into, name = step.name] { return freeLocalPath(into, name); };
+        const auto [target, pickError] = co_await attempt(awaitResult(m_localFiles.run(std::move(pick))));
+        if (!current())
+            co_return;
+        if (pickError) {
+            queue->fail(i, failureReason(pickError));
+            continue;
+        }
+        queue->startFile(i);
+        startBatchFile(step, QFileInfo(target).fileName(), QFileInfo(into).fileName());
+        DownloadRequest request{deviceID, step.source, QUrl::fromLocalFile(target), false};
+        const auto [error] = co_await attempt(engine->download(std::move(request), control));
+        if (!current())
+            co_return;
+        const auto kind = kindOf(error);
+        if (!error)
+            queue->finishFile(i);
+        else if (kind == TransferError::Kind::cancelled)
+            break;
+        else if (kind == TransferError::Kind::disconnected) {
+            finishBatch(deviceID, generation, false, true);
+            co_return;
+        } else
+            queue->fail(i, failureReason(error));
+    }
+    finishBatch(deviceID, generation, control->isCancelled(), false);
+}
+
+QCoro::Task<> TarvelViewModel::uploadItems(QList<QUrl> localItems, std::optional<QString> toRemoteParentID)
+{
+    if (!m_selectedDevice || !m_selectedStorage) {
+        setStatus(m_selectedDevice ? TarvelConnectionState::deviceUnavailable : TarvelConnectionState::noDevice,
+                  m_selectedDevice ? unlockSentence : connectSentence);
+        co_return;
+    }
+    if (localItems.isEmpty())
+        co_return;
+    QPointer<TarvelViewModel> self(this);
+    const auto engine = m_engine;
+    const QString deviceID = m_selectedDevice->id;
+    const QString storageID = m_selectedStorage->id;
+    const qint64 generation = ++m_transferGeneration;
+    const QString root = toRemoteParentID.value_or(QString());
+    const QString destinationName = uploadFolderName(toRemoteParentID);
+    auto queue = std::make_shared<TransferQueue>(TransferDirection::upload, destinationName);
+    const auto control = startBatch(queue, QStringLiteral("Looking through the files to upload..."));
+    const auto current = [&] { return self && isCurrentTransfer(deviceID, generation); };
+
+    auto walk = [localItems] { return walkLocalItems(localItems); };
+    const auto [found, walkError] = co_await attempt(awaitResult(m_localFiles.run(std::move(walk))));
+    if (!current())
+        co_return;
+    queue->adopt(found);
+    queue->foldersListed();
+    setCurrentBatch(queue->batch());
+
+    // What each phone folder holds, by name: listed once when first needed; a folder this
+    // batch made starts empty.
+    QHash<QString, QHash<QString, RemoteEntry>> known;
+    bool disconnected = false;
+    for (int i = 0; i < queue->size() && !control->isCancelled() && !disconnected; ++i) {
+        const BatchStep step = queue->at(i);
+        if (queue->skipsStep(i)) {
+            queue->fail(i, {});
+            continue;
+        }
+        const QString into = queue->destinationOf(i, root).value_or(root);
+        if (!known.contains(into)) {
+            DirectoryRequest request{deviceID, storageID, folderID(into)};
+            const auto [listing, error] = co_await attempt(engine->listFolder(std::move(request)));
+            if (!current())
+                co_return;
+            disconnected = isDisconnection(error);
+            if (error) {
+                queue->fail(i, failureReason(error));
+                continue;
+            }
+            QHash<QString, RemoteEntry> byName;
+            for (const RemoteEntry &entry : listing.entries)
+                byName.insert(entry.name, entry);
+            known.insert(into, byName);
+        }
+        const QString name = freeName(step.name, namesOf(known.value(into)));
+        if (step.kind == RemoteEntryKind::folder) {
+            // A folder of that name is filled, not doubled.
+            const auto there = known.value(into).constFind(step.name);
+            if (there != known.value(into).constEnd() && there->kind == RemoteEntryKind::folder) {
+                queue->setTarget(i, there->id);
+                continue;
+            }
+            const std::optional<QString> parent = folderID(into);
+            const auto [made, error] = co_await attempt(engine->createFolder(deviceID, storageID, parent, name));
+            if (!current())
+                co_return;
+            disconnected = isDisconnection(error);
+            if (error) {
+                queue->fail(i, failureReason(error));
+                continue;
+            }
+            queue->setTarget(i, made);
+            known[into].insert(name, RemoteEntry{.id = made, .name = name, .kind = RemoteEntryKind::folder});
+            known.insert(made, {});
+            continue;
+        }
+        queue->startFile(i);
+        startBatchFile(step, name, step.parent < 0 ? destinationName : queue->at(step.parent).name);
+        UploadRequest request{deviceID, storageID, QUrl::fromLocalFile(step.source), folderID(into),
+                              name == step.name ? std::nullopt : std::optional(name)};
+        const auto [error] = co_await attempt(engine->upload(std::move(request), control));
+        if (!current())
+            co_return;
+        const auto kind = kindOf(error);
+        if (!error) {
+            queue->finishFile(i);
+            known[into].insert(name, RemoteEntry{.name = name});
+        } else if (kind == TransferError::Kind::cancelled) {
+            break;
+        } else {
+            disconnected = kind == TransferError::Kind::disconnected;
+            queue->fail(i, failureReason(error));
+        }
+    }
+    finishBatch(deviceID, generation, control->isCancelled(), disconnected);
+    if (current() && !disconnected && m_currentParentID == toRemoteParentID && m_selectedStorage
+        && m_selectedStorage->id == storageID)
+        co_await loadCurrentDirectory();
 }
 
 } // namespace tarvel

@@ -7,6 +7,8 @@
 
 #include "TarvelCore/AndroidFileTransferEngine.h"
 #include "TarvelCore/Models.h"
+#include "TarvelCore/SerialWorker.h"
+#include "TarvelCore/TransferQueue.h"
 
 #include <QObject>
 #include <QTimer>
@@ -31,6 +33,7 @@ class TarvelViewModel : public QObject {
     Q_PROPERTY(QList<tarvel::RemoteEntry> folderPath READ folderPath NOTIFY folderPathChanged)
     Q_PROPERTY(std::optional<tarvel::TransferJob> currentTransfer READ currentTransfer NOTIFY currentTransferChanged)
     Q_PROPERTY(bool cancellingTransfer READ cancellingTransfer NOTIFY cancellingTransferChanged)
+    Q_PROPERTY(std::optional<tarvel::TransferBatch> currentBatch READ currentBatch NOTIFY currentBatchChanged)
 
 public:
     explicit TarvelViewModel(std::shared_ptr<AndroidFileTransferEngine> engine, QObject *parent = nullptr);
@@ -48,6 +51,8 @@ public:
     bool canNavigateUp() const { return !m_folderPath.isEmpty(); }
     // From cancelTransfer() until the cancelled transfer has left the lane.
     bool cancellingTransfer() const { return m_cancellingTransfer; }
+    // The batch in flight; its current file is currentTransfer.
+    std::optional<TransferBatch> currentBatch() const { return m_currentBatch; }
     // The folder shown, or the storage at its root; nothing while no storage is selected.
     std::optional<QString> locationName() const;
 
@@ -59,6 +64,19 @@ public:
     QCoro::Task<> loadCurrentDirectory();
     QCoro::Task<> download(QString remoteFileID, QString remoteName, QUrl to);
     QCoro::Task<> upload(QUrl localURL, std::optional<QString> toRemoteParentID);
+    // Copies the entries (files, and folders with everything in them) into the local folder,
+    // keeping the folders' structure. Nothing there is ever replaced: a taken name becomes
+    // "name (2).ext". Folders are listed first, one listing each, then the files are copied
+    // one at a time, each a job of its own on the lane, so a listing asked for meanwhile
+    // runs between two files. A file that fails does not stop the others; the batch ends in
+    // one sentence that says what was copied where and what failed and why.
+    QCoro::Task<> downloadItems(QList<RemoteEntry> items, QUrl toFolder);
+    // The same the other way: local files and folders into the phone folder (absent: the
+    // storage's root). Folders that are already there are filled, not doubled; a file never
+    // takes the name of another object in its folder. What is not a regular file or folder,
+    // cannot be read or is gone is skipped and named at the end. The folder shown is listed
+    // again once the batch ends.
+    QCoro::Task<> uploadItems(QList<QUrl> localItems, std::optional<QString> toRemoteParentID);
     // Asks the running transfer to stop. It ends soon, with state ready, the cancelled
     // sentence and nothing left behind; with no transfer running nothing happens.
     void cancelTransfer();
@@ -82,6 +100,7 @@ Q_SIGNALS:
     void folderPathChanged();
     void currentTransferChanged();
     void cancellingTransferChanged();
+    void currentBatchChanged();
 
 private:
     using Generation = qint64 TarvelViewModel::*;
@@ -97,6 +116,7 @@ private:
     void setFolderPath(QList<RemoteEntry> value);
     void setCurrentTransfer(std::optional<TransferJob> value);
     void setCancellingTransfer(bool value);
+    void setCurrentBatch(std::optional<TransferBatch> value);
     void setStatus(TarvelConnectionState state, QString message);
 
     bool isIdle() const { return !m_currentTransfer; }
@@ -116,6 +136,10 @@ private:
     void finishTransfer(const QString &deviceID, qint64 generation, const std::exception_ptr &error, QString doneText);
     void stopTransfer();
     void sampleProgress();
+    std::shared_ptr<TransferControl> startBatch(std::shared_ptr<TransferQueue> queue, QString startText);
+    void startBatchFile(const BatchStep &step, QString destinationName, QString destinationFolderName);
+    void finishBatch(const QString &deviceID, qint64 generation, bool cancelled, bool disconnected);
+    QString uploadFolderName(const std::optional<QString> &parentID) const;
 
     TarvelConnectionState m_state = TarvelConnectionState::noDevice;
     QString m_statusMessage;
@@ -133,7 +157,12 @@ private:
     qint64 m_storageLoadGeneration = 0;
     qint64 m_transferGeneration = 0;
     std::shared_ptr<TransferControl> m_transferControl; // of the transfer shown, while it runs
+    std::optional<TransferBatch> m_currentBatch;
+    std::shared_ptr<TransferQueue> m_queue; // of the batch shown, while it runs
     QTimer m_progressTimer;
+    // Local file work of batches (walking folders, making folders, finding free names):
+    // it can block on a slow disk. Last, so it goes first and waits for a job in progress.
+    SerialWorker m_localFiles;
 };
 
 } // namespace tarvel

@@ -83,6 +83,19 @@ TEST_F(BridgeV2, DownloadReportsProgressAndStopsWhenAsked)
     EXPECT_EQ(ScriptedLibmtp::storageRefreshes, refreshes + 1);
 }
 
+// A download that must not replace anything fails when a file got there first, and both stay.
+TEST_F(BridgeV2, NewFileDownloadNeverReplaces)
+{
+    std::ofstream(path("a.jpg"), std::ios::binary) << "mine";
+    const CMTPTransferResultV2 refused = cmtp_download_new_file(kPhone, "12", path("a.jpg").c_str(), nullptr, nullptr);
+    EXPECT_EQ(refused.code, CMTP_RESULT_LOCAL_FILE);
+    EXPECT_STREQ(refused.error, "a.jpg already exists on the computer.");
+    EXPECT_EQ(readAll(path("a.jpg")), "mine");
+    EXPECT_EQ(names(), QStringList{"a.jpg"});
+    EXPECT_EQ(cmtp_download_new_file(kPhone, "12", path("b.jpg").c_str(), nullptr, nullptr).ok, 1);
+    EXPECT_EQ(readAll(path("b.jpg")), "downloaded bytes");
+}
+
 // A failed write says which file and why instead of libmtp's "Cancelled transfer".
 TEST_F(BridgeV2, DownloadNamesTheLocalWriteError)
 {

@@ -1,4 +1,4 @@
-#include "TarvelApp/ByteCountFormat.h"
+#include "TarvelCore/ByteCountFormat.h"
 
 namespace tarvel {
 
