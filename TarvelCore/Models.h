@@ -20,6 +20,9 @@ struct AndroidDevice {
     QString name = {};
     std::optional<quint16> vendorID = {};
     std::optional<quint16> productID = {};
+    // Where it sits on the USB bus, so what the bus shows about it can be found.
+    std::optional<quint32> busNumber = {};
+    std::optional<quint32> deviceNumber = {};
 
     friend bool operator==(const AndroidDevice &, const AndroidDevice &) = default;
 };
@@ -62,6 +65,23 @@ struct TransferJob {
 enum class TarvelConnectionState { noDevice, deviceUnavailable, ready, loadingDirectory, transferring, transferFailed };
 Q_ENUM_NS(TarvelConnectionState)
 
+enum class PhoneHolderKind {
+    unseen,       // a process this account cannot look into, usually another user's
+    filesService, // GNOME Files' phone service
+    kdeService,   // KDE's phone service
+    folderMount,  // a program that mounts the phone as a folder
+    tarvel,       // another Tarvel
+    program,      // any other program
+};
+
+// Who holds a phone's USB connection open, as far as this account can see.
+struct PhoneHolder {
+    PhoneHolderKind kind = PhoneHolderKind::unseen;
+    QString program = {}; // its process name; empty when unseen
+
+    friend bool operator==(const PhoneHolder &, const PhoneHolder &) = default;
+};
+
 // The one error engines throw. Only nativeError and deviceRefused carry a payload: the
 // native layer's own text.
 class TransferError : public std::exception {
@@ -77,6 +97,7 @@ public:
         cancelled,
         disconnected,  // the phone went away or stopped answering in the middle of an operation
         deviceRefused, // the phone answered with an error; the text is the protocol's own
+        deviceInUse,   // another program holds the phone; holder() says which
     };
 
     static TransferError nativeError(QString message) { return TransferError(Kind::nativeError, std::move(message)); }
@@ -89,15 +110,18 @@ public:
     static TransferError cancelled() { return TransferError(Kind::cancelled); }
     static TransferError disconnected() { return TransferError(Kind::disconnected); }
     static TransferError deviceRefused(QString message) { return TransferError(Kind::deviceRefused, std::move(message)); }
+    static TransferError deviceInUse(PhoneHolder holder);
 
     Kind kind() const { return m_kind; }
     // Empty for every kind but nativeError and deviceRefused.
     const QString &nativeMessage() const { return m_nativeMessage; }
+    // Who holds the phone, for deviceInUse; unseen for every other kind.
+    const PhoneHolder &holder() const { return m_holder; }
     const char *what() const noexcept override;
 
     friend bool operator==(const TransferError &a, const TransferError &b)
     {
-        return a.m_kind == b.m_kind && a.m_nativeMessage == b.m_nativeMessage;
+        return a.m_kind == b.m_kind && a.m_nativeMessage == b.m_nativeMessage && a.m_holder == b.m_holder;
     }
 
 private:
@@ -105,6 +129,7 @@ private:
 
     Kind m_kind;
     QString m_nativeMessage;
+    PhoneHolder m_holder;
     QByteArray m_what;
 };
 

@@ -13,6 +13,30 @@ const QString genericSentence = QStringLiteral("The phone could not be accessed.
 const QString disconnectedSentence =
     QStringLiteral("The phone was disconnected. Connect it again, unlock it, then press Refresh.");
 
+const QString permissionSentence = QStringLiteral(
+    "This account may not use the phone's USB connection. Sign in at the computer itself, or add a udev rule "
+    "for the phone, then plug it in again.");
+
+// MTP lets one program talk to a phone at a time: say which one has it and how to let go.
+QString holderSentence(const PhoneHolder &holder)
+{
+    switch (holder.kind) {
+    case PhoneHolderKind::filesService: return QStringLiteral("Eject the phone in Files, then press Refresh.");
+    case PhoneHolderKind::kdeService:
+        // kiod5 and kiod6 are quit by the kquitapp of their own Plasma version.
+        return QStringLiteral("KDE's phone service is using the phone. Run \"kquitapp%1 %2\", then press Refresh.")
+            .arg(holder.program.right(1), holder.program);
+    case PhoneHolderKind::folderMount:
+        return holder.program + QStringLiteral(" has the phone mounted as a folder. Unmount it, then press Refresh.");
+    case PhoneHolderKind::tarvel:
+        return QStringLiteral("Another Tarvel window is using the phone. Close it, then press Refresh.");
+    case PhoneHolderKind::program:
+        return holder.program + QStringLiteral(" is using the phone. Close it, then press Refresh.");
+    case PhoneHolderKind::unseen: break;
+    }
+    return QStringLiteral("Another user's program is using the phone. Close it in that user's session, then press Refresh.");
+}
+
 // The protocol's own text, in brackets after a sentence of ours; never a bare code.
 QString withNativeText(QString sentence, const QString &nativeText)
 {
@@ -50,8 +74,9 @@ QString TarvelViewModel::message(const TransferError &error)
 {
     switch (error.kind()) {
     case TransferError::Kind::noDevice: return connectSentence;
-    case TransferError::Kind::deviceUnavailable:
-    case TransferError::Kind::permissionDenied: return unlockSentence;
+    case TransferError::Kind::deviceUnavailable: return unlockSentence;
+    case TransferError::Kind::permissionDenied: return permissionSentence;
+    case TransferError::Kind::deviceInUse: return holderSentence(error.holder());
     case TransferError::Kind::unsupportedUSBMode: return QStringLiteral("On your phone, change USB mode to File transfer.");
     case TransferError::Kind::readFailed:
     case TransferError::Kind::writeFailed: return QStringLiteral("The file could not be copied. Check the cable and try again.");
