@@ -4,7 +4,8 @@ namespace tarvel {
 
 QCoro::Task<DirectoryListing> AndroidFileTransferEngine::listFolder(DirectoryRequest request)
 {
-    co_return DirectoryListing{co_await listDirectory(request.deviceID, request.storageID, request.parentID)};
+    QList<RemoteEntry> entries = co_await listDirectory(request.deviceID, request.storageID, request.parentID);
+    co_return DirectoryListing{std::move(entries)};
 }
 
 QCoro::Task<> AndroidFileTransferEngine::download(DownloadRequest request, std::shared_ptr<TransferControl> control)
@@ -94,6 +95,12 @@ QCoro::Task<> FakeAndroidFileTransferEngine::uploadFile(QString deviceID, QStrin
         throw TransferError(*uploadError);
     uploadRequests.append(UploadRequest{deviceID, storageID, localURL, remoteParentID});
     co_return;
+}
+
+QCoro::Task<DirectoryListing> FakeAndroidFileTransferEngine::listFolder(DirectoryRequest request)
+{
+    QList<RemoteEntry> entries = co_await listDirectory(request.deviceID, request.storageID, request.parentID);
+    co_return DirectoryListing{std::move(entries), !listingsIncomplete};
 }
 
 QCoro::Task<> FakeAndroidFileTransferEngine::download(DownloadRequest request, std::shared_ptr<TransferControl> control)

@@ -103,6 +103,8 @@ public:
     // throws TransferError::cancelled() and records nothing.
     QCoro::Task<> download(DownloadRequest request, std::shared_ptr<TransferControl> control) override;
     QCoro::Task<> upload(UploadRequest request, std::shared_ptr<TransferControl> control) override;
+    // listDirectory's answer, marked incomplete while listingsIncomplete is set.
+    QCoro::Task<DirectoryListing> listFolder(DirectoryRequest request) override;
 
     QList<AndroidDevice> devicesToReturn;
     std::optional<TransferError> scanError;
@@ -119,6 +121,7 @@ public:
     QList<UploadRequest> uploadRequests;
     Hook beforeUpload;
     std::shared_ptr<TransferControl> lastTransferControl;
+    bool listingsIncomplete = false;
 };
 
 } // namespace tarvel

@@ -58,6 +58,8 @@ struct TransferJob {
     QString destinationName = {};
     qint64 completedBytes = 0;
     std::optional<qint64> totalBytes = {};
+    // Where the copy lands: the local folder of a download, the phone folder of an upload.
+    QString destinationFolderName = {};
 
     friend bool operator==(const TransferJob &, const TransferJob &) = default;
 };

@@ -1,5 +1,8 @@
 #include "TarvelCore/TarvelViewModel.h"
 
+#include "TarvelCore/Attempt.h"
+
+#include <QFileInfo>
 #include <QPointer>
 
 namespace tarvel {
@@ -49,6 +52,8 @@ QString withNativeText(QString sentence, const QString &nativeText)
 TarvelViewModel::TarvelViewModel(std::shared_ptr<AndroidFileTransferEngine> engine, QObject *parent)
     : QObject(parent), m_statusMessage(connectSentence), m_engine(std::move(engine))
 {
+    m_progressTimer.setInterval(progressIntervalMs);
+    connect(&m_progressTimer, &QTimer::timeout, this, &TarvelViewModel::sampleProgress);
 }
 
 // Each setter stores first and then notifies, also when the value did not change:
@@ -63,6 +68,7 @@ void TarvelViewModel::setEntries(QList<RemoteEntry> value) { m_entries = std::mo
 void TarvelViewModel::setCurrentParentID(std::optional<QString> value) { m_currentParentID = std::move(value); Q_EMIT currentParentIDChanged(); }
 void TarvelViewModel::setFolderPath(QList<RemoteEntry> value) { m_folderPath = std::move(value); Q_EMIT folderPathChanged(); }
 void TarvelViewModel::setCurrentTransfer(std::optional<TransferJob> value) { m_currentTransfer = std::move(value); Q_EMIT currentTransferChanged(); }
+void TarvelViewModel::setCancellingTransfer(bool value) { m_cancellingTransfer = value; Q_EMIT cancellingTransferChanged(); }
 
 void TarvelViewModel::setStatus(TarvelConnectionState state, QString message)
 {
@@ -110,9 +116,13 @@ void TarvelViewModel::clearBrowsingState()
     setFolderPath({});
 }
 
-// Anything still in flight for the old device then fails its currency test when it ends.
+// Anything still in flight for the old device then fails its currency test when it ends;
+// a transfer is also told to stop, so it does not hold the lane for the new device.
 void TarvelViewModel::abandonSelectedDevice()
 {
+    if (m_transferControl)
+        m_transferControl->cancel();
+    stopTransfer();
     setCurrentTransfer(std::nullopt);
     ++m_transferGeneration;
     ++m_storageLoadGeneration;
@@ -147,13 +157,7 @@ QCoro::Task<> TarvelViewModel::refreshDevices()
 {
     QPointer<TarvelViewModel> self(this);
     const auto engine = m_engine;
-    QList<AndroidDevice> found;
-    std::exception_ptr error;
-    try {
-        found = co_await engine->scanDevices();
-    } catch (...) {
-        error = std::current_exception();
-    }
+    const auto [found, error] = co_await attempt(engine->scanDevices());
     if (!self)
         co_return;
 
@@ -193,13 +197,7 @@ QCoro::Task<> TarvelViewModel::loadSelectedDeviceStorage()
     if (isIdle())
         setState(TarvelConnectionState::loadingDirectory);
 
-    QList<AndroidStorage> found;
-    std::exception_ptr error;
-    try {
-        found = co_await engine->listStorage(deviceID);
-    } catch (...) {
-        error = std::current_exception();
-    }
+    auto [found, error] = co_await attempt(engine->listStorage(deviceID));
     if (!self || !isCurrentStorageLoad(deviceID, generation))
         co_return;
     if (!error) {
@@ -211,11 +209,7 @@ QCoro::Task<> TarvelViewModel::loadSelectedDeviceStorage()
                 setStatus(TarvelConnectionState::deviceUnavailable, unlockSentence);
             co_return;
         }
-        try {
-            co_await loadDirectory(deviceID, m_selectedStorage->id, std::nullopt, {}, generation, true);
-        } catch (...) {
-            error = std::current_exception();
-        }
+        error = (co_await attempt(loadDirectory(deviceID, m_selectedStorage->id, std::nullopt, {}, generation, true))).error;
         if (!self || !error || !isCurrentStorageLoad(deviceID, generation))
             co_return;
     }
@@ -230,13 +224,10 @@ QCoro::Task<> TarvelViewModel::loadDirectory(QString deviceID, QString storageID
 {
     QPointer<TarvelViewModel> self(this);
     const auto engine = m_engine;
-    QList<RemoteEntry> listed;
-    std::exception_ptr error;
-    try {
-        listed = co_await engine->listDirectory(deviceID, storageID, parentID);
-    } catch (...) {
-        error = std::current_exception();
-    }
+    // Requests are named before the co_await: GCC 12 destroys a temporary with a destructor
+    // that is written inside a co_await expression twice.
+    DirectoryRequest request{deviceID, storageID, parentID};
+    const auto [listing, error] = co_await attempt(engine->listFolder(std::move(request)));
     if (!self)
         co_return;
     if (error) {
@@ -248,11 +239,17 @@ QCoro::Task<> TarvelViewModel::loadDirectory(QString deviceID, QString storageID
     }
     if (!isCurrentStorageLoad(deviceID, generation))
         co_return;
-    setEntries(listed);
+    setEntries(listing.entries);
     setCurrentParentID(parentID);
     setFolderPath(folderPath);
-    if (isIdle())
-        setStatus(TarvelConnectionState::ready, QStringLiteral("Showing ") + currentLocationName() + QStringLiteral("."));
+    if (!isIdle())
+        co_return;
+    QString shown = QStringLiteral("Showing ") + currentLocationName() + QStringLiteral(".");
+    // The phone still answers, but some objects came without a description: what is
+    // shown is not the whole folder, and the user must not take it for one.
+    if (!listing.complete)
+        shown += QStringLiteral(" Some of its items could not be read from the phone.");
+    setStatus(TarvelConnectionState::ready, shown);
 }
 
 void TarvelViewModel::showBrowsingFailure(const std::exception_ptr &error, std::optional<QString> attemptedLocationName)
@@ -302,12 +299,7 @@ QCoro::Task<> TarvelViewModel::listFolder(std::optional<QString> parentID, QList
     const qint64 generation = ++m_storageLoadGeneration;
     if (isIdle())
         setState(TarvelConnectionState::loadingDirectory);
-    std::exception_ptr error;
-    try {
-        co_await loadDirectory(deviceID, storageID, parentID, path, generation, false);
-    } catch (...) {
-        error = std::current_exception();
-    }
+    const auto [error] = co_await attempt(loadDirectory(deviceID, storageID, parentID, path, generation, false));
     if (!self || !error || !isCurrentStorageLoad(deviceID, generation) || !isIdle())
         co_return;
     // Without a fixed name (a reload) the failure names whatever is shown at this moment.
@@ -325,14 +317,13 @@ QCoro::Task<> TarvelViewModel::download(QString remoteFileID, QString remoteName
     const auto engine = m_engine;
     const QString deviceID = m_selectedDevice->id;
     const qint64 generation = ++m_transferGeneration;
-    startTransfer(TransferJob{QUuid::createUuid(), TransferDirection::download, remoteName, to.fileName()},
-                  QStringLiteral("Downloading ") + remoteName + QStringLiteral("..."));
-    std::exception_ptr error;
-    try {
-        co_await engine->downloadFile(deviceID, remoteFileID, to);
-    } catch (...) {
-        error = std::current_exception();
-    }
+    const QString folderName = QFileInfo(QFileInfo(to.toLocalFile()).absolutePath()).fileName();
+    const auto control = startTransfer(
+        TransferJob{.id = QUuid::createUuid(), .direction = TransferDirection::download, .sourceName = remoteName,
+                    .destinationName = to.fileName(), .destinationFolderName = folderName},
+        QStringLiteral("Downloading ") + remoteName + QStringLiteral("..."));
+    DownloadRequest request{deviceID, remoteFileID, to};
+    const auto [error] = co_await attempt(engine->download(std::move(request), control));
     if (self)
         finishTransfer(deviceID, generation, error, QStringLiteral("Downloaded ") + remoteName + QStringLiteral("."));
 }
@@ -355,22 +346,62 @@ QCoro::Task<> TarvelViewModel::upload(QUrl localURL, std::optional<QString> toRe
     const AndroidStorage storage = *m_selectedStorage;
     const QString name = localURL.fileName();
     const qint64 generation = ++m_transferGeneration;
-    startTransfer(TransferJob{QUuid::createUuid(), TransferDirection::upload, name, storage.name},
-                  QStringLiteral("Uploading ") + name + QStringLiteral("..."));
-    std::exception_ptr error;
-    try {
-        co_await engine->uploadFile(deviceID, storage.id, localURL, toRemoteParentID);
-    } catch (...) {
-        error = std::current_exception();
-    }
+    // The folder the copy lands in: the one shown, when that is where it goes.
+    QString folderName = storage.name;
+    if (toRemoteParentID)
+        folderName = toRemoteParentID == m_currentParentID ? currentLocationName() : QString();
+    const auto control = startTransfer(
+        TransferJob{.id = QUuid::createUuid(), .direction = TransferDirection::upload, .sourceName = name,
+                    .destinationName = storage.name, .destinationFolderName = folderName},
+        QStringLiteral("Uploading ") + name + QStringLiteral("..."));
+    UploadRequest request{deviceID, storage.id, localURL, toRemoteParentID};
+    const auto [error] = co_await attempt(engine->upload(std::move(request), control));
     if (self)
         finishTransfer(deviceID, generation, error, QStringLiteral("Uploaded ") + name + QStringLiteral("."));
 }
 
-void TarvelViewModel::startTransfer(TransferJob job, QString startText)
+void TarvelViewModel::cancelTransfer()
 {
+    if (!m_transferControl || m_transferControl->isCancelled())
+        return;
+    m_transferControl->cancel();
+    setCancellingTransfer(true);
+}
+
+std::shared_ptr<TransferControl> TarvelViewModel::startTransfer(TransferJob job, QString startText)
+{
+    // A transfer started over a running one (the window never does) takes its place on screen;
+    // the other still runs to its end.
+    stopTransfer();
+    m_transferControl = std::make_shared<TransferControl>();
+    m_progressTimer.start();
     setCurrentTransfer(std::move(job));
     setStatus(TarvelConnectionState::transferring, std::move(startText));
+    return m_transferControl;
+}
+
+void TarvelViewModel::stopTransfer()
+{
+    m_progressTimer.stop();
+    m_transferControl.reset();
+    if (m_cancellingTransfer)
+        setCancellingTransfer(false);
+}
+
+// Runs on the timer, so the window hears of progress at most ten times a second however
+// often the lane stores it.
+void TarvelViewModel::sampleProgress()
+{
+    if (!m_transferControl || !m_currentTransfer)
+        return;
+    const qint64 completed = m_transferControl->completedBytes();
+    const std::optional<qint64> total = m_transferControl->totalBytes();
+    if (completed == m_currentTransfer->completedBytes && total == m_currentTransfer->totalBytes)
+        return;
+    TransferJob job = *m_currentTransfer;
+    job.completedBytes = completed;
+    job.totalBytes = total;
+    setCurrentTransfer(std::move(job));
 }
 
 void TarvelViewModel::finishTransfer(const QString &deviceID, qint64 generation, const std::exception_ptr &error,
@@ -378,11 +409,33 @@ void TarvelViewModel::finishTransfer(const QString &deviceID, qint64 generation,
 {
     if (!isCurrentTransfer(deviceID, generation))
         return;
+    const QString sourceName = m_currentTransfer ? m_currentTransfer->sourceName : QString();
+    stopTransfer();
     setCurrentTransfer(std::nullopt);
-    if (error)
-        setStatus(TarvelConnectionState::transferFailed, message(error));
-    else
+    if (!error) {
         setStatus(TarvelConnectionState::ready, std::move(doneText));
+        return;
+    }
+    try {
+        std::rethrow_exception(error);
+    } catch (const TransferError &failure) {
+        switch (failure.kind()) {
+        case TransferError::Kind::cancelled:
+            setStatus(TarvelConnectionState::ready, message(failure));
+            return;
+        case TransferError::Kind::disconnected:
+            setStatus(TarvelConnectionState::deviceUnavailable, message(failure));
+            return;
+        case TransferError::Kind::deviceRefused:
+            setStatus(TarvelConnectionState::transferFailed,
+                      withNativeText(QStringLiteral("The phone stopped the copy of ") + sourceName, failure.nativeMessage()));
+            return;
+        default:
+            break;
+        }
+    } catch (...) {
+    }
+    setStatus(TarvelConnectionState::transferFailed, message(error));
 }
 
 } // namespace tarvel

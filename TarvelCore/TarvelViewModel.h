@@ -9,6 +9,7 @@
 #include "TarvelCore/Models.h"
 
 #include <QObject>
+#include <QTimer>
 #include <QUrl>
 
 #include <exception>
@@ -29,6 +30,7 @@ class TarvelViewModel : public QObject {
     Q_PROPERTY(std::optional<QString> currentParentID READ currentParentID NOTIFY currentParentIDChanged)
     Q_PROPERTY(QList<tarvel::RemoteEntry> folderPath READ folderPath NOTIFY folderPathChanged)
     Q_PROPERTY(std::optional<tarvel::TransferJob> currentTransfer READ currentTransfer NOTIFY currentTransferChanged)
+    Q_PROPERTY(bool cancellingTransfer READ cancellingTransfer NOTIFY cancellingTransferChanged)
 
 public:
     explicit TarvelViewModel(std::shared_ptr<AndroidFileTransferEngine> engine, QObject *parent = nullptr);
@@ -44,6 +46,8 @@ public:
     QList<RemoteEntry> folderPath() const { return m_folderPath; }
     std::optional<TransferJob> currentTransfer() const { return m_currentTransfer; }
     bool canNavigateUp() const { return !m_folderPath.isEmpty(); }
+    // From cancelTransfer() until the cancelled transfer has left the lane.
+    bool cancellingTransfer() const { return m_cancellingTransfer; }
 
     // None of these throws: every failure ends as state and statusMessage.
     QCoro::Task<> refreshDevices();
@@ -53,6 +57,12 @@ public:
     QCoro::Task<> loadCurrentDirectory();
     QCoro::Task<> download(QString remoteFileID, QString remoteName, QUrl to);
     QCoro::Task<> upload(QUrl localURL, std::optional<QString> toRemoteParentID);
+    // Asks the running transfer to stop. It ends soon, with state ready, the cancelled
+    // sentence and nothing left behind; with no transfer running nothing happens.
+    void cancelTransfer();
+
+    // How often a running transfer's byte counts are read into currentTransfer.
+    static constexpr int progressIntervalMs = 100;
 
     // The one sentence the user reads for an error.
     static QString message(const std::exception_ptr &error);
@@ -69,6 +79,7 @@ Q_SIGNALS:
     void currentParentIDChanged();
     void folderPathChanged();
     void currentTransferChanged();
+    void cancellingTransferChanged();
 
 private:
     using Generation = qint64 TarvelViewModel::*;
@@ -83,6 +94,7 @@ private:
     void setCurrentParentID(std::optional<QString> value);
     void setFolderPath(QList<RemoteEntry> value);
     void setCurrentTransfer(std::optional<TransferJob> value);
+    void setCancellingTransfer(bool value);
     void setStatus(TarvelConnectionState state, QString message);
 
     bool isIdle() const { return !m_currentTransfer; }
@@ -98,8 +110,10 @@ private:
                              std::optional<QString> attemptedLocationName);
     void showBrowsingFailure(const std::exception_ptr &error, std::optional<QString> attemptedLocationName);
     QString currentLocationName() const;
-    void startTransfer(TransferJob job, QString startText);
+    std::shared_ptr<TransferControl> startTransfer(TransferJob job, QString startText);
     void finishTransfer(const QString &deviceID, qint64 generation, const std::exception_ptr &error, QString doneText);
+    void stopTransfer();
+    void sampleProgress();
 
     TarvelConnectionState m_state = TarvelConnectionState::noDevice;
     QString m_statusMessage;
@@ -111,10 +125,13 @@ private:
     std::optional<QString> m_currentParentID;
     QList<RemoteEntry> m_folderPath;
     std::optional<TransferJob> m_currentTransfer;
+    bool m_cancellingTransfer = false;
 
     std::shared_ptr<AndroidFileTransferEngine> m_engine;
     qint64 m_storageLoadGeneration = 0;
     qint64 m_transferGeneration = 0;
+    std::shared_ptr<TransferControl> m_transferControl; // of the transfer shown, while it runs
+    QTimer m_progressTimer;
 };
 
 } // namespace tarvel

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 
 #include <stdexcept>
@@ -597,4 +599,95 @@ TEST(ViewModelLifetime, DestroyedWhileAnOperationWaits)
     transfer.open();
     runSync(std::move(loading));
     runSync(std::move(downloading));
+}
+
+// The window must hear of progress at most ten times a second, however often the lane stores it.
+TEST_F(ViewModelTest, ProgressReachesTheJobAtMostTenTimesASecond)
+{
+    connect();
+    engine->beforeDownload = transfer.hook();
+    auto running = vm.download("40", "photo.jpg", local("Photos/copy.jpg"));
+    ASSERT_TRUE(transfer.waitEntered());
+    EXPECT_EQ(vm.currentTransfer()->destinationFolderName, "Photos");
+    QSignalSpy changes(&vm, &TarvelViewModel::currentTransferChanged);
+    QElapsedTimer clock;
+    clock.start();
+    for (qint64 sent = 0; sent <= 2'000'000; sent += 1000) {
+        engine->lastTransferControl->setProgress(sent, 2'000'000);
+        QCoreApplication::processEvents();
+    }
+    ASSERT_TRUE(tarvel::test::spinUntil([&] { return vm.currentTransfer()->completedBytes == 2'000'000; }));
+    EXPECT_EQ(vm.currentTransfer()->totalBytes, 2'000'000);
+    EXPECT_LE(changes.count(), 2 + clock.elapsed() / TarvelViewModel::progressIntervalMs);
+    transfer.open();
+    runSync(std::move(running));
+}
+
+// Cancel stops the transfer, ends ready with the cancelled sentence, and a late cancel does nothing.
+TEST_F(ViewModelTest, CancelStopsDownloadsAndUploads)
+{
+    connect();
+    const QString cancelledSentence = "The transfer was cancelled.";
+    engine->beforeDownload = transfer.hook();
+    auto downloading = vm.download("40", "photo.jpg", local("copy.jpg"));
+    ASSERT_TRUE(transfer.waitEntered());
+    vm.cancelTransfer();
+    EXPECT_TRUE(vm.cancellingTransfer());
+    EXPECT_TRUE(engine->lastTransferControl->isCancelled());
+    expectStatus(State::transferring, "Downloading photo.jpg...");
+    transfer.open();
+    runSync(std::move(downloading));
+    expectStatus(State::ready, cancelledSentence);
+    EXPECT_FALSE(vm.cancellingTransfer());
+    EXPECT_FALSE(vm.currentTransfer());
+    EXPECT_TRUE(engine->downloadRequests.isEmpty());
+
+    Gate uploadGate;
+    engine->beforeUpload = uploadGate.hook();
+    auto uploading = vm.upload(local("a.txt"), std::nullopt);
+    ASSERT_TRUE(uploadGate.waitEntered());
+    vm.cancelTransfer();
+    uploadGate.open();
+    runSync(std::move(uploading));
+    expectStatus(State::ready, cancelledSentence);
+    EXPECT_TRUE(engine->uploadRequests.isEmpty());
+
+    engine->beforeUpload = {};
+    runSync(vm.upload(local("a.txt"), std::nullopt));
+    QSignalSpy anything(&vm, &TarvelViewModel::stateChanged);
+    vm.cancelTransfer();
+    EXPECT_EQ(anything.count(), 0);
+    expectStatus(State::ready, "Uploaded a.txt.");
+}
+
+// A refresh that moves to another phone stops the old transfer instead of only hiding it.
+TEST_F(ViewModelTest, RefreshToAnotherPhoneStopsTheRunningTransfer)
+{
+    connect();
+    engine->beforeDownload = transfer.hook();
+    auto running = vm.download("40", "photo.jpg", local("copy.jpg"));
+    ASSERT_TRUE(transfer.waitEntered());
+    const auto control = engine->lastTransferControl;
+    engine->devicesToReturn = {galaxy};
+    runSync(vm.refreshDevices());
+    EXPECT_TRUE(control->isCancelled());
+    EXPECT_FALSE(vm.currentTransfer());
+    transfer.open();
+    runSync(std::move(running));
+    expectStatus(State::ready, "Galaxy is ready.");
+}
+
+// Failures say what happened in a sentence of ours, never only a protocol code.
+TEST_F(ViewModelTest, TransferFailuresNameThePhoneOrTheFile)
+{
+    connect();
+    engine->downloadError = TransferError::disconnected();
+    runSync(vm.download("40", "photo.jpg", local("copy.jpg")));
+    expectStatus(State::deviceUnavailable, "The phone was disconnected. Connect it again, unlock it, then press Refresh.");
+    engine->downloadError = TransferError::deviceRefused("Error 2007: PTP Incomplete Transfer");
+    runSync(vm.download("40", "IMG_0001.jpg", local("copy.jpg")));
+    expectStatus(State::transferFailed, "The phone stopped the copy of IMG_0001.jpg (Error 2007: PTP Incomplete Transfer).");
+    engine->listingsIncomplete = true;
+    runSync(vm.openFolder(dcim));
+    expectStatus(State::ready, "Showing DCIM. Some of its items could not be read from the phone.");
 }
