@@ -23,15 +23,20 @@ struct AndroidDevice {
     // Where it sits on the USB bus, so what the bus shows about it can be found.
     std::optional<quint32> busNumber = {};
     std::optional<quint32> deviceNumber = {};
+    std::optional<QString> serialNumber = {}; // the USB serial, read only where it tells two phones apart
 
     friend bool operator==(const AndroidDevice &, const AndroidDevice &) = default;
 };
 
+// What a storage is, as the phone reports it: its own memory or a card that can be taken out.
+enum class StorageKind { unknown, internal, removable };
+
 struct AndroidStorage {
     QString id = {};
-    QString name = {};
+    QString name = {}; // the phone's description, often in the phone's language
     std::optional<qint64> capacityBytes = {};
     std::optional<qint64> freeBytes = {};
+    StorageKind kind = StorageKind::unknown;
 
     friend bool operator==(const AndroidStorage &, const AndroidStorage &) = default;
 };
