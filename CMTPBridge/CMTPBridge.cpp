@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -212,6 +213,198 @@ bool cmtp_refresh_storages(LIBMTP_mtpdevice_t *device)
     return refreshed == 0 || (refreshed != -1 && device->storage);
 }
 
+
+// ---- What the newer calls share ----
+
+// The code of a failed open: a phone that is not on the bus is gone; one that is there but
+// cannot be opened (locked, held by another program) is not.
+int32_t cmtp_open_failure_code(const char *error)
+{
+    return strcmp(error, kNotAvailable) == 0 ? CMTP_RESULT_DEVICE_GONE : CMTP_RESULT_OTHER;
+}
+
+template <size_t N>
+void cmtp_fail(int32_t &ok, int32_t &code, char (&error)[N], int32_t failure, const char *text)
+{
+    ok = 0;
+    code = failure;
+    snprintf(error, N, "%s", text);
+}
+
+const char *cmtp_base_name(const char *path)
+{
+    const char *slash = strrchr(path, '/');
+    return slash ? slash + 1 : path;
+}
+
+// A name the phone can store in one folder: not empty, not "." or "..", no '/'.
+bool cmtp_valid_object_name(const char *name)
+{
+    return name && *name && strcmp(name, ".") != 0 && strcmp(name, "..") != 0 && !strchr(name, '/');
+}
+
+// One cheap request (the storage list) tells whether the session still answers. A dead
+// one is closed and the device opened once more, so the next operation does not fail on
+// it; null when the phone cannot be opened again, which means it is gone.
+LIBMTP_mtpdevice_t *cmtp_recover_session(LIBMTP_mtpdevice_t *device, const char *device_id)
+{
+    if (cmtp_refresh_storages(device)) {
+        cmtp_clear_errorstack(device);
+        return device;
+    }
+    cmtp_release_cached_device();
+    char ignored[512];
+    device = cmtp_open_device(device_id, ignored);
+    if (device)
+        cmtp_refresh_storages(device); // a fresh session wants its storages before uploads
+    return device;
+}
+
+// Hands libmtp's progress to the caller's callback and remembers whether it asked to stop.
+struct cmtp_progress_relay {
+    cmtp_progress_callback callback;
+    void *context;
+    bool stopped;
+};
+
+int cmtp_relay_progress(uint64_t const sent, uint64_t const total, void const *const data)
+{
+    auto *relay = static_cast<cmtp_progress_relay *>(const_cast<void *>(data));
+    if (relay->callback && relay->callback(sent, total, relay->context) != 0)
+        relay->stopped = true;
+    return relay->stopped ? 1 : 0;
+}
+
+// The local side of a transfer: the bridge reads and writes the file itself, so it knows
+// the system error of a failed read or write instead of libmtp's "Cancelled transfer".
+struct cmtp_local_file {
+    int fd;
+    int error;          // errno of the first failed read or write; -1: the file ended early
+    uint64_t remaining; // bytes an upload still expects to read
+};
+
+uint16_t cmtp_write_chunk(void *, void *priv, uint32_t length, unsigned char *data, uint32_t *written)
+{
+    auto *file = static_cast<cmtp_local_file *>(priv);
+    uint32_t done = 0;
+    while (done < length) {
+        const ssize_t n = write(file->fd, data + done, length - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            file->error = n < 0 ? errno : EIO;
+            return LIBMTP_HANDLER_RETURN_ERROR;
+        }
+        done += static_cast<uint32_t>(n);
+    }
+    *written = done;
+    return LIBMTP_HANDLER_RETURN_OK;
+}
+
+uint16_t cmtp_read_chunk(void *, void *priv, uint32_t wanted, unsigned char *data, uint32_t *got)
+{
+    auto *file = static_cast<cmtp_local_file *>(priv);
+    if (wanted > file->remaining)
+        wanted = static_cast<uint32_t>(file->remaining);
+    uint32_t done = 0;
+    while (done < wanted) {
+        const ssize_t n = read(file->fd, data + done, wanted - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            // A file that shrinks while it is sent would leave the phone waiting for bytes.
+            file->error = n < 0 ? errno : -1;
+            return LIBMTP_HANDLER_RETURN_ERROR;
+        }
+        done += static_cast<uint32_t>(n);
+    }
+    file->remaining -= done;
+    *got = done;
+    return LIBMTP_HANDLER_RETURN_OK;
+}
+
+// Why a transfer stopped, and its code: the caller's cancel, a local read or write, or the
+// phone, which is gone when its session cannot be brought back. The phone's own error text
+// is read before the session check clears the stack. Returns the device handle that still
+// works, or null.
+LIBMTP_mtpdevice_t *cmtp_classify_failure(CMTPTransferResultV2 &result, LIBMTP_mtpdevice_t *device,
+                                          const char *device_id, const cmtp_progress_relay &relay,
+                                          const cmtp_local_file &file, const char *name, bool download)
+{
+    cmtp_copy_errorstack_message(device, result.error, download ? "MTP download failed" : "MTP upload failed");
+    LIBMTP_mtpdevice_t *live = cmtp_recover_session(device, device_id);
+    result.ok = 0;
+    if (relay.stopped) {
+        result.code = CMTP_RESULT_CANCELLED;
+        snprintf(result.error, sizeof result.error, "%s", download ? "Download cancelled" : "Upload cancelled");
+    } else if (file.error == ENOSPC || file.error == EDQUOT) {
+        result.code = CMTP_RESULT_LOCAL_FILE;
+        snprintf(result.error, sizeof result.error, "Not enough space on the computer's disk for %s.", name);
+    } else if (file.error == -1) {
+        result.code = CMTP_RESULT_LOCAL_FILE;
+        snprintf(result.error, sizeof result.error, "%s changed on the computer while it was being sent.", name);
+    } else if (file.error != 0) {
+        result.code = CMTP_RESULT_LOCAL_FILE;
+        snprintf(result.error, sizeof result.error, download ? "Could not write %s on the computer: %s."
+                                                             : "Could not read %s: %s.",
+                 name, strerror(file.error));
+    } else {
+        result.code = live ? CMTP_RESULT_DEVICE_REFUSED : CMTP_RESULT_DEVICE_GONE;
+    }
+    return live;
+}
+
+// Deletes the object an interrupted upload created, only when it is still there and is
+// what this upload made: some phones hand back the id of another object of a similar name.
+void cmtp_delete_partial_upload(LIBMTP_mtpdevice_t *device, uint32_t id, const char *name, uint32_t parent,
+                                uint32_t storage)
+{
+    if (!device || id == 0)
+        return;
+    LIBMTP_file_t *object = LIBMTP_Get_Filemetadata(device, id);
+    if (object) {
+        const uint32_t objectParent = object->parent_id == 0 ? kRootFolder : object->parent_id;
+        if (object->filename && strcmp(object->filename, name) == 0 && objectParent == parent
+            && object->storage_id == storage)
+            LIBMTP_Delete_Object(device, id);
+        LIBMTP_destroy_file_t(object);
+    }
+    cmtp_clear_errorstack(device);
+}
+
+// libmtp returns what it could read of a folder, and says on the error stack when that is
+// not all. A broken connection has to fail the listing (a part must never pass for the
+// whole folder); a phone that skipped unreadable objects still answers the next request.
+enum class cmtp_listing_state { whole, partial, broken };
+
+// Reads (and clears) the errors a listing that returned objects left behind; `error` gets
+// their text. Errors of the USB layer are a broken connection; any other is checked with
+// one cheap request.
+cmtp_listing_state cmtp_check_listing(LIBMTP_mtpdevice_t *device, char (&error)[512])
+{
+    LIBMTP_error_t *stack = LIBMTP_Get_Errorstack(device);
+    if (!stack)
+        return cmtp_listing_state::whole;
+    bool usb = false;
+    for (LIBMTP_error_t *entry = stack; entry; entry = entry->next)
+        usb = usb || entry->errornumber == LIBMTP_ERROR_USB_LAYER || entry->errornumber == LIBMTP_ERROR_CONNECTING;
+    cmtp_copy_errorstack_message(device, error, "Could not list MTP directory");
+    if (usb)
+        return cmtp_listing_state::broken;
+    const bool answers = LIBMTP_Get_Storage(device, LIBMTP_STORAGE_SORTBY_NOTSORTED) == 0;
+    cmtp_clear_errorstack(device);
+    return answers ? cmtp_listing_state::partial : cmtp_listing_state::broken;
+}
+
+void cmtp_destroy_files(LIBMTP_file_t *files)
+{
+    while (files) {
+        LIBMTP_file_t *next = files->next;
+        LIBMTP_destroy_file_t(files);
+        files = next;
+    }
+}
+
 } // namespace
 
 extern "C" {
@@ -371,6 +564,13 @@ void cmtp_list_directory_each(CMTPDirectoryResult *result, const char *device_id
             result->ok = 1;
         return;
     }
+    // Objects and errors together: a connection that broke part-way must not pass for the
+    // whole folder.
+    if (cmtp_check_listing(device, result->error) == cmtp_listing_state::broken) {
+        cmtp_destroy_files(files);
+        return;
+    }
+    result->error[0] = '\0';
     result->ok = 1;
     // One pass over the one listing: on a phone every object cost a USB round trip, so
     // the callback gets the whole folder from it and nothing is ever listed twice.
@@ -384,11 +584,7 @@ void cmtp_list_directory_each(CMTPDirectoryResult *result, const char *device_id
             callback(&entry, context);
     }
     result->count = count;
-    while (files) {
-        LIBMTP_file_t *next = files->next;
-        LIBMTP_destroy_file_t(files);
-        files = next;
-    }
+    cmtp_destroy_files(files);
 }
 
 int32_t cmtp_directory_result_ok(const CMTPDirectoryResult *result)
@@ -553,6 +749,264 @@ CMTPTransferResult cmtp_upload_file(const char *device_id, const char *storage_i
     }
     LIBMTP_destroy_file_t(description);
     return result;
+}
+
+const char *cmtp_result_code_text(int32_t code)
+{
+    switch (code) {
+    case CMTP_RESULT_OK: return "ok";
+    case CMTP_RESULT_CANCELLED: return "cancelled";
+    case CMTP_RESULT_DEVICE_GONE: return "device gone";
+    case CMTP_RESULT_LOCAL_FILE: return "local file problem";
+    case CMTP_RESULT_DEVICE_REFUSED: return "device refused";
+    case CMTP_RESULT_OTHER: return "other";
+    default: return "unknown";
+    }
+}
+
+CMTPTransferResultV2 cmtp_download_file_v2(const char *device_id, const char *file_id, const char *local_path,
+                                           cmtp_progress_callback progress, void *context)
+{
+    CMTPTransferResultV2 result;
+    memset(&result, 0, sizeof result);
+    uint32_t file = 0;
+    if (!cmtp_parse_id(file_id, &file)) {
+        cmtp_fail(result.ok, result.code, result.error, CMTP_RESULT_OTHER, "Invalid MTP file id");
+        return result;
+    }
+    if (!local_path || !*local_path || local_path[strlen(local_path) - 1] == '/') {
+        cmtp_fail(result.ok, result.code, result.error, CMTP_RESULT_OTHER, "Invalid local download path");
+        return result;
+    }
+    LIBMTP_mtpdevice_t *device = cmtp_open_device(device_id, result.error);
+    if (!device) {
+        result.code = cmtp_open_failure_code(result.error);
+        return result;
+    }
+    mode_t mode = 0;
+    struct stat existing;
+    if (stat(local_path, &existing) == 0) {
+        if (S_ISDIR(existing.st_mode)) {
+            snprintf(result.error, sizeof result.error, "Could not save the download: %s", strerror(EISDIR));
+            result.code = CMTP_RESULT_LOCAL_FILE;
+            return result;
+        }
+        mode = existing.st_mode & 0777;
+    } else {
+        mode = cmtp_new_file_mode();
+    }
+    char *temporary = cmtp_temporary_template(local_path);
+    const int fd = temporary ? mkostemp(temporary, O_CLOEXEC) : -1;
+    if (fd < 0) {
+        const int error = temporary ? errno : ENOMEM;
+        snprintf(result.error, sizeof result.error, "Could not create a temporary file for the download: %s",
+                 strerror(error));
+        result.code = CMTP_RESULT_LOCAL_FILE;
+        free(temporary);
+        return result;
+    }
+
+    cmtp_progress_relay relay{progress, context, false};
+    cmtp_local_file local{fd, 0, 0};
+    cmtp_clear_errorstack(device);
+    const int copied = LIBMTP_Get_File_To_Handler(device, file, cmtp_write_chunk, &local, cmtp_relay_progress, &relay);
+    if (copied != 0) {
+        close(fd);
+        unlink(temporary);
+        free(temporary);
+        cmtp_classify_failure(result, device, device_id, relay, local, cmtp_base_name(local_path), true);
+        return result;
+    }
+    fchmod(fd, mode);
+    const bool closed = close(fd) == 0;
+    if (!closed || rename(temporary, local_path) != 0) {
+        const int error = errno;
+        unlink(temporary);
+        result.code = CMTP_RESULT_LOCAL_FILE;
+        if (error == ENOSPC || error == EDQUOT)
+            snprintf(result.error, sizeof result.error, "Not enough space on the computer's disk for %s.",
+                     cmtp_base_name(local_path));
+        else
+            snprintf(result.error, sizeof result.error, "Could not save the download: %s", strerror(error));
+    } else {
+        result.ok = 1;
+    }
+    free(temporary);
+    return result;
+}
+
+CMTPTransferResultV2 cmtp_upload_file_v2(const char *device_id, const char *storage_id, const char *local_path,
+                                         const char *parent_id, const char *remote_name,
+                                         cmtp_progress_callback progress, void *context)
+{
+    CMTPTransferResultV2 result;
+    memset(&result, 0, sizeof result);
+    if (!local_path || !*local_path) {
+        cmtp_fail(result.ok, result.code, result.error, CMTP_RESULT_OTHER, "Invalid local upload path");
+        return result;
+    }
+    uint32_t storage = 0;
+    if (!cmtp_parse_id(storage_id, &storage)) {
+        cmtp_fail(result.ok, result.code, result.error, CMTP_RESULT_OTHER, "Invalid MTP storage id");
+        return result;
+    }
+    uint32_t parent = 0;
+    if (!cmtp_parse_parent(parent_id, &parent)) {
+        cmtp_fail(result.ok, result.code, result.error, CMTP_RESULT_OTHER, "Invalid MTP parent id");
+        return result;
+    }
+    const char *name = remote_name && *remote_name ? remote_name : cmtp_base_name(local_path);
+    if (!cmtp_valid_object_name(name)) {
+        cmtp_fail(result.ok, result.code, result.error, CMTP_RESULT_OTHER, "Invalid local upload filename");
+        return result;
+    }
+    // One descriptor for the check and the copy, so what is checked is what is sent.
+    const int fd = open(local_path, O_RDONLY | O_CLOEXEC);
+    struct stat info;
+    if (fd < 0 || fstat(fd, &info) != 0) {
+        const int error = errno;
+        if (fd >= 0)
+            close(fd);
+        snprintf(result.error, sizeof result.error, "Could not read %s: %s.", cmtp_base_name(local_path),
+                 strerror(error));
+        result.code = CMTP_RESULT_LOCAL_FILE;
+        return result;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        close(fd);
+        cmtp_fail(result.ok, result.code, result.error, CMTP_RESULT_LOCAL_FILE,
+                  "Local upload path is not a regular file");
+        return result;
+    }
+    LIBMTP_mtpdevice_t *device = cmtp_open_device(device_id, result.error);
+    LIBMTP_file_t *description = device ? LIBMTP_new_file_t() : nullptr;
+    if (description)
+        description->filename = strdup(name);
+    if (!description || !description->filename) {
+        close(fd);
+        if (description)
+            LIBMTP_destroy_file_t(description);
+        if (device)
+            cmtp_fail(result.ok, result.code, result.error, CMTP_RESULT_OTHER, "Could not allocate MTP file metadata");
+        else
+            result.code = cmtp_open_failure_code(result.error);
+        return result;
+    }
+    description->filesize = static_cast<uint64_t>(info.st_size);
+    description->filetype = LIBMTP_FILETYPE_UNKNOWN;
+    description->parent_id = parent;
+    description->storage_id = storage;
+
+    cmtp_progress_relay relay{progress, context, false};
+    cmtp_local_file local{fd, 0, static_cast<uint64_t>(info.st_size)};
+    cmtp_clear_errorstack(device);
+    if (LIBMTP_Send_File_From_Handler(device, cmtp_read_chunk, &local, description, cmtp_relay_progress, &relay) == 0) {
+        result.ok = 1;
+    } else {
+        LIBMTP_mtpdevice_t *live = cmtp_classify_failure(result, device, device_id, relay, local, name, false);
+        cmtp_delete_partial_upload(live, description->item_id, name, parent, storage);
+    }
+    close(fd);
+    LIBMTP_destroy_file_t(description);
+    return result;
+}
+
+CMTPFolderResult cmtp_create_folder(const char *device_id, const char *storage_id, const char *parent_id,
+                                    const char *name)
+{
+    CMTPFolderResult result;
+    memset(&result, 0, sizeof result);
+    uint32_t storage = 0;
+    uint32_t parent = 0;
+    if (!cmtp_parse_id(storage_id, &storage)) {
+        cmtp_fail(result.ok, result.code, result.error, CMTP_RESULT_OTHER, "Invalid MTP storage id");
+        return result;
+    }
+    if (!cmtp_parse_parent(parent_id, &parent)) {
+        cmtp_fail(result.ok, result.code, result.error, CMTP_RESULT_OTHER, "Invalid MTP parent id");
+        return result;
+    }
+    if (!cmtp_valid_object_name(name)) {
+        cmtp_fail(result.ok, result.code, result.error, CMTP_RESULT_OTHER, "Invalid folder name");
+        return result;
+    }
+    LIBMTP_mtpdevice_t *device = cmtp_open_device(device_id, result.error);
+    if (!device) {
+        result.code = cmtp_open_failure_code(result.error);
+        return result;
+    }
+    // libmtp may rewrite the name it is given for phones that only take 7-bit names.
+    char *copy = strdup(name);
+    if (!copy) {
+        cmtp_fail(result.ok, result.code, result.error, CMTP_RESULT_OTHER, "Could not allocate MTP upload filename");
+        return result;
+    }
+    cmtp_clear_errorstack(device);
+    const uint32_t created = LIBMTP_Create_Folder(device, copy, parent, storage);
+    free(copy);
+    if (created == 0) {
+        cmtp_copy_errorstack_message(device, result.error, "Could not create the folder");
+        result.code = cmtp_recover_session(device, device_id) ? CMTP_RESULT_DEVICE_REFUSED : CMTP_RESULT_DEVICE_GONE;
+        return result;
+    }
+    result.ok = 1;
+    snprintf(result.id, sizeof result.id, "%u", static_cast<unsigned>(created));
+    return result;
+}
+
+CMTPListingResult cmtp_list_directory_v2(const char *device_id, const char *storage_id, const char *parent_id,
+                                         cmtp_directory_entry_v2_callback callback, void *context)
+{
+    CMTPListingResult result;
+    memset(&result, 0, sizeof result);
+    LIBMTP_mtpdevice_t *device = cmtp_open_device(device_id, result.error);
+    if (!device) {
+        result.code = cmtp_open_failure_code(result.error);
+        return result;
+    }
+    uint32_t storage = 0;
+    uint32_t parent = 0;
+    if (!cmtp_parse_id(storage_id, &storage)) {
+        cmtp_fail(result.ok, result.code, result.error, CMTP_RESULT_OTHER, "Invalid MTP storage id");
+        return result;
+    }
+    if (!cmtp_parse_parent(parent_id, &parent)) {
+        cmtp_fail(result.ok, result.code, result.error, CMTP_RESULT_OTHER, "Invalid MTP parent id");
+        return result;
+    }
+    cmtp_clear_errorstack(device);
+    LIBMTP_file_t *files = LIBMTP_Get_Files_And_Folders(device, storage, parent);
+    const cmtp_listing_state state = cmtp_check_listing(device, result.error);
+    if (state == cmtp_listing_state::broken || (!files && state != cmtp_listing_state::whole)) {
+        cmtp_destroy_files(files);
+        result.code = cmtp_recover_session(device, device_id) ? CMTP_RESULT_DEVICE_REFUSED : CMTP_RESULT_DEVICE_GONE;
+        return result;
+    }
+    result.error[0] = '\0';
+    result.ok = 1;
+    result.complete = state == cmtp_listing_state::whole ? 1 : 0;
+    for (LIBMTP_file_t *file = files; file; file = file->next) {
+        CMTPDirectoryEntry entry;
+        cmtp_fill_entry(&entry, file);
+        CMTPDirectoryEntryV2 full;
+        memset(&full, 0, sizeof full);
+        memcpy(full.id, entry.id, sizeof full.id);
+        memcpy(full.name, entry.name, sizeof full.name);
+        memcpy(full.parent_id, entry.parent_id, sizeof full.parent_id);
+        full.is_folder = entry.is_folder;
+        full.size_bytes = entry.size_bytes;
+        full.modified_at = file->modificationdate > 0 ? static_cast<int64_t>(file->modificationdate) : 0;
+        ++result.count;
+        if (callback)
+            callback(&full, context);
+    }
+    cmtp_destroy_files(files);
+    return result;
+}
+
+void cmtp_close_device(void)
+{
+    cmtp_release_cached_device();
 }
 
 } // extern "C"

@@ -190,6 +190,111 @@ CMTPTransferResult cmtp_download_file(const char *device_id, const char *file_id
 CMTPTransferResult cmtp_upload_file(const char *device_id, const char *storage_id, const char *local_path,
                                     const char *parent_id);
 
+/* ---- Later additions ----
+ *
+ * Newer calls sit beside the ones above, which keep working as they always did. Their
+ * results carry a code from this small closed set next to `ok` and `error`, so a caller
+ * can tell a cancelled transfer from a vanished phone without reading the text. */
+typedef enum CMTPResultCode {
+    CMTP_RESULT_OK = 0,             /* done */
+    CMTP_RESULT_CANCELLED = 1,      /* the progress callback asked to stop; nothing was left behind */
+    CMTP_RESULT_DEVICE_GONE = 2,    /* the phone is not there or stopped answering; its handle is closed */
+    CMTP_RESULT_LOCAL_FILE = 3,     /* a local file could not be opened, read, created or written */
+    CMTP_RESULT_DEVICE_REFUSED = 4, /* the phone answered with an error; the text is libmtp's */
+    CMTP_RESULT_OTHER = 5           /* anything else: a bad argument, no memory */
+} CMTPResultCode;
+
+/* A short static English text for each code ("ok", "cancelled", "device gone", "local file
+ * problem", "device refused", "other"); "unknown" for any other value. Touches no device. */
+const char *cmtp_result_code_text(int32_t code);
+
+typedef struct CMTPTransferResultV2 {
+    int32_t ok;   /* 1 on success */
+    int32_t code; /* a CMTPResultCode */
+    char error[512];
+} CMTPTransferResultV2;
+
+/* Told how far a transfer has come: bytes moved so far and the total, as libmtp counts them
+ * (its totals include a few bytes of protocol header). Runs on the lane, inside the transfer
+ * call, about every 16 KiB. Return 0 to go on and anything else to stop the transfer. `sent`
+ * can reach `total` before the transfer has finished: only the call's return says it is done.
+ * It must return normally and must not call the bridge. */
+typedef int (*cmtp_progress_callback)(uint64_t sent, uint64_t total, void *context);
+
+/* cmtp_download_file with progress and a way to stop. The content goes into a hidden file
+ * in the destination's folder that the bridge creates and writes itself, and that replaces
+ * the destination only once complete; on any failure or cancel it is removed and whatever
+ * was at `local_path` stays untouched. The result keeps the mode of the file it replaces,
+ * or gets 0666 minus the umask. After a failure or a cancel one cheap request checks the
+ * phone's session; a dead session is closed and the phone opened once more, so the next
+ * call works without a new scan; a phone that cannot be opened again is DEVICE_GONE.
+ * Codes: CANCELLED; LOCAL_FILE ("Not enough space on the computer's disk for <name>.",
+ * "Could not write <name> on the computer: <system error>.", "Could not create a temporary
+ * file for the download: <system error>", "Could not save the download: <system error>");
+ * DEVICE_GONE and DEVICE_REFUSED (libmtp's last error text, else "MTP download failed");
+ * OTHER ("Invalid MTP file id", "Invalid local download path"); and the device-open texts
+ * as DEVICE_GONE. `progress` may be null; `context` is only handed to it. */
+CMTPTransferResultV2 cmtp_download_file_v2(const char *device_id, const char *file_id, const char *local_path,
+                                           cmtp_progress_callback progress, void *context);
+
+/* cmtp_upload_file with progress and a way to stop, that names the new object `remote_name`
+ * (null or empty: the local path's last component; a name holding '/' is refused). The
+ * local file is opened once and sent from that descriptor. After a failure or a cancel the
+ * session is checked as for downloads, and an object the phone created for this upload is
+ * deleted if it still exists under this name and parent, so no partial file stays behind.
+ * Codes: as for downloads; LOCAL_FILE also for "Could not read <name>: <system error>." and
+ * "Local upload path is not a regular file"; OTHER for bad ids, path or name. */
+CMTPTransferResultV2 cmtp_upload_file_v2(const char *device_id, const char *storage_id, const char *local_path,
+                                         const char *parent_id, const char *remote_name,
+                                         cmtp_progress_callback progress, void *context);
+
+typedef struct CMTPFolderResult {
+    int32_t ok;
+    int32_t code;
+    char id[64]; /* the new folder's id on success */
+    char error[512];
+} CMTPFolderResult;
+
+/* Creates folder `name` inside `parent_id` (null or empty: the root) of `storage_id`.
+ * Codes: OTHER for bad ids or a name that is empty, "." or "..", or holds '/'
+ * ("Invalid folder name"); the device-open texts as DEVICE_GONE; DEVICE_REFUSED with
+ * libmtp's text, else "Could not create the folder", when the phone says no. */
+CMTPFolderResult cmtp_create_folder(const char *device_id, const char *storage_id, const char *parent_id,
+                                    const char *name);
+
+/* One object of a folder, with what the newer listing adds. */
+typedef struct CMTPDirectoryEntryV2 {
+    char id[64];
+    char name[256];
+    char parent_id[64];
+    int32_t is_folder;
+    int64_t size_bytes;
+    int64_t modified_at; /* seconds since 1970-01-01 UTC; 0 when the phone gives none */
+} CMTPDirectoryEntryV2;
+
+typedef void (*cmtp_directory_entry_v2_callback)(const CMTPDirectoryEntryV2 *entry, void *context);
+
+typedef struct CMTPListingResult {
+    int32_t ok;
+    int32_t code;
+    int32_t complete; /* 0 when the phone answered but could not describe some objects */
+    int32_t count;    /* objects handed to the callback */
+    char error[512];
+} CMTPListingResult;
+
+/* Lists the objects directly inside `parent_id` of `storage_id`, however many, handing each
+ * to callback(entry, context) in libmtp's order; `entry` lives only during the call. When
+ * libmtp returns objects but leaves errors behind, one cheap request tells a broken
+ * connection (the listing fails, DEVICE_GONE, and the callback is not called at all) from a
+ * phone that skipped some objects (ok, `complete` 0). Failure texts as for
+ * cmtp_list_directory_into. */
+CMTPListingResult cmtp_list_directory_v2(const char *device_id, const char *storage_id, const char *parent_id,
+                                         cmtp_directory_entry_v2_callback callback, void *context);
+
+/* Closes the open device, if any, on purpose: at quit, after the last transfer has left the
+ * lane. The next call opens it again. */
+void cmtp_close_device(void);
+
 #ifdef __cplusplus
 }
 #endif

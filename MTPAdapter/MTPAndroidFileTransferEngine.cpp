@@ -68,6 +68,46 @@ void collectEntry(const CMTPDirectoryEntry *entry, void *context)
     static_cast<QList<RemoteEntry> *>(context)->append(mapEntry(*entry));
 }
 
+RemoteEntry mapEntry(const CMTPDirectoryEntryV2 &entry)
+{
+    CMTPDirectoryEntry first;
+    static_assert(sizeof first.id == sizeof entry.id && sizeof first.name == sizeof entry.name
+                  && sizeof first.parent_id == sizeof entry.parent_id);
+    memcpy(first.id, entry.id, sizeof first.id);
+    memcpy(first.name, entry.name, sizeof first.name);
+    memcpy(first.parent_id, entry.parent_id, sizeof first.parent_id);
+    first.is_folder = entry.is_folder;
+    first.size_bytes = entry.size_bytes;
+    RemoteEntry mapped = mapEntry(first);
+    if (entry.modified_at > 0)
+        mapped.modifiedAt = QDateTime::fromSecsSinceEpoch(entry.modified_at, Qt::UTC);
+    return mapped;
+}
+
+void collectEntryV2(const CMTPDirectoryEntryV2 *entry, void *context)
+{
+    static_cast<QList<RemoteEntry> *>(context)->append(mapEntry(*entry));
+}
+
+// The errors of the newer calls, by the bridge's result code.
+[[noreturn]] void failWithCode(int32_t code, const QString &error, const QString &fallback)
+{
+    switch (code) {
+    case CMTP_RESULT_CANCELLED: throw TransferError::cancelled();
+    case CMTP_RESULT_DEVICE_GONE: throw TransferError::disconnected();
+    case CMTP_RESULT_DEVICE_REFUSED: throw TransferError::deviceRefused(error.isEmpty() ? fallback : error);
+    default: fail(error, fallback);
+    }
+}
+
+// Stores libmtp's counts in the control and stops the transfer once it is cancelled.
+int reportProgress(uint64_t sent, uint64_t total, void *context)
+{
+    auto *control = static_cast<TransferControl *>(context);
+    control->setProgress(qint64(qMin<uint64_t>(sent, INT64_MAX)), qint64(qMin<uint64_t>(total, INT64_MAX)));
+    return control->isCancelled() ? 1 : 0;
+}
+
 QByteArray optionalText(const std::optional<QString> &text)
 {
     return text ? text->toUtf8() : QByteArray(""); // the bridge reads an empty parent as the storage root
@@ -176,6 +216,66 @@ QCoro::Task<> MTPAndroidFileTransferEngine::uploadFile(QString deviceID, QString
     co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
 }
 
+QCoro::Task<DirectoryListing> MTPAndroidFileTransferEngine::listFolder(DirectoryRequest request)
+{
+    auto work = [request] {
+        DirectoryListing listing;
+        listing.entries.reserve(512);
+        const CMTPListingResult result =
+            cmtp_list_directory_v2(request.deviceID.toUtf8().constData(), request.storageID.toUtf8().constData(),
+                                   optionalText(request.parentID).constData(), &collectEntryV2, &listing.entries);
+        if (result.ok != 1)
+            failWithCode(result.code, fieldText(result.error), statusText());
+        listing.complete = result.complete == 1;
+        return listing;
+    };
+    co_return co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
+}
+
+QCoro::Task<> MTPAndroidFileTransferEngine::download(DownloadRequest request, std::shared_ptr<TransferControl> control)
+{
+    auto work = [request, control] {
+        // Cancelled while it waited for the lane: it never starts.
+        if (control->isCancelled())
+            throw TransferError::cancelled();
+        const CMTPTransferResultV2 result = cmtp_download_file_v2(
+            request.deviceID.toUtf8().constData(), request.remoteFileID.toUtf8().constData(),
+            request.localURL.toLocalFile().toUtf8().constData(), &reportProgress, control.get());
+        if (result.ok != 1)
+            failWithCode(result.code, fieldText(result.error), QStringLiteral("MTP download failed"));
+    };
+    co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
+}
+
+QCoro::Task<> MTPAndroidFileTransferEngine::upload(UploadRequest request, std::shared_ptr<TransferControl> control)
+{
+    auto work = [request, control] {
+        if (control->isCancelled())
+            throw TransferError::cancelled();
+        const CMTPTransferResultV2 result = cmtp_upload_file_v2(
+            request.deviceID.toUtf8().constData(), request.storageID.toUtf8().constData(),
+            request.localURL.toLocalFile().toUtf8().constData(), optionalText(request.remoteParentID).constData(),
+            optionalText(request.remoteName).constData(), &reportProgress, control.get());
+        if (result.ok != 1)
+            failWithCode(result.code, fieldText(result.error), QStringLiteral("MTP upload failed"));
+    };
+    co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
+}
+
+QCoro::Task<QString> MTPAndroidFileTransferEngine::createFolder(QString deviceID, QString storageID,
+                                                                std::optional<QString> parentID, QString name)
+{
+    auto work = [deviceID, storageID, parentID, name] {
+        const CMTPFolderResult result =
+            cmtp_create_folder(deviceID.toUtf8().constData(), storageID.toUtf8().constData(),
+                               optionalText(parentID).constData(), name.toUtf8().constData());
+        if (result.ok != 1)
+            failWithCode(result.code, fieldText(result.error), QStringLiteral("Could not create the folder"));
+        return fieldText(result.id);
+    };
+    co_return co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
+}
+
 QString MTPAndroidFileTransferEngine::diagnosticSummary() const
 {
     return statusText();
@@ -183,6 +283,12 @@ QString MTPAndroidFileTransferEngine::diagnosticSummary() const
 
 bool MTPAndroidFileTransferEngine::waitForIdle(int timeoutMs)
 {
+    return MTPOperationLane::shared().waitForIdle(timeoutMs);
+}
+
+bool MTPAndroidFileTransferEngine::closeDevice(int timeoutMs)
+{
+    MTPOperationLane::shared().run([] { cmtp_close_device(); });
     return MTPOperationLane::shared().waitForIdle(timeoutMs);
 }
 

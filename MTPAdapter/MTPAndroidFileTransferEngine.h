@@ -18,6 +18,15 @@ public:
     QCoro::Task<> downloadFile(QString deviceID, QString remoteFileID, QUrl localURL) override;
     QCoro::Task<> uploadFile(QString deviceID, QString storageID, QUrl localURL, std::optional<QString> remoteParentID) override;
 
+    // The newer operations map the bridge's result codes to the errors the window words:
+    // a cancel to cancelled, a vanished phone to disconnected, a phone's refusal to
+    // deviceRefused with its text, and everything else to nativeError with the bridge's text.
+    QCoro::Task<DirectoryListing> listFolder(DirectoryRequest request) override;
+    QCoro::Task<> download(DownloadRequest request, std::shared_ptr<TransferControl> control) override;
+    QCoro::Task<> upload(UploadRequest request, std::shared_ptr<TransferControl> control) override;
+    QCoro::Task<QString> createFolder(QString deviceID, QString storageID, std::optional<QString> parentID,
+                                      QString name) override;
+
     // The bridge's own status text; nothing in the app shows it.
     QString diagnosticSummary() const;
 
@@ -25,6 +34,9 @@ public:
     // those queued behind it have finished. Called once when the application quits,
     // so a transfer is not cut off in the middle of a libmtp call.
     static bool waitForIdle(int timeoutMs);
+    // At quit, after waitForIdle: closes the phone on the lane, so its session ends cleanly
+    // instead of being cut by the process exit. Waits at most timeoutMs.
+    static bool closeDevice(int timeoutMs);
 };
 
 } // namespace tarvel

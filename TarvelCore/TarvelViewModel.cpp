@@ -252,8 +252,26 @@ QCoro::Task<> TarvelViewModel::loadDirectory(QString deviceID, QString storageID
     setStatus(TarvelConnectionState::ready, shown);
 }
 
+namespace {
+bool isDisconnection(const std::exception_ptr &error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const TransferError &failure) {
+        return failure.kind() == TransferError::Kind::disconnected;
+    } catch (...) {
+        return false;
+    }
+}
+} // namespace
+
 void TarvelViewModel::showBrowsingFailure(const std::exception_ptr &error, std::optional<QString> attemptedLocationName)
 {
+    // A phone that went away is not a folder that could not be opened.
+    if (isDisconnection(error)) {
+        setStatus(TarvelConnectionState::deviceUnavailable, disconnectedSentence);
+        return;
+    }
     if (!m_entries.isEmpty()) {
         setStatus(TarvelConnectionState::ready,
                   QStringLiteral("Could not open ") + attemptedLocationName.value_or(currentLocationName())

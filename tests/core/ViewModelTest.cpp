@@ -690,4 +690,7 @@ TEST_F(ViewModelTest, TransferFailuresNameThePhoneOrTheFile)
     engine->listingsIncomplete = true;
     runSync(vm.openFolder(dcim));
     expectStatus(State::ready, "Showing DCIM. Some of its items could not be read from the phone.");
+    engine->directoryError = TransferError::disconnected();
+    runSync(vm.openFolder(camera));
+    expectStatus(State::deviceUnavailable, "The phone was disconnected. Connect it again, unlock it, then press Refresh.");
 }

@@ -245,3 +245,37 @@ TEST(EngineStatus, DiagnosticSummaryIsTheBridgeStatus)
 {
     EXPECT_EQ(MTPAndroidFileTransferEngine().diagnosticSummary(), QStringLiteral("libmtp headers are available"));
 }
+
+// The newer operations store progress in the control and turn each result code into the
+// error the window words.
+TEST_F(EngineTest, NewerOperationsReportProgressAndTellFailuresApart)
+{
+    QTemporaryDir dir;
+    const QUrl target = QUrl::fromLocalFile(dir.filePath("a.jpg"));
+    ScriptedLibmtp::downloadContent = "0123456789";
+    auto control = std::make_shared<TransferControl>();
+    runSync(engine.download(DownloadRequest{pixelID, "12", target}, control));
+    EXPECT_EQ(control->completedBytes(), 22);
+    EXPECT_EQ(control->totalBytes(), 22);
+
+    auto cancelled = std::make_shared<TransferControl>();
+    cancelled->cancel();
+    EXPECT_EQ(failure(engine.download(DownloadRequest{pixelID, "12", target}, cancelled)), TransferError::cancelled());
+    ScriptedLibmtp::downloadOutcome = {-1, {"Error 2007: PTP Incomplete Transfer"}};
+    EXPECT_EQ(failure(engine.download(DownloadRequest{pixelID, "12", target}, control)),
+              TransferError::deviceRefused("Error 2007: PTP Incomplete Transfer"));
+    ScriptedLibmtp::breakOpenSessions();
+    ScriptedLibmtp::devices.clear();
+    ScriptedLibmtp::uploadOutcome = {-1, {"Error 02ff: PTP I/O Error"}};
+    EXPECT_EQ(failure(engine.upload(UploadRequest{pixelID, "65537", target}, control)), TransferError::disconnected());
+
+    ScriptedLibmtp::devices = {ScriptedDevice{}};
+    ScriptedLibmtp::folders[LIBMTP_FILES_AND_FOLDERS_ROOT] = {
+        ScriptedObject{.id = 5, .name = "b.jpg", .size = 3, .modified = 1'700'000'000}};
+    ScriptedLibmtp::listingOutcome = {0, {"Error 02fe: PTP Data Expected"}};
+    const DirectoryListing listing = runSync(engine.listFolder(DirectoryRequest{pixelID, "65537", std::nullopt}));
+    EXPECT_FALSE(listing.complete);
+    ASSERT_EQ(listing.entries.size(), 1);
+    EXPECT_EQ(listing.entries[0].modifiedAt, QDateTime::fromSecsSinceEpoch(1'700'000'000, Qt::UTC));
+    EXPECT_EQ(runSync(engine.createFolder(pixelID, "65537", QString("5"), "Trip")), "700");
+}

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <algorithm>
 #include <set>
 
 using tarvel::test::ScriptedLibmtp;
@@ -51,7 +52,7 @@ int answer(LIBMTP_mtpdevice_t *device, const ScriptedOutcome &outcome)
         tail = &(*tail)->next;
     for (const auto &text : outcome.errors) {
         auto *entry = static_cast<LIBMTP_error_t *>(calloc(1, sizeof(LIBMTP_error_t)));
-        entry->errornumber = LIBMTP_ERROR_GENERAL;
+        entry->errornumber = outcome.kind;
         entry->error_text = copyText(text);
         *tail = entry;
         tail = &entry->next;
@@ -95,6 +96,25 @@ bool writeFile(const char *path, const std::string &bytes)
     return written;
 }
 
+// Moves `size` bytes in chunks through `step`, reporting progress after each; stops early
+// (as libmtp does) on a failing step or a progress function that asks to stop.
+template <typename Step>
+int moveInChunks(LIBMTP_mtpdevice_t *device, uint64_t size, uint64_t stopAt, Step step,
+                 LIBMTP_progressfunc_t const progress, void const *const data)
+{
+    const uint64_t total = size + 12;
+    for (uint64_t done = 0; done < stopAt;) {
+        const uint32_t length = static_cast<uint32_t>(std::min<uint64_t>(ScriptedLibmtp::chunkSize, stopAt - done));
+        if (!step(done, length))
+            return answer(device, {-1, {"PTP Layer error 02fe: Data expected", "Error 02fe: PTP Cancelled transfer"}});
+        done += length;
+        ScriptedLibmtp::progressTotals.push_back(total);
+        if (progress && progress(done + 12, total, data) != 0)
+            return answer(device, {-1, {"Cancelled transfer"}, LIBMTP_ERROR_CANCELLED});
+    }
+    return 0;
+}
+
 } // namespace
 
 namespace tarvel::test {
@@ -115,6 +135,12 @@ void ScriptedLibmtp::reset()
     uploadCreatesId = 900;
     uploadOutcome = {};
     deleteOutcome = {};
+    chunkSize = 4;
+    uploadLeavesNoObject = false;
+    objects.clear();
+    objectsStorage = 0x00010001;
+    folderCreatesId = 700;
+    createFolderOutcome = {};
     canAllocateFiles = true;
     traceCalls = false;
 
@@ -129,6 +155,8 @@ void ScriptedLibmtp::reset()
     downloads.clear();
     uploads.clear();
     deletedObjects.clear();
+    createdFolders.clear();
+    progressTotals.clear();
     fileNodesCreated = 0;
     fileNodesDestroyed = 0;
 }
@@ -259,6 +287,7 @@ LIBMTP_file_t *LIBMTP_Get_Files_And_Folders(LIBMTP_mtpdevice_t *device, uint32_t
         file->filename = copyText(object.name);
         file->filesize = object.size;
         file->filetype = object.type;
+        file->modificationdate = object.modified;
         *tail = file;
         tail = &file->next;
     }
@@ -315,7 +344,86 @@ int LIBMTP_Delete_Object(LIBMTP_mtpdevice_t *device, uint32_t id)
 {
     checked(device, "LIBMTP_Delete_Object");
     ScriptedLibmtp::deletedObjects.push_back(id);
-    return answer(device, ScriptedLibmtp::deleteOutcome);
+    const int result = answer(device, ScriptedLibmtp::deleteOutcome);
+    if (result == 0)
+        ScriptedLibmtp::objects.erase(id);
+    return result;
+}
+
+int LIBMTP_Get_File_To_Handler(LIBMTP_mtpdevice_t *device, uint32_t const id, MTPDataPutFunc put, void *priv,
+                               LIBMTP_progressfunc_t const progress, void const *const data)
+{
+    checked(device, "LIBMTP_Get_File_To_Handler");
+    ScriptedLibmtp::downloads.push_back({id, ""});
+    std::string content = ScriptedLibmtp::downloadContent;
+    const bool fails = ScriptedLibmtp::downloadOutcome.result != 0;
+    const int moved = moveInChunks(
+        device, content.size(), fails ? content.size() / 2 : content.size(),
+        [&](uint64_t offset, uint32_t length) {
+            uint32_t written = 0;
+            return put(nullptr, priv, length, reinterpret_cast<unsigned char *>(content.data() + offset), &written)
+                       == LIBMTP_HANDLER_RETURN_OK
+                && written == length;
+        },
+        progress, data);
+    return moved != 0 ? moved : answer(device, ScriptedLibmtp::downloadOutcome);
+}
+
+int LIBMTP_Send_File_From_Handler(LIBMTP_mtpdevice_t *device, MTPDataGetFunc get, void *priv,
+                                  LIBMTP_file_t *const file, LIBMTP_progressfunc_t const progress,
+                                  void const *const data)
+{
+    checked(device, "LIBMTP_Send_File_From_Handler");
+    ScriptedLibmtp::uploads.push_back({"", file->filename ? file->filename : "", file->filesize, file->filetype,
+                                       file->parent_id, file->storage_id, std::string()});
+    file->item_id = ScriptedLibmtp::uploadCreatesId;
+    if (file->item_id != 0)
+        ScriptedLibmtp::objects[file->item_id] = {file->item_id, file->filename ? std::optional<std::string>(file->filename)
+                                                                                : std::nullopt,
+                                                  0, LIBMTP_FILETYPE_UNKNOWN,
+                                                  file->parent_id == LIBMTP_FILES_AND_FOLDERS_ROOT ? 0 : file->parent_id};
+    std::string &content = ScriptedLibmtp::uploads.back().content;
+    const bool fails = ScriptedLibmtp::uploadOutcome.result != 0;
+    int result = moveInChunks(
+        device, file->filesize, fails ? file->filesize / 2 : file->filesize,
+        [&](uint64_t, uint32_t length) {
+            std::string chunk(length, '\0');
+            uint32_t got = 0;
+            if (get(nullptr, priv, length, reinterpret_cast<unsigned char *>(chunk.data()), &got) != LIBMTP_HANDLER_RETURN_OK)
+                return false;
+            content += chunk.substr(0, got);
+            return got == length;
+        },
+        progress, data);
+    if (result == 0)
+        result = answer(device, ScriptedLibmtp::uploadOutcome);
+    if (result != 0 && ScriptedLibmtp::uploadLeavesNoObject)
+        ScriptedLibmtp::objects.erase(file->item_id);
+    return result;
+}
+
+LIBMTP_file_t *LIBMTP_Get_Filemetadata(LIBMTP_mtpdevice_t *device, uint32_t const id)
+{
+    checked(device, "LIBMTP_Get_Filemetadata");
+    const auto found = ScriptedLibmtp::objects.find(id);
+    if (found == ScriptedLibmtp::objects.end() || deadSessions.contains(device)) {
+        answer(device, {-1, {"Error 2009: PTP Invalid Object Handle"}});
+        return nullptr;
+    }
+    LIBMTP_file_t *file = newFileNode();
+    file->item_id = id;
+    file->parent_id = found->second.parentId;
+    file->storage_id = ScriptedLibmtp::objectsStorage;
+    file->filename = copyText(found->second.name);
+    return file;
+}
+
+uint32_t LIBMTP_Create_Folder(LIBMTP_mtpdevice_t *device, char *name, uint32_t parent, uint32_t storage)
+{
+    checked(device, "LIBMTP_Create_Folder");
+    (void)storage;
+    ScriptedLibmtp::createdFolders.push_back({0, std::string(name), 0, LIBMTP_FILETYPE_FOLDER, parent});
+    return answer(device, ScriptedLibmtp::createFolderOutcome) == 0 ? ScriptedLibmtp::folderCreatesId : 0;
 }
 
 } // extern "C"

@@ -48,6 +48,7 @@ struct ScriptedObject {
     uint64_t size = 0;
     LIBMTP_filetype_t type = LIBMTP_FILETYPE_UNKNOWN;
     uint32_t parentId = 0; // as the device reports it; phones report 0 for root objects
+    time_t modified = 0;
 };
 
 // What one libmtp call does: its return value, and the texts it pushes onto the device's
@@ -55,6 +56,7 @@ struct ScriptedObject {
 struct ScriptedOutcome {
     int result = 0;
     std::vector<std::optional<std::string>> errors;
+    LIBMTP_error_number_t kind = LIBMTP_ERROR_GENERAL; // the errornumber of every error pushed
 };
 
 struct ListingCall {
@@ -113,8 +115,27 @@ struct ScriptedLibmtp {
     static inline uint32_t uploadCreatesId = 900;
     static inline ScriptedOutcome uploadOutcome;
 
-    // LIBMTP_Delete_Object.
+    // LIBMTP_Delete_Object: also removes the object from objects.
     static inline ScriptedOutcome deleteOutcome;
+
+    // The handler variants move downloadContent and the local file in chunks of chunkSize
+    // bytes through the bridge's handler, calling the progress function after each with a
+    // total of the size plus a 12-byte header, as libmtp counts. A progress function that
+    // returns non-zero stops the copy with libmtp's "Cancelled transfer"; so does a handler
+    // that fails. A scripted failure moves half the bytes first. An upload that got an
+    // object id and then fails leaves that object in objects (a partial file on the phone)
+    // unless uploadLeavesNoObject.
+    static inline uint32_t chunkSize = 4;
+    static inline bool uploadLeavesNoObject = false;
+
+    // LIBMTP_Get_Filemetadata answers from objects (id -> object); null for other ids.
+    static inline std::map<uint32_t, ScriptedObject> objects;
+    static inline uint32_t objectsStorage = 0x00010001;
+
+    // LIBMTP_Create_Folder: returns folderCreatesId and records the call, or 0 when
+    // createFolderOutcome.result is not 0.
+    static inline uint32_t folderCreatesId = 700;
+    static inline ScriptedOutcome createFolderOutcome;
 
     // LIBMTP_new_file_t returns null when false.
     static inline bool canAllocateFiles = true;
@@ -135,6 +156,8 @@ struct ScriptedLibmtp {
     static inline std::vector<DownloadCall> downloads;
     static inline std::vector<UploadCall> uploads;
     static inline std::vector<uint32_t> deletedObjects;
+    static inline std::vector<ScriptedObject> createdFolders; // name and parent as asked
+    static inline std::vector<uint64_t> progressTotals;       // the total of every progress call
     static inline int fileNodesCreated = 0; // listing nodes and LIBMTP_new_file_t
     static inline int fileNodesDestroyed = 0;
 
