@@ -122,6 +122,9 @@ public:
     Hook beforeUpload;
     std::shared_ptr<TransferControl> lastTransferControl;
     bool listingsIncomplete = false;
+    Hook beforeScan;                          // holds scanDevices
+    std::optional<TransferError> storageError; // thrown by listStorage, as a phone that will not open
+    int scans = 0;
 };
 
 } // namespace tarvel
