@@ -260,28 +260,34 @@ LIBMTP_mtpdevice_t *cmtp_recover_session(LIBMTP_mtpdevice_t *device, const char 
     return device;
 }
 
-// Hands libmtp's progress to the caller's callback and remembers whether it asked to stop.
-struct cmtp_progress_relay {
-    cmtp_progress_callback callback;
-    void *context;
-    bool stopped;
-};
-
-int cmtp_relay_progress(uint64_t const sent, uint64_t const total, void const *const data)
-{
-    auto *relay = static_cast<cmtp_progress_relay *>(const_cast<void *>(data));
-    if (relay->callback && relay->callback(sent, total, relay->context) != 0)
-        relay->stopped = true;
-    return relay->stopped ? 1 : 0;
-}
-
 // The local side of a transfer: the bridge reads and writes the file itself, so it knows
 // the system error of a failed read or write instead of libmtp's "Cancelled transfer".
 struct cmtp_local_file {
     int fd;
     int error;          // errno of the first failed read or write; -1: the file ended early
     uint64_t remaining; // bytes an upload still expects to read
+    uint64_t moved;     // bytes of the file read or written so far
 };
+
+// Hands libmtp's progress to the caller's callback and remembers whether it asked to stop.
+struct cmtp_progress_relay {
+    cmtp_progress_callback callback;
+    void *context;
+    const cmtp_local_file *file;
+    bool stopped;
+};
+
+// libmtp counts a container header in with the file; the caller is told the file's own
+// bytes read or written, and its size less that header.
+int cmtp_relay_progress(uint64_t const, uint64_t const total, void const *const data)
+{
+    auto *relay = static_cast<cmtp_progress_relay *>(const_cast<void *>(data));
+    const uint64_t moved = relay->file->moved;
+    const uint64_t size = total >= 12 ? total - 12 : total;
+    if (relay->callback && relay->callback(moved, size > moved ? size : moved, relay->context) != 0)
+        relay->stopped = true;
+    return relay->stopped ? 1 : 0;
+}
 
 uint16_t cmtp_write_chunk(void *, void *priv, uint32_t length, unsigned char *data, uint32_t *written)
 {
@@ -297,6 +303,7 @@ uint16_t cmtp_write_chunk(void *, void *priv, uint32_t length, unsigned char *da
         }
         done += static_cast<uint32_t>(n);
     }
+    file->moved += done;
     *written = done;
     return LIBMTP_HANDLER_RETURN_OK;
 }
@@ -319,6 +326,7 @@ uint16_t cmtp_read_chunk(void *, void *priv, uint32_t wanted, unsigned char *dat
         done += static_cast<uint32_t>(n);
     }
     file->remaining -= done;
+    file->moved += done;
     *got = done;
     return LIBMTP_HANDLER_RETURN_OK;
 }
@@ -806,8 +814,8 @@ CMTPTransferResultV2 cmtp_download_file_v2(const char *device_id, const char *fi
         return result;
     }
 
-    cmtp_progress_relay relay{progress, context, false};
-    cmtp_local_file local{fd, 0, 0};
+    cmtp_local_file local{fd, 0, 0, 0};
+    cmtp_progress_relay relay{progress, context, &local, false};
     cmtp_clear_errorstack(device);
     const int copied = LIBMTP_Get_File_To_Handler(device, file, cmtp_write_chunk, &local, cmtp_relay_progress, &relay);
     if (copied != 0) {
@@ -817,6 +825,9 @@ CMTPTransferResultV2 cmtp_download_file_v2(const char *device_id, const char *fi
         cmtp_classify_failure(result, device, device_id, relay, local, cmtp_base_name(local_path), true);
         return result;
     }
+    // libmtp's header count is not the same on every path; the last word is the exact size.
+    if (progress)
+        progress(local.moved, local.moved, context);
     fchmod(fd, mode);
     const bool closed = close(fd) == 0;
     if (!closed || rename(temporary, local_path) != 0) {
@@ -897,11 +908,13 @@ CMTPTransferResultV2 cmtp_upload_file_v2(const char *device_id, const char *stor
     description->parent_id = parent;
     description->storage_id = storage;
 
-    cmtp_progress_relay relay{progress, context, false};
-    cmtp_local_file local{fd, 0, static_cast<uint64_t>(info.st_size)};
+    cmtp_local_file local{fd, 0, static_cast<uint64_t>(info.st_size), 0};
+    cmtp_progress_relay relay{progress, context, &local, false};
     cmtp_clear_errorstack(device);
     if (LIBMTP_Send_File_From_Handler(device, cmtp_read_chunk, &local, description, cmtp_relay_progress, &relay) == 0) {
         result.ok = 1;
+        if (progress)
+            progress(local.moved, local.moved, context);
     } else {
         LIBMTP_mtpdevice_t *live = cmtp_classify_failure(result, device, device_id, relay, local, name, false);
         cmtp_delete_partial_upload(live, description->item_id, name, parent, storage);

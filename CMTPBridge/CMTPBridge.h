@@ -214,11 +214,13 @@ typedef struct CMTPTransferResultV2 {
     char error[512];
 } CMTPTransferResultV2;
 
-/* Told how far a transfer has come: bytes moved so far and the total, as libmtp counts them
- * (its totals include a few bytes of protocol header). Runs on the lane, inside the transfer
+/* Told how far a transfer has come: bytes of the file moved so far and its size (libmtp's
+ * own counts include a protocol header; these do not). Runs on the lane, inside the transfer
  * call, about every 16 KiB. Return 0 to go on and anything else to stop the transfer. `sent`
  * can reach `total` before the transfer has finished: only the call's return says it is done.
- * It must return normally and must not call the bridge. */
+ * A transfer that succeeds ends with one more call whose `sent` and `total` are both the
+ * file's exact size (its answer is then ignored). It must return normally and must not call
+ * the bridge. */
 typedef int (*cmtp_progress_callback)(uint64_t sent, uint64_t total, void *context);
 
 /* cmtp_download_file with progress and a way to stop. The content goes into a hidden file

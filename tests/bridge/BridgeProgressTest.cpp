@@ -65,8 +65,9 @@ TEST_F(BridgeV2, DownloadReportsProgressAndStopsWhenAsked)
     EXPECT_EQ(done.ok, 1);
     EXPECT_EQ(done.code, CMTP_RESULT_OK);
     EXPECT_EQ(readAll(path("a.jpg")), "0123456789abcdef");
-    ASSERT_EQ(progress.seen.size(), 4u);
-    EXPECT_EQ(progress.seen.back(), std::make_pair(uint64_t(28), uint64_t(28)));
+    ASSERT_EQ(progress.seen.size(), 5u);
+    EXPECT_EQ(progress.seen.front(), std::make_pair(uint64_t(4), uint64_t(16)));
+    EXPECT_EQ(progress.seen.back(), std::make_pair(uint64_t(16), uint64_t(16)));
 
     ScriptedLibmtp::downloadContent = "new content that will not arrive";
     Progress stopping;

@@ -43,6 +43,8 @@ phones)
     random_file "$main/DCIM/Camera/IMG_0001.jpg" 3000000
     random_file "$main/DCIM/Camera/IMG_0002.jpg" 1000
     random_file "$main/big.bin" 100000000
+    random_file "$main/video300.bin" 300000000
+    random_file "$work/local/upload300.bin" 300000000
     : >"$main/empty.txt"
     printf 'notes\n' >"$main/with spaces.txt"
     printf 'café\n' >"$main/Ünïcode café.txt"

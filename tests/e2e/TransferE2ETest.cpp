@@ -1,0 +1,137 @@
+// Runs inside the emulator guest with the phones of run-e2e.sh: transfers stopped half-way
+// over the real engine and libmtp, and what they leave behind.
+
+#include "MTPAdapter/MTPAndroidFileTransferEngine.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTimer>
+
+#include <algorithm>
+
+using namespace tarvel;
+using tarvel::test::runSync;
+using namespace std::chrono_literals;
+
+namespace {
+
+QString phoneDir() { return qEnvironmentVariable("TARVEL_E2E_PHONE"); }
+QString workDir() { return qEnvironmentVariable("TARVEL_E2E_WORK"); }
+QString local(const QString &name) { return workDir() + QLatin1Char('/') + name; }
+
+QStringList everythingIn(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// Watches a transfer's control from the UI thread, as the window does, and cancels it
+// once half of `size` has arrived.
+class HalfWayCancel {
+public:
+    HalfWayCancel(std::shared_ptr<TransferControl> control, qint64 size) : m_control(std::move(control))
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, [this, size] {
+            seen.append(m_control->completedBytes());
+            if (seen.last() >= size / 2)
+                m_control->cancel();
+        });
+        m_timer.start(5);
+    }
+    bool monotonic() const { return std::is_sorted(seen.begin(), seen.end()); }
+    QList<qint64> seen;
+
+private:
+    std::shared_ptr<TransferControl> m_control;
+    QTimer m_timer;
+};
+
+class StoppedTransfer : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_FALSE(phoneDir().isEmpty()) << "run through run-e2e.sh";
+        device = runSync(engine->scanDevices()).first();
+        storage = runSync(engine->listStorage(device.id)).first();
+    }
+    QList<RemoteEntry> root() { return runSync(engine->listFolder(DirectoryRequest{device.id, storage.id, {}}), 600s).entries; }
+    RemoteEntry named(const QString &name)
+    {
+        for (const RemoteEntry &entry : root())
+            if (entry.name == name)
+                return entry;
+        ADD_FAILURE() << name.toStdString() << " is not on the phone";
+        return {};
+    }
+    template <typename Task>
+    std::optional<TransferError::Kind> failureOf(Task task)
+    {
+        try {
+            runSync(std::move(task), 600s);
+        } catch (const TransferError &error) {
+            return error.kind();
+        }
+        return std::nullopt;
+    }
+
+    std::shared_ptr<MTPAndroidFileTransferEngine> engine = std::make_shared<MTPAndroidFileTransferEngine>();
+    AndroidDevice device;
+    AndroidStorage storage;
+};
+
+} // namespace
+
+// A 300 MB download cancelled half-way: the destination that was there stays byte for byte,
+// no hidden file stays in its folder, progress only grows, and the phone answers at once.
+TEST_F(StoppedTransfer, CancelledDownloadLeavesTheDestinationAsItWas)
+{
+    const RemoteEntry video = named(QStringLiteral("video300.bin"));
+    QFile keep(local("video.bin"));
+    ASSERT_TRUE(keep.open(QIODevice::WriteOnly));
+    keep.write("the user's own file\n");
+    keep.close();
+    const QStringList before = everythingIn(workDir());
+
+    auto control = std::make_shared<TransferControl>();
+    HalfWayCancel watcher(control, 300'000'000);
+    EXPECT_EQ(failureOf(engine->download(DownloadRequest{device.id, video.id, QUrl::fromLocalFile(local("video.bin"))}, control)),
+              TransferError::Kind::cancelled);
+    EXPECT_EQ(readAll(local("video.bin")), QByteArray("the user's own file\n"));
+    EXPECT_EQ(everythingIn(workDir()), before);
+    EXPECT_TRUE(watcher.monotonic());
+    EXPECT_GE(watcher.seen.last(), 150'000'000);
+    EXPECT_LT(control->completedBytes(), 300'000'000);
+    EXPECT_FALSE(root().isEmpty());
+
+    // Run to its end, the count stops at exactly the file's size.
+    const RemoteEntry photo = named(QStringLiteral("big.bin"));
+    auto whole = std::make_shared<TransferControl>();
+    runSync(engine->download(DownloadRequest{device.id, photo.id, QUrl::fromLocalFile(local("whole.bin"))}, whole), 600s);
+    EXPECT_EQ(whole->completedBytes(), 100'000'000);
+    EXPECT_EQ(whole->totalBytes(), 100'000'000);
+}
+
+// A 300 MB upload cancelled half-way leaves nothing on the phone, and the next listing works.
+TEST_F(StoppedTransfer, CancelledUploadLeavesNothingOnThePhone)
+{
+    root(); // the phone takes files only into folders listed in the session
+    auto control = std::make_shared<TransferControl>();
+    HalfWayCancel watcher(control, 300'000'000);
+    EXPECT_EQ(failureOf(engine->upload(UploadRequest{device.id, storage.id, QUrl::fromLocalFile(local("upload300.bin"))}, control)),
+              TransferError::Kind::cancelled);
+    EXPECT_TRUE(watcher.monotonic());
+    EXPECT_FALSE(QFile::exists(phoneDir() + "/upload300.bin"));
+    QStringList names;
+    for (const RemoteEntry &entry : root())
+        names.append(entry.name);
+    EXPECT_FALSE(names.contains(QStringLiteral("upload300.bin")));
+    EXPECT_TRUE(names.contains(QStringLiteral("big.bin")));
+}
