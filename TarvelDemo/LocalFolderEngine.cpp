@@ -21,8 +21,10 @@ std::optional<qint64> positive(qint64 value)
 }
 
 // Copies through a QSaveFile: the destination appears only when the whole file is
-// there, and a failed or stopped copy leaves whatever was at the destination untouched.
-void copyFile(const QString &from, const QString &to, bool slow, const std::atomic_bool &stopping)
+// there, and a failed, stopped or cancelled copy leaves whatever was at the destination
+// untouched. Progress goes into the control, which also says when to stop.
+void copyFile(const QString &from, const QString &to, bool slow, const std::atomic_bool &stopping,
+              TransferControl &control)
 {
     QFile source(from);
     if (!source.open(QIODevice::ReadOnly))
@@ -30,18 +32,27 @@ void copyFile(const QString &from, const QString &to, bool slow, const std::atom
     QSaveFile target(to);
     if (!target.open(QIODevice::WriteOnly))
         fail(QStringLiteral("Could not write %1: %2").arg(to, target.errorString()));
+    const qint64 size = source.size();
     const qint64 chunk = slow ? 256 * 1024 : 4 * 1024 * 1024;
+    qint64 copied = 0;
+    control.setProgress(0, size);
     QByteArray buffer;
     while (!(buffer = source.read(chunk)).isEmpty()) {
         if (stopping)
             fail(QStringLiteral("The demo phone was disconnected"));
+        if (control.isCancelled())
+            throw TransferError::cancelled();
         if (target.write(buffer) != buffer.size())
             fail(QStringLiteral("Could not write %1: %2").arg(to, target.errorString()));
+        copied += buffer.size();
+        control.setProgress(copied, size);
         if (slow)
             QThread::msleep(250);
     }
     if (source.error() != QFileDevice::NoError)
         fail(QStringLiteral("Could not read %1: %2").arg(from, source.errorString()));
+    if (control.isCancelled())
+        throw TransferError::cancelled();
     if (!target.commit())
         fail(QStringLiteral("Could not write %1: %2").arg(to, target.errorString()));
 }
@@ -152,28 +163,65 @@ QCoro::Task<QList<RemoteEntry>> LocalFolderEngine::listDirectory(QString device,
 
 QCoro::Task<> LocalFolderEngine::downloadFile(QString device, QString remoteFileID, QUrl localURL)
 {
-    auto work = [folder = m_folder, slow = m_slow, stopping = m_stopping, device, remoteFileID, to = localURL.toLocalFile()] {
-        checkIDs(device, storageID);
-        const QString from = resolve(folder, remoteFileID);
-        if (!QFileInfo(from).isFile())
-            fail(QStringLiteral("The demo phone has no file %1").arg(remoteFileID));
-        copyFile(from, to, slow, *stopping);
-    };
-    co_await awaitResult(m_worker.run(std::move(work)));
+    // Named first: GCC 12 destroys temporaries written inside a co_await expression twice.
+    DownloadRequest request{device, remoteFileID, localURL};
+    auto control = std::make_shared<TransferControl>();
+    co_await download(std::move(request), std::move(control));
 }
 
 QCoro::Task<> LocalFolderEngine::uploadFile(QString device, QString storage, QUrl localURL,
                                             std::optional<QString> remoteParentID)
 {
-    auto work = [folder = m_folder, slow = m_slow, stopping = m_stopping, device, storage, from = localURL.toLocalFile(),
-                 remoteParentID] {
-        checkIDs(device, storage);
-        const QDir target(resolve(folder, remoteParentID));
+    UploadRequest request{device, storage, localURL, remoteParentID};
+    auto control = std::make_shared<TransferControl>();
+    co_await upload(std::move(request), std::move(control));
+}
+
+QCoro::Task<> LocalFolderEngine::download(DownloadRequest request, std::shared_ptr<TransferControl> control)
+{
+    auto work = [folder = m_folder, slow = m_slow, stopping = m_stopping, request, control] {
+        if (control->isCancelled())
+            throw TransferError::cancelled();
+        checkIDs(request.deviceID, storageID);
+        const QString from = resolve(folder, request.remoteFileID);
         if (!QFileInfo(from).isFile())
-            fail(QStringLiteral("Local upload path is not a regular file"));
-        copyFile(from, target.filePath(freeName(target, QFileInfo(from).fileName())), slow, *stopping);
+            fail(QStringLiteral("The demo phone has no file %1").arg(request.remoteFileID));
+        copyFile(from, request.localURL.toLocalFile(), slow, *stopping, *control);
     };
     co_await awaitResult(m_worker.run(std::move(work)));
+}
+
+QCoro::Task<> LocalFolderEngine::upload(UploadRequest request, std::shared_ptr<TransferControl> control)
+{
+    auto work = [folder = m_folder, slow = m_slow, stopping = m_stopping, request, control] {
+        if (control->isCancelled())
+            throw TransferError::cancelled();
+        checkIDs(request.deviceID, request.storageID);
+        const QDir target(resolve(folder, request.remoteParentID));
+        const QString from = request.localURL.toLocalFile();
+        if (!QFileInfo(from).isFile())
+            fail(QStringLiteral("Local upload path is not a regular file"));
+        const QString name = request.remoteName.value_or(QFileInfo(from).fileName());
+        if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QLatin1String(".") || name == QLatin1String(".."))
+            fail(QStringLiteral("Invalid local upload filename"));
+        copyFile(from, target.filePath(freeName(target, name)), slow, *stopping, *control);
+    };
+    co_await awaitResult(m_worker.run(std::move(work)));
+}
+
+QCoro::Task<QString> LocalFolderEngine::createFolder(QString device, QString storage, std::optional<QString> parentID,
+                                                     QString name)
+{
+    auto work = [folder = m_folder, device, storage, parentID, name] {
+        checkIDs(device, storage);
+        QDir parent(resolve(folder, parentID));
+        if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QLatin1String(".") || name == QLatin1String(".."))
+            fail(QStringLiteral("Invalid folder name"));
+        if (parent.exists(name) || !parent.mkdir(name))
+            fail(QStringLiteral("Could not create the folder %1").arg(name));
+        return QDir(folder).relativeFilePath(parent.filePath(name));
+    };
+    co_return co_await awaitResult(m_worker.run(std::move(work)));
 }
 
 } // namespace tarvel

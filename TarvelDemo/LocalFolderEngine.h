@@ -26,6 +26,10 @@ public:
     QCoro::Task<QList<RemoteEntry>> listDirectory(QString deviceID, QString storageID, std::optional<QString> parentID) override;
     QCoro::Task<> downloadFile(QString deviceID, QString remoteFileID, QUrl localURL) override;
     QCoro::Task<> uploadFile(QString deviceID, QString storageID, QUrl localURL, std::optional<QString> remoteParentID) override;
+    QCoro::Task<> download(DownloadRequest request, std::shared_ptr<TransferControl> control) override;
+    QCoro::Task<> upload(UploadRequest request, std::shared_ptr<TransferControl> control) override;
+    QCoro::Task<QString> createFolder(QString deviceID, QString storageID, std::optional<QString> parentID,
+                                      QString name) override;
 
     static inline const QString deviceID = QStringLiteral("demo-phone");
     static inline const QString storageID = QStringLiteral("demo-storage");
@@ -35,7 +39,6 @@ private:
     bool m_slow;
     std::shared_ptr<std::atomic_bool> m_stopping = std::make_shared<std::atomic_bool>(false);
     SerialWorker m_worker; // one copy or listing at a time, like a phone; last, so it goes first
-
 };
 
 } // namespace tarvel

@@ -1,19 +1,26 @@
-// Measures, inside the emulator guest and on one phone, the engine against the raw
-// libmtp calls it wraps: a 1 GB download and upload, and a 5,000-entry listing. While
-// the engine works, a 1 ms timer on the UI thread records the longest stall.
-// Prints figures; asserts nothing. Run through scripts/benchmark.sh.
+// Measures, inside the emulator guest and on one phone, the engine against the raw libmtp
+// calls it wraps: a 1 GB download and upload and a 5,000-entry listing, how long a Cancel
+// takes to free the lane, and the longest stall of the UI thread while the real window
+// (offscreen) shows a transfer's progress. Both sides run in the same order, each in a
+// fresh session, writing a new file in the same folder; what is not the operation itself
+// (removing what it wrote) stays outside the timing. Prints figures; asserts nothing.
+// Run through scripts/benchmark.sh.
 
 #include "CMTPBridge/CMTPBridge.h"
 #include "MTPAdapter/MTPAndroidFileTransferEngine.h"
+#include "TarvelApp/TarvelApp.h"
 #include "TarvelCore/SerialWorker.h"
 #include "tests/support/TestSupport.h"
 
 #include <libmtp.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTimer>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,7 +32,7 @@ using namespace std::chrono_literals;
 namespace {
 
 struct Figure {
-    double seconds = 0;
+    double seconds = 1e9;
     qint64 longestStallMs = 0;
 };
 
@@ -35,29 +42,37 @@ struct Figure {
     std::exit(1);
 }
 
-// Times an operation awaited on the UI thread, ticking a 1 ms timer meanwhile.
+// Ticks a 1 ms timer on the UI thread and records the longest gap between ticks.
+class StallMeter {
+public:
+    StallMeter()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { m_longest = std::max(m_longest, m_sinceTick.restart()); });
+        m_sinceTick.start();
+        m_timer.start(1);
+    }
+    qint64 longest() const { return std::max(m_longest, m_sinceTick.elapsed()); }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_sinceTick;
+    qint64 m_longest = 0;
+};
+
+// Times a task awaited on the UI thread while the stall meter ticks.
 template <typename T>
 Figure timeTicking(QCoro::Task<T> task)
 {
-    QElapsedTimer clock, sinceTick;
-    qint64 longest = 0;
-    QTimer timer;
-    timer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&timer, &QTimer::timeout, [&] {
-        longest = std::max(longest, sinceTick.restart());
-    });
+    StallMeter meter;
+    QElapsedTimer clock;
     clock.start();
-    sinceTick.start();
-    timer.start(1);
     test::runSync(std::move(task), 3600s);
-    timer.stop();
-    longest = std::max(longest, sinceTick.elapsed());
-    return {clock.nsecsElapsed() / 1e9, longest};
+    return {clock.nsecsElapsed() / 1e9, meter.longest()};
 }
 
-// A raw libmtp call runs on a thread of its own while the UI thread ticks the same timer
-// as during the engine's work: on the guest's one CPU the ticking has a cost, and both
-// sides must pay it for the ratio to show the engine's own.
+// A raw libmtp call runs on a thread of its own while the UI thread ticks the same meter:
+// on the guest's one CPU the ticking has a cost, and both sides must pay it.
 template <typename Work>
 Figure timeRaw(Work work)
 {
@@ -66,18 +81,10 @@ Figure timeRaw(Work work)
     return timeTicking(awaitResult(rawThread.run(std::move(call))));
 }
 
-uint32_t findByName(LIBMTP_mtpdevice_t *device, uint32_t storage, uint32_t parent, const char *name)
+void keepBest(Figure &best, const Figure &now)
 {
-    uint32_t id = 0;
-    LIBMTP_file_t *files = LIBMTP_Get_Files_And_Folders(device, storage, parent);
-    while (files) {
-        LIBMTP_file_t *next = files->next;
-        if (files->filename && std::string(files->filename) == name)
-            id = files->item_id;
-        LIBMTP_destroy_file_t(files);
-        files = next;
-    }
-    return id;
+    best.longestStallMs = std::max(best.longestStallMs, now.longestStallMs);
+    best.seconds = std::min(best.seconds, now.seconds);
 }
 
 void destroyChain(LIBMTP_file_t *files)
@@ -89,12 +96,32 @@ void destroyChain(LIBMTP_file_t *files)
     }
 }
 
-struct RawFigures {
+uint32_t findByName(LIBMTP_mtpdevice_t *device, uint32_t storage, const char *name)
+{
+    uint32_t id = 0;
+    LIBMTP_file_t *files = LIBMTP_Get_Files_And_Folders(device, storage, LIBMTP_FILES_AND_FOLDERS_ROOT);
+    for (LIBMTP_file_t *file = files; file; file = file->next)
+        if (file->filename && std::string(file->filename) == name)
+            id = file->item_id;
+    destroyChain(files);
+    return id;
+}
+
+struct Paths {
+    QString work;
+    QByteArray source() const { return (work + "/upload-source.bin").toUtf8(); }
+    QString rawTarget() const { return work + "/raw-download.bin"; }
+    QString engineTarget() const { return work + "/engine-download.bin"; }
+};
+
+struct Figures {
     Figure download, upload, listing;
 };
 
-// One session of plain libmtp: the same work the engine does, without the engine.
-RawFigures measureRaw(const QByteArray &downloadPath, const QByteArray &uploadPath)
+// One session of plain libmtp doing what the engine does. It also deletes, untimed, the
+// object the previous engine round uploaded: the emulated phone would otherwise overwrite
+// that name in place next time.
+Figures measureRaw(const Paths &paths)
 {
     LIBMTP_Init();
     LIBMTP_raw_device_t *raw = nullptr;
@@ -106,47 +133,97 @@ RawFigures measureRaw(const QByteArray &downloadPath, const QByteArray &uploadPa
     if (!device || LIBMTP_Get_Storage(device, LIBMTP_STORAGE_SORTBY_NOTSORTED) != 0 || !device->storage)
         die("cannot open the phone");
     const uint32_t storage = device->storage->id;
-    const uint32_t big = findByName(device, storage, LIBMTP_FILES_AND_FOLDERS_ROOT, "big.bin");
-    const uint32_t folder = findByName(device, storage, LIBMTP_FILES_AND_FOLDERS_ROOT, "Folder5000");
+    const uint32_t big = findByName(device, storage, "big.bin");
+    const uint32_t folder = findByName(device, storage, "Folder5000");
+    if (const uint32_t left = findByName(device, storage, "upload-source.bin"))
+        LIBMTP_Delete_Object(device, left);
     if (!big || !folder)
         die("the phone lacks big.bin or Folder5000");
 
-    RawFigures figures;
+    Figures figures;
+    const int target = open(paths.rawTarget().toUtf8().constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     figures.download = timeRaw([&] {
-        if (LIBMTP_Get_File_To_File(device, big, downloadPath.constData(), nullptr, nullptr) != 0)
+        if (LIBMTP_Get_File_To_File_Descriptor(device, big, target, nullptr, nullptr) != 0)
             die("raw download failed");
     });
+    close(target);
+    QFile::remove(paths.rawTarget());
+
+    const int source = open(paths.source().constData(), O_RDONLY | O_CLOEXEC);
+    LIBMTP_file_t *file = LIBMTP_new_file_t();
+    file->filename = strdup("upload-source.bin");
+    file->filesize = QFile(QString::fromUtf8(paths.source())).size();
+    file->filetype = LIBMTP_FILETYPE_UNKNOWN;
+    file->parent_id = LIBMTP_FILES_AND_FOLDERS_ROOT;
+    file->storage_id = storage;
     figures.upload = timeRaw([&] {
-        LIBMTP_file_t *file = LIBMTP_new_file_t();
-        file->filename = strdup("raw-upload.bin");
-        file->filesize = QFile(QString::fromUtf8(uploadPath)).size();
-        file->filetype = LIBMTP_FILETYPE_UNKNOWN;
-        file->parent_id = LIBMTP_FILES_AND_FOLDERS_ROOT;
-        file->storage_id = storage;
-        if (LIBMTP_Send_File_From_File(device, uploadPath.constData(), file, nullptr, nullptr) != 0)
+        if (LIBMTP_Send_File_From_File_Descriptor(device, source, file, nullptr, nullptr) != 0)
             die("raw upload failed");
-        // Remove it again: the emulated phone overwrites an existing name in place.
-        LIBMTP_Delete_Object(device, file->item_id);
-        LIBMTP_destroy_file_t(file);
     });
+    close(source);
+    LIBMTP_Delete_Object(device, file->item_id);
+    LIBMTP_destroy_file_t(file);
+
     figures.listing = timeRaw([&] { destroyChain(LIBMTP_Get_Files_And_Folders(device, storage, folder)); });
     LIBMTP_Release_Device(device);
     return figures;
 }
 
-// The bridge keeps the phone open; naming a device that is not there closes it, so the
-// next raw session can open the phone itself.
-void closeBridgeDevice()
+// The same three operations through the view model under the real window, so the stall
+// figure includes showing the progress.
+Figures measureEngine(TarvelApp &app, const Paths &paths)
 {
-    auto result = std::make_unique<CMTPStorageResult>();
-    cmtp_list_storage_into(result.get(), "mtp-benchmark-none");
+    TarvelViewModel &vm = *app.viewModel();
+    test::runSync(app.contentView()->refreshSequence(), 600s);
+    QString big, folder;
+    for (const RemoteEntry &entry : vm.entries()) {
+        if (entry.name == QLatin1String("big.bin"))
+            big = entry.id;
+        if (entry.name == QLatin1String("Folder5000"))
+            folder = entry.id;
+    }
+    if (big.isEmpty() || folder.isEmpty())
+        die("the engine does not see big.bin or Folder5000");
+    Figures figures;
+    figures.download = timeTicking(vm.download(big, QStringLiteral("big.bin"), QUrl::fromLocalFile(paths.engineTarget())));
+    if (vm.state() != TarvelConnectionState::ready)
+        die(qPrintable(vm.statusMessage()));
+    QFile::remove(paths.engineTarget());
+    figures.upload = timeTicking(vm.upload(QUrl::fromLocalFile(QString::fromUtf8(paths.source())), std::nullopt));
+    if (vm.state() != TarvelConnectionState::ready)
+        die(qPrintable(vm.statusMessage()));
+    auto engine = std::make_shared<MTPAndroidFileTransferEngine>();
+    figures.listing = timeTicking(engine->listFolder(DirectoryRequest{vm.selectedDevice()->id, vm.selectedStorage()->id, folder}));
+    return figures;
+}
+
+// From Cancel to the lane being free, a fifth of the way into a download and an upload.
+std::pair<double, double> measureCancel(TarvelApp &app, const Paths &paths)
+{
+    TarvelViewModel &vm = *app.viewModel();
+    test::runSync(app.contentView()->refreshSequence(), 600s);
+    QString big;
+    for (const RemoteEntry &entry : vm.entries())
+        if (entry.name == QLatin1String("big.bin"))
+            big = entry.id;
+    const auto latency = [&vm](QCoro::Task<> task) {
+        test::spinUntil([&] { return vm.currentTransfer() && vm.currentTransfer()->completedBytes > 200'000'000; }, 600s);
+        QElapsedTimer clock;
+        clock.start();
+        vm.cancelTransfer();
+        test::runSync(std::move(task), 600s);
+        MTPAndroidFileTransferEngine::waitForIdle(60000);
+        return clock.nsecsElapsed() / 1e6;
+    };
+    const double download = latency(vm.download(big, QStringLiteral("big.bin"), QUrl::fromLocalFile(paths.engineTarget())));
+    const double upload = latency(vm.upload(QUrl::fromLocalFile(QString::fromUtf8(paths.source())), std::nullopt));
+    return {download, upload};
 }
 
 void report(const char *what, const Figure &raw, const Figure &engine, double bytes)
 {
-    const bool transfer = bytes > 0;
     std::printf("%-20s raw %6.2f s, engine %6.2f s", what, raw.seconds, engine.seconds);
-    if (transfer)
+    if (bytes > 0)
         std::printf(" (%4.1f and %4.1f MB/s), throughput ratio %.3f", bytes / raw.seconds / 1e6,
                     bytes / engine.seconds / 1e6, raw.seconds / engine.seconds);
     else
@@ -160,56 +237,45 @@ void report(const char *what, const Figure &raw, const Figure &engine, double by
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    const QString work = qEnvironmentVariable("TARVEL_BENCH_WORK");
+    QApplication application(argc, argv);
+    const Paths paths{qEnvironmentVariable("TARVEL_BENCH_WORK")};
     const int rounds = qEnvironmentVariableIntValue("TARVEL_BENCH_ROUNDS") > 0 ? qEnvironmentVariableIntValue("TARVEL_BENCH_ROUNDS") : 3;
-    if (work.isEmpty())
+    if (paths.work.isEmpty())
         die("run through scripts/benchmark.sh");
-    const QByteArray rawTarget = (work + "/raw-download.bin").toUtf8();
-    const QByteArray uploadSource = (work + "/upload-source.bin").toUtf8();
-    const double bytes = double(QFile(QString::fromUtf8(uploadSource)).size());
+    const double bytes = double(QFile(QString::fromUtf8(paths.source())).size());
 
+    TarvelApp app(std::make_shared<MTPAndroidFileTransferEngine>());
+    app.show();
+    // The window's own start (a scan, then the storage) must be over before a raw session
+    // opens the phone: one program at a time.
+    test::spinUntil([&] { return app.viewModel()->state() == TarvelConnectionState::ready && !app.viewModel()->entries().isEmpty(); }, 600s);
+    MTPAndroidFileTransferEngine::waitForIdle(60000);
     // Raw and engine rounds alternate, so both meet the same host load and cache state.
-    MTPAndroidFileTransferEngine engine;
-    RawFigures raw{{1e9, 0}, {1e9, 0}, {1e9, 0}};
-    Figure download{1e9, 0}, upload{1e9, 0}, listing{1e9, 0};
-    const auto keepBest = [](Figure &best, const Figure &now) {
-        best.longestStallMs = std::max(best.longestStallMs, now.longestStallMs);
-        best.seconds = std::min(best.seconds, now.seconds);
-    };
+    Figures raw, engine;
     for (int round = 0; round < rounds; ++round) {
-        const RawFigures now = measureRaw(rawTarget, uploadSource);
-        QFile::remove(QString::fromUtf8(rawTarget));
-        keepBest(raw.download, now.download);
-        keepBest(raw.upload, now.upload);
-        keepBest(raw.listing, now.listing);
-
-        // Object ids change with every session of the emulated phone: look them up again.
-        const AndroidDevice device = test::runSync(engine.scanDevices()).value(0);
-        const AndroidStorage storage = test::runSync(engine.listStorage(device.id)).value(0);
-        QString big, folder;
-        for (const RemoteEntry &entry : test::runSync(engine.listDirectory(device.id, storage.id, std::nullopt), 600s)) {
-            if (entry.name == QLatin1String("big.bin"))
-                big = entry.id;
-            if (entry.name == QLatin1String("Folder5000"))
-                folder = entry.id;
-        }
-        keepBest(download, timeTicking(engine.downloadFile(device.id, big, QUrl::fromLocalFile(work + "/engine-download.bin"))));
-        QFile::remove(work + "/engine-download.bin");
-        // A fresh name each round: the emulated phone would overwrite in place.
-        const QString source = work + QStringLiteral("/engine-upload-%1.bin").arg(round);
-        QFile::rename(QString::fromUtf8(uploadSource), source);
-        keepBest(upload, timeTicking(engine.uploadFile(device.id, storage.id, QUrl::fromLocalFile(source), std::nullopt)));
-        QFile::rename(source, QString::fromUtf8(uploadSource));
-        keepBest(listing, timeTicking(engine.listDirectory(device.id, storage.id, folder)));
-        closeBridgeDevice();
-        std::printf("round %d done\n", round + 1);
+        MTPAndroidFileTransferEngine::closeDevice(60000); // a fresh session for each side
+        const Figures rawNow = measureRaw(paths);
+        keepBest(raw.download, rawNow.download);
+        keepBest(raw.upload, rawNow.upload);
+        keepBest(raw.listing, rawNow.listing);
+        const Figures engineNow = measureEngine(app, paths);
+        keepBest(engine.download, engineNow.download);
+        keepBest(engine.upload, engineNow.upload);
+        keepBest(engine.listing, engineNow.listing);
+        std::printf("round %d: download raw %.2f s engine %.2f s, upload raw %.2f s engine %.2f s, "
+                    "listing raw %.2f s engine %.2f s\n",
+                    round + 1, rawNow.download.seconds, engineNow.download.seconds, rawNow.upload.seconds,
+                    engineNow.upload.seconds, rawNow.listing.seconds, engineNow.listing.seconds);
         std::fflush(stdout);
     }
+    MTPAndroidFileTransferEngine::closeDevice(60000);
+    measureRaw(paths); // removes the last engine upload
+    const auto [cancelDownload, cancelUpload] = measureCancel(app, paths);
 
-    std::printf("\nBest of %d rounds, one phone, one guest:\n", rounds);
-    report("download 1 GB", raw.download, download, bytes);
-    report("upload 1 GB", raw.upload, upload, bytes);
-    report("list 5,000 entries", raw.listing, listing, 0);
+    std::printf("\nBest of %d rounds, one phone, one guest, progress shown in the window:\n", rounds);
+    report("download 1 GB", raw.download, engine.download, bytes);
+    report("upload 1 GB", raw.upload, engine.upload, bytes);
+    report("list 5,000 entries", raw.listing, engine.listing, 0);
+    std::printf("cancel to lane free: download %.0f ms, upload %.0f ms\n", cancelDownload, cancelUpload);
     return 0;
 }
