@@ -17,6 +17,10 @@ namespace {
 
 constexpr const char *kNotAvailable = "MTP device is not connected or not available";
 constexpr const char *kScanFailed = "MTP device scan failed";
+// What a device, a storage or an object is called when the phone gives no name.
+constexpr const char *kUnnamedDevice = "Android phone";
+constexpr const char *kUnnamedStorage = "Android storage";
+constexpr const char *kUnnamedObject = "Untitled";
 constexpr uint32_t kRootFolder = LIBMTP_FILES_AND_FOLDERS_ROOT;
 constexpr int kMaxDevices = 16;
 constexpr int kMaxStorages = 16;
@@ -30,6 +34,12 @@ template <size_t N>
 void cmtp_set_text(char (&dst)[N], const char *text)
 {
     snprintf(dst, N, "%s", text ? text : "");
+}
+
+// A missing or empty name from the phone becomes the fallback.
+const char *cmtp_name_or(const char *name, const char *fallback)
+{
+    return name && name[0] != '\0' ? name : fallback;
 }
 
 void cmtp_format_device_id(char (&dst)[64], const LIBMTP_raw_device_t &raw)
@@ -161,8 +171,10 @@ void cmtp_fill_entry(CMTPDirectoryEntry *entry, const LIBMTP_file_t *file)
 {
     memset(entry, 0, sizeof *entry);
     snprintf(entry->id, sizeof entry->id, "%u", static_cast<unsigned>(file->item_id));
-    cmtp_set_text(entry->name, file->filename && file->filename[0] != '\0' ? file->filename : "Untitled");
-    snprintf(entry->parent_id, sizeof entry->parent_id, "%u", static_cast<unsigned>(file->parent_id));
+    cmtp_set_text(entry->name, cmtp_name_or(file->filename, kUnnamedObject));
+    // MTP gives objects in the storage root the parent 0, which names no folder.
+    if (file->parent_id != 0)
+        snprintf(entry->parent_id, sizeof entry->parent_id, "%u", static_cast<unsigned>(file->parent_id));
     entry->is_folder = file->filetype == LIBMTP_FILETYPE_FOLDER ? 1 : 0;
     entry->size_bytes = cmtp_signed_size(file->filesize);
 }
@@ -442,7 +454,7 @@ CMTPScanResult cmtp_scan_devices(void)
             const LIBMTP_raw_device_t &raw = raw_devices[i];
             CMTPDeviceInfo &info = result.devices[i];
             cmtp_format_device_id(info.id, raw);
-            cmtp_set_text(info.name, raw.device_entry.product ? raw.device_entry.product : "Android phone");
+            cmtp_set_text(info.name, cmtp_name_or(raw.device_entry.product, kUnnamedDevice));
             info.vendor_id = raw.device_entry.vendor_id;
             info.product_id = raw.device_entry.product_id;
             info.bus_location = raw.bus_location;
@@ -484,8 +496,7 @@ void cmtp_list_storage_into(CMTPStorageResult *result, const char *device_id)
          storage = storage->next, ++count) {
         CMTPStorageInfo &info = result->storages[count];
         snprintf(info.id, sizeof info.id, "%u", static_cast<unsigned>(storage->id));
-        const char *description = storage->StorageDescription;
-        cmtp_set_text(info.name, description && description[0] != '\0' ? description : "Android storage");
+        cmtp_set_text(info.name, cmtp_name_or(storage->StorageDescription, kUnnamedStorage));
         info.capacity_bytes = cmtp_signed_size(storage->MaxCapacity);
         info.free_bytes = cmtp_signed_size(storage->FreeSpaceInBytes);
     }

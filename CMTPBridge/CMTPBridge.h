@@ -39,7 +39,7 @@ typedef struct CMTPBridgeStatus {
 /* One detected device. */
 typedef struct CMTPDeviceInfo {
     char id[64];
-    char name[256]; /* libmtp's product name, or "Android phone" when it has none */
+    char name[256]; /* libmtp's product name, or "Android phone" when it is missing or empty */
     uint16_t vendor_id;
     uint16_t product_id;
     uint32_t bus_location;
@@ -73,7 +73,7 @@ typedef struct CMTPStorageResult {
 typedef struct CMTPDirectoryEntry {
     char id[64];
     char name[256]; /* file name, or "Untitled" when it is missing or empty */
-    char parent_id[64];
+    char parent_id[64]; /* the folder holding the object; empty in the storage root (MTP's parent 0) */
     int32_t is_folder;  /* 1 for a folder, else 0 */
     int64_t size_bytes; /* -1 when above INT64_MAX */
 } CMTPDirectoryEntry;

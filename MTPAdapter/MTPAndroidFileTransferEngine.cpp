@@ -48,15 +48,15 @@ StorageKind storageKind(uint16_t storageType)
     }
 }
 
+// Names and parents arrive from the bridge as the window shows them: fallback names
+// filled in, and no parent text for the storage root.
 RemoteEntry mapEntry(const CMTPDirectoryEntry &entry)
 {
-    const QString name = fieldText(entry.name);
     const QString parent = fieldText(entry.parent_id);
     return RemoteEntry{
         .id = fieldText(entry.id),
-        .name = name.isEmpty() ? QStringLiteral("Untitled") : name,
-        // 0 is the parent of everything in the storage root.
-        .parentID = parent.isEmpty() || parent == QLatin1String("0") ? std::nullopt : std::optional(parent),
+        .name = fieldText(entry.name),
+        .parentID = parent.isEmpty() ? std::nullopt : std::optional(parent),
         .kind = entry.is_folder == 1 ? RemoteEntryKind::folder : RemoteEntryKind::file,
         .sizeBytes = positive(entry.size_bytes),
         .modifiedAt = std::nullopt,
@@ -129,10 +129,9 @@ QCoro::Task<QList<AndroidDevice>> MTPAndroidFileTransferEngine::scanDevices()
         devices.reserve(count);
         for (int i = 0; i < count; ++i) {
             const CMTPDeviceInfo &info = result.devices[i];
-            const QString name = fieldText(info.name);
             devices.append(AndroidDevice{
                 .id = fieldText(info.id),
-                .name = name.isEmpty() ? QStringLiteral("Android phone") : name,
+                .name = fieldText(info.name),
                 .vendorID = info.vendor_id,
                 .productID = info.product_id,
                 .busNumber = info.bus_location,
@@ -157,10 +156,9 @@ QCoro::Task<QList<AndroidStorage>> MTPAndroidFileTransferEngine::listStorage(QSt
         storages.reserve(count);
         for (int i = 0; i < count; ++i) {
             const CMTPStorageInfo &info = result->storages[i].info;
-            const QString name = fieldText(info.name);
             storages.append(AndroidStorage{
                 .id = fieldText(info.id),
-                .name = name.isEmpty() ? QStringLiteral("Android storage") : name,
+                .name = fieldText(info.name),
                 .capacityBytes = positive(info.capacity_bytes),
                 .freeBytes = positive(info.free_bytes),
                 .kind = storageKind(result->storages[i].storage_type),

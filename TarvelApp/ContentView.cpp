@@ -98,12 +98,8 @@ bool ContentView::upEnabled() const
 
 QString ContentView::currentLocationTitle() const
 {
-    const QList<RemoteEntry> path = m_viewModel->folderPath();
-    if (!path.isEmpty())
-        return path.last().name;
-    if (const auto storage = m_viewModel->selectedStorage())
-        return storage->name;
-    return QStringLiteral("Android device");
+    // The header names the device side as a whole until a storage is listed.
+    return m_viewModel->locationName().value_or(QStringLiteral("Android device"));
 }
 
 QString ContentView::breadcrumbText() const
@@ -317,9 +313,9 @@ QString ContentView::donationAddress() const
 
 QUrl ContentView::donationQRCodeSource() const
 {
-    if (QImage(donationQRCodeResource).isNull())
-        return {};
-    return QUrl(QStringLiteral("qrc") + donationQRCodeResource);
+    static const QUrl source =
+        QImage(donationQRCodeResource).isNull() ? QUrl() : QUrl(QStringLiteral("qrc") + donationQRCodeResource);
+    return source;
 }
 
 QString ContentView::proposedFileName(const QString &remoteName)
@@ -375,15 +371,19 @@ QCoro::Task<> ContentView::pasteFilesFromFinder()
 
 QCoro::Task<> ContentView::uploadFiles(QList<QUrl> urls)
 {
-    QList<QUrl> files;
-    for (const QUrl &url : urls) {
-        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile())
-            files.append(url);
-    }
-    if (files.isEmpty())
-        co_return;
     // The batch belongs to the view model, not to this view: from here on only it is used.
     QPointer<TarvelViewModel> viewModel = m_viewModel;
+    auto keepRegularFiles = [urls] {
+        QList<QUrl> files;
+        for (const QUrl &url : urls) {
+            if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile())
+                files.append(url);
+        }
+        return files;
+    };
+    const QList<QUrl> files = co_await awaitResult(m_fileChecks.run(std::move(keepRegularFiles)));
+    if (files.isEmpty())
+        co_return;
     for (const QUrl &file : files) {
         if (!viewModel)
             co_return;

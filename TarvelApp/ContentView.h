@@ -7,7 +7,9 @@
 
 #include "TarvelApp/DesktopServices.h"
 #include "TarvelApp/RemoteEntryListModel.h"
+#include "TarvelApp/SymbolSource.h"
 #include "TarvelApp/TransferSummary.h"
+#include "TarvelCore/SerialWorker.h"
 #include "TarvelCore/TarvelViewModel.h"
 
 #include <QColor>
@@ -29,6 +31,7 @@ class ContentView : public QObject {
     Q_PROPERTY(QString statusIconName READ statusIconName NOTIFY presentationChanged)
     Q_PROPERTY(QColor statusTint READ statusTint NOTIFY presentationChanged)
     Q_PROPERTY(bool refreshEnabled READ refreshEnabled NOTIFY presentationChanged)
+    Q_PROPERTY(QUrl statusIconSource READ statusIconSource NOTIFY presentationChanged)
 
     // Remote browser
     Q_PROPERTY(bool upEnabled READ upEnabled NOTIFY presentationChanged)
@@ -39,6 +42,7 @@ class ContentView : public QObject {
     Q_PROPERTY(QString emptyStateTitle READ emptyStateTitle NOTIFY presentationChanged)
     Q_PROPERTY(QString emptyStateIconName READ emptyStateIconName NOTIFY presentationChanged)
     Q_PROPERTY(QString emptyStateDescription READ emptyStateDescription NOTIFY presentationChanged)
+    Q_PROPERTY(QUrl emptyStateIconSource READ emptyStateIconSource NOTIFY presentationChanged)
     Q_PROPERTY(tarvel::RemoteEntryListModel *entries READ entries CONSTANT)
     Q_PROPERTY(bool rowActionsEnabled READ rowActionsEnabled NOTIFY presentationChanged)
     Q_PROPERTY(bool showsDevicePicker READ showsDevicePicker NOTIFY presentationChanged)
@@ -59,10 +63,11 @@ class ContentView : public QObject {
     Q_PROPERTY(bool transferHasProgress READ transferHasProgress NOTIFY presentationChanged)
     Q_PROPERTY(double transferProgress READ transferProgress NOTIFY presentationChanged)
     Q_PROPERTY(QString transferBytesText READ transferBytesText NOTIFY presentationChanged)
+    Q_PROPERTY(QUrl transferIconSource READ transferIconSource NOTIFY presentationChanged)
 
     // Donation section
     Q_PROPERTY(QString donationAddress READ donationAddress CONSTANT)
-    Q_PROPERTY(QUrl donationQRCodeSource READ donationQRCodeSource NOTIFY presentationChanged)
+    Q_PROPERTY(QUrl donationQRCodeSource READ donationQRCodeSource CONSTANT)
 
     // Fixed labels
     Q_PROPERTY(QString refreshTitle READ refreshTitle CONSTANT)
@@ -82,6 +87,16 @@ class ContentView : public QObject {
     Q_PROPERTY(QString devicePickerTitle READ devicePickerTitle CONSTANT)
     Q_PROPERTY(QString storagePickerTitle READ storagePickerTitle CONSTANT)
 
+    // Fixed icons
+    Q_PROPERTY(QUrl refreshIconSource READ refreshIconSource CONSTANT)
+    Q_PROPERTY(QUrl upIconSource READ upIconSource CONSTANT)
+    Q_PROPERTY(QUrl chooseFileIconSource READ chooseFileIconSource CONSTANT)
+    Q_PROPERTY(QUrl pasteIconSource READ pasteIconSource CONSTANT)
+    Q_PROPERTY(QUrl noTransferIconSource READ noTransferIconSource CONSTANT)
+    Q_PROPERTY(QUrl copyAddressIconSource READ copyAddressIconSource CONSTANT)
+    Q_PROPERTY(QUrl koFiIconSource READ koFiIconSource CONSTANT)
+    Q_PROPERTY(QUrl walletIconSource READ walletIconSource CONSTANT)
+
 public:
     ContentView(TarvelViewModel *viewModel, DesktopServices *desktop, QObject *parent = nullptr);
 
@@ -90,6 +105,7 @@ public:
     QString statusIconName() const; // empty while the spinner shows
     QColor statusTint() const;
     bool refreshEnabled() const;
+    QUrl statusIconSource() const { return symbolSource(statusIconName()); }
 
     bool upEnabled() const;
     QString currentLocationTitle() const;
@@ -99,6 +115,7 @@ public:
     QString emptyStateTitle() const;
     QString emptyStateIconName() const;
     QString emptyStateDescription() const;
+    QUrl emptyStateIconSource() const { return symbolSource(emptyStateIconName()); }
     RemoteEntryListModel *entries() { return &m_entries; }
     // Gates the button of every row and the click on a folder row.
     bool rowActionsEnabled() const;
@@ -124,9 +141,11 @@ public:
     bool transferHasProgress() const { return summary().hasProgress; }
     double transferProgress() const { return summary().progress; }
     QString transferBytesText() const { return summary().bytesText; }
+    QUrl transferIconSource() const { return symbolSource(transferIconName()); }
 
     QString donationAddress() const;
-    // Empty when the image is missing from the resources or cannot be decoded.
+    // Empty when the image is missing from the resources or cannot be decoded. The
+    // resources are fixed for the life of the process, so the image is decoded once.
     QUrl donationQRCodeSource() const;
 
     static QString refreshTitle() { return QStringLiteral("Refresh"); }
@@ -146,6 +165,15 @@ public:
     static QString devicePickerTitle() { return QStringLiteral("Phone"); }
     static QString storagePickerTitle() { return QStringLiteral("Storage"); }
 
+    static QUrl refreshIconSource() { return symbolSource(QStringLiteral("arrow.clockwise")); }
+    static QUrl upIconSource() { return symbolSource(QStringLiteral("chevron.up")); }
+    static QUrl chooseFileIconSource() { return symbolSource(QStringLiteral("square.and.arrow.up")); }
+    static QUrl pasteIconSource() { return symbolSource(QStringLiteral("clipboard")); }
+    static QUrl noTransferIconSource() { return symbolSource(QStringLiteral("checkmark.circle")); }
+    static QUrl copyAddressIconSource() { return symbolSource(QStringLiteral("doc.on.doc")); }
+    static QUrl koFiIconSource() { return symbolSource(QStringLiteral("heart.fill")); }
+    static QUrl walletIconSource() { return symbolSource(QStringLiteral("qrcode")); }
+
     // Look for phones and open the one chosen, or the first (the view model's findPhones).
     QCoro::Task<> refreshSequence();
     // Asks where to save the file and starts its download; a cancelled panel does nothing.
@@ -154,7 +182,8 @@ public:
     QCoro::Task<> pasteFilesFromFinder();
     // Uploads the regular local files among the URLs one after another into the folder
     // shown when each starts, then lists that folder again once. Anything else is
-    // dropped silently; with nothing left, nothing happens.
+    // dropped silently; with nothing left, nothing happens. Which URLs are regular
+    // files is asked of the file system off the UI thread.
     QCoro::Task<> uploadFiles(QList<QUrl> urls);
 
     // A phone's file name made safe to propose in the save panel: it must stay a name
@@ -187,6 +216,9 @@ private:
     QPointer<TarvelViewModel> m_viewModel;
     DesktopServices *m_desktop;
     RemoteEntryListModel m_entries;
+    // Local file checks: a stat can block for long on a network mount or a disk that
+    // spins up. Last, so it is destroyed first and waits for a check in progress.
+    SerialWorker m_fileChecks;
 };
 
 } // namespace tarvel

@@ -2,6 +2,7 @@
 
 #include "TarvelApp/ByteCountFormat.h"
 #include "TarvelApp/Palette.h"
+#include "TarvelApp/SymbolSource.h"
 
 namespace tarvel {
 
@@ -35,6 +36,8 @@ QVariant RemoteEntryListModel::data(const QModelIndex &index, int role) const
     case iconTintRole: return folder ? tint::blue : tint::secondary;
     case actionIconNameRole: return folder ? QStringLiteral("chevron.right") : QStringLiteral("square.and.arrow.down");
     case actionTitleRole: return folder ? QStringLiteral("Open ") + entry.name : QStringLiteral("Download");
+    case iconSourceRole: return symbolSource(data(index, iconNameRole).toString());
+    case actionIconSourceRole: return symbolSource(data(index, actionIconNameRole).toString());
     default: return {};
     }
 }
@@ -50,6 +53,8 @@ QHash<int, QByteArray> RemoteEntryListModel::roleNames() const
         {iconTintRole, "iconTint"},
         {actionIconNameRole, "actionIconName"},
         {actionTitleRole, "actionTitle"},
+        {iconSourceRole, "iconSource"},
+        {actionIconSourceRole, "actionIconSource"},
     };
 }
 

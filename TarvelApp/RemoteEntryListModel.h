@@ -25,6 +25,8 @@ public:
         iconTintRole,
         actionIconNameRole,
         actionTitleRole,   // accessible name and tooltip of the row's button
+        iconSourceRole,    // the icon file of iconName
+        actionIconSourceRole,
     };
 
     using QAbstractListModel::QAbstractListModel;

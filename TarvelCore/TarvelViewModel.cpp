@@ -208,13 +208,18 @@ bool TarvelViewModel::isCurrentTransfer(const QString &deviceID, qint64 generati
     return isCurrent(deviceID, &TarvelViewModel::m_transferGeneration, generation);
 }
 
-QString TarvelViewModel::currentLocationName() const
+std::optional<QString> TarvelViewModel::locationName() const
 {
     if (!m_folderPath.isEmpty())
         return m_folderPath.last().name;
     if (m_selectedStorage)
         return m_selectedStorage->name;
-    return QStringLiteral("Android storage");
+    return std::nullopt;
+}
+
+QString TarvelViewModel::currentLocationName() const
+{
+    return locationName().value_or(QStringLiteral("Android storage"));
 }
 
 QCoro::Task<> TarvelViewModel::refreshDevices()

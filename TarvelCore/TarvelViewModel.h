@@ -61,6 +61,8 @@ public:
     // The status reports something that went wrong although the state stays ready (a folder
     // that would not open, a listing that is not whole): never to be shown as a success.
     bool statusIsWarning() const { return m_statusIsWarning; }
+    // The folder shown, or the storage at its root; nothing while no storage is selected.
+    std::optional<QString> locationName() const;
 
     // None of these throws: every failure ends as state and statusMessage.
     QCoro::Task<> refreshDevices();

@@ -1,23 +1,45 @@
 #!/bin/sh
-# Installs every Debian 12 package that building, testing and running Tarvel needs.
-# Idempotent: packages already present are left alone. Uses sudo when not root.
+# Installs the Debian 12 packages Tarvel needs. Idempotent: packages already present are
+# left alone. Uses sudo when not root.
+#   scripts/install-deps.sh          what building and opening the app needs (run.sh, the
+#                                    demo, the .deb)
+#   scripts/install-deps.sh --test   that, and what the tests add (test.sh)
 set -eu
 
-PACKAGES="
-build-essential cmake ninja-build pkg-config git
+# Compiler and build tools; the Qt and QCoro development files and the QML modules the
+# window loads; libmtp with its udev rules; a font for the window; qrencode for the
+# donation QR code made at build time; file, which CPack reads binaries with for the .deb.
+RUN_PACKAGES="
+build-essential cmake ninja-build pkg-config file
 qt6-base-dev qt6-base-dev-tools qt6-declarative-dev qt6-declarative-dev-tools qt6-svg-dev
-libqt6svg6 qt6-image-formats-plugins
+libqt6svg6
 qml6-module-qtqml qml6-module-qtquick qml6-module-qtquick-controls
 qml6-module-qtquick-templates qml6-module-qtquick-layouts qml6-module-qtquick-window
 qml6-module-qtqml-workerscript qml6-module-qtqml-models
 qcoro-qt6-dev
 libmtp-dev libmtp9 libmtp-common libusb-1.0-0-dev
-libgtest-dev libgmock-dev
-xvfb xauth fonts-dejavu-core
-qrencode zbar-tools
-qemu-system-x86 linux-image-amd64 busybox-static kmod xz-utils util-linux coreutils udev python3
-desktop-file-utils appstream dpkg-dev fakeroot file debootstrap
+fonts-dejavu-core
+qrencode
 "
+
+# GoogleTest; Xvfb for the screenshot and start-up scripts; zbarimg, which reads the
+# donation QR code back; the desktop entry and metainfo validators; the emulator guest
+# of the end-to-end tests (QEMU, a kernel and its modules, busybox, udev, python3 for
+# hot-plug, xz for compressed modules); debootstrap for the package check.
+TEST_PACKAGES="
+libgtest-dev libgmock-dev
+xvfb xauth
+zbar-tools
+desktop-file-utils appstream
+qemu-system-x86 linux-image-amd64 busybox-static kmod xz-utils util-linux coreutils udev python3
+debootstrap
+"
+
+case "${1:-}" in
+"") PACKAGES=$RUN_PACKAGES ;;
+--test) PACKAGES="$RUN_PACKAGES $TEST_PACKAGES" ;;
+*) echo "usage: $0 [--test]" >&2; exit 2 ;;
+esac
 
 missing=""
 for p in $PACKAGES; do

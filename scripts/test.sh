@@ -3,7 +3,7 @@
 # warnings as errors, once under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -eu
 cd "$(dirname "$0")/.."
-./scripts/install-deps.sh
+./scripts/install-deps.sh --test
 
 jobs=$(nproc 2>/dev/null || echo 2)
 export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:abort_on_error=0"
@@ -14,7 +14,7 @@ run_suite() {
     dir=$1
     shift
     echo "== $dir: configure and build"
-    cmake -S . -B "$dir" -G Ninja -DTARVEL_WERROR=ON "$@"
+    cmake -S . -B "$dir" -G Ninja -DTARVEL_WERROR=ON -DTARVEL_BUILD_TESTS=ON "$@"
     cmake --build "$dir" --parallel "$jobs"
     echo "== $dir: tests"
     (cd "$dir" && ctest --output-on-failure --parallel "$jobs")

@@ -8,7 +8,7 @@ ColumnLayout {
 
     required property ContentView contentView
 
-    spacing: 10
+    spacing: Theme.spacingL
 
     Divider {
         Layout.fillWidth: true
@@ -29,7 +29,7 @@ ColumnLayout {
     }
 
     RowLayout {
-        spacing: 10
+        spacing: Theme.spacingL
         Layout.fillWidth: true
 
         // Without the image the address stands alone at the left.
@@ -55,20 +55,21 @@ ColumnLayout {
                     mipmap: false
                 }
 
-                // Rounds the corners: a frame in the pane's colour whose inner edge has radius 6.
+                // Rounds the corners: a frame in the pane's colour whose inner edge has
+                // the image's radius.
                 Rectangle {
                     anchors.fill: parent
-                    anchors.margins: -6
-                    radius: 12
+                    anchors.margins: -Theme.imageRadius
+                    radius: 2 * Theme.imageRadius
                     color: "transparent"
-                    border.width: 6
+                    border.width: Theme.imageRadius
                     border.color: statement.palette.base
                 }
             }
         }
 
         ColumnLayout {
-            spacing: 6
+            spacing: Theme.spacingS
             Layout.fillWidth: true
             Layout.alignment: Qt.AlignTop
 
@@ -87,7 +88,7 @@ ColumnLayout {
                 selectByMouse: true
                 wrapMode: TextEdit.WrapAnywhere
                 font.family: "monospace"
-                font.pixelSize: 10
+                font.pixelSize: Theme.smallCaptionSize
                 color: statement.palette.windowText
                 selectionColor: statement.palette.highlight
                 selectedTextColor: statement.palette.highlightedText
@@ -106,8 +107,8 @@ ColumnLayout {
     SymbolButton {
         objectName: "copyAddressButton"
         text: section.contentView.copyAddressTitle
-        symbol: "doc.on.doc"
-        font.pixelSize: 11
+        icon.source: section.contentView.copyAddressIconSource
+        font.pixelSize: Theme.captionSize
         Layout.fillWidth: true
         onClicked: section.contentView.copyDonationAddress()
     }
@@ -116,14 +117,14 @@ ColumnLayout {
         id: koFi
         objectName: "koFiButton"
         text: section.contentView.koFiTitle
-        symbol: "heart.fill"
+        icon.source: section.contentView.koFiIconSource
         // Prominent: filled with the accent colour.
         highlighted: true
         palette.buttonText: statement.palette.highlightedText
-        font.pixelSize: 11
+        font.pixelSize: Theme.captionSize
         background: Rectangle {
             implicitHeight: 24
-            radius: 2
+            radius: Theme.buttonRadius
             color: koFi.down ? Qt.darker(koFi.palette.highlight, 1.2)
                              : koFi.hovered ? Qt.lighter(koFi.palette.highlight, 1.1) : koFi.palette.highlight
             border.color: Qt.darker(koFi.palette.highlight, 1.3)
@@ -135,8 +136,8 @@ ColumnLayout {
     SymbolButton {
         objectName: "walletButton"
         text: section.contentView.walletTitle
-        symbol: "qrcode"
-        font.pixelSize: 11
+        icon.source: section.contentView.walletIconSource
+        font.pixelSize: Theme.captionSize
         Layout.fillWidth: true
         onClicked: section.contentView.openBitcoinWallet()
     }

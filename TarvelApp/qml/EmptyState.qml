@@ -1,23 +1,24 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Tarvel
 
 // What the listing area says when there is nothing to list.
 Item {
     id: empty
 
-    property string symbol
+    property url iconSource
     property string title
     property string description
 
     ColumnLayout {
         anchors.centerIn: parent
         width: Math.min(parent.width - 40, 380)
-        spacing: 8
+        spacing: Theme.spacingM
 
         SymbolIcon {
             objectName: "emptyStateIcon"
-            symbol: empty.symbol
+            source: empty.iconSource
             size: 40
             tint: descriptionText.color
             Layout.alignment: Qt.AlignHCenter
@@ -26,7 +27,7 @@ Item {
         PlainText {
             objectName: "emptyStateTitle"
             text: empty.title
-            font.pixelSize: 16
+            font.pixelSize: Theme.titleSize
             font.bold: true
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.Wrap

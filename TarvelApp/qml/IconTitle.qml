@@ -1,17 +1,18 @@
 import QtQuick
 import QtQuick.Layouts
+import Tarvel
 
 // A label: an icon before a title in the callout font.
 RowLayout {
     id: label
 
-    property string symbol
+    property url iconSource
     property alias text: title.text
 
-    spacing: 6
+    spacing: Theme.spacingS
 
     SymbolIcon {
-        symbol: label.symbol
+        source: label.iconSource
         tint: title.color
         size: 14
     }

@@ -20,16 +20,16 @@ Pane {
         objectName: "localActionsScroll"
         anchors.fill: parent
         contentWidth: availableWidth
-        contentHeight: column.implicitHeight + 28
+        contentHeight: column.implicitHeight + 2 * Theme.paneMargin
         ScrollBar.horizontal.policy: ScrollBar.AlwaysOff
         ScrollBar.vertical.policy: contentHeight > height ? ScrollBar.AlwaysOn : ScrollBar.AlwaysOff
 
         ColumnLayout {
             id: column
-            x: 14
-            y: 14
-            width: scroll.availableWidth - 28
-            spacing: 14
+            x: Theme.paneMargin
+            y: Theme.paneMargin
+            width: scroll.availableWidth - 2 * Theme.paneMargin
+            spacing: Theme.paneMargin
 
             PlainText {
                 role: PlainText.Headline
@@ -39,11 +39,11 @@ Pane {
             SymbolButton {
                 objectName: "uploadButton"
                 text: pane.contentView.chooseFileTitle
-                symbol: "square.and.arrow.up"
+                icon.source: pane.contentView.chooseFileIconSource
                 enabled: pane.contentView.uploadEnabled
-                font.pixelSize: 13
-                topPadding: 8
-                bottomPadding: 8
+                font.pixelSize: Theme.bodySize
+                topPadding: Theme.spacingM
+                bottomPadding: Theme.spacingM
                 Layout.fillWidth: true
                 onClicked: pane.contentView.startChooseFileToUpload()
             }
@@ -51,7 +51,7 @@ Pane {
             SymbolButton {
                 objectName: "pasteButton"
                 text: pane.contentView.pasteTitle
-                symbol: "clipboard"
+                icon.source: pane.contentView.pasteIconSource
                 enabled: pane.contentView.uploadEnabled
                 Layout.fillWidth: true
                 onClicked: pane.contentView.startPasteFromClipboard()
@@ -86,11 +86,11 @@ Pane {
             ColumnLayout {
                 objectName: "noTransfer"
                 visible: !pane.contentView.hasTransfer
-                spacing: 6
+                spacing: Theme.spacingS
                 Layout.fillWidth: true
 
                 IconTitle {
-                    symbol: "checkmark.circle"
+                    iconSource: pane.contentView.noTransferIconSource
                     text: pane.contentView.noTransferTitle
                     Layout.fillWidth: true
                 }

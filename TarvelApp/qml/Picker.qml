@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import Tarvel
 
 // A choice among a few texts that may come from the phone: shown as plain text, and
 // following the presenter's selection even after the user picked (picking only asks).
@@ -16,8 +17,8 @@ ComboBox {
     }
 
     contentItem: PlainText {
-        leftPadding: 8
-        rightPadding: picker.indicator.width + 4
+        leftPadding: Theme.spacingM
+        rightPadding: picker.indicator.width + Theme.spacingXS
         text: picker.displayText
         verticalAlignment: Text.AlignVCenter
         elide: Text.ElideRight

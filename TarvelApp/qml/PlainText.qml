@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import Tarvel
 
 // Every text in the window. Plain text always: names and messages come from the phone,
 // and markup in them must show as the characters it is, never load or style anything.
@@ -10,7 +11,8 @@ Label {
     property bool secondary: false
 
     textFormat: Text.PlainText
-    font.pixelSize: [13, 13, 12, 11, 10][role]
+    // A headline is body-sized, set apart by weight.
+    font.pixelSize: [Theme.bodySize, Theme.bodySize, Theme.calloutSize, Theme.captionSize, Theme.smallCaptionSize][role]
     font.bold: role === PlainText.Headline
     color: secondary ? Qt.tint(palette.windowText, Qt.rgba(palette.window.r, palette.window.g, palette.window.b, 0.45))
                      : palette.windowText

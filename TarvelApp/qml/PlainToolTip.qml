@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import Tarvel
 
 // The style's tooltip shows rich text; a tooltip can name a file from the phone.
 ToolTip {
@@ -8,7 +9,7 @@ ToolTip {
     contentItem: Text {
         text: tip.text
         textFormat: Text.PlainText
-        font.pixelSize: 12
+        font.pixelSize: Theme.calloutSize
         wrapMode: Text.Wrap
         color: tip.palette.toolTipText
     }

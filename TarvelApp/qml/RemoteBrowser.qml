@@ -8,35 +8,30 @@ Pane {
 
     required property ContentView contentView
 
-    padding: 14
+    padding: Theme.paneMargin
 
     ColumnLayout {
         anchors.fill: parent
-        spacing: 12
+        spacing: Theme.spacingXL
 
         RowLayout {
-            spacing: 10
+            spacing: Theme.spacingL
             Layout.fillWidth: true
 
             SymbolButton {
                 objectName: "upButton"
-                symbol: "chevron.up"
+                icon.source: browser.contentView.upIconSource
                 display: AbstractButton.IconOnly
                 implicitWidth: implicitHeight + 6
                 enabled: browser.contentView.upEnabled
                 Accessible.name: browser.contentView.upTitle
+                toolTipText: browser.contentView.upTitle
                 Layout.alignment: Qt.AlignTop
                 onClicked: browser.contentView.startNavigateUp()
-
-                PlainToolTip {
-                    text: browser.contentView.upTitle
-                    visible: parent.hovered
-                    delay: 600
-                }
             }
 
             ColumnLayout {
-                spacing: 3
+                spacing: Theme.spacingXS
                 Layout.fillWidth: true
                 Layout.alignment: Qt.AlignTop
 
@@ -63,7 +58,7 @@ Pane {
         // Only when there is a choice: more than one phone, more than one storage.
         RowLayout {
             visible: browser.contentView.showsDevicePicker || browser.contentView.showsStoragePicker
-            spacing: 8
+            spacing: Theme.spacingM
             Layout.fillWidth: true
 
             Picker {
@@ -92,7 +87,7 @@ Pane {
         EmptyState {
             objectName: "emptyState"
             visible: browser.contentView.showsEmptyState
-            symbol: browser.contentView.emptyStateIconName
+            iconSource: browser.contentView.emptyStateIconSource
             title: browser.contentView.emptyStateTitle
             description: browser.contentView.emptyStateDescription
             Layout.fillWidth: true
@@ -104,7 +99,7 @@ Pane {
             visible: !browser.contentView.showsEmptyState
             color: browser.palette.base
             border.color: browser.palette.mid
-            radius: 8
+            radius: Theme.groupRadius
             Layout.fillWidth: true
             Layout.fillHeight: true
 

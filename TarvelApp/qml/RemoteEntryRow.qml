@@ -12,24 +12,24 @@ Control {
     required property string name
     required property bool isFolder
     required property string detailText
-    required property string iconName
+    required property url iconSource
     required property color iconTint
-    required property string actionIconName
+    required property url actionIconSource
     required property string actionTitle
     property ContentView contentView
 
     readonly property bool clickable: isFolder && contentView.rowActionsEnabled
 
     objectName: "entryRow"
-    leftPadding: 8
-    rightPadding: 6
+    leftPadding: Theme.spacingM
+    rightPadding: Theme.spacingS
     // The row's own 3 above and below, plus the inset list's 3 between rows.
-    topPadding: 3 + 3
-    bottomPadding: 3 + 3
+    topPadding: Theme.spacingXS + Theme.spacingXS
+    bottomPadding: Theme.spacingXS + Theme.spacingXS
     hoverEnabled: true
 
     background: Rectangle {
-        radius: 5
+        radius: Theme.rowRadius
         color: row.clickable && row.hovered ? Qt.rgba(row.palette.highlight.r, row.palette.highlight.g,
                                                        row.palette.highlight.b, 0.12)
                                             : "transparent"
@@ -45,10 +45,10 @@ Control {
     }
 
     contentItem: RowLayout {
-        spacing: 10
+        spacing: Theme.spacingL
 
         SymbolIcon {
-            symbol: row.iconName
+            source: row.iconSource
             tint: row.iconTint
             size: 18
             Layout.preferredWidth: 22
@@ -57,10 +57,10 @@ Control {
         }
 
         ColumnLayout {
-            spacing: 2
+            spacing: Theme.spacingXXS
             Layout.fillWidth: true
             // The flexible gap before the button, at least 10 wide.
-            Layout.rightMargin: 10
+            Layout.rightMargin: Theme.spacingL
 
             PlainText {
                 objectName: "entryName"
@@ -85,17 +85,12 @@ Control {
             objectName: "entryActionButton"
             flat: true
             display: AbstractButton.IconOnly
-            symbol: row.actionIconName
+            icon.source: row.actionIconSource
             implicitWidth: implicitHeight + 4
             enabled: row.contentView.rowActionsEnabled
             Accessible.name: row.actionTitle
+            toolTipText: row.actionTitle
             onClicked: row.contentView.startRowAction(row.index)
-
-            PlainToolTip {
-                text: row.actionTitle
-                visible: parent.hovered
-                delay: 600
-            }
         }
     }
 }

@@ -8,17 +8,17 @@ Pane {
 
     required property ContentView contentView
 
-    leftPadding: 14
-    rightPadding: 14
-    topPadding: 10
-    bottomPadding: 10
+    leftPadding: Theme.paneMargin
+    rightPadding: Theme.paneMargin
+    topPadding: Theme.spacingL
+    bottomPadding: Theme.spacingL
     background: Rectangle {
         color: Qt.darker(bar.palette.window, 1.03)
     }
 
     RowLayout {
         anchors.fill: parent
-        spacing: 10
+        spacing: Theme.spacingL
 
         Item {
             Layout.preferredWidth: 18
@@ -36,7 +36,7 @@ Pane {
                 objectName: "statusIcon"
                 anchors.centerIn: parent
                 visible: !bar.contentView.showsStatusSpinner
-                symbol: bar.contentView.statusIconName
+                source: bar.contentView.statusIconSource
                 tint: bar.contentView.statusTint
                 size: 16
             }
@@ -50,13 +50,13 @@ Pane {
             elide: Text.ElideMiddle
             // Takes the free space, which keeps Refresh at the edge and clear of a long status.
             Layout.fillWidth: true
-            Layout.rightMargin: 12
+            Layout.rightMargin: Theme.spacingXL
         }
 
         SymbolButton {
             objectName: "refreshButton"
             text: bar.contentView.refreshTitle
-            symbol: "arrow.clockwise"
+            icon.source: bar.contentView.refreshIconSource
             enabled: bar.contentView.refreshEnabled
             onClicked: bar.contentView.startRefresh()
         }

@@ -1,14 +1,20 @@
 import QtQuick
 import QtQuick.Controls
-import "Icons.js" as Icons
+import Tarvel
 
-// A button with one of the app's icons, drawn in the button's own text colour so it
-// greys out with the title when disabled.
+// A button with one of the app's icons (icon.source, from the presenter), drawn in the
+// button's own text colour so it greys out with the title when disabled. A button with
+// a toolTipText shows it, as plain text, while the pointer rests on it.
 Button {
     id: button
 
-    property string symbol
+    property string toolTipText
 
-    icon.source: Icons.source(symbol)
     icon.color: highlighted ? palette.highlightedText : palette.buttonText
+
+    PlainToolTip {
+        text: button.toolTipText
+        visible: button.hovered && button.toolTipText !== ""
+        delay: Theme.toolTipDelay
+    }
 }

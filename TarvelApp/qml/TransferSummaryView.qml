@@ -8,11 +8,11 @@ ColumnLayout {
 
     required property ContentView contentView
 
-    spacing: 8
+    spacing: Theme.spacingM
 
     IconTitle {
         objectName: "transferTitle"
-        symbol: summary.contentView.transferIconName
+        iconSource: summary.contentView.transferIconSource
         text: summary.contentView.transferTitle
         Layout.fillWidth: true
     }

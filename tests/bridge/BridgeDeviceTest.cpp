@@ -46,8 +46,8 @@ TEST_F(BridgeScan, NoDeviceIsAnEmptySuccessAndOtherDetectionCodesFail)
               (Calls{"LIBMTP_Init", "LIBMTP_Detect_Raw_Devices", "LIBMTP_Init", "LIBMTP_Detect_Raw_Devices"}));
 }
 
-// Ids are built from bus, device number and the USB ids in lowercase hex; only a missing
-// product name falls back, an empty one stays empty; the seventeenth device is dropped.
+// Ids are built from bus, device number and the USB ids in lowercase hex; a missing or
+// empty product name falls back; the seventeenth device is dropped.
 TEST_F(BridgeScan, DescribesAtMost16DevicesInDetectionOrder)
 {
     ScriptedLibmtp::devices.clear();
@@ -71,7 +71,7 @@ TEST_F(BridgeScan, DescribesAtMost16DevicesInDetectionOrder)
     EXPECT_EQ(scan.devices[0].bus_location, 20u);
     EXPECT_EQ(scan.devices[0].device_number, 5);
     EXPECT_STREQ(scan.devices[1].name, "Android phone");
-    EXPECT_STREQ(scan.devices[2].name, "");
+    EXPECT_STREQ(scan.devices[2].name, "Android phone");
     EXPECT_STREQ(scan.devices[3].id, "mtp-20-8-abcd-0f00");
     EXPECT_STREQ(scan.devices[15].id, "mtp-20-20-0009-00ab");
     EXPECT_STREQ(scan.error, "");

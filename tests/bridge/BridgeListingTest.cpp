@@ -41,7 +41,7 @@ TEST_F(BridgeListing, RootCanBeNamedThreeWays)
 }
 
 // How objects become entries: names fall back to "Untitled", only the folder type is a
-// folder, sizes beyond int64 become -1, long names are cut to the field.
+// folder, sizes beyond int64 become -1, long names are cut to the field, parent 0 is none.
 TEST_F(BridgeListing, MapsObjectsToEntries)
 {
     ScriptedLibmtp::folders[42] = {
@@ -68,7 +68,7 @@ TEST_F(BridgeListing, MapsObjectsToEntries)
     EXPECT_EQ(e[3].size_bytes, -1);
     EXPECT_EQ(std::string(e[4].name), std::string(255, 'n'));
     EXPECT_EQ(e[4].size_bytes, INT64_MAX);
-    EXPECT_STREQ(e[4].parent_id, "0");
+    EXPECT_STREQ(e[4].parent_id, ""); // the storage root's 0 names no folder
     EXPECT_EQ(ScriptedLibmtp::fileNodesDestroyed, 5);
 }
 

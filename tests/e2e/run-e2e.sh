@@ -21,7 +21,7 @@ command -v qemu-system-x86_64 >/dev/null || missing="$missing qemu-system-x86"
 ls /boot/vmlinuz-* >/dev/null 2>&1 || missing="$missing linux-image-amd64"
 [ -x /bin/busybox ] || missing="$missing busybox-static"
 if [ -n "$missing" ]; then
-    echo "end-to-end tests skipped: the phone emulator needs:$missing (scripts/install-deps.sh installs them)"
+    echo "end-to-end tests skipped: the phone emulator needs:$missing (scripts/install-deps.sh --test installs them)"
     [ "${TARVEL_REQUIRE_E2E:-0}" = 1 ] && exit 1
     exit 77
 fi

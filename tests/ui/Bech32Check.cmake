@@ -1,6 +1,6 @@
 # cmake -P Bech32Check.cmake: the configure-time address check accepts real SegWit v0
 # addresses and refuses a mistyped one.
-include(${CMAKE_CURRENT_LIST_DIR}/../../TarvelApp/cmake/Bech32.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/../../TarvelCore/cmake/Bech32.cmake)
 
 function(expect address ok)
     tarvel_check_segwit_v0_address("${address}" problem)

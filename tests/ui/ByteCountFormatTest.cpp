@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <ostream>
 
 using tarvel::formatByteCount;
 
@@ -12,6 +13,11 @@ struct Case {
     qint64 bytes;
     const char *text;
 };
+
+void PrintTo(const Case &c, std::ostream *os)
+{
+    *os << c.bytes << " bytes as \"" << c.text << '"';
+}
 
 class ByteCountFormatTest : public ::testing::TestWithParam<Case> {};
 

@@ -9,8 +9,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMetaProperty>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
+
+#include <string>
 
 using namespace tarvel;
 using namespace tarvel::test::phone;
@@ -147,6 +150,12 @@ struct SpaceCase {
     std::optional<qint64> capacity;
     const char *subtitle;
 };
+
+void PrintTo(const SpaceCase &c, std::ostream *os)
+{
+    const auto bytes = [](std::optional<qint64> value) { return value ? std::to_string(*value) : std::string("absent"); };
+    *os << "free " << bytes(c.free) << ", capacity " << bytes(c.capacity) << " as \"" << c.subtitle << '"';
+}
 
 class StorageSubtitleTest : public ContentViewTest, public ::testing::WithParamInterface<SpaceCase> {};
 
@@ -399,6 +408,20 @@ TEST_F(ContentViewTest, PasteUploadsOnlyTheRegularFiles)
     EXPECT_FALSE(engine->uploadRequests[0].remoteParentID);
 }
 
+// The files are checked off the UI thread, and the batch belongs to the view model: a
+// presenter that goes away meanwhile neither stops the batch nor is touched again.
+TEST_F(ContentViewTest, BatchGoesOnWhenThePresenterGoesDuringTheFileCheck)
+{
+    connect();
+    auto presenter = std::make_unique<ContentView>(&vm, &desktop);
+    auto batch = presenter->uploadFiles({localFile("a.txt"), localFolder("Holiday")});
+    presenter.reset();
+    runSync(std::move(batch));
+    ASSERT_EQ(engine->uploadRequests.size(), 1);
+    EXPECT_EQ(engine->uploadRequests[0].localURL.fileName(), "a.txt");
+    EXPECT_EQ(vm.statusMessage(), "Showing Internal shared storage.");
+}
+
 // A cancelled panel, an empty clipboard or one with only a folder: no upload, no
 // listing, no change of any text.
 TEST_F(ContentViewTest, NothingUsableDoesNothingAtAll)
@@ -489,6 +512,45 @@ TEST_F(ContentViewTest, EverySymbolHasAnIcon)
         QSvgRenderer renderer(":/qt/qml/Tarvel/icons/" + symbol + ".svg");
         EXPECT_TRUE(renderer.isValid()) << symbol.toStdString();
     }
+}
+
+// Every icon the window is handed, by the presenter or by a row, is one of our files:
+// a misspelt symbol would show an empty space, with no warning.
+TEST_F(ContentViewTest, EveryIconSourceIsAFileOfOurs)
+{
+    QStringList checked;
+    const auto checkAll = [&] {
+        const QMetaObject *meta = view.metaObject();
+        for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
+            const QMetaProperty property = meta->property(i);
+            if (!QByteArray(property.name()).endsWith("IconSource"))
+                continue;
+            const QUrl source = property.read(&view).toUrl();
+            if (source.isEmpty())
+                continue;
+            checked.append(property.name());
+            EXPECT_TRUE(QFile::exists(":" + source.path())) << property.name() << " " << source.toString().toStdString();
+        }
+        for (int r = 0; r < view.entries()->rowCount(); ++r) {
+            for (const auto role : {RemoteEntryListModel::iconSourceRole, RemoteEntryListModel::actionIconSourceRole}) {
+                const QUrl source = row(r, role).toUrl();
+                EXPECT_TRUE(QFile::exists(":" + source.path())) << source.toString().toStdString();
+            }
+        }
+    };
+    checkAll(); // no device
+    connect();
+    checkAll(); // ready, with a folder and files listed
+    Gate transfer;
+    engine->beforeDownload = transfer.hook();
+    auto downloading = vm.download(photo.id, photo.name, QUrl::fromLocalFile("/home/user/copy.jpg"));
+    ASSERT_TRUE(transfer.waitEntered());
+    checkAll();
+    transfer.open();
+    runSync(std::move(downloading));
+    EXPECT_TRUE(checked.contains("transferIconSource"));
+    EXPECT_TRUE(checked.contains("emptyStateIconSource"));
+    EXPECT_GE(checked.size(), 20);
 }
 
 } // namespace

@@ -149,6 +149,38 @@ TEST_F(WindowTest, EverythingButTheDonationIsDeadDuringATransfer)
     EXPECT_TRUE(item("noTransfer")->isVisible());
 }
 
+// The texts of the tooltips on screen.
+QStringList shownToolTips(const QList<QQuickItem *> &items)
+{
+    QStringList shown;
+    for (QQuickItem *candidate : items) {
+        if (candidate->inherits("QQuickText") && candidate->parentItem()
+            && candidate->parentItem()->inherits("QQuickPopupItem"))
+            shown.append(candidate->property("text").toString());
+    }
+    return shown;
+}
+
+// An icon-only button names itself in a tooltip once the pointer rests on it; a button
+// that shows its title has no tooltip, not even an empty one.
+TEST_F(WindowTest, IconButtonsNameThemselvesInATooltip)
+{
+    open();
+    click(row("DCIM"));
+    ASSERT_TRUE(spinUntil([&] { return item("upButton")->isEnabled(); }));
+    // The offscreen platform asks for no hover effects, which a desktop does.
+    const auto hover = [&](QQuickItem *target) {
+        target->setProperty("hoverEnabled", true);
+        QTest::mouseMove(window(), target->mapToScene(QPointF(target->width() / 2, target->height() / 2)).toPoint());
+    };
+    hover(item("upButton"));
+    EXPECT_TRUE(spinUntil([&] { return shownToolTips(allItems()) == QStringList{"Up"}; }));
+    hover(item("refreshButton"));
+    EXPECT_TRUE(spinUntil([&] { return shownToolTips(allItems()).isEmpty(); }));
+    QTest::qWait(800); // past the tooltip delay
+    EXPECT_EQ(shownToolTips(allItems()), QStringList{});
+}
+
 // The paste key with nothing usable on the clipboard changes nothing at all; with a
 // file it uploads it, so the key is known to reach the action.
 TEST_F(WindowTest, PasteKeyUploadsFilesAndIgnoresEverythingElse)

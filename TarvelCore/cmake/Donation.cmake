@@ -3,8 +3,9 @@
 # The default address is the BIP 173 example address, which belongs to nobody who reads
 # these donations; the default page is Ko-fi's front page.
 #
-# Produces the header DonationSupport.cpp (tarvel_core) reads, and the QR code of the
-# "bitcoin:" URI as orvath-btc-wallet-qr.png for the window's resources.
+# Generates TarvelCore/DonationSettings.h, which DonationSupport.cpp reads, into this
+# folder's build tree. The window's QR code of the address is made in TarvelApp/ from
+# the same TARVEL_BTC_ADDRESS.
 
 include(${CMAKE_CURRENT_LIST_DIR}/Bech32.cmake)
 
@@ -28,15 +29,6 @@ if(TARVEL_BTC_ADDRESS STREQUAL TARVEL_DONATION_PLACEHOLDER_ADDRESS OR TARVEL_KOF
     message(STATUS "Donation settings are placeholders: set TARVEL_BTC_ADDRESS and TARVEL_KOFI_URL before distributing.")
 endif()
 
-set(TARVEL_DONATION_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/DonationSettings.h.in
-               ${TARVEL_DONATION_GENERATED_DIR}/TarvelCore/DonationSettings.h @ONLY)
-target_include_directories(tarvel_core PRIVATE ${TARVEL_DONATION_GENERATED_DIR})
-
-find_program(TARVEL_QRENCODE qrencode REQUIRED)
-set(TARVEL_DONATION_QR_PNG ${CMAKE_CURRENT_BINARY_DIR}/orvath-btc-wallet-qr.png)
-add_custom_command(OUTPUT ${TARVEL_DONATION_QR_PNG}
-    COMMAND ${TARVEL_QRENCODE} --type=PNG --size=8 --margin=2 --output=${TARVEL_DONATION_QR_PNG}
-            "bitcoin:${TARVEL_BTC_ADDRESS}"
-    COMMENT "QR code of bitcoin:${TARVEL_BTC_ADDRESS}"
-    VERBATIM)
+               ${CMAKE_CURRENT_BINARY_DIR}/generated/TarvelCore/DonationSettings.h @ONLY)
+target_include_directories(tarvel_core PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/generated)
