@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 #include <QImage>
+#include <QTimer>
 
 namespace tarvel {
 
@@ -27,11 +28,14 @@ ContentView::ContentView(TarvelViewModel *viewModel, DesktopServices *desktop, Q
         &TarvelViewModel::selectedDeviceChanged, &TarvelViewModel::storagesChanged,
         &TarvelViewModel::selectedStorageChanged, &TarvelViewModel::entriesChanged,
         &TarvelViewModel::currentParentIDChanged, &TarvelViewModel::folderPathChanged,
-        &TarvelViewModel::currentTransferChanged, &TarvelViewModel::scanningChanged,
+        &TarvelViewModel::cancellingTransferChanged, &TarvelViewModel::scanningChanged,
         &TarvelViewModel::statusIsWarningChanged,
     };
     for (auto signal : changes)
         connect(viewModel, signal, this, &ContentView::presentationChanged);
+    connect(this, &ContentView::presentationChanged, this, &ContentView::transferProgressChanged);
+    connect(viewModel, &TarvelViewModel::currentTransferChanged, this, &ContentView::followTransfer);
+    m_clock.start();
     connect(viewModel, &TarvelViewModel::entriesChanged, this, [this] {
         if (m_viewModel)
             m_entries.setEntries(m_viewModel->entries());
@@ -298,6 +302,64 @@ bool ContentView::hasTransfer() const
     return m_viewModel->currentTransfer().has_value();
 }
 
+// A new job, or none, changes the whole pane; the same job with more bytes changes only
+// its progress.
+void ContentView::followTransfer()
+{
+    const auto job = m_viewModel->currentTransfer();
+    const QUuid id = job ? job->id : QUuid();
+    if (job && id == m_shownTransfer) {
+        m_rate.add(m_clock.elapsed(), job->completedBytes);
+        Q_EMIT transferProgressChanged();
+        return;
+    }
+    m_shownTransfer = id;
+    m_rate.reset();
+    if (job)
+        m_rate.add(m_clock.elapsed(), job->completedBytes);
+    Q_EMIT presentationChanged();
+    if (!job && m_quitting) {
+        m_quitting = false;
+        Q_EMIT quitRequested();
+    }
+}
+
+QString ContentView::transferRateText() const
+{
+    const auto job = m_viewModel->currentTransfer();
+    return job ? m_rate.text(job->totalBytes) : QString();
+}
+
+QString ContentView::transferWindowTitle() const
+{
+    if (!hasTransfer())
+        return {};
+    const TransferSummary shown = summary();
+    QString title = QStringLiteral("Tarvel – ") + shown.title;
+    if (shown.hasProgress)
+        title += QStringLiteral(" %1%").arg(int(shown.progress * 100));
+    return title;
+}
+
+QString ContentView::cancelTransferTitle() const
+{
+    return m_viewModel->cancellingTransfer() ? QStringLiteral("Cancelling…") : QStringLiteral("Cancel");
+}
+
+bool ContentView::cancelTransferEnabled() const
+{
+    return hasTransfer() && !m_viewModel->cancellingTransfer();
+}
+
+QString ContentView::quitQuestionText() const
+{
+    const auto job = m_viewModel->currentTransfer();
+    if (!job)
+        return {};
+    return QStringLiteral("Tarvel is still copying ") + job->sourceName
+        + QStringLiteral(". Quitting stops the copy; nothing half-copied is kept.");
+}
+
 TransferSummary ContentView::summary() const
 {
     const auto job = m_viewModel->currentTransfer();
@@ -371,8 +433,10 @@ QCoro::Task<> ContentView::pasteFilesFromFinder()
 
 QCoro::Task<> ContentView::uploadFiles(QList<QUrl> urls)
 {
-    // The batch belongs to the view model, not to this view: from here on only it is used.
+    // The batch belongs to the view model, not to this view: from here on only it is used,
+    // with the flag Cancel raises.
     QPointer<TarvelViewModel> viewModel = m_viewModel;
+    const auto stopped = m_uploadBatchStopped = std::make_shared<bool>(false);
     auto keepRegularFiles = [urls] {
         QList<QUrl> files;
         for (const QUrl &url : urls) {
@@ -385,8 +449,8 @@ QCoro::Task<> ContentView::uploadFiles(QList<QUrl> urls)
     if (files.isEmpty())
         co_return;
     for (const QUrl &file : files) {
-        if (!viewModel)
-            co_return;
+        if (!viewModel || *stopped)
+            break;
         // Read at each start: the user may open another folder while the batch runs.
         co_await viewModel->upload(file, viewModel->currentParentID());
     }
@@ -466,6 +530,32 @@ void ContentView::openKoFi()
 void ContentView::openBitcoinWallet()
 {
     m_desktop->openURL(DonationSupport::bitcoinURL());
+}
+
+void ContentView::startCancelTransfer()
+{
+    if (!cancelTransferEnabled())
+        return;
+    *m_uploadBatchStopped = true;
+    m_viewModel->cancelTransfer();
+}
+
+void ContentView::stopTransferAndQuit()
+{
+    if (!hasTransfer()) {
+        Q_EMIT quitRequested();
+        return;
+    }
+    m_quitting = true;
+    startCancelTransfer();
+    // A phone that stopped answering can hold the lane for a minute: quit anyway, and let
+    // the application's own bounded wait for the lane do the rest.
+    QTimer::singleShot(quitWaitMs, this, [this] {
+        if (!m_quitting)
+            return;
+        m_quitting = false;
+        Q_EMIT quitRequested();
+    });
 }
 
 } // namespace tarvel

@@ -8,11 +8,13 @@
 #include "TarvelApp/DesktopServices.h"
 #include "TarvelApp/RemoteEntryListModel.h"
 #include "TarvelApp/SymbolSource.h"
+#include "TarvelApp/TransferRate.h"
 #include "TarvelApp/TransferSummary.h"
 #include "TarvelCore/SerialWorker.h"
 #include "TarvelCore/TarvelViewModel.h"
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
@@ -60,9 +62,16 @@ class ContentView : public QObject {
     Q_PROPERTY(QString transferTitle READ transferTitle NOTIFY presentationChanged)
     Q_PROPERTY(QString transferIconName READ transferIconName NOTIFY presentationChanged)
     Q_PROPERTY(QString transferRouteText READ transferRouteText NOTIFY presentationChanged)
-    Q_PROPERTY(bool transferHasProgress READ transferHasProgress NOTIFY presentationChanged)
-    Q_PROPERTY(double transferProgress READ transferProgress NOTIFY presentationChanged)
-    Q_PROPERTY(QString transferBytesText READ transferBytesText NOTIFY presentationChanged)
+    // Progress changes many times a second: it has a signal of its own, so a tick
+    // re-evaluates only what shows it. Every presentationChanged also raises it.
+    Q_PROPERTY(bool transferHasProgress READ transferHasProgress NOTIFY transferProgressChanged)
+    Q_PROPERTY(double transferProgress READ transferProgress NOTIFY transferProgressChanged)
+    Q_PROPERTY(QString transferBytesText READ transferBytesText NOTIFY transferProgressChanged)
+    Q_PROPERTY(QString transferRateText READ transferRateText NOTIFY transferProgressChanged)
+    Q_PROPERTY(QString transferWindowTitle READ transferWindowTitle NOTIFY transferProgressChanged)
+    Q_PROPERTY(QString cancelTransferTitle READ cancelTransferTitle NOTIFY presentationChanged)
+    Q_PROPERTY(bool cancelTransferEnabled READ cancelTransferEnabled NOTIFY presentationChanged)
+    Q_PROPERTY(QString quitQuestionText READ quitQuestionText NOTIFY presentationChanged)
     Q_PROPERTY(QUrl transferIconSource READ transferIconSource NOTIFY presentationChanged)
 
     // Donation section
@@ -86,6 +95,9 @@ class ContentView : public QObject {
     Q_PROPERTY(QString walletTitle READ walletTitle CONSTANT)
     Q_PROPERTY(QString devicePickerTitle READ devicePickerTitle CONSTANT)
     Q_PROPERTY(QString storagePickerTitle READ storagePickerTitle CONSTANT)
+    Q_PROPERTY(QString quitQuestionTitle READ quitQuestionTitle CONSTANT)
+    Q_PROPERTY(QString stopAndQuitTitle READ stopAndQuitTitle CONSTANT)
+    Q_PROPERTY(QString keepCopyingTitle READ keepCopyingTitle CONSTANT)
 
     // Fixed icons
     Q_PROPERTY(QUrl refreshIconSource READ refreshIconSource CONSTANT)
@@ -141,6 +153,14 @@ public:
     bool transferHasProgress() const { return summary().hasProgress; }
     double transferProgress() const { return summary().progress; }
     QString transferBytesText() const { return summary().bytesText; }
+    // "12.3 MB/s · 2 min left" once a second of bytes has moved; empty before.
+    QString transferRateText() const;
+    // "Tarvel – Downloading 45%" while a transfer runs, else empty.
+    QString transferWindowTitle() const;
+    // "Cancel", then "Cancelling…" until the cancelled transfer has left the lane.
+    QString cancelTransferTitle() const;
+    bool cancelTransferEnabled() const;
+    QString quitQuestionText() const;
     QUrl transferIconSource() const { return symbolSource(transferIconName()); }
 
     QString donationAddress() const;
@@ -164,6 +184,9 @@ public:
     static QString walletTitle() { return QStringLiteral("Open Bitcoin Wallet"); }
     static QString devicePickerTitle() { return QStringLiteral("Phone"); }
     static QString storagePickerTitle() { return QStringLiteral("Storage"); }
+    static QString quitQuestionTitle() { return QStringLiteral("Stop the transfer and quit?"); }
+    static QString stopAndQuitTitle() { return QStringLiteral("Stop and Quit"); }
+    static QString keepCopyingTitle() { return QStringLiteral("Keep Copying"); }
 
     static QUrl refreshIconSource() { return symbolSource(QStringLiteral("arrow.clockwise")); }
     static QUrl upIconSource() { return symbolSource(QStringLiteral("chevron.up")); }
@@ -204,18 +227,35 @@ public Q_SLOTS:
     void copyDonationAddress();
     void openKoFi();
     void openBitcoinWallet();
+    // Cancel and Escape: stops the running transfer, and the upload batch it belongs to.
+    void startCancelTransfer();
+    // The answer to the question asked when the window closes during a transfer: stops it
+    // and asks to quit once it has left the lane, or after a few seconds at most.
+    void stopTransferAndQuit();
 
 Q_SIGNALS:
     // Any view-model change: every derived property may have a new value.
     void presentationChanged();
+    // The running transfer's bytes moved on; nothing else changed.
+    void transferProgressChanged();
+    // Nothing runs that must not be cut: the application may end now.
+    void quitRequested();
 
 private:
     std::optional<RemoteEntry> entryAt(int row) const;
     TransferSummary summary() const;
+    void followTransfer();
+
+    static constexpr int quitWaitMs = 5000;
 
     QPointer<TarvelViewModel> m_viewModel;
     DesktopServices *m_desktop;
     RemoteEntryListModel m_entries;
+    QUuid m_shownTransfer; // the job the rate belongs to
+    TransferRate m_rate;
+    QElapsedTimer m_clock;
+    std::shared_ptr<bool> m_uploadBatchStopped = std::make_shared<bool>(false);
+    bool m_quitting = false;
     // Local file checks: a stat can block for long on a network mount or a disk that
     // spins up. Last, so it is destroyed first and waits for a check in progress.
     SerialWorker m_fileChecks;

@@ -1,5 +1,6 @@
 #include "TarvelApp/TarvelApp.h"
 
+#include <QCoreApplication>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
 #include <QQuickWindow>
@@ -36,6 +37,9 @@ TarvelApp::TarvelApp(std::shared_ptr<AndroidFileTransferEngine> engine, std::sha
     // Once per process: the style cannot change after Qt Quick Controls are first loaded.
     if (QQuickStyle::name() != QLatin1String("Fusion"))
         QQuickStyle::setStyle(QStringLiteral("Fusion"));
+    // exit(), not quit(): quit() would ask the window to close again, and a window that is
+    // still showing a transfer would ask its question again.
+    connect(&m_contentView, &ContentView::quitRequested, this, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     m_qml = std::make_unique<QQmlApplicationEngine>();
     m_qml->addImportPath(QStringLiteral("qrc:/qt/qml")); // where the module's files are compiled in
     m_qml->setInitialProperties({{QStringLiteral("contentView"), QVariant::fromValue(&m_contentView)}});

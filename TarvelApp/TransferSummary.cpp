@@ -10,9 +10,12 @@ TransferSummary summarizeTransfer(const TransferJob &job)
     TransferSummary summary{
         .title = download ? QStringLiteral("Downloading") : QStringLiteral("Uploading"),
         .iconName = download ? QStringLiteral("square.and.arrow.down") : QStringLiteral("square.and.arrow.up"),
-        .routeText = job.sourceName + QStringLiteral(" -> ") + job.destinationName,
+        // Where the copy lands: the folder when the job knows it, else the file.
+        .routeText = job.sourceName + QStringLiteral(" -> ")
+            + (job.destinationFolderName.isEmpty() ? job.destinationName : job.destinationFolderName),
     };
-    if (job.totalBytes && *job.totalBytes >= 1) {
+    // Indeterminate until the first bytes have moved.
+    if (job.totalBytes && *job.totalBytes >= 1 && job.completedBytes > 0) {
         summary.hasProgress = true;
         summary.progress = double(job.completedBytes) / double(*job.totalBytes);
         summary.bytesText = formatByteCount(job.completedBytes) + QStringLiteral(" of ") + formatByteCount(*job.totalBytes);

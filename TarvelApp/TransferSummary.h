@@ -11,8 +11,9 @@ namespace tarvel {
 struct TransferSummary {
     QString title = {};    // "Downloading" or "Uploading"
     QString iconName = {}; // symbol name
-    QString routeText = {}; // source -> destination
-    // Determinate only when the job knows a positive total; the byte text is empty otherwise.
+    QString routeText = {}; // source -> destination folder (or file)
+    // Determinate only once bytes have moved towards a known positive total; the byte text
+    // is empty otherwise.
     bool hasProgress = false;
     double progress = 0;
     QString bytesText = {};

@@ -21,8 +21,10 @@ int main(int argc, char **argv)
             app.show();
             status = QApplication::exec();
         }
-        // Let a transfer that is still in libmtp finish before the process goes.
+        // Let a transfer that is still in libmtp finish (or stop, when it was cancelled) before
+        // the process goes, then end the phone's session instead of cutting it.
         tarvel::MTPAndroidFileTransferEngine::waitForIdle(5000);
+        tarvel::MTPAndroidFileTransferEngine::closeDevice(2000);
     }
     return status;
 }

@@ -13,6 +13,46 @@ ApplicationWindow {
     // Opens at the panes' preferred widths.
     width: 820
     height: 560
+    title: contentView.transferWindowTitle !== "" ? contentView.transferWindowTitle : Qt.application.name
+
+    // Closing during a transfer asks first; the answer stops it before the process ends.
+    onClosing: (close) => {
+        if (contentView.hasTransfer) {
+            close.accepted = false
+            quitQuestion.open()
+        }
+    }
+
+    Dialog {
+        id: quitQuestion
+        objectName: "quitQuestion"
+        title: window.contentView.quitQuestionTitle
+        modal: true
+        anchors.centerIn: parent
+        width: Math.min(420, window.width - 2 * Theme.paneMargin)
+        padding: Theme.paneMargin
+
+        PlainText {
+            text: window.contentView.quitQuestionText
+            wrapMode: Text.Wrap
+            width: parent.width
+        }
+
+        footer: DialogButtonBox {
+            Button {
+                objectName: "keepCopyingButton"
+                text: window.contentView.keepCopyingTitle
+                DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
+            }
+            Button {
+                objectName: "stopAndQuitButton"
+                text: window.contentView.stopAndQuitTitle
+                DialogButtonBox.buttonRole: DialogButtonBox.AcceptRole
+            }
+        }
+
+        onAccepted: window.contentView.stopTransferAndQuit()
+    }
 
     ColumnLayout {
         anchors.fill: parent

@@ -3,6 +3,8 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import Tarvel
 
+// The running transfer: what goes where, its bar and bytes, speed and time left, and
+// Cancel (Escape does the same).
 ColumnLayout {
     id: summary
 
@@ -32,14 +34,38 @@ ColumnLayout {
         objectName: "transferProgress"
         indeterminate: !summary.contentView.transferHasProgress
         value: summary.contentView.transferProgress
+        Accessible.name: summary.contentView.transferBytesText
         Layout.fillWidth: true
     }
 
     PlainText {
+        objectName: "transferBytes"
         visible: summary.contentView.transferHasProgress
         role: PlainText.Caption
-        secondary: true
         text: summary.contentView.transferBytesText
         Layout.fillWidth: true
+    }
+
+    PlainText {
+        objectName: "transferRate"
+        visible: text !== ""
+        role: PlainText.Caption
+        secondary: true
+        text: summary.contentView.transferRateText
+        Layout.fillWidth: true
+    }
+
+    Button {
+        objectName: "cancelTransferButton"
+        text: summary.contentView.cancelTransferTitle
+        enabled: summary.contentView.cancelTransferEnabled
+        Layout.alignment: Qt.AlignRight
+        onClicked: summary.contentView.startCancelTransfer()
+    }
+
+    Shortcut {
+        sequence: "Escape"
+        enabled: summary.visible && summary.contentView.cancelTransferEnabled
+        onActivated: summary.contentView.startCancelTransfer()
     }
 }

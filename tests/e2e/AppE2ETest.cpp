@@ -142,4 +142,24 @@ TEST_F(WholeApp, BrowsesDownloadsAndUploads)
     ASSERT_TRUE(spinUntil([&] { return rowNames().contains("pasted photo.jpg"); }, 300s));
     EXPECT_EQ(readAll(phoneDir() + "/Documents/pasted photo.jpg"), QByteArray("jpeg bytes"));
     screenshot("07-pasted");
+
+    // A big download shows its bytes and speed, and Cancel stops it: the place the user
+    // chose stays empty, and the phone answers the next click without a Refresh.
+    click(item("upButton"));
+    ASSERT_TRUE(waitForTitle("Tarvel Phone"));
+    const QString video = workDir() + "/video.mp4";
+    desktop->saveLocation = QUrl::fromLocalFile(video);
+    click(rowButton("video.mp4"));
+    ASSERT_TRUE(spinUntil([&] { return !text("transferRate").isEmpty(); }, 120s));
+    EXPECT_TRUE(text("transferBytes").endsWith(" of 200 MB")) << text("transferBytes").toStdString();
+    EXPECT_EQ(text("transferRoute"), "video.mp4 -> " + QDir(workDir()).dirName());
+    EXPECT_TRUE(window()->title().startsWith("Tarvel – Downloading ")) << window()->title().toStdString();
+    screenshot("08-downloading");
+    click(item("cancelTransferButton"));
+    ASSERT_TRUE(waitForStatus("The transfer was cancelled."));
+    EXPECT_FALSE(QFile::exists(video));
+    EXPECT_EQ(QDir(workDir()).entryList(QDir::Hidden | QDir::Files).filter(".part-").size(), 0);
+    screenshot("09-cancelled");
+    click(row("Music"));
+    ASSERT_TRUE(waitForTitle("Music"));
 }

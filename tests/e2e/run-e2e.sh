@@ -6,6 +6,7 @@
 #   run-e2e.sh phones   BINARY [ARGS...]   two phones, read-write
 #   run-e2e.sh readonly BINARY [ARGS...]   one read-only phone
 #   run-e2e.sh app      BINARY [ARGS...]   one phone, for the whole application
+#   run-e2e.sh unplug   BINARY [ARGS...]   one phone the test can pull out and plug in
 #   run-e2e.sh bus      BINARY [ARGS...]   one phone that can be pulled out and plugged in, with udev
 #   run-e2e.sh nonroot  BINARY [ARGS...]   one phone, the binary run as nobody without access to it
 #
@@ -65,6 +66,7 @@ app)
     mkdir -p "$main/DCIM/Camera" "$main/Documents" "$main/Music"
     random_file "$main/DCIM/Camera/IMG_0001.jpg" 2500000
     printf 'hello\n' >"$main/hello.txt"
+    random_file "$main/video.mp4" 200000000
     phones=(--phone "$main" --phone-desc "Tarvel Phone")
     export TARVEL_E2E_PHONE="$main"
     ;;
@@ -83,6 +85,15 @@ nonroot)
     mkdir -p "$work/local/screenshots"
     chmod -R 0777 "$work/local"
     ;;
+unplug)
+    main=$work/unplug
+    many "$main/Folder5000" 5000
+    random_file "$main/video300.bin" 300000000
+    random_file "$main/twenty.bin" 20971520
+    # udev in the guest: libusb hears of a phone that comes back only through it.
+    phones=(--udev --hotplug --phone "$main" --phone-desc "Tarvel Phone")
+    export TARVEL_E2E_PHONE="$main" TARVEL_E2E_UNPLUG=1
+    ;;
 readonly)
     ro=$work/readonly
     mkdir -p "$ro/Pictures"
@@ -91,7 +102,7 @@ readonly)
     export TARVEL_E2E_PHONE="$ro" TARVEL_E2E_PHONE_NAME="Read-only Phone" TARVEL_E2E_READONLY=1
     ;;
 *)
-    echo "usage: run-e2e.sh phones|readonly|app|bus|nonroot BINARY [ARGS...]" >&2
+    echo "usage: run-e2e.sh phones|readonly|app|unplug|bus|nonroot BINARY [ARGS...]" >&2
     exit 2
     ;;
 esac

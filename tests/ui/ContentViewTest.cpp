@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMetaProperty>
+#include <QSignalSpy>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 
@@ -457,7 +458,8 @@ TEST_F(ContentViewTest, TransferSummaryShowsTheRunningJob)
     EXPECT_TRUE(view.hasTransfer());
     EXPECT_EQ(view.transferTitle(), "Downloading");
     EXPECT_EQ(view.transferIconName(), "square.and.arrow.down");
-    EXPECT_EQ(view.transferRouteText(), "photo.jpg -> copy.jpg");
+    // The folder the copy lands in, not the file name the user just typed.
+    EXPECT_EQ(view.transferRouteText(), "photo.jpg -> user");
     EXPECT_FALSE(view.transferHasProgress());
     EXPECT_EQ(view.transferBytesText(), "");
     transfer.open();
@@ -554,3 +556,52 @@ TEST_F(ContentViewTest, EveryIconSourceIsAFileOfOurs)
 }
 
 } // namespace
+
+// Progress ticks touch only the transfer's own properties; Cancel reads "Cancelling…" until
+// the lane is free; closing during a transfer stops it and only then asks to quit.
+TEST_F(ContentViewTest, TransferPaneFollowsProgressCancelAndQuit)
+{
+    connect();
+    Gate transfer;
+    engine->beforeDownload = transfer.hook();
+    auto downloading = vm.download(photo.id, photo.name, QUrl::fromLocalFile("/home/user/Photos/copy.jpg"));
+    ASSERT_TRUE(transfer.waitEntered());
+    EXPECT_EQ(view.transferWindowTitle(), "Tarvel – Downloading");
+    EXPECT_EQ(view.cancelTransferTitle(), "Cancel");
+
+    QSignalSpy everything(&view, &ContentView::presentationChanged);
+    QSignalSpy progress(&view, &ContentView::transferProgressChanged);
+    engine->lastTransferControl->setProgress(450'000, 1'000'000);
+    ASSERT_TRUE(tarvel::test::spinUntil([&] { return view.transferHasProgress(); }));
+    EXPECT_EQ(everything.count(), 0);
+    EXPECT_GE(progress.count(), 1);
+    EXPECT_EQ(view.transferBytesText(), "450 KB of 1 MB");
+    EXPECT_EQ(view.transferWindowTitle(), "Tarvel – Downloading 45%");
+
+    QSignalSpy quit(&view, &ContentView::quitRequested);
+    view.stopTransferAndQuit();
+    EXPECT_TRUE(engine->lastTransferControl->isCancelled());
+    EXPECT_EQ(view.cancelTransferTitle(), "Cancelling…");
+    EXPECT_FALSE(view.cancelTransferEnabled());
+    EXPECT_EQ(quit.count(), 0);
+    transfer.open();
+    runSync(std::move(downloading));
+    EXPECT_EQ(quit.count(), 1);
+    EXPECT_EQ(view.cancelTransferTitle(), "Cancel");
+    EXPECT_EQ(view.transferWindowTitle(), "");
+    EXPECT_EQ(vm.statusMessage(), "The transfer was cancelled.");
+}
+
+// The rate shows once a second of bytes has moved, with the time left.
+TEST(TransferRateText, SpeedAndTimeLeftOnceMeaningful)
+{
+    TransferRate rate;
+    rate.add(0, 0);
+    rate.add(100, 1'000'000);
+    EXPECT_EQ(rate.text(100'000'000), "");
+    rate.add(1100, 11'000'000);
+    EXPECT_EQ(rate.text(100'000'000), "10 MB/s · 9 s left");
+    EXPECT_EQ(rate.text(std::nullopt), "10 MB/s");
+    EXPECT_EQ(TransferRate::timeLeftText(61), "2 min left");
+    EXPECT_EQ(TransferRate::timeLeftText(3600 * 2 + 300), "2 h 5 min left");
+}

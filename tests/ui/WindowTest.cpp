@@ -12,6 +12,7 @@
 #include <QQmlNetworkAccessManagerFactory>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -323,3 +324,37 @@ TEST_F(WindowTest, LayoutKeepsItsLimits)
 }
 
 } // namespace
+
+// Escape cancels the running transfer; closing the window during one asks first, and
+// "Stop and Quit" stops it before the application is asked to end.
+TEST_F(WindowTest, EscapeCancelsAndClosingAsksFirst)
+{
+    open();
+    Gate transfer;
+    engine->beforeDownload = transfer.hook();
+    desktop->saveLocation = QUrl::fromLocalFile("/home/user/photo.jpg");
+    click(rowButton("photo.jpg"));
+    ASSERT_TRUE(transfer.waitEntered());
+    EXPECT_EQ(window()->title(), "Tarvel – Downloading");
+    QTest::keyClick(window(), Qt::Key_Escape);
+    EXPECT_TRUE(engine->lastTransferControl->isCancelled());
+    EXPECT_EQ(text("cancelTransferButton"), "Cancelling…");
+    EXPECT_FALSE(item("cancelTransferButton")->isEnabled());
+    transfer.open();
+    ASSERT_TRUE(spinUntil([&] { return vm()->state() == State::ready; }));
+    EXPECT_EQ(text("statusText"), "The transfer was cancelled.");
+
+    Gate second;
+    engine->beforeDownload = second.hook();
+    click(rowButton("photo.jpg"));
+    ASSERT_TRUE(second.waitEntered());
+    QSignalSpy quit(app->contentView(), &ContentView::quitRequested);
+    window()->close();
+    ASSERT_TRUE(spinUntil([&] { return item("stopAndQuitButton") != nullptr; }));
+    EXPECT_TRUE(window()->isVisible());
+    click(item("stopAndQuitButton"));
+    EXPECT_TRUE(engine->lastTransferControl->isCancelled());
+    EXPECT_EQ(quit.count(), 0);
+    second.open();
+    ASSERT_TRUE(spinUntil([&] { return quit.count() == 1; }));
+}

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFuture>
 #include <QPromise>
 #include <QQuickItem>
@@ -149,11 +150,26 @@ int main(int argc, char **argv)
     viewModel->download(QStringLiteral("32"), QStringLiteral("PXL_20240612_090112.mp4"),
                         QUrl::fromLocalFile(QDir::homePath() + QStringLiteral("/Videos/PXL_20240612_090112.mp4")));
     spinUntil([&] { return viewModel->state() == TarvelConnectionState::transferring; });
+    // Bytes arrive for a little over a second, so the speed and time left show.
+    const auto control = engine->lastTransferControl;
+    for (qint64 step = 0; step <= 12; ++step) {
+        control->setProgress(300'000'000 + step * 12'700'000, 1'200'000'000);
+        QElapsedTimer pause;
+        pause.start();
+        spinUntil([&] { return pause.elapsed() >= 100; });
+    }
     ok &= shooter.shoot(QStringLiteral("03-transfer"), small);
     shooter.scrollSidePane(true);
     ok &= shooter.shoot(QStringLiteral("04-donation"), small);
     shooter.scrollSidePane(false);
     ok &= shooter.shoot(QStringLiteral("05-transfer"), large);
+
+    // Closing the window during the transfer asks first.
+    app.window()->close();
+    settle();
+    ok &= shooter.shoot(QStringLiteral("08-quit-question"), small);
+    if (auto *question = app.window()->findChild<QObject *>(QStringLiteral("quitQuestion")))
+        QMetaObject::invokeMethod(question, "close");
 
     // The transfer ends; a failed listing of an empty folder shows the failure state.
     transferGate.finish();

@@ -1,0 +1,139 @@
+// Runs inside the emulator guest with a phone that can be pulled out (run-e2e.sh unplug):
+// what the user reads when the phone goes away in the middle of a listing or a copy, and
+// when the computer's disk fills up during a download.
+
+#include "MTPAdapter/MTPAndroidFileTransferEngine.h"
+#include "TarvelCore/TarvelViewModel.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+
+using namespace tarvel;
+using tarvel::test::runSync;
+using tarvel::test::spinUntil;
+using namespace std::chrono_literals;
+using State = TarvelConnectionState;
+
+namespace {
+
+const QString disconnected = QStringLiteral("The phone was disconnected. Connect it again, unlock it, then press Refresh.");
+
+QString workDir() { return qEnvironmentVariable("TARVEL_E2E_WORK"); }
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// The harness's phone switch, run while the event loop goes on.
+bool phone(const char *action)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.start(QStringLiteral("mtpvm-phone"), {QString::fromLatin1(action), QStringLiteral("0")});
+    return spinUntil([&] { return process.state() == QProcess::NotRunning; }, 60s) && process.exitCode() == 0;
+}
+
+std::optional<RemoteEntry> named(const QList<RemoteEntry> &entries, const QString &name)
+{
+    for (const RemoteEntry &entry : entries)
+        if (entry.name == name)
+            return entry;
+    return std::nullopt;
+}
+
+class Unplugged : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(qEnvironmentVariableIsSet("TARVEL_E2E_UNPLUG")) << "run through run-e2e.sh unplug";
+        runSync(vm.refreshDevices());
+        runSync(vm.loadSelectedDeviceStorage(), 120s);
+        ASSERT_EQ(vm.state(), State::ready) << vm.statusMessage().toStdString();
+    }
+    void TearDown() override
+    {
+        // The next test starts with the phone plugged in again.
+        if (vm.state() == State::deviceUnavailable) {
+            EXPECT_TRUE(phone("plug"));
+        }
+    }
+
+    std::shared_ptr<MTPAndroidFileTransferEngine> engine = std::make_shared<MTPAndroidFileTransferEngine>();
+    TarvelViewModel vm{engine};
+};
+
+} // namespace
+
+// Pulled out 1.5 s into a 5,000-entry listing: the listing fails with the disconnected
+// sentence and the folder shown before stays, never a part of the new one.
+TEST_F(Unplugged, ListingCutShortKeepsTheOldListing)
+{
+    const QList<RemoteEntry> root = vm.entries();
+    const auto folder = named(root, QStringLiteral("Folder5000"));
+    ASSERT_TRUE(folder);
+    auto opening = vm.openFolder(*folder);
+    QElapsedTimer clock;
+    clock.start();
+    spinUntil([&] { return clock.elapsed() >= 1500; });
+    ASSERT_TRUE(phone("unplug"));
+    runSync(std::move(opening), 300s);
+    EXPECT_EQ(vm.state(), State::deviceUnavailable) << vm.statusMessage().toStdString();
+    EXPECT_EQ(vm.statusMessage(), disconnected);
+    EXPECT_EQ(vm.entries(), root);
+    EXPECT_TRUE(vm.folderPath().isEmpty());
+}
+
+// Pulled out during a download: the sentence says what happened and what to do, not a
+// protocol code, and the destination that was there stays as it was.
+TEST_F(Unplugged, DownloadCutShortSaysThePhoneWentAway)
+{
+    const auto video = named(vm.entries(), QStringLiteral("video300.bin"));
+    ASSERT_TRUE(video);
+    const QString target = workDir() + "/video300.bin";
+    QFile keep(target);
+    ASSERT_TRUE(keep.open(QIODevice::WriteOnly));
+    keep.write("kept\n");
+    keep.close();
+    auto downloading = vm.download(video->id, video->name, QUrl::fromLocalFile(target));
+    ASSERT_TRUE(spinUntil([&] { return vm.currentTransfer() && vm.currentTransfer()->completedBytes > 20'000'000; }, 120s));
+    ASSERT_TRUE(phone("unplug"));
+    runSync(std::move(downloading), 300s);
+    EXPECT_EQ(vm.state(), State::deviceUnavailable) << vm.statusMessage().toStdString();
+    EXPECT_EQ(vm.statusMessage(), disconnected);
+    EXPECT_EQ(readAll(target), QByteArray("kept\n"));
+    EXPECT_EQ(QDir(workDir()).entryList(QDir::Hidden | QDir::Files).filter(".part-").size(), 0);
+
+    // Plugged in again, Refresh finds it and it works.
+    ASSERT_TRUE(phone("plug"));
+    runSync(vm.refreshDevices());
+    runSync(vm.loadSelectedDeviceStorage(), 120s);
+    EXPECT_EQ(vm.state(), State::ready) << vm.statusMessage().toStdString();
+}
+
+// A download into a folder on a full disk says so, and keeps the old file.
+TEST_F(Unplugged, FullDiskSaysSoAndKeepsTheOldFile)
+{
+    const QString small = QStringLiteral("/run/tarvel-small-disk");
+    QDir().mkpath(small);
+    ASSERT_EQ(QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=8m", "tmpfs", small}), 0);
+    const QString target = small + "/twenty.bin";
+    QFile old(target);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("the old file\n");
+    old.close();
+    const auto twenty = named(vm.entries(), QStringLiteral("twenty.bin"));
+    ASSERT_TRUE(twenty);
+    runSync(vm.download(twenty->id, twenty->name, QUrl::fromLocalFile(target)), 300s);
+    EXPECT_EQ(vm.state(), State::transferFailed);
+    EXPECT_EQ(vm.statusMessage(), "Not enough space on the computer's disk for twenty.bin.");
+    EXPECT_EQ(readAll(target), QByteArray("the old file\n"));
+    EXPECT_EQ(QDir(small).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"twenty.bin"});
+    QProcess::execute(QStringLiteral("umount"), {small});
+}
