@@ -554,6 +554,26 @@ CMTPStorageInfo cmtp_storage_at(const CMTPStorageResult *result, int32_t index)
     return info;
 }
 
+void cmtp_list_storage_details_into(CMTPStorageDetailsResult *result, const char *device_id)
+{
+    if (!result)
+        return;
+    memset(result, 0, sizeof *result);
+    CMTPStorageResult listed;
+    cmtp_list_storage_into(&listed, device_id);
+    result->ok = listed.ok;
+    memcpy(result->error, listed.error, sizeof result->error);
+    if (listed.ok != 1)
+        return;
+    // A successful listing leaves the device cached with the chain it was read from.
+    LIBMTP_devicestorage_t *storage = cmtp_cached_device ? cmtp_cached_device->storage : nullptr;
+    for (int i = 0; i < listed.count && storage; ++i, storage = storage->next) {
+        result->storages[i].info = listed.storages[i];
+        result->storages[i].storage_type = storage->StorageType;
+        result->count = i + 1;
+    }
+}
+
 void cmtp_list_directory_into(CMTPDirectoryResult *result, const char *device_id, const char *storage_id,
                               const char *parent_id)
 {

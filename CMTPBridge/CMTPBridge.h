@@ -119,6 +119,29 @@ int32_t cmtp_storage_result_count(const CMTPStorageResult *result);
 const char *cmtp_storage_result_error(const CMTPStorageResult *result);
 CMTPStorageInfo cmtp_storage_at(const CMTPStorageResult *result, int32_t index);
 
+/* One storage with the kind of medium it is. `storage_type` is MTP's StorageType as the
+ * device reports it: 1 fixed ROM, 2 removable ROM, 3 fixed RAM, 4 removable RAM, 0 (or
+ * anything else) undefined. Phones report their own memory as fixed and a memory card
+ * as removable. */
+typedef struct CMTPStorageDetails {
+    CMTPStorageInfo info;
+    uint16_t storage_type;
+} CMTPStorageDetails;
+
+/* Large: allocate it on the heap. */
+typedef struct CMTPStorageDetailsResult {
+    int32_t ok;
+    int32_t count; /* filled slots of storages, 0 to 16 */
+    CMTPStorageDetails storages[16];
+    char error[512];
+} CMTPStorageDetailsResult;
+
+/* Does what cmtp_list_storage_into does, with the same failure texts, the same opening
+ * and reopening of the device and the same `info` of each storage, and also reports each
+ * storage's type. Nothing happens when `result` is null. `device_id` is read during the
+ * call only. */
+void cmtp_list_storage_details_into(CMTPStorageDetailsResult *result, const char *device_id);
+
 /* Fills *result (nothing happens when it is null) with the objects directly inside
  * `parent_id` of `storage_id`, at most the first 512 in libmtp's order; `count` says
  * how many. Equivalent to cmtp_list_directory_each(result, ..., NULL, NULL).

@@ -36,6 +36,18 @@ std::optional<qint64> positive(int64_t value)
     return value >= 1 ? std::optional<qint64>(value) : std::nullopt;
 }
 
+// MTP's StorageType: fixed and removable, each as ROM or RAM.
+StorageKind storageKind(uint16_t storageType)
+{
+    switch (storageType) {
+    case 0x0001:
+    case 0x0003: return StorageKind::internal;
+    case 0x0002:
+    case 0x0004: return StorageKind::removable;
+    default: return StorageKind::unknown;
+    }
+}
+
 // Names and parents arrive from the bridge as the window shows them: fallback names
 // filled in, and no parent text for the storage root.
 RemoteEntry mapEntry(const CMTPDirectoryEntry &entry)
@@ -122,6 +134,8 @@ QCoro::Task<QList<AndroidDevice>> MTPAndroidFileTransferEngine::scanDevices()
                 .name = fieldText(info.name),
                 .vendorID = info.vendor_id,
                 .productID = info.product_id,
+                .busNumber = info.bus_location,
+                .deviceNumber = info.device_number,
             });
         }
         return devices;
@@ -133,20 +147,21 @@ QCoro::Task<QList<AndroidStorage>> MTPAndroidFileTransferEngine::listStorage(QSt
 {
     auto work = [deviceID] {
         const QByteArray device = deviceID.toUtf8();
-        const auto result = std::make_unique<CMTPStorageResult>();
-        cmtp_list_storage_into(result.get(), device.constData());
-        if (cmtp_storage_result_ok(result.get()) != 1)
-            fail(QString::fromUtf8(cmtp_storage_result_error(result.get())), statusText());
+        const auto result = std::make_unique<CMTPStorageDetailsResult>();
+        cmtp_list_storage_details_into(result.get(), device.constData());
+        if (result->ok != 1)
+            fail(fieldText(result->error), statusText());
         QList<AndroidStorage> storages;
-        const int count = qBound(0, cmtp_storage_result_count(result.get()), 16);
+        const int count = qBound(0, result->count, 16);
         storages.reserve(count);
         for (int i = 0; i < count; ++i) {
-            const CMTPStorageInfo info = cmtp_storage_at(result.get(), i);
+            const CMTPStorageInfo &info = result->storages[i].info;
             storages.append(AndroidStorage{
                 .id = fieldText(info.id),
                 .name = fieldText(info.name),
                 .capacityBytes = positive(info.capacity_bytes),
                 .freeBytes = positive(info.free_bytes),
+                .kind = storageKind(result->storages[i].storage_type),
             });
         }
         return storages;

@@ -28,7 +28,8 @@ ContentView::ContentView(TarvelViewModel *viewModel, DesktopServices *desktop, Q
         &TarvelViewModel::selectedDeviceChanged, &TarvelViewModel::storagesChanged,
         &TarvelViewModel::selectedStorageChanged, &TarvelViewModel::entriesChanged,
         &TarvelViewModel::currentParentIDChanged, &TarvelViewModel::folderPathChanged,
-        &TarvelViewModel::cancellingTransferChanged,
+        &TarvelViewModel::cancellingTransferChanged, &TarvelViewModel::scanningChanged,
+        &TarvelViewModel::statusIsWarningChanged,
     };
     for (auto signal : changes)
         connect(viewModel, signal, this, &ContentView::presentationChanged);
@@ -51,11 +52,16 @@ QString ContentView::statusMessage() const
 
 bool ContentView::showsStatusSpinner() const
 {
-    return m_viewModel->state() == State::transferring;
+    return m_viewModel->state() == State::transferring || m_viewModel->scanning();
 }
 
 QString ContentView::statusIconName() const
 {
+    if (showsStatusSpinner())
+        return {};
+    // A failure never wears the green check, also when what is shown can still be used.
+    if (m_viewModel->statusIsWarning())
+        return QStringLiteral("exclamationmark.triangle.fill");
     switch (m_viewModel->state()) {
     case State::noDevice: return QStringLiteral("cable.connector");
     case State::deviceUnavailable:
@@ -69,6 +75,8 @@ QString ContentView::statusIconName() const
 
 QColor ContentView::statusTint() const
 {
+    if (m_viewModel->statusIsWarning())
+        return tint::orange;
     switch (m_viewModel->state()) {
     case State::deviceUnavailable:
     case State::transferFailed: return tint::orange;
@@ -135,6 +143,9 @@ bool ContentView::showsEmptyState() const
 
 QString ContentView::emptyStateTitle() const
 {
+    // Whatever the last search said, a new one is running: its outcome is not known yet.
+    if (m_viewModel->scanning())
+        return QStringLiteral("Looking for phones");
     switch (m_viewModel->state()) {
     case State::noDevice: return QStringLiteral("No Android device");
     case State::deviceUnavailable:
@@ -148,6 +159,8 @@ QString ContentView::emptyStateTitle() const
 
 QString ContentView::emptyStateIconName() const
 {
+    if (m_viewModel->scanning())
+        return QStringLiteral("cable.connector");
     switch (m_viewModel->state()) {
     case State::noDevice: return QStringLiteral("cable.connector");
     case State::deviceUnavailable:
@@ -161,6 +174,8 @@ QString ContentView::emptyStateIconName() const
 
 QString ContentView::emptyStateDescription() const
 {
+    if (m_viewModel->scanning())
+        return QStringLiteral("Checking what is connected over USB.");
     switch (m_viewModel->state()) {
     case State::noDevice:
         return QStringLiteral("Use a data-capable USB cable, unlock the device, choose USB File transfer, then press Refresh. "
@@ -177,6 +192,89 @@ QString ContentView::emptyStateDescription() const
 bool ContentView::rowActionsEnabled() const
 {
     return m_viewModel->state() == State::ready && m_viewModel->selectedDevice() && m_viewModel->selectedStorage();
+}
+
+bool ContentView::showsDevicePicker() const
+{
+    return m_viewModel->devices().size() > 1;
+}
+
+QStringList ContentView::deviceChoices() const
+{
+    const QList<AndroidDevice> devices = m_viewModel->devices();
+    QStringList names;
+    for (const AndroidDevice &device : devices)
+        names.append(device.name);
+    QStringList choices;
+    for (const AndroidDevice &device : devices) {
+        QString choice = device.name;
+        if (names.count(device.name) > 1) {
+            if (device.serialNumber)
+                choice += QStringLiteral(" (") + *device.serialNumber + QLatin1Char(')');
+            else if (device.busNumber && device.deviceNumber)
+                choice += QStringLiteral(" (USB %1-%2)").arg(*device.busNumber).arg(*device.deviceNumber);
+        }
+        choices.append(choice);
+    }
+    return choices;
+}
+
+int ContentView::selectedDeviceIndex() const
+{
+    const auto selected = m_viewModel->selectedDevice();
+    const QList<AndroidDevice> devices = m_viewModel->devices();
+    for (int i = 0; selected && i < devices.size(); ++i) {
+        if (devices.at(i).id == selected->id)
+            return i;
+    }
+    return -1;
+}
+
+bool ContentView::showsStoragePicker() const
+{
+    return m_viewModel->storages().size() > 1;
+}
+
+QStringList ContentView::storageChoices() const
+{
+    const QList<AndroidStorage> storages = m_viewModel->storages();
+    const auto kindName = [](const AndroidStorage &storage) {
+        switch (storage.kind) {
+        case StorageKind::internal: return QStringLiteral("Internal storage");
+        case StorageKind::removable: return QStringLiteral("SD card");
+        case StorageKind::unknown: break;
+        }
+        return storage.name;
+    };
+    QStringList kinds;
+    for (const AndroidStorage &storage : storages)
+        kinds.append(kindName(storage));
+    QStringList choices;
+    for (const AndroidStorage &storage : storages) {
+        QString choice = kindName(storage);
+        if (storage.kind != StorageKind::unknown && kinds.count(choice) > 1)
+            choice += QStringLiteral(" (") + storage.name + QLatin1Char(')');
+        if (storage.capacityBytes)
+            choice += QStringLiteral(", ") + formatByteCount(*storage.capacityBytes);
+        choices.append(choice);
+    }
+    return choices;
+}
+
+int ContentView::selectedStorageIndex() const
+{
+    const auto selected = m_viewModel->selectedStorage();
+    const QList<AndroidStorage> storages = m_viewModel->storages();
+    for (int i = 0; selected && i < storages.size(); ++i) {
+        if (storages.at(i).id == selected->id)
+            return i;
+    }
+    return -1;
+}
+
+bool ContentView::pickersEnabled() const
+{
+    return m_viewModel->state() != State::transferring;
 }
 
 // Local actions
@@ -305,12 +403,7 @@ std::optional<RemoteEntry> ContentView::entryAt(int row) const
 
 QCoro::Task<> ContentView::refreshSequence()
 {
-    QPointer<ContentView> self(this);
-    QPointer<TarvelViewModel> viewModel = m_viewModel;
-    co_await viewModel->refreshDevices();
-    if (!self || !viewModel || !viewModel->selectedDevice())
-        co_return;
-    co_await viewModel->loadSelectedDeviceStorage();
+    return m_viewModel->findPhones();
 }
 
 QCoro::Task<> ContentView::chooseDownloadDestination(RemoteEntry entry)
@@ -402,6 +495,20 @@ void ContentView::startChooseFileToUpload()
 {
     if (uploadEnabled())
         chooseFileToUpload();
+}
+
+void ContentView::startSelectDevice(int index)
+{
+    const QList<AndroidDevice> devices = m_viewModel->devices();
+    if (pickersEnabled() && index >= 0 && index < devices.size())
+        m_viewModel->selectDevice(devices.at(index).id);
+}
+
+void ContentView::startSelectStorage(int index)
+{
+    const QList<AndroidStorage> storages = m_viewModel->storages();
+    if (pickersEnabled() && index >= 0 && index < storages.size())
+        m_viewModel->selectStorage(storages.at(index).id);
 }
 
 void ContentView::startPasteFromClipboard()

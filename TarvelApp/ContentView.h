@@ -47,6 +47,13 @@ class ContentView : public QObject {
     Q_PROPERTY(QUrl emptyStateIconSource READ emptyStateIconSource NOTIFY presentationChanged)
     Q_PROPERTY(tarvel::RemoteEntryListModel *entries READ entries CONSTANT)
     Q_PROPERTY(bool rowActionsEnabled READ rowActionsEnabled NOTIFY presentationChanged)
+    Q_PROPERTY(bool showsDevicePicker READ showsDevicePicker NOTIFY presentationChanged)
+    Q_PROPERTY(QStringList deviceChoices READ deviceChoices NOTIFY presentationChanged)
+    Q_PROPERTY(int selectedDeviceIndex READ selectedDeviceIndex NOTIFY presentationChanged)
+    Q_PROPERTY(bool showsStoragePicker READ showsStoragePicker NOTIFY presentationChanged)
+    Q_PROPERTY(QStringList storageChoices READ storageChoices NOTIFY presentationChanged)
+    Q_PROPERTY(int selectedStorageIndex READ selectedStorageIndex NOTIFY presentationChanged)
+    Q_PROPERTY(bool pickersEnabled READ pickersEnabled NOTIFY presentationChanged)
 
     // Local actions and the running transfer
     Q_PROPERTY(bool uploadEnabled READ uploadEnabled NOTIFY presentationChanged)
@@ -86,6 +93,8 @@ class ContentView : public QObject {
     Q_PROPERTY(QString copyAddressTitle READ copyAddressTitle CONSTANT)
     Q_PROPERTY(QString koFiTitle READ koFiTitle CONSTANT)
     Q_PROPERTY(QString walletTitle READ walletTitle CONSTANT)
+    Q_PROPERTY(QString devicePickerTitle READ devicePickerTitle CONSTANT)
+    Q_PROPERTY(QString storagePickerTitle READ storagePickerTitle CONSTANT)
     Q_PROPERTY(QString quitQuestionTitle READ quitQuestionTitle CONSTANT)
     Q_PROPERTY(QString stopAndQuitTitle READ stopAndQuitTitle CONSTANT)
     Q_PROPERTY(QString keepCopyingTitle READ keepCopyingTitle CONSTANT)
@@ -122,6 +131,18 @@ public:
     RemoteEntryListModel *entries() { return &m_entries; }
     // Gates the button of every row and the click on a folder row.
     bool rowActionsEnabled() const;
+    // Shown only when there is a choice: more than one phone, more than one storage.
+    bool showsDevicePicker() const;
+    // Each phone by its model; two of one model with their serials.
+    QStringList deviceChoices() const;
+    int selectedDeviceIndex() const; // -1 with none selected
+    bool showsStoragePicker() const;
+    // Each storage by its kind and capacity: the description is the phone's, often in
+    // its own language, and only tells two of a kind apart.
+    QStringList storageChoices() const;
+    int selectedStorageIndex() const;
+    // Not while a transfer runs: its destination would change under it.
+    bool pickersEnabled() const;
 
     bool uploadEnabled() const;
     QString uploadHelperText() const;
@@ -161,6 +182,8 @@ public:
     static QString copyAddressTitle() { return QStringLiteral("Copy BTC Address"); }
     static QString koFiTitle() { return QStringLiteral("Open Ko-fi"); }
     static QString walletTitle() { return QStringLiteral("Open Bitcoin Wallet"); }
+    static QString devicePickerTitle() { return QStringLiteral("Phone"); }
+    static QString storagePickerTitle() { return QStringLiteral("Storage"); }
     static QString quitQuestionTitle() { return QStringLiteral("Stop the transfer and quit?"); }
     static QString stopAndQuitTitle() { return QStringLiteral("Stop and Quit"); }
     static QString keepCopyingTitle() { return QStringLiteral("Keep Copying"); }
@@ -174,8 +197,7 @@ public:
     static QUrl koFiIconSource() { return symbolSource(QStringLiteral("heart.fill")); }
     static QUrl walletIconSource() { return symbolSource(QStringLiteral("qrcode")); }
 
-    // Scan, then open the first device's storage if one was found. Ends early when
-    // this view goes away.
+    // Look for phones and open the one chosen, or the first (the view model's findPhones).
     QCoro::Task<> refreshSequence();
     // Asks where to save the file and starts its download; a cancelled panel does nothing.
     QCoro::Task<> chooseDownloadDestination(RemoteEntry entry);
@@ -199,6 +221,8 @@ public Q_SLOTS:
     // The row's button: opens a folder or downloads a file.
     void startRowAction(int row);
     void startChooseFileToUpload();
+    void startSelectDevice(int index);
+    void startSelectStorage(int index);
     void startPasteFromClipboard();
     void copyDonationAddress();
     void openKoFi();

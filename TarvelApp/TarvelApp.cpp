@@ -13,11 +13,19 @@ namespace tarvel {
 
 TarvelApp::TarvelApp(std::shared_ptr<AndroidFileTransferEngine> engine, std::unique_ptr<DesktopServices> desktop,
                      QObject *parent)
+    : TarvelApp(std::move(engine), nullptr, nullptr, std::move(desktop), parent)
+{
+}
+
+TarvelApp::TarvelApp(std::shared_ptr<AndroidFileTransferEngine> engine, std::shared_ptr<PhoneDiagnosis> diagnosis,
+                     USBPlugEvents *plugEvents, std::unique_ptr<DesktopServices> desktop, QObject *parent)
     : QObject(parent)
     , m_desktop(desktop ? std::move(desktop) : std::make_unique<QtDesktopServices>())
-    , m_viewModel(std::move(engine))
+    , m_viewModel(std::move(engine), std::move(diagnosis))
     , m_contentView(&m_viewModel, m_desktop.get())
 {
+    if (plugEvents)
+        m_viewModel.followPlugEvents(plugEvents);
     [[maybe_unused]] volatile auto keepRegistration = &qml_register_types_Tarvel;
 
     // The window is text, icons and lists, which the software scene graph draws just as

@@ -8,6 +8,8 @@
 #include "TarvelApp/ContentView.h"
 #include "TarvelApp/DesktopServices.h"
 #include "TarvelCore/AndroidFileTransferEngine.h"
+#include "TarvelCore/PhoneDiagnosis.h"
+#include "TarvelCore/USBPlugEvents.h"
 #include "TarvelCore/TarvelViewModel.h"
 
 #include <QObject>
@@ -26,6 +28,10 @@ public:
     // Without desktop services the desktop's own panels and clipboard are used.
     explicit TarvelApp(std::shared_ptr<AndroidFileTransferEngine> engine,
                        std::unique_ptr<DesktopServices> desktop = nullptr, QObject *parent = nullptr);
+    // With what the USB bus shows (either may be null): why no phone can be used, and
+    // phones plugged in and pulled out without Refresh. `plugEvents` must outlive the app.
+    TarvelApp(std::shared_ptr<AndroidFileTransferEngine> engine, std::shared_ptr<PhoneDiagnosis> diagnosis,
+              USBPlugEvents *plugEvents, std::unique_ptr<DesktopServices> desktop = nullptr, QObject *parent = nullptr);
     ~TarvelApp() override;
 
     TarvelViewModel *viewModel() { return &m_viewModel; }

@@ -1,5 +1,7 @@
 #include "MTPAdapter/MTPAndroidFileTransferEngine.h"
 #include "TarvelApp/TarvelApp.h"
+#include "USBDiagnosis/USBHotplugMonitor.h"
+#include "USBDiagnosis/USBPhoneDiagnosis.h"
 
 #include <QApplication>
 
@@ -11,7 +13,10 @@ int main(int argc, char **argv)
 
     int status = 1;
     {
-        tarvel::TarvelApp app(std::make_shared<tarvel::MTPAndroidFileTransferEngine>());
+        // Outlives the app, whose view model follows its events.
+        tarvel::USBHotplugMonitor plugEvents;
+        tarvel::TarvelApp app(std::make_shared<tarvel::MTPAndroidFileTransferEngine>(),
+                              std::make_shared<tarvel::USBPhoneDiagnosis>(), &plugEvents);
         if (app.window()) {
             app.show();
             status = QApplication::exec();

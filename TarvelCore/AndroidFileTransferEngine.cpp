@@ -53,6 +53,9 @@ FakeAndroidFileTransferEngine::FakeAndroidFileTransferEngine(QList<AndroidDevice
 
 QCoro::Task<QList<AndroidDevice>> FakeAndroidFileTransferEngine::scanDevices()
 {
+    ++scans;
+    if (const Hook hook = beforeScan)
+        co_await hook();
     if (scanError)
         throw TransferError(*scanError);
     co_return QList<AndroidDevice>(devicesToReturn);
@@ -60,6 +63,8 @@ QCoro::Task<QList<AndroidDevice>> FakeAndroidFileTransferEngine::scanDevices()
 
 QCoro::Task<QList<AndroidStorage>> FakeAndroidFileTransferEngine::listStorage(QString)
 {
+    if (storageError)
+        throw TransferError(*storageError);
     co_return QList<AndroidStorage>(storagesToReturn);
 }
 

@@ -138,6 +138,9 @@ public:
     bool listingsIncomplete = false;
     std::optional<TransferError> createFolderError;
     QList<FolderRequest> folderRequests;
+    Hook beforeScan;                          // holds scanDevices
+    std::optional<TransferError> storageError; // thrown by listStorage, as a phone that will not open
+    int scans = 0;
 };
 
 } // namespace tarvel

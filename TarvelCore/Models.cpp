@@ -16,6 +16,7 @@ const char *kindName(TransferError::Kind kind)
     case TransferError::Kind::cancelled: return "cancelled";
     case TransferError::Kind::disconnected: return "disconnected";
     case TransferError::Kind::deviceRefused: return "deviceRefused";
+    case TransferError::Kind::deviceInUse: return "deviceInUse";
     }
     return "unknown";
 }
@@ -28,6 +29,14 @@ TransferError::TransferError(Kind kind, QString nativeMessage)
     m_what = kindName(kind);
     if (kind == Kind::nativeError || kind == Kind::deviceRefused)
         m_what += ": " + m_nativeMessage.toUtf8();
+}
+
+TransferError TransferError::deviceInUse(PhoneHolder holder)
+{
+    TransferError error(Kind::deviceInUse);
+    error.m_what += ": " + (holder.program.isEmpty() ? QByteArray("unseen holder") : holder.program.toUtf8());
+    error.m_holder = std::move(holder);
+    return error;
 }
 
 const char *TransferError::what() const noexcept

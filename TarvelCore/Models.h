@@ -20,15 +20,23 @@ struct AndroidDevice {
     QString name = {};
     std::optional<quint16> vendorID = {};
     std::optional<quint16> productID = {};
+    // Where it sits on the USB bus, so what the bus shows about it can be found.
+    std::optional<quint32> busNumber = {};
+    std::optional<quint32> deviceNumber = {};
+    std::optional<QString> serialNumber = {}; // the USB serial, read only where it tells two phones apart
 
     friend bool operator==(const AndroidDevice &, const AndroidDevice &) = default;
 };
 
+// What a storage is, as the phone reports it: its own memory or a card that can be taken out.
+enum class StorageKind { unknown, internal, removable };
+
 struct AndroidStorage {
     QString id = {};
-    QString name = {};
+    QString name = {}; // the phone's description, often in the phone's language
     std::optional<qint64> capacityBytes = {};
     std::optional<qint64> freeBytes = {};
+    StorageKind kind = StorageKind::unknown;
 
     friend bool operator==(const AndroidStorage &, const AndroidStorage &) = default;
 };
@@ -78,6 +86,23 @@ struct TransferBatch {
 enum class TarvelConnectionState { noDevice, deviceUnavailable, ready, loadingDirectory, transferring, transferFailed };
 Q_ENUM_NS(TarvelConnectionState)
 
+enum class PhoneHolderKind {
+    unseen,       // a process this account cannot look into, usually another user's
+    filesService, // GNOME Files' phone service
+    kdeService,   // KDE's phone service
+    folderMount,  // a program that mounts the phone as a folder
+    tarvel,       // another Tarvel
+    program,      // any other program
+};
+
+// Who holds a phone's USB connection open, as far as this account can see.
+struct PhoneHolder {
+    PhoneHolderKind kind = PhoneHolderKind::unseen;
+    QString program = {}; // its process name; empty when unseen
+
+    friend bool operator==(const PhoneHolder &, const PhoneHolder &) = default;
+};
+
 // The one error engines throw. Only nativeError and deviceRefused carry a payload: the
 // native layer's own text.
 class TransferError : public std::exception {
@@ -93,6 +118,7 @@ public:
         cancelled,
         disconnected,  // the phone went away or stopped answering in the middle of an operation
         deviceRefused, // the phone answered with an error; the text is the protocol's own
+        deviceInUse,   // another program holds the phone; holder() says which
     };
 
     static TransferError nativeError(QString message) { return TransferError(Kind::nativeError, std::move(message)); }
@@ -105,15 +131,18 @@ public:
     static TransferError cancelled() { return TransferError(Kind::cancelled); }
     static TransferError disconnected() { return TransferError(Kind::disconnected); }
     static TransferError deviceRefused(QString message) { return TransferError(Kind::deviceRefused, std::move(message)); }
+    static TransferError deviceInUse(PhoneHolder holder);
 
     Kind kind() const { return m_kind; }
     // Empty for every kind but nativeError and deviceRefused.
     const QString &nativeMessage() const { return m_nativeMessage; }
+    // Who holds the phone, for deviceInUse; unseen for every other kind.
+    const PhoneHolder &holder() const { return m_holder; }
     const char *what() const noexcept override;
 
     friend bool operator==(const TransferError &a, const TransferError &b)
     {
-        return a.m_kind == b.m_kind && a.m_nativeMessage == b.m_nativeMessage;
+        return a.m_kind == b.m_kind && a.m_nativeMessage == b.m_nativeMessage && a.m_holder == b.m_holder;
     }
 
 private:
@@ -121,6 +150,7 @@ private:
 
     Kind m_kind;
     QString m_nativeMessage;
+    PhoneHolder m_holder;
     QByteArray m_what;
 };
 

@@ -3,10 +3,13 @@
 #include "TarvelCore/Attempt.h"
 
 #include <QDir>
+#include <QCoro/QCoroTimer>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
 #include <QPointer>
+
+#include <algorithm>
 
 namespace tarvel {
 
@@ -19,6 +22,38 @@ const QString genericSentence = QStringLiteral("The phone could not be accessed.
 const QString disconnectedSentence =
     QStringLiteral("The phone was disconnected. Connect it again, unlock it, then press Refresh.");
 
+const QString lookingSentence = QStringLiteral("Looking for phones\u2026");
+const QString stillNoPhoneSentence = QStringLiteral("Still no phone found.");
+
+QString openingSentence(const QString &phoneName)
+{
+    return QStringLiteral("Opening ") + phoneName + QStringLiteral("\u2026");
+}
+
+const QString permissionSentence = QStringLiteral(
+    "This account may not use the phone's USB connection. Sign in at the computer itself, or add a udev rule "
+    "for the phone, then plug it in again.");
+
+// MTP lets one program talk to a phone at a time: say which one has it and how to let go.
+QString holderSentence(const PhoneHolder &holder)
+{
+    switch (holder.kind) {
+    case PhoneHolderKind::filesService: return QStringLiteral("Eject the phone in Files, then press Refresh.");
+    case PhoneHolderKind::kdeService:
+        // kiod5 and kiod6 are quit by the kquitapp of their own Plasma version.
+        return QStringLiteral("KDE's phone service is using the phone. Run \"kquitapp%1 %2\", then press Refresh.")
+            .arg(holder.program.right(1), holder.program);
+    case PhoneHolderKind::folderMount:
+        return holder.program + QStringLiteral(" has the phone mounted as a folder. Unmount it, then press Refresh.");
+    case PhoneHolderKind::tarvel:
+        return QStringLiteral("Another Tarvel window is using the phone. Close it, then press Refresh.");
+    case PhoneHolderKind::program:
+        return holder.program + QStringLiteral(" is using the phone. Close it, then press Refresh.");
+    case PhoneHolderKind::unseen: break;
+    }
+    return QStringLiteral("Another user's program is using the phone. Close it in that user's session, then press Refresh.");
+}
+
 // The protocol's own text, in brackets after a sentence of ours; never a bare code.
 QString withNativeText(QString sentence, const QString &nativeText)
 {
@@ -26,10 +61,51 @@ QString withNativeText(QString sentence, const QString &nativeText)
         sentence += QStringLiteral(" (") + nativeText + QLatin1Char(')');
     return sentence + QLatin1Char('.');
 }
+
+// What the bus shows; nothing when it could not be read, so a diagnosis only ever adds to
+// what the engine said.
+QCoro::Task<std::optional<QList<USBPhoneReport>>> inspect(std::shared_ptr<PhoneDiagnosis> diagnosis)
+{
+    auto [reports, error] = co_await attempt(diagnosis->inspectBus());
+    if (error)
+        co_return std::nullopt;
+    co_return std::optional(reports);
+}
+
+bool isAt(const AndroidDevice &device, USBAddress address)
+{
+    return device.busNumber == address.busNumber && device.deviceNumber == address.deviceNumber;
+}
+
+bool namesRepeat(const QList<AndroidDevice> &devices)
+{
+    QStringList names;
+    for (const AndroidDevice &device : devices)
+        names.append(device.name);
+    return names.removeDuplicates() > 0;
+}
+
+// Two phones of one model look alike in a list; their USB serials tell them apart.
+QList<AndroidDevice> withSerials(QList<AndroidDevice> devices, const QList<USBPhoneReport> &reports)
+{
+    for (AndroidDevice &device : devices) {
+        for (const USBPhoneReport &report : reports) {
+            if (isAt(device, report.address) && !report.serial.isEmpty())
+                device.serialNumber = report.serial;
+        }
+    }
+    return devices;
+}
 } // namespace
 
 TarvelViewModel::TarvelViewModel(std::shared_ptr<AndroidFileTransferEngine> engine, QObject *parent)
-    : QObject(parent), m_statusMessage(connectSentence), m_engine(std::move(engine))
+    : TarvelViewModel(std::move(engine), nullptr, parent)
+{
+}
+
+TarvelViewModel::TarvelViewModel(std::shared_ptr<AndroidFileTransferEngine> engine,
+                                 std::shared_ptr<PhoneDiagnosis> diagnosis, QObject *parent)
+    : QObject(parent), m_statusMessage(connectSentence), m_engine(std::move(engine)), m_diagnosis(std::move(diagnosis))
 {
     m_progressTimer.setInterval(progressIntervalMs);
     connect(&m_progressTimer, &QTimer::timeout, this, &TarvelViewModel::sampleProgress);
@@ -49,10 +125,22 @@ void TarvelViewModel::setFolderPath(QList<RemoteEntry> value) { m_folderPath = s
 void TarvelViewModel::setCurrentTransfer(std::optional<TransferJob> value) { m_currentTransfer = std::move(value); Q_EMIT currentTransferChanged(); }
 void TarvelViewModel::setCancellingTransfer(bool value) { m_cancellingTransfer = value; Q_EMIT cancellingTransferChanged(); }
 void TarvelViewModel::setCurrentBatch(std::optional<TransferBatch> value) { m_currentBatch = std::move(value); Q_EMIT currentBatchChanged(); }
+void TarvelViewModel::setScanning(bool value) { m_scanning = value; Q_EMIT scanningChanged(); }
+void TarvelViewModel::setStatusIsWarning(bool value) { m_statusIsWarning = value; Q_EMIT statusIsWarningChanged(); }
 
 void TarvelViewModel::setStatus(TarvelConnectionState state, QString message)
 {
+    if (m_statusIsWarning)
+        setStatusIsWarning(false);
     setState(state);
+    setStatusMessage(std::move(message));
+}
+
+// Still ready, since what is shown can be used, but the sentence is about a failure.
+void TarvelViewModel::setWarning(QString message)
+{
+    setStatusIsWarning(true);
+    setState(TarvelConnectionState::ready);
     setStatusMessage(std::move(message));
 }
 
@@ -60,8 +148,9 @@ QString TarvelViewModel::message(const TransferError &error)
 {
     switch (error.kind()) {
     case TransferError::Kind::noDevice: return connectSentence;
-    case TransferError::Kind::deviceUnavailable:
-    case TransferError::Kind::permissionDenied: return unlockSentence;
+    case TransferError::Kind::deviceUnavailable: return unlockSentence;
+    case TransferError::Kind::permissionDenied: return permissionSentence;
+    case TransferError::Kind::deviceInUse: return holderSentence(error.holder());
     case TransferError::Kind::unsupportedUSBMode: return QStringLiteral("On your phone, change USB mode to File transfer.");
     case TransferError::Kind::readFailed:
     case TransferError::Kind::writeFailed: return QStringLiteral("The file could not be copied. Check the cable and try again.");
@@ -170,6 +259,11 @@ QCoro::Task<> TarvelViewModel::refreshDevices()
 
 QCoro::Task<> TarvelViewModel::loadSelectedDeviceStorage()
 {
+    co_await loadStorage(std::nullopt);
+}
+
+QCoro::Task<> TarvelViewModel::loadStorage(std::optional<QString> preferredStorageID)
+{
     if (!m_selectedDevice) {
         ++m_storageLoadGeneration;
         clearBrowsingState();
@@ -178,7 +272,9 @@ QCoro::Task<> TarvelViewModel::loadSelectedDeviceStorage()
     }
     QPointer<TarvelViewModel> self(this);
     const auto engine = m_engine;
-    const QString deviceID = m_selectedDevice->id;
+    const auto diagnosis = m_diagnosis;
+    const AndroidDevice device = *m_selectedDevice;
+    const QString deviceID = device.id;
     const qint64 generation = ++m_storageLoadGeneration;
     if (isIdle())
         setState(TarvelConnectionState::loadingDirectory);
@@ -188,20 +284,45 @@ QCoro::Task<> TarvelViewModel::loadSelectedDeviceStorage()
         co_return;
     if (!error) {
         setStorages(found);
-        setSelectedStorage(found.isEmpty() ? std::nullopt : std::optional(found.first()));
+        std::optional<AndroidStorage> chosen = found.isEmpty() ? std::nullopt : std::optional(found.first());
+        for (const AndroidStorage &storage : found) {
+            if (storage.id == preferredStorageID)
+                chosen = storage;
+        }
+        setSelectedStorage(chosen);
         if (!m_selectedStorage) {
             clearBrowsingState();
+            m_lastSearchProblem = TransferError::Kind::deviceUnavailable;
             if (isIdle())
                 setStatus(TarvelConnectionState::deviceUnavailable, unlockSentence);
             co_return;
         }
         error = (co_await attempt(loadDirectory(deviceID, m_selectedStorage->id, std::nullopt, {}, generation, true))).error;
-        if (!self || !error || !isCurrentStorageLoad(deviceID, generation))
+        if (!self || !isCurrentStorageLoad(deviceID, generation))
             co_return;
+        if (!error) {
+            m_lastSearchProblem.reset();
+            co_return;
+        }
     }
     // Emptying the listing first means the failure always reads as the error's own sentence.
     clearBrowsingState();
-    if (isIdle())
+    // libmtp fails the same way for a phone held by another program, in the wrong mode or
+    // closed to this account; the bus tells them apart.
+    std::optional<TransferError> reason;
+    if (diagnosis && device.busNumber && device.deviceNumber) {
+        const auto reports = co_await inspect(diagnosis);
+        if (!self || !isCurrentStorageLoad(deviceID, generation))
+            co_return;
+        if (reports)
+            reason = explainOpenFailure(*reports, {*device.busNumber, *device.deviceNumber});
+    }
+    m_lastSearchProblem = reason ? reason->kind() : TransferError::Kind::nativeError;
+    if (!isIdle())
+        co_return;
+    if (reason)
+        setStatus(TarvelConnectionState::deviceUnavailable, message(*reason));
+    else
         showBrowsingFailure(error, std::nullopt);
 }
 
@@ -234,8 +355,9 @@ QCoro::Task<> TarvelViewModel::loadDirectory(QString deviceID, QString storageID
     // The phone still answers, but some objects came without a description: what is
     // shown is not the whole folder, and the user must not take it for one.
     if (!listing.complete)
-        shown += QStringLiteral(" Some of its items could not be read from the phone.");
-    setStatus(TarvelConnectionState::ready, shown);
+        setWarning(shown + QStringLiteral(" Some of its items could not be read from the phone."));
+    else
+        setStatus(TarvelConnectionState::ready, shown);
 }
 
 namespace {
@@ -266,8 +388,7 @@ void TarvelViewModel::showBrowsingFailure(const std::exception_ptr &error, std::
         return;
     }
     if (!m_entries.isEmpty()) {
-        setStatus(TarvelConnectionState::ready,
-                  QStringLiteral("Could not open ") + attemptedLocationName.value_or(currentLocationName())
+        setWarning(QStringLiteral("Could not open ") + attemptedLocationName.value_or(currentLocationName())
                       + QStringLiteral(". Still showing ") + currentLocationName() + QStringLiteral("."));
     } else {
         setStatus(TarvelConnectionState::transferFailed, message(error));
@@ -765,6 +886,212 @@ QCoro::Task<> TarvelViewModel::uploadItems(QList<QUrl> localItems, std::optional
     if (current() && !disconnected && m_currentParentID == toRemoteParentID && m_selectedStorage
         && m_selectedStorage->id == storageID)
         co_await loadCurrentDirectory();
+}
+
+QCoro::Task<> TarvelViewModel::findPhones()
+{
+    QPointer<TarvelViewModel> self(this);
+    const auto engine = m_engine;
+    const auto diagnosis = m_diagnosis;
+    const qint64 search = ++m_searchGeneration;
+    setScanning(true);
+    if (isIdle())
+        setStatusMessage(lookingSentence);
+    auto [found, error] = co_await attempt(engine->scanDevices());
+    if (!self || search != m_searchGeneration)
+        co_return;
+
+    if (error || found.isEmpty()) {
+        setDevices({});
+        setSelectedDevice(std::nullopt);
+        abandonSelectedDevice();
+        std::optional<TransferError> reason;
+        if (diagnosis) {
+            const auto reports = co_await inspect(diagnosis);
+            if (!self || search != m_searchGeneration)
+                co_return;
+            if (reports)
+                reason = explainMissingPhone(*reports);
+        }
+        setScanning(false);
+        // What the bus shows says more than a failed scan, unless it shows nothing at all.
+        if (reason && reason->kind() != TransferError::Kind::noDevice) {
+            m_lastSearchFoundNothing = false;
+            m_lastSearchProblem = reason->kind();
+            setStatus(TarvelConnectionState::deviceUnavailable, message(*reason));
+        } else if (error) {
+            m_lastSearchFoundNothing = false;
+            m_lastSearchProblem = TransferError::Kind::nativeError;
+            setStatus(TarvelConnectionState::deviceUnavailable, message(error));
+        } else {
+            // Said differently the second time, so a Refresh that finds nothing visibly did something.
+            const bool again = m_lastSearchFoundNothing;
+            m_lastSearchFoundNothing = true;
+            m_lastSearchProblem = TransferError::Kind::noDevice;
+            setStatus(TarvelConnectionState::noDevice, again ? stillNoPhoneSentence : connectSentence);
+        }
+        co_return;
+    }
+
+    if (diagnosis && namesRepeat(found)) {
+        const auto reports = co_await inspect(diagnosis);
+        if (!self || search != m_searchGeneration)
+            co_return;
+        if (reports)
+            found = withSerials(found, *reports);
+    }
+    m_lastSearchFoundNothing = false;
+    // The phone the user chose stays while it is attached; otherwise the first, as always.
+    const std::optional<QString> previousID = m_selectedDevice ? std::optional(m_selectedDevice->id) : std::nullopt;
+    AndroidDevice chosen = found.first();
+    for (const AndroidDevice &device : found) {
+        if (device.id == previousID)
+            chosen = device;
+    }
+    std::optional<QString> storageID = m_selectedStorage ? std::optional(m_selectedStorage->id) : std::nullopt;
+    setDevices(found);
+    setSelectedDevice(chosen);
+    if (previousID != chosen.id) {
+        abandonSelectedDevice();
+        storageID.reset();
+    }
+    setScanning(false);
+    if (isIdle())
+        setStatus(TarvelConnectionState::loadingDirectory, openingSentence(chosen.name));
+    co_await loadStorage(storageID);
+}
+
+QCoro::Task<> TarvelViewModel::selectDevice(QString deviceID)
+{
+    if (!isIdle() || (m_selectedDevice && m_selectedDevice->id == deviceID))
+        co_return;
+    const auto device = std::find_if(m_devices.cbegin(), m_devices.cend(),
+                                     [&deviceID](const AndroidDevice &d) { return d.id == deviceID; });
+    if (device == m_devices.cend())
+        co_return;
+    const AndroidDevice chosen = *device;
+    setSelectedDevice(chosen);
+    abandonSelectedDevice();
+    setStatus(TarvelConnectionState::loadingDirectory, openingSentence(chosen.name));
+    co_await loadStorage(std::nullopt);
+}
+
+QCoro::Task<> TarvelViewModel::selectStorage(QString storageID)
+{
+    if (!isIdle() || !m_selectedDevice || (m_selectedStorage && m_selectedStorage->id == storageID))
+        co_return;
+    const auto storage = std::find_if(m_storages.cbegin(), m_storages.cend(),
+                                      [&storageID](const AndroidStorage &s) { return s.id == storageID; });
+    if (storage == m_storages.cend())
+        co_return;
+    QPointer<TarvelViewModel> self(this);
+    const AndroidStorage chosen = *storage;
+    const QString deviceID = m_selectedDevice->id;
+    const qint64 generation = ++m_storageLoadGeneration;
+    // The folders shown belong to the other storage: nothing may be uploaded into them now.
+    setSelectedStorage(chosen);
+    setEntries({});
+    setCurrentParentID(std::nullopt);
+    setFolderPath({});
+    setState(TarvelConnectionState::loadingDirectory);
+    const auto [error] = co_await attempt(loadDirectory(deviceID, chosen.id, std::nullopt, {}, generation, false));
+    if (!self || !error || !isCurrentStorageLoad(deviceID, generation) || !isIdle())
+        co_return;
+    showBrowsingFailure(error, chosen.name);
+}
+
+QCoro::Task<> TarvelViewModel::updateDeviceList()
+{
+    QPointer<TarvelViewModel> self(this);
+    const auto engine = m_engine;
+    const auto diagnosis = m_diagnosis;
+    auto [found, error] = co_await attempt(engine->scanDevices());
+    if (!self || error)
+        co_return;
+    if (diagnosis && namesRepeat(found)) {
+        const auto reports = co_await inspect(diagnosis);
+        if (!self)
+            co_return;
+        if (reports)
+            found = withSerials(found, *reports);
+    }
+    const bool keepsShown = m_selectedDevice
+        && std::any_of(found.cbegin(), found.cend(), [this](const AndroidDevice &d) { return d.id == m_selectedDevice->id; });
+    if (keepsShown)
+        setDevices(found);
+    else
+        co_await findPhones(); // the phone shown is gone as well: look again from the start
+}
+
+void TarvelViewModel::followPlugEvents(USBPlugEvents *events)
+{
+    connect(events, &USBPlugEvents::deviceArrived, this, [this](USBAddress address) { phoneArrived(address); });
+    connect(events, &USBPlugEvents::deviceLeft, this, [this](USBAddress address) { phoneLeft(address); });
+}
+
+QCoro::Task<> TarvelViewModel::phoneArrived(USBAddress address)
+{
+    QPointer<TarvelViewModel> self(this);
+    if (const auto diagnosis = m_diagnosis) {
+        // A keyboard or a stick is nothing to react to.
+        const auto reports = co_await inspect(diagnosis);
+        if (!self)
+            co_return;
+        if (reports && std::none_of(reports->cbegin(), reports->cend(),
+                                    [address](const USBPhoneReport &report) { return report.address == address; }))
+            co_return;
+    }
+    // What is shown, and any transfer, stays; the new phone joins the list to choose from.
+    if (m_selectedDevice && m_selectedStorage) {
+        co_await updateDeviceList();
+        co_return;
+    }
+    co_await findPhones();
+    if (!self)
+        co_return;
+    // Access is often granted a moment after the phone appears, and a phone re-appears as
+    // its owner allows access on its screen: one more try, then it is up to Refresh.
+    const auto problem = m_lastSearchProblem;
+    if (problem != TransferError::Kind::permissionDenied && problem != TransferError::Kind::deviceUnavailable
+        && problem != TransferError::Kind::nativeError)
+        co_return;
+    const qint64 search = m_searchGeneration;
+    co_await QCoro::sleepFor(std::chrono::milliseconds(arrivalRetryDelayMs));
+    if (!self || search != m_searchGeneration || m_selectedStorage)
+        co_return;
+    co_await findPhones();
+}
+
+QCoro::Task<> TarvelViewModel::phoneLeft(USBAddress address)
+{
+    const auto here = [address](const AndroidDevice &device) { return isAt(device, address); };
+    QList<AndroidDevice> rest = m_devices;
+    rest.removeIf(here);
+    if (m_selectedDevice && here(*m_selectedDevice)) {
+        const QString name = m_selectedDevice->name;
+        const std::optional<TransferJob> transfer = m_currentTransfer;
+        ++m_searchGeneration; // a search still running saw the bus before this
+        setScanning(false);
+        setDevices(rest);
+        setSelectedDevice(std::nullopt);
+        abandonSelectedDevice();
+        m_lastSearchFoundNothing = false;
+        if (transfer)
+            setStatus(TarvelConnectionState::noDevice,
+                      name + QStringLiteral(" was unplugged before ") + transfer->sourceName + QStringLiteral(" was copied."));
+        else
+            setStatus(TarvelConnectionState::noDevice, name + QStringLiteral(" was unplugged."));
+        if (!rest.isEmpty())
+            co_await findPhones(); // another phone is still there
+        co_return;
+    }
+    if (rest.size() != m_devices.size()) {
+        setDevices(rest);
+        co_return;
+    }
+    // An engine that gives no bus address: only a scan can say whether the phone shown went.
+    if (m_selectedDevice && !m_selectedDevice->busNumber)
+        co_await updateDeviceList();
 }
 
 } // namespace tarvel

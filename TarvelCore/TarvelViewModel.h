@@ -9,6 +9,8 @@
 #include "TarvelCore/Models.h"
 #include "TarvelCore/SerialWorker.h"
 #include "TarvelCore/TransferQueue.h"
+#include "TarvelCore/PhoneDiagnosis.h"
+#include "TarvelCore/USBPlugEvents.h"
 
 #include <QObject>
 #include <QTimer>
@@ -34,9 +36,15 @@ class TarvelViewModel : public QObject {
     Q_PROPERTY(std::optional<tarvel::TransferJob> currentTransfer READ currentTransfer NOTIFY currentTransferChanged)
     Q_PROPERTY(bool cancellingTransfer READ cancellingTransfer NOTIFY cancellingTransferChanged)
     Q_PROPERTY(std::optional<tarvel::TransferBatch> currentBatch READ currentBatch NOTIFY currentBatchChanged)
+    Q_PROPERTY(bool scanning READ scanning NOTIFY scanningChanged)
+    Q_PROPERTY(bool statusIsWarning READ statusIsWarning NOTIFY statusIsWarningChanged)
 
 public:
     explicit TarvelViewModel(std::shared_ptr<AndroidFileTransferEngine> engine, QObject *parent = nullptr);
+    // With a diagnosis, a scan that finds nothing and a phone that cannot be opened are
+    // explained from what the USB bus shows.
+    TarvelViewModel(std::shared_ptr<AndroidFileTransferEngine> engine, std::shared_ptr<PhoneDiagnosis> diagnosis,
+                    QObject *parent = nullptr);
 
     TarvelConnectionState state() const { return m_state; }
     QString statusMessage() const { return m_statusMessage; }
@@ -53,6 +61,11 @@ public:
     bool cancellingTransfer() const { return m_cancellingTransfer; }
     // The batch in flight; its current file is currentTransfer.
     std::optional<TransferBatch> currentBatch() const { return m_currentBatch; }
+    // While findPhones() looks for phones.
+    bool scanning() const { return m_scanning; }
+    // The status reports something that went wrong although the state stays ready (a folder
+    // that would not open, a listing that is not whole): never to be shown as a success.
+    bool statusIsWarning() const { return m_statusIsWarning; }
     // The folder shown, or the storage at its root; nothing while no storage is selected.
     std::optional<QString> locationName() const;
 
@@ -81,6 +94,24 @@ public:
     // sentence and nothing left behind; with no transfer running nothing happens.
     void cancelTransfer();
 
+    // What the window's start, its Refresh and a phone plugged in run: says it is looking,
+    // scans, explains an empty bus, then opens the phone and storage the user chose while
+    // they are still there, else the first ones.
+    QCoro::Task<> findPhones();
+    // The user's choice of phone or storage; each lists the root of what it chose. Nothing
+    // happens during a transfer, or for an id that is not listed.
+    QCoro::Task<> selectDevice(QString deviceID);
+    QCoro::Task<> selectStorage(QString storageID);
+    // Acts on the events from now on: a phone plugged in is found and shown (the phone
+    // shown stays), and the phone shown pulled out ends its transfer and the browsing.
+    void followPlugEvents(USBPlugEvents *events);
+    QCoro::Task<> phoneArrived(USBAddress address);
+    QCoro::Task<> phoneLeft(USBAddress address);
+
+    // A phone that could not be opened right after it arrived (its access not granted yet,
+    // its screen still asking) gets this long before the one more try.
+    static constexpr int arrivalRetryDelayMs = 1500;
+
     // How often a running transfer's byte counts are read into currentTransfer.
     static constexpr int progressIntervalMs = 100;
 
@@ -101,6 +132,8 @@ Q_SIGNALS:
     void currentTransferChanged();
     void cancellingTransferChanged();
     void currentBatchChanged();
+    void scanningChanged();
+    void statusIsWarningChanged();
 
 private:
     using Generation = qint64 TarvelViewModel::*;
@@ -117,7 +150,10 @@ private:
     void setCurrentTransfer(std::optional<TransferJob> value);
     void setCancellingTransfer(bool value);
     void setCurrentBatch(std::optional<TransferBatch> value);
+    void setScanning(bool value);
+    void setStatusIsWarning(bool value);
     void setStatus(TarvelConnectionState state, QString message);
+    void setWarning(QString message);
 
     bool isIdle() const { return !m_currentTransfer; }
     void clearBrowsingState();
@@ -125,6 +161,10 @@ private:
     bool isCurrent(const QString &deviceID, Generation counter, qint64 generation) const;
     bool isCurrentStorageLoad(const QString &deviceID, qint64 generation) const;
     bool isCurrentTransfer(const QString &deviceID, qint64 generation) const;
+    // loadSelectedDeviceStorage, opening the storage with this id when it is listed.
+    QCoro::Task<> loadStorage(std::optional<QString> preferredStorageID);
+    // Scans and updates the list of phones, keeping the one shown.
+    QCoro::Task<> updateDeviceList();
     QCoro::Task<> loadDirectory(QString deviceID, QString storageID, std::optional<QString> parentID,
                                 QList<RemoteEntry> folderPath, qint64 generation, bool clearsBrowsingOnFailure);
     // The shared body of openFolder, navigateUp and loadCurrentDirectory.
@@ -152,6 +192,8 @@ private:
     QList<RemoteEntry> m_folderPath;
     std::optional<TransferJob> m_currentTransfer;
     bool m_cancellingTransfer = false;
+    bool m_scanning = false;
+    bool m_statusIsWarning = false;
 
     std::shared_ptr<AndroidFileTransferEngine> m_engine;
     qint64 m_storageLoadGeneration = 0;
@@ -163,6 +205,12 @@ private:
     // Local file work of batches (walking folders, making folders, finding free names):
     // it can block on a slow disk. Last, so it goes first and waits for a job in progress.
     SerialWorker m_localFiles;
+
+    std::shared_ptr<PhoneDiagnosis> m_diagnosis; // may be null
+    qint64 m_searchGeneration = 0;               // of findPhones, whose latest run owns the status
+    bool m_lastSearchFoundNothing = false;
+    // Why the latest search showed no phone; absent when it showed one.
+    std::optional<TransferError::Kind> m_lastSearchProblem;
 };
 
 } // namespace tarvel

@@ -8,11 +8,13 @@ build=${1:-build}
 shots=$(mktemp -d)
 trap 'rm -rf "$shots"' EXIT
 TARVEL_SCREENSHOT_BUILD=$build ./scripts/screenshots.sh "$shots" >/dev/null
-(cd "$build" && ctest -R '^e2e\.app$' --output-on-failure >/dev/null)
+(cd "$build" && ctest -R '^e2e\.(app|bus)$' --output-on-failure >/dev/null)
 mkdir -p docs/screenshots
 cp "$shots/03-transfer-760x460.png" docs/screenshots/transfer.png
 cp "$shots/01-no-device-760x460.png" docs/screenshots/no-device.png
 cp "$shots/04-donation-760x460.png" docs/screenshots/donation.png
+cp "$shots/10-storage-picker-760x460.png" docs/screenshots/storage-picker.png
+cp "$build/e2e-screenshots/bus-held-by-another-program.png" docs/screenshots/emulated-phone-held.png
 cp "$build/e2e-screenshots/03-subfolder.png" docs/screenshots/emulated-phone-folder.png
 cp "$build/e2e-screenshots/07-pasted.png" docs/screenshots/emulated-phone-uploaded.png
 ls docs/screenshots

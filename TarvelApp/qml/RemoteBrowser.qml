@@ -55,6 +55,35 @@ Pane {
             }
         }
 
+        // Only when there is a choice: more than one phone, more than one storage.
+        RowLayout {
+            visible: browser.contentView.showsDevicePicker || browser.contentView.showsStoragePicker
+            spacing: Theme.spacingM
+            Layout.fillWidth: true
+
+            Picker {
+                objectName: "devicePicker"
+                visible: browser.contentView.showsDevicePicker
+                enabled: browser.contentView.pickersEnabled
+                model: browser.contentView.deviceChoices
+                selectedIndex: browser.contentView.selectedDeviceIndex
+                Accessible.name: browser.contentView.devicePickerTitle
+                onChosen: index => browser.contentView.startSelectDevice(index)
+                Layout.fillWidth: true
+            }
+
+            Picker {
+                objectName: "storagePicker"
+                visible: browser.contentView.showsStoragePicker
+                enabled: browser.contentView.pickersEnabled
+                model: browser.contentView.storageChoices
+                selectedIndex: browser.contentView.selectedStorageIndex
+                Accessible.name: browser.contentView.storagePickerTitle
+                onChosen: index => browser.contentView.startSelectStorage(index)
+                Layout.fillWidth: true
+            }
+        }
+
         EmptyState {
             objectName: "emptyState"
             visible: browser.contentView.showsEmptyState

@@ -289,6 +289,36 @@ TEST_F(BridgeStorage, DeadSessionIsReopenedOnce)
     EXPECT_EQ(ScriptedLibmtp::openHandles(), 1);
 }
 
+// The detailed listing is the plain one, storage for storage, plus each storage's type;
+// its failures read the same.
+TEST_F(BridgeStorage, DetailsAddTheStorageTypeToThePlainListing)
+{
+    ScriptedLibmtp::storages = {
+        {.id = 0x00010001, .description = "Interner Speicher", .storageType = 0x0003},
+        {.id = 0x00020001, .description = "SD-Karte", .maxCapacity = 32'000'000'000, .storageType = 0x0004},
+        {.id = 0x00030001, .description = "", .storageType = 0},
+    };
+    const auto plain = listStorage();
+    auto details = std::make_unique<CMTPStorageDetailsResult>();
+    cmtp_list_storage_details_into(details.get(), kPhone);
+    ASSERT_EQ(details->ok, 1);
+    ASSERT_EQ(details->count, 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(std::memcmp(&details->storages[i].info, &plain->storages[i], sizeof(CMTPStorageInfo)), 0) << i;
+    EXPECT_EQ(details->storages[0].storage_type, 0x0003);
+    EXPECT_EQ(details->storages[1].storage_type, 0x0004);
+    EXPECT_EQ(details->storages[2].storage_type, 0);
+
+    ScriptedLibmtp::storageOutcome = {-1, {"Error 2001: PTP General Error"}};
+    cmtp_list_storage_details_into(details.get(), kPhone);
+    EXPECT_EQ(details->ok, 0);
+    EXPECT_EQ(details->count, 0);
+    EXPECT_STREQ(details->error, "Error 2001: PTP General Error");
+    cmtp_list_storage_details_into(details.get(), "mtp-no-such-device");
+    EXPECT_STREQ(details->error, kNotAvailable);
+    cmtp_list_storage_details_into(nullptr, kPhone); // does nothing
+}
+
 // The header is a C header too: a C file lists a folder through it.
 TEST_F(BridgeHeader, IsUsableFromC)
 {

@@ -21,6 +21,9 @@ const QString connectSentence =
     "If it still does not appear, try another cable or USB port.";
 const QString unlockSentence = "Unlock the phone and allow file transfer access.";
 const QString genericSentence = "The phone could not be accessed. Check the cable and try again.";
+const QString permissionSentence =
+    "This account may not use the phone's USB connection. Sign in at the computer itself, or add a udev rule "
+    "for the phone, then plug it in again.";
 
 const AndroidDevice pixel{"mtp-1-2-18d1-4ee1", "Pixel 8", 0x18d1, 0x4ee1};
 const AndroidDevice galaxy{"mtp-1-3-04e8-6860", "Galaxy", 0x04e8, 0x6860};
@@ -563,7 +566,7 @@ TEST(ViewModelMessages, EveryErrorHasItsSentence)
 {
     EXPECT_EQ(TarvelViewModel::message(TransferError::noDevice()), connectSentence);
     EXPECT_EQ(TarvelViewModel::message(TransferError::deviceUnavailable()), unlockSentence);
-    EXPECT_EQ(TarvelViewModel::message(TransferError::permissionDenied()), unlockSentence);
+    EXPECT_EQ(TarvelViewModel::message(TransferError::permissionDenied()), permissionSentence);
     EXPECT_EQ(TarvelViewModel::message(TransferError::unsupportedUSBMode()), "On your phone, change USB mode to File transfer.");
     EXPECT_EQ(TarvelViewModel::message(TransferError::readFailed()), "The file could not be copied. Check the cable and try again.");
     EXPECT_EQ(TarvelViewModel::message(TransferError::writeFailed()), "The file could not be copied. Check the cable and try again.");

@@ -7,6 +7,8 @@
 #   run-e2e.sh readonly BINARY [ARGS...]   one read-only phone
 #   run-e2e.sh app      BINARY [ARGS...]   one phone, for the whole application
 #   run-e2e.sh unplug   BINARY [ARGS...]   one phone the test can pull out and plug in
+#   run-e2e.sh bus      BINARY [ARGS...]   one phone that can be pulled out and plugged in, with udev
+#   run-e2e.sh nonroot  BINARY [ARGS...]   one phone, the binary run as nobody without access to it
 #
 # Exit 77 (skipped) when the emulator packages are missing, unless TARVEL_REQUIRE_E2E=1
 # (CI), where that is a failure like any guest that cannot start.
@@ -68,6 +70,21 @@ app)
     phones=(--phone "$main" --phone-desc "Tarvel Phone")
     export TARVEL_E2E_PHONE="$main"
     ;;
+bus)
+    main=$work/bus
+    mkdir -p "$main/DCIM"
+    printf 'hello\n' >"$main/hello.txt"
+    phones=(--phone "$main" --phone-desc "Tarvel Phone" --udev --hotplug)
+    ;;
+nonroot)
+    main=$work/nonroot
+    mkdir -p "$main/DCIM"
+    phones=(--phone "$main" --phone-desc "Tarvel Phone" --user nobody)
+    # nobody must reach the run folder and write its own files and screenshots there.
+    chmod 0755 "$work"
+    mkdir -p "$work/local/screenshots"
+    chmod -R 0777 "$work/local"
+    ;;
 unplug)
     main=$work/unplug
     many "$main/Folder5000" 5000
@@ -85,15 +102,20 @@ readonly)
     export TARVEL_E2E_PHONE="$ro" TARVEL_E2E_PHONE_NAME="Read-only Phone" TARVEL_E2E_READONLY=1
     ;;
 *)
-    echo "usage: run-e2e.sh phones|readonly|app|unplug BINARY [ARGS...]" >&2
+    echo "usage: run-e2e.sh phones|readonly|app|unplug|bus|nonroot BINARY [ARGS...]" >&2
     exit 2
     ;;
 esac
 export TARVEL_E2E_WORK="$work/local"
 
-# Screenshots are written where the caller wants them, which the guest must see.
+# Screenshots are written where the caller wants them, which the guest must see; nobody
+# writes them into the run folder, and they are copied over afterwards.
 shares=()
-if [ -n "${TARVEL_E2E_SCREENSHOTS:-}" ]; then
+wanted_screenshots=${TARVEL_E2E_SCREENSHOTS:-}
+if [ "$mode" = nonroot ] && [ -n "$wanted_screenshots" ]; then
+    export TARVEL_E2E_SCREENSHOTS="$work/local/screenshots"
+    trap 'mkdir -p "$wanted_screenshots"; cp "$work"/local/screenshots/*.png "$wanted_screenshots"/ 2>/dev/null; chmod -R u+w "$work" 2>/dev/null; rm -rf "$work"' EXIT
+elif [ -n "${TARVEL_E2E_SCREENSHOTS:-}" ]; then
     mkdir -p "$TARVEL_E2E_SCREENSHOTS"
     shares=(--share "$TARVEL_E2E_SCREENSHOTS")
 fi

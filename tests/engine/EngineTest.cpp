@@ -61,9 +61,9 @@ TEST_F(EngineTest, ScanMapsDevicesInOrder)
     };
     const QList<AndroidDevice> devices = runSync(engine.scanDevices());
     EXPECT_EQ(devices, (QList<AndroidDevice>{
-                           {"mtp-20-5-0009-00ab", "Android phone", 9, 171},
-                           {"mtp-3-7-0000-0000", "Android phone", 0, 0}, // ids of 0 are still present
-                           {pixelID, "Pixel 7", 0x18d1, 0x4ee1},
+                           {"mtp-20-5-0009-00ab", "Android phone", 9, 171, 20, 5},
+                           {"mtp-3-7-0000-0000", "Android phone", 0, 0, 3, 7}, // ids of 0 are still present
+                           {pixelID, "Pixel 7", 0x18d1, 0x4ee1, 1, 2},
                        }));
 
     ScriptedLibmtp::devices.clear();
@@ -73,18 +73,27 @@ TEST_F(EngineTest, ScanMapsDevicesInOrder)
     EXPECT_EQ(failure(engine.scanDevices()), TransferError::nativeError("MTP device scan failed"));
 }
 
-TEST_F(EngineTest, StorageSizesBelowOneAreAbsent)
+// Sizes below one are absent; fixed memory is internal, a card removable, whether ROM or RAM.
+TEST_F(EngineTest, StorageSizesBelowOneAreAbsentAndKindsFollowTheStorageType)
 {
     ScriptedLibmtp::storages = {
         ScriptedStorage{.id = 0x00010001, .description = "", .maxCapacity = 0, .freeSpace = UINT64_MAX},
-        ScriptedStorage{.id = 0x00020001, .description = "SD card", .maxCapacity = 32'000'000'000, .freeSpace = 1},
-        ScriptedStorage{.id = 0x00030001, .description = "Full", .maxCapacity = 16'000'000'000, .freeSpace = 0},
+        ScriptedStorage{.id = 0x00020001, .description = "SD card", .maxCapacity = 32'000'000'000, .freeSpace = 1,
+                        .storageType = 0x0004},
+        ScriptedStorage{.id = 0x00030001, .description = "Full", .maxCapacity = 16'000'000'000, .freeSpace = 0,
+                        .storageType = 0x0001},
+        ScriptedStorage{.id = 0x00040001, .description = "Stick", .storageType = 0x0002},
+        ScriptedStorage{.id = 0x00050001, .description = "Odd", .storageType = 0x0009},
     };
-    EXPECT_EQ(runSync(engine.listStorage(pixelID)), (QList<AndroidStorage>{
-                                                        {"65537", "Android storage", std::nullopt, std::nullopt},
-                                                        {"131073", "SD card", 32'000'000'000, 1},
-                                                        {"196609", "Full", 16'000'000'000, std::nullopt},
-                                                    }));
+    using enum StorageKind;
+    EXPECT_EQ(runSync(engine.listStorage(pixelID)),
+              (QList<AndroidStorage>{
+                  {"65537", "Android storage", std::nullopt, std::nullopt, internal},
+                  {"131073", "SD card", 32'000'000'000, 1, removable},
+                  {"196609", "Full", 16'000'000'000, std::nullopt, internal},
+                  {"262145", "Stick", 128'000'000'000, 64'000'000'000, removable},
+                  {"327681", "Odd", 128'000'000'000, 64'000'000'000, unknown},
+              }));
 }
 
 TEST_F(EngineTest, EntriesMapKindsParentsAndSizes)

@@ -4,6 +4,7 @@
 
 #include "TarvelCore/AndroidFileTransferEngine.h"
 #include "TarvelCore/Models.h"
+#include "TarvelCore/PhoneDiagnosis.h"
 
 #include <QString>
 #include <QUrl>
@@ -63,6 +64,14 @@ inline void PrintTo(const DirectoryRequest &r, std::ostream *os)
     *os << "DirectoryRequest{" << r.deviceID.toStdString() << ", " << r.storageID.toStdString() << ", ";
     printOptional(r.parentID, os);
     *os << "}";
+}
+
+inline void PrintTo(const TransferError &e, std::ostream *os) { *os << "TransferError{" << e.what() << "}"; }
+
+inline void PrintTo(const USBPhoneReport &r, std::ostream *os)
+{
+    *os << "USBPhoneReport{bus " << r.address.busNumber << " dev " << r.address.deviceNumber << ", "
+        << r.product.toStdString() << ", " << (r.problem ? r.problem->what() : "no problem") << "}";
 }
 
 inline void PrintTo(const TarvelConnectionState &s, std::ostream *os)

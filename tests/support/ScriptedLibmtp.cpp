@@ -260,6 +260,7 @@ int LIBMTP_Get_Storage(LIBMTP_mtpdevice_t *device, int const)
         storage->StorageDescription = copyText(scripted.description);
         storage->MaxCapacity = scripted.maxCapacity;
         storage->FreeSpaceInBytes = scripted.freeSpace;
+        storage->StorageType = scripted.storageType;
         storage->prev = previous;
         *tail = previous = storage;
         tail = &storage->next;

@@ -38,6 +38,7 @@ struct ScriptedStorage {
     std::optional<std::string> description = "Internal shared storage"; // nullopt: null pointer
     uint64_t maxCapacity = 128'000'000'000;
     uint64_t freeSpace = 64'000'000'000;
+    uint16_t storageType = 0x0003; // fixed RAM, as phones report their own memory
 };
 
 // One object of a folder.

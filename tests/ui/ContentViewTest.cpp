@@ -103,7 +103,8 @@ TEST_F(ContentViewTest, StatusIndicatorAndRefreshFollowTheState)
     engine->scanError = TransferError::permissionDenied();
     connect();
     EXPECT_EQ(view.statusIconName(), "exclamationmark.triangle.fill");
-    EXPECT_EQ(view.statusMessage(), "Unlock the phone and allow file transfer access.");
+    EXPECT_EQ(view.statusMessage(), "This account may not use the phone's USB connection. Sign in at the computer "
+                                    "itself, or add a udev rule for the phone, then plug it in again.");
 }
 
 // The refresh sequence lists storage only when the scan found a device.

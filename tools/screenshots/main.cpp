@@ -116,7 +116,9 @@ int main(int argc, char **argv)
     QDir().mkpath(folder);
 
     auto engine = std::make_shared<FakeAndroidFileTransferEngine>();
-    TarvelApp app(engine);
+    auto diagnosis = std::make_shared<FakePhoneDiagnosis>();
+    FakeUSBPlugEvents plugs;
+    TarvelApp app(engine, diagnosis, &plugs);
     if (!app.window())
         return 1;
     TarvelViewModel *viewModel = app.viewModel();
@@ -177,6 +179,75 @@ int main(int argc, char **argv)
     app.contentView()->startRefresh();
     spinUntil([&] { return viewModel->state() == TarvelConnectionState::transferFailed; });
     ok &= shooter.shoot(QStringLiteral("07-failed"), small);
+
+    // Looking for phones: the scan held open.
+    engine->directoryError.reset();
+    QPromise<void> scanGate;
+    scanGate.start();
+    engine->beforeScan = [future = scanGate.future()] { return waitFor(future); };
+    app.contentView()->startRefresh();
+    spinUntil([&] { return viewModel->scanning(); });
+    ok &= shooter.shoot(QStringLiteral("08-looking"), small);
+    scanGate.finish();
+    spinUntil([&] { return viewModel->state() == TarvelConnectionState::ready; });
+    engine->beforeScan = {};
+
+    // Two phones, the first with its own memory and a card: the pickers, one of them open.
+    engine->devicesToReturn.append({.id = "mtp-3-9-04e8-6860", .name = "Galaxy S23", .busNumber = 3, .deviceNumber = 9});
+    engine->storagesToReturn = {{.id = "65537", .name = "Interner gemeinsamer Speicher", .capacityBytes = 128'000'000'000,
+                                 .freeBytes = 41'276'000'000, .kind = StorageKind::internal},
+                                {.id = "131073", .name = "SanDisk", .capacityBytes = 64'000'000'000,
+                                 .freeBytes = 12'500'000'000, .kind = StorageKind::removable}};
+    app.contentView()->startRefresh();
+    spinUntil([&] { return viewModel->storages().size() == 2 && viewModel->state() == TarvelConnectionState::ready; });
+    ok &= shooter.shoot(QStringLiteral("09-pickers"), small);
+    if (auto *picker = app.window()->findChild<QQuickItem *>(QStringLiteral("storagePicker"))) {
+        auto *popup = picker->property("popup").value<QObject *>();
+        QMetaObject::invokeMethod(popup, "open");
+        ok &= shooter.shoot(QStringLiteral("10-storage-picker"), small);
+        QMetaObject::invokeMethod(popup, "close");
+    }
+
+    // Why no phone can be used, as the bus shows it.
+    const QList<std::pair<QString, TransferError>> reasons{
+        {QStringLiteral("11-held-by-files"), TransferError::deviceInUse({PhoneHolderKind::filesService, "gvfsd-mtp"})},
+        {QStringLiteral("12-held-by-another-user"), TransferError::deviceInUse({})},
+        {QStringLiteral("13-permission"), TransferError::permissionDenied()},
+        {QStringLiteral("14-usb-mode"), TransferError::unsupportedUSBMode()},
+    };
+    const QList<AndroidDevice> phones = engine->devicesToReturn;
+    engine->devicesToReturn = {};
+    for (const auto &[name, reason] : reasons) {
+        diagnosis->reports = {{.address = {3, 7}, .problem = reason}};
+        app.contentView()->startRefresh();
+        spinUntil([&] { return !viewModel->scanning() && viewModel->state() == TarvelConnectionState::deviceUnavailable; });
+        ok &= shooter.shoot(name, small);
+    }
+    diagnosis->reports = {};
+    app.contentView()->startRefresh();
+    spinUntil([&] { return !viewModel->scanning() && viewModel->state() == TarvelConnectionState::noDevice; });
+    app.contentView()->startRefresh();
+    spinUntil([&] { return viewModel->statusMessage() == QStringLiteral("Still no phone found."); });
+    ok &= shooter.shoot(QStringLiteral("15-still-no-phone"), small);
+
+    // Plugged in, and pulled out during a download.
+    engine->devicesToReturn = {phones.first()};
+    engine->devicesToReturn.first().busNumber = 3;
+    engine->devicesToReturn.first().deviceNumber = 7;
+    diagnosis->reports = {{.address = {3, 7}}};
+    plugs.plugIn({3, 7});
+    spinUntil([&] { return viewModel->state() == TarvelConnectionState::ready; });
+    ok &= shooter.shoot(QStringLiteral("16-plugged-in"), small);
+    QPromise<void> secondGate;
+    secondGate.start();
+    engine->beforeDownload = [future = secondGate.future()] { return waitFor(future); };
+    viewModel->download(QStringLiteral("17"), QStringLiteral("boarding-pass.pdf"),
+                        QUrl::fromLocalFile(QDir::homePath() + QStringLiteral("/boarding-pass.pdf")));
+    spinUntil([&] { return viewModel->state() == TarvelConnectionState::transferring; });
+    plugs.pullOut({3, 7});
+    ok &= shooter.shoot(QStringLiteral("17-pulled-out"), small);
+    secondGate.finish();
+    settle();
 
     return ok ? 0 : 1;
 }
