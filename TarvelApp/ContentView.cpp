@@ -4,6 +4,7 @@
 #include "TarvelApp/Palette.h"
 #include "TarvelCore/DonationSupport.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QTimer>
@@ -35,6 +36,7 @@ ContentView::ContentView(TarvelViewModel *viewModel, DesktopServices *desktop, Q
         connect(viewModel, signal, this, &ContentView::presentationChanged);
     connect(this, &ContentView::presentationChanged, this, &ContentView::transferProgressChanged);
     connect(viewModel, &TarvelViewModel::currentTransferChanged, this, &ContentView::followTransfer);
+    connect(viewModel, &TarvelViewModel::currentBatchChanged, this, &ContentView::followBatch);
     m_clock.start();
     connect(viewModel, &TarvelViewModel::entriesChanged, this, [this] {
         if (m_viewModel)
@@ -93,11 +95,19 @@ bool ContentView::refreshEnabled() const
     return m_viewModel->state() != State::transferring;
 }
 
+bool ContentView::browseEnabled() const
+{
+    const State state = m_viewModel->state();
+    return (state == State::ready || state == State::transferFailed || state == State::transferring)
+        && m_viewModel->selectedDevice() && m_viewModel->selectedStorage();
+}
+
 // Remote browser
 
+// Going up is browsing: also while a folder loads or a transfer runs.
 bool ContentView::upEnabled() const
 {
-    return m_viewModel->canNavigateUp() && m_viewModel->state() != State::transferring;
+    return m_viewModel->canNavigateUp();
 }
 
 QString ContentView::currentLocationTitle() const
@@ -189,9 +199,12 @@ QString ContentView::emptyStateDescription() const
     return QStringLiteral("This storage location is empty.");
 }
 
+// A failure leaves the window usable at once: its sentence stays in the status line.
 bool ContentView::rowActionsEnabled() const
 {
-    return m_viewModel->state() == State::ready && m_viewModel->selectedDevice() && m_viewModel->selectedStorage();
+    const State state = m_viewModel->state();
+    return (state == State::ready || state == State::transferFailed) && m_viewModel->selectedDevice()
+        && m_viewModel->selectedStorage();
 }
 
 bool ContentView::showsDevicePicker() const
@@ -324,6 +337,48 @@ void ContentView::followTransfer()
     }
 }
 
+// A batch's start and end change the pane; its progress only the batch's own lines.
+void ContentView::followBatch()
+{
+    const auto batch = m_viewModel->currentBatch();
+    if (batch && m_batchShown) {
+        m_batchRate.add(m_clock.elapsed(), batch->completedBytes);
+        Q_EMIT transferProgressChanged();
+        return;
+    }
+    m_batchShown = batch.has_value();
+    m_batchRate.reset();
+    Q_EMIT presentationChanged();
+}
+
+QString ContentView::batchText() const
+{
+    const auto batch = m_viewModel->currentBatch();
+    if (!batch)
+        return {};
+    if (batch->listingFolders)
+        return QStringLiteral("Looking through folders: %1 so far").arg(batch->fileCount == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(batch->fileCount));
+    QString text = QStringLiteral("File %1 of %2").arg(std::max(batch->fileNumber, 1)).arg(batch->fileCount);
+    if (batch->totalBytes > 0)
+        text += QStringLiteral(" · ") + formatByteCount(batch->completedBytes) + QStringLiteral(" of ") + formatByteCount(batch->totalBytes);
+    const QString rate = m_batchRate.text(batch->totalBytes > 0 ? std::optional(batch->totalBytes) : std::nullopt);
+    const qsizetype timeLeft = rate.indexOf(QStringLiteral(" · "));
+    if (timeLeft >= 0)
+        text += rate.mid(timeLeft);
+    return text;
+}
+
+double ContentView::batchProgress() const
+{
+    const auto batch = m_viewModel->currentBatch();
+    return batch && batch->totalBytes > 0 ? double(batch->completedBytes) / double(batch->totalBytes) : 0.0;
+}
+
+bool ContentView::showInFolderVisible() const
+{
+    return m_showsDownloadedFolder && m_lastDownloadFolder && !hasTransfer() && !hasBatch();
+}
+
 QString ContentView::transferRateText() const
 {
     const auto job = m_viewModel->currentTransfer();
@@ -431,6 +486,54 @@ QCoro::Task<> ContentView::pasteFilesFromFinder()
     return uploadFiles(m_desktop->fileURLsOnClipboard());
 }
 
+QCoro::Task<> ContentView::uploadItems(QList<QUrl> urls)
+{
+    if (urls.isEmpty())
+        co_return;
+    m_showsDownloadedFolder = false;
+    // Into the folder shown now: the user may browse elsewhere while the batch runs.
+    co_await m_viewModel->uploadItems(urls, m_viewModel->currentParentID());
+}
+
+// Like chooseFileToUpload, as a batch: a failed file is named at the end instead of
+// ending the rest.
+QCoro::Task<> ContentView::chooseFilesForBatch()
+{
+    QPointer<ContentView> self(this);
+    const QList<QUrl> chosen = co_await m_desktop->chooseFilesToOpen(QStringLiteral("Upload"));
+    if (self)
+        co_await uploadItems(chosen);
+}
+
+QCoro::Task<> ContentView::chooseFolderToUpload()
+{
+    QPointer<ContentView> self(this);
+    const QUrl home = QUrl::fromLocalFile(QDir::homePath());
+    const std::optional<QUrl> chosen = co_await m_desktop->chooseFolder(QStringLiteral("Upload"), home);
+    if (!self || !chosen || chosen->isEmpty())
+        co_return;
+    QList<QUrl> items{*chosen}; // named: GCC 12 mishandles a braced list inside co_await
+    co_await uploadItems(std::move(items));
+}
+
+QCoro::Task<> ContentView::downloadEntries(QList<RemoteEntry> entries)
+{
+    if (entries.isEmpty())
+        co_return;
+    QPointer<ContentView> self(this);
+    const QUrl startIn = m_lastDownloadFolder.value_or(m_desktop->downloadsFolder());
+    const std::optional<QUrl> chosen = co_await m_desktop->chooseFolder(downloadSelectionPrompt(), startIn);
+    if (!self || !chosen || chosen->isEmpty())
+        co_return;
+    m_lastDownloadFolder = *chosen;
+    QPointer<TarvelViewModel> viewModel = m_viewModel;
+    co_await viewModel->downloadItems(entries, *chosen);
+    if (!self)
+        co_return;
+    m_showsDownloadedFolder = true;
+    Q_EMIT presentationChanged();
+}
+
 QCoro::Task<> ContentView::uploadFiles(QList<QUrl> urls)
 {
     // The batch belongs to the view model, not to this view: from here on only it is used,
@@ -476,25 +579,26 @@ void ContentView::startNavigateUp()
 void ContentView::startOpenFolder(int row)
 {
     const auto entry = entryAt(row);
-    if (entry && entry->kind == RemoteEntryKind::folder && rowActionsEnabled())
+    if (entry && entry->kind == RemoteEntryKind::folder && browseEnabled())
         m_viewModel->openFolder(*entry);
 }
 
 void ContentView::startRowAction(int row)
 {
     const auto entry = entryAt(row);
-    if (!entry || !rowActionsEnabled())
+    if (!entry)
         return;
-    if (entry->kind == RemoteEntryKind::folder)
+    if (entry->kind == RemoteEntryKind::folder && browseEnabled())
         m_viewModel->openFolder(*entry);
-    else
+    else if (entry->kind == RemoteEntryKind::file && rowActionsEnabled())
         chooseDownloadDestination(*entry);
 }
 
 void ContentView::startChooseFileToUpload()
 {
-    if (uploadEnabled())
-        chooseFileToUpload();
+    if (!uploadEnabled())
+        return;
+    chooseFilesForBatch();
 }
 
 void ContentView::startSelectDevice(int index)
@@ -514,7 +618,7 @@ void ContentView::startSelectStorage(int index)
 void ContentView::startPasteFromClipboard()
 {
     if (uploadEnabled())
-        pasteFilesFromFinder();
+        uploadItems(m_desktop->fileURLsOnClipboard());
 }
 
 void ContentView::copyDonationAddress()
@@ -538,6 +642,24 @@ void ContentView::startCancelTransfer()
         return;
     *m_uploadBatchStopped = true;
     m_viewModel->cancelTransfer();
+}
+
+void ContentView::startChooseFolderToUpload()
+{
+    if (uploadEnabled())
+        chooseFolderToUpload();
+}
+
+void ContentView::startUploadDropped(QList<QUrl> urls)
+{
+    if (uploadEnabled())
+        uploadItems(urls);
+}
+
+void ContentView::showDownloadedFolder()
+{
+    if (m_lastDownloadFolder)
+        m_desktop->openURL(*m_lastDownloadFolder);
 }
 
 void ContentView::stopTransferAndQuit()

@@ -47,6 +47,7 @@ class ContentView : public QObject {
     Q_PROPERTY(QUrl emptyStateIconSource READ emptyStateIconSource NOTIFY presentationChanged)
     Q_PROPERTY(tarvel::RemoteEntryListModel *entries READ entries CONSTANT)
     Q_PROPERTY(bool rowActionsEnabled READ rowActionsEnabled NOTIFY presentationChanged)
+    Q_PROPERTY(bool browseEnabled READ browseEnabled NOTIFY presentationChanged)
     Q_PROPERTY(bool showsDevicePicker READ showsDevicePicker NOTIFY presentationChanged)
     Q_PROPERTY(QStringList deviceChoices READ deviceChoices NOTIFY presentationChanged)
     Q_PROPERTY(int selectedDeviceIndex READ selectedDeviceIndex NOTIFY presentationChanged)
@@ -72,6 +73,10 @@ class ContentView : public QObject {
     Q_PROPERTY(QString cancelTransferTitle READ cancelTransferTitle NOTIFY presentationChanged)
     Q_PROPERTY(bool cancelTransferEnabled READ cancelTransferEnabled NOTIFY presentationChanged)
     Q_PROPERTY(QString quitQuestionText READ quitQuestionText NOTIFY presentationChanged)
+    Q_PROPERTY(bool hasBatch READ hasBatch NOTIFY presentationChanged)
+    Q_PROPERTY(QString batchText READ batchText NOTIFY transferProgressChanged)
+    Q_PROPERTY(double batchProgress READ batchProgress NOTIFY transferProgressChanged)
+    Q_PROPERTY(bool showInFolderVisible READ showInFolderVisible NOTIFY presentationChanged)
     Q_PROPERTY(QUrl transferIconSource READ transferIconSource NOTIFY presentationChanged)
 
     // Donation section
@@ -83,6 +88,8 @@ class ContentView : public QObject {
     Q_PROPERTY(QString upTitle READ upTitle CONSTANT)
     Q_PROPERTY(QString transfersTitle READ transfersTitle CONSTANT)
     Q_PROPERTY(QString chooseFileTitle READ chooseFileTitle CONSTANT)
+    Q_PROPERTY(QString chooseFolderTitle READ chooseFolderTitle CONSTANT)
+    Q_PROPERTY(QString showInFolderTitle READ showInFolderTitle CONSTANT)
     Q_PROPERTY(QString pasteTitle READ pasteTitle CONSTANT)
     Q_PROPERTY(QString noTransferTitle READ noTransferTitle CONSTANT)
     Q_PROPERTY(QString noTransferDescription READ noTransferDescription CONSTANT)
@@ -131,6 +138,9 @@ public:
     RemoteEntryListModel *entries() { return &m_entries; }
     // Gates the button of every row and the click on a folder row.
     bool rowActionsEnabled() const;
+    // Opening folders and going up: also while a transfer runs, whose files then let the
+    // listing through between two of them.
+    bool browseEnabled() const;
     // Shown only when there is a choice: more than one phone, more than one storage.
     bool showsDevicePicker() const;
     // Each phone by its model; two of one model with their serials.
@@ -161,6 +171,13 @@ public:
     QString cancelTransferTitle() const;
     bool cancelTransferEnabled() const;
     QString quitQuestionText() const;
+    bool hasBatch() const { return m_viewModel->currentBatch().has_value(); }
+    // "File 3 of 212 · 45 MB of 1.2 GB · 2 min left"; "Looking through folders: 212 files so
+    // far" while they are listed.
+    QString batchText() const;
+    double batchProgress() const;
+    // After a batch download, until the next transfer: the folder it went to can be opened.
+    bool showInFolderVisible() const;
     QUrl transferIconSource() const { return symbolSource(transferIconName()); }
 
     QString donationAddress() const;
@@ -172,6 +189,9 @@ public:
     static QString upTitle() { return QStringLiteral("Up"); }
     static QString transfersTitle() { return QStringLiteral("Transfers"); }
     static QString chooseFileTitle() { return QStringLiteral("Choose File to Upload"); }
+    static QString chooseFolderTitle() { return QStringLiteral("Choose Folder to Upload"); }
+    static QString showInFolderTitle() { return QStringLiteral("Show in Folder"); }
+    static QString downloadSelectionPrompt() { return QStringLiteral("Download Here"); }
     static QString pasteTitle() { return QStringLiteral("Paste from Finder"); }
     static QString noTransferTitle() { return QStringLiteral("No active transfer"); }
     static QString noTransferDescription() { return QStringLiteral("Downloads and uploads will appear here while they are running."); }
@@ -208,6 +228,12 @@ public:
     // dropped silently; with nothing left, nothing happens. Which URLs are regular
     // files is asked of the file system off the UI thread.
     QCoro::Task<> uploadFiles(QList<QUrl> urls);
+    // Files and folders, chosen, pasted or dropped, as one batch into the folder shown.
+    QCoro::Task<> uploadItems(QList<QUrl> urls);
+    QCoro::Task<> chooseFolderToUpload();
+    // Asks once for a folder (first in Downloads, then wherever the user last chose) and
+    // copies the entries there, folders with everything in them.
+    QCoro::Task<> downloadEntries(QList<RemoteEntry> entries);
 
     // A phone's file name made safe to propose in the save panel: it must stay a name
     // in the folder the user picks, never a path.
@@ -232,6 +258,10 @@ public Q_SLOTS:
     // The answer to the question asked when the window closes during a transfer: stops it
     // and asks to quit once it has left the lane, or after a few seconds at most.
     void stopTransferAndQuit();
+    void startChooseFolderToUpload();
+    // Files and folders dropped on the window: uploaded into the folder shown.
+    void startUploadDropped(QList<QUrl> urls);
+    void showDownloadedFolder();
 
 Q_SIGNALS:
     // Any view-model change: every derived property may have a new value.
@@ -245,6 +275,8 @@ private:
     std::optional<RemoteEntry> entryAt(int row) const;
     TransferSummary summary() const;
     void followTransfer();
+    void followBatch();
+    QCoro::Task<> chooseFilesForBatch();
 
     static constexpr int quitWaitMs = 5000;
 
@@ -256,6 +288,10 @@ private:
     QElapsedTimer m_clock;
     std::shared_ptr<bool> m_uploadBatchStopped = std::make_shared<bool>(false);
     bool m_quitting = false;
+    bool m_batchShown = false;
+    TransferRate m_batchRate;
+    std::optional<QUrl> m_lastDownloadFolder; // chosen while the app runs
+    bool m_showsDownloadedFolder = false;
     // Local file checks: a stat can block for long on a network mount or a disk that
     // spins up. Last, so it is destroyed first and waits for a check in progress.
     SerialWorker m_fileChecks;

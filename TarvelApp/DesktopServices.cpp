@@ -1,10 +1,12 @@
 #include "TarvelApp/DesktopServices.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QStandardPaths>
 
 #include <QCoro/QCoroSignal>
 
@@ -51,6 +53,31 @@ QCoro::Task<QList<QUrl>> QtDesktopServices::chooseFilesToOpen(QString prompt)
     dialog->setLabelText(QFileDialog::Accept, prompt);
     const std::optional<QList<QUrl>> chosen = co_await runPanel(std::move(dialog));
     co_return chosen.value_or(QList<QUrl>());
+}
+
+QCoro::Task<std::optional<QUrl>> DesktopServices::chooseFolder(QString, QUrl)
+{
+    co_return std::nullopt;
+}
+
+QUrl DesktopServices::downloadsFolder() const
+{
+    const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    return QUrl::fromLocalFile(downloads.isEmpty() ? QDir::homePath() : downloads);
+}
+
+QCoro::Task<std::optional<QUrl>> QtDesktopServices::chooseFolder(QString prompt, QUrl startIn)
+{
+    auto dialog = std::make_unique<QFileDialog>();
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly);
+    dialog->setLabelText(QFileDialog::Accept, prompt);
+    dialog->setDirectoryUrl(startIn);
+    const std::optional<QList<QUrl>> chosen = co_await runPanel(std::move(dialog));
+    if (!chosen || chosen->isEmpty())
+        co_return std::nullopt;
+    co_return chosen->first();
 }
 
 QList<QUrl> QtDesktopServices::fileURLsOnClipboard() const

@@ -24,6 +24,13 @@ public:
     // Replaces everything on the clipboard with the text.
     virtual void copyTextToClipboard(QString text) = 0;
     virtual void openURL(QUrl url) = 0;
+
+    // Later additions, with defaults so a services class written before them still works.
+
+    // One existing folder, the panel opening in `startIn`; nothing when the user cancels.
+    virtual QCoro::Task<std::optional<QUrl>> chooseFolder(QString prompt, QUrl startIn);
+    // The user's Downloads folder (their home folder when there is none).
+    virtual QUrl downloadsFolder() const;
 };
 
 // The desktop's own panels (QFileDialog), clipboard and URL handlers.
@@ -34,6 +41,7 @@ public:
     QList<QUrl> fileURLsOnClipboard() const override;
     void copyTextToClipboard(QString text) override;
     void openURL(QUrl url) override;
+    QCoro::Task<std::optional<QUrl>> chooseFolder(QString prompt, QUrl startIn) override;
 };
 
 } // namespace tarvel

@@ -364,6 +364,8 @@ namespace {
 
 std::optional<TransferError::Kind> kindOf(const std::exception_ptr &error)
 {
+    if (!error)
+        return std::nullopt;
     try {
         std::rethrow_exception(error);
     } catch (const TransferError &failure) {
@@ -882,10 +884,14 @@ QCoro::Task<> TarvelViewModel::uploadItems(QList<QUrl> localItems, std::optional
             queue->fail(i, failureReason(error));
         }
     }
-    finishBatch(deviceID, generation, control->isCancelled(), disconnected);
-    if (current() && !disconnected && m_currentParentID == toRemoteParentID && m_selectedStorage
-        && m_selectedStorage->id == storageID)
+    // The folder shown is read again while the batch still owns the status line, so the
+    // listing does not replace the batch's last sentence.
+    if (!disconnected && m_currentParentID == toRemoteParentID && m_selectedStorage && m_selectedStorage->id == storageID) {
         co_await loadCurrentDirectory();
+        if (!current())
+            co_return;
+    }
+    finishBatch(deviceID, generation, control->isCancelled(), disconnected);
 }
 
 QCoro::Task<> TarvelViewModel::findPhones()

@@ -155,7 +155,7 @@ private:
     void setStatus(TarvelConnectionState state, QString message);
     void setWarning(QString message);
 
-    bool isIdle() const { return !m_currentTransfer; }
+    bool isIdle() const { return !m_currentTransfer && !m_currentBatch; }
     void clearBrowsingState();
     void abandonSelectedDevice();
     bool isCurrent(const QString &deviceID, Generation counter, qint64 generation) const;

@@ -219,7 +219,8 @@ void walkItem(Walk &walk, const QString &path, const QString &name, int parent)
     walk.items.steps.append(BatchStep{.kind = RemoteEntryKind::folder, .name = name, .source = path, .parent = parent});
     const int self = int(walk.items.steps.size()) - 1;
     walk.inside.append(identity);
-    for (const QString &entry : dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name))
+    for (const QString &entry :
+         dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase))
         walkItem(walk, dir.filePath(entry), entry, self);
     walk.inside.removeLast();
 }

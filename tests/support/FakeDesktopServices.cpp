@@ -30,4 +30,10 @@ void FakeDesktopServices::openURL(QUrl url)
     openedURLs.append(url);
 }
 
+QCoro::Task<std::optional<QUrl>> FakeDesktopServices::chooseFolder(QString, QUrl startIn)
+{
+    folderPanels.append(startIn);
+    co_return std::optional<QUrl>(folderToChoose);
+}
+
 } // namespace tarvel::test

@@ -25,9 +25,13 @@ public:
     QList<QUrl> fileURLsOnClipboard() const override;
     void copyTextToClipboard(QString text) override;
     void openURL(QUrl url) override;
+    QCoro::Task<std::optional<QUrl>> chooseFolder(QString prompt, QUrl startIn) override;
+    QUrl downloadsFolder() const override { return downloads; }
 
     // Answers: absent / empty means the user cancelled the panel.
     std::optional<QUrl> saveLocation;
+    std::optional<QUrl> folderToChoose;
+    QUrl downloads = QUrl::fromLocalFile(QStringLiteral("/home/user/Downloads"));
     QList<QUrl> filesToOpen;
     // The clipboard: file URLs (as a file manager's copy leaves them) or text, never both.
     QList<QUrl> clipboardURLs;
@@ -35,6 +39,7 @@ public:
 
     QList<Panel> savePanels;
     QList<Panel> openPanels;
+    QList<QUrl> folderPanels; // where each folder panel opened
     QList<QUrl> openedURLs;
 };
 

@@ -1,0 +1,190 @@
+// Batches over the in-memory engine: the order folders are listed and files copied in,
+// conflicts on both sides, a listing between two files, cancel, failures and the sentence
+// that ends a batch.
+
+#include "TarvelCore/TarvelViewModel.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+
+using namespace tarvel;
+using tarvel::test::Gate;
+using tarvel::test::runSync;
+using State = TarvelConnectionState;
+
+namespace {
+
+RemoteEntry folder(QString id, QString name) { return {.id = id, .name = name, .kind = RemoteEntryKind::folder}; }
+RemoteEntry file(QString id, QString name, qint64 size) { return {.id = id, .name = name, .kind = RemoteEntryKind::file, .sizeBytes = size}; }
+
+const AndroidDevice pixel{"mtp-1-2-18d1-4ee1", "Pixel 8", 0x18d1, 0x4ee1};
+const AndroidStorage internal{"65537", "Internal shared storage", 64'000'000'000, 10'000'000'000};
+const RemoteEntry dcim = folder("10", "DCIM");
+const RemoteEntry camera = folder("11", "Camera");
+const RemoteEntry photo = file("40", "photo.jpg", 2'000'000);
+
+void touch(const QString &path, const QByteArray &bytes = "x")
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(bytes);
+}
+
+// A hook that fails the nth call with `error`.
+FakeAndroidFileTransferEngine::Hook failingCall(std::shared_ptr<FakeAndroidFileTransferEngine> engine, int n,
+                                                TransferError error)
+{
+    auto calls = std::make_shared<int>(0);
+    return [engine, n, error, calls]() -> QCoro::Task<> {
+        engine->downloadError = ++*calls == n ? std::optional(error) : std::nullopt;
+        co_return;
+    };
+}
+
+class TransferBatchTest : public ::testing::Test {
+protected:
+    TransferBatchTest()
+    {
+        engine->devicesToReturn = {pixel};
+        engine->storagesToReturn = {internal};
+        engine->entriesByParentID = {
+            {"", {dcim, photo}},
+            {"10", {camera, file("41", "a.jpg", 1'000'000)}},
+            {"11", {file("42", "b.jpg", 3'000'000)}},
+        };
+        runSync(vm.refreshDevices());
+        runSync(vm.loadSelectedDeviceStorage());
+    }
+    QString into(const QString &path) const { return QDir(computer.path()).filePath(path); }
+    QStringList downloadedTo() const
+    {
+        QStringList paths;
+        for (const DownloadRequest &request : engine->downloadRequests)
+            paths.append(QDir(computer.path()).relativeFilePath(request.localURL.toLocalFile()));
+        return paths;
+    }
+
+    std::shared_ptr<FakeAndroidFileTransferEngine> engine = std::make_shared<FakeAndroidFileTransferEngine>();
+    TarvelViewModel vm{engine};
+    QTemporaryDir computer;
+};
+
+} // namespace
+
+// Folders are listed first, one listing each; files then follow in that order into the same
+// structure, and a name already taken on the computer becomes "name (2).ext".
+TEST_F(TransferBatchTest, DownloadKeepsTheStructureAndNeverReplaces)
+{
+    touch(into("photo.jpg"), "mine");
+    const int listings = engine->directoryRequests.size();
+    runSync(vm.downloadItems({photo, dcim}, QUrl::fromLocalFile(computer.path())));
+    EXPECT_EQ(engine->directoryRequests.size(), listings + 2);
+    EXPECT_EQ(downloadedTo(), (QStringList{"photo (2).jpg", "DCIM/a.jpg", "DCIM/Camera/b.jpg"}));
+    for (const DownloadRequest &request : engine->downloadRequests)
+        EXPECT_FALSE(request.replacesExisting);
+    EXPECT_TRUE(QFileInfo(into("DCIM/Camera")).isDir());
+    EXPECT_EQ(vm.state(), State::ready);
+    EXPECT_EQ(vm.statusMessage(), "Downloaded 3 files (6 MB) to " + QFileInfo(computer.path()).fileName() + ".");
+    EXPECT_FALSE(vm.currentBatch());
+    EXPECT_FALSE(vm.currentTransfer());
+}
+
+// A listing asked for while a file is held runs at once, not after the batch; the batch
+// shows which file of how many is in flight.
+TEST_F(TransferBatchTest, ListingRunsBetweenTwoFiles)
+{
+    Gate held;
+    engine->beforeDownload = held.hook();
+    auto batch = vm.downloadItems({dcim}, QUrl::fromLocalFile(computer.path()));
+    ASSERT_TRUE(held.waitEntered());
+    ASSERT_TRUE(vm.currentBatch());
+    EXPECT_EQ(vm.currentBatch()->fileNumber, 1);
+    EXPECT_EQ(vm.currentBatch()->fileCount, 2);
+    EXPECT_FALSE(vm.currentBatch()->listingFolders);
+    EXPECT_EQ(vm.statusMessage(), "Downloading a.jpg (file 1 of 2)...");
+    runSync(vm.openFolder(dcim));
+    EXPECT_EQ(vm.folderPath(), QList{dcim});
+    EXPECT_EQ(vm.state(), State::transferring);
+    EXPECT_EQ(engine->downloadRequests.size(), 0);
+    engine->beforeDownload = {};
+    held.open();
+    runSync(std::move(batch));
+    EXPECT_EQ(engine->downloadRequests.size(), 2);
+}
+
+// Cancel stops the file in flight and the rest; what was copied stays.
+TEST_F(TransferBatchTest, CancelStopsTheBatchAndKeepsWhatIsDone)
+{
+    auto calls = std::make_shared<int>(0);
+    Gate second;
+    const auto secondHook = second.hook();
+    engine->beforeDownload = [calls, secondHook]() -> QCoro::Task<> {
+        if (++*calls == 2)
+            co_await secondHook();
+    };
+    auto batch = vm.downloadItems({dcim, photo}, QUrl::fromLocalFile(computer.path()));
+    ASSERT_TRUE(second.waitEntered());
+    vm.cancelTransfer();
+    second.open();
+    runSync(std::move(batch));
+    EXPECT_EQ(engine->downloadRequests.size(), 1);
+    EXPECT_EQ(vm.state(), State::ready);
+    EXPECT_EQ(vm.statusMessage(), "The transfer was cancelled after 1 of 3 files.");
+}
+
+// One file that fails does not stop the others; the sentence names it and why, and a name
+// the computer cannot hold is refused for that file only.
+TEST_F(TransferBatchTest, FailuresAreNamedAndTheRestGoesOn)
+{
+    engine->entriesByParentID["11"].append(file("43", "a/b.jpg", 10));
+    engine->beforeDownload = failingCall(engine, 2, TransferError::deviceRefused("Error 2007: PTP Incomplete Transfer"));
+    runSync(vm.downloadItems({dcim}, QUrl::fromLocalFile(computer.path())));
+    EXPECT_EQ(downloadedTo(), QStringList{"DCIM/a.jpg"});
+    EXPECT_EQ(vm.state(), State::transferFailed);
+    EXPECT_EQ(vm.statusMessage(), "Downloaded 1 of 3 files; 2 failed, the first: b.jpg: Error 2007: PTP Incomplete Transfer.");
+
+    engine->beforeDownload = {};
+    engine->downloadError = TransferError::disconnected();
+    runSync(vm.downloadItems({photo}, QUrl::fromLocalFile(computer.path())));
+    EXPECT_EQ(vm.state(), State::deviceUnavailable);
+}
+
+// Uploads: an existing folder is filled, a new one is made, a taken file name becomes
+// "name (2).ext", and what is not a file or a folder is skipped and named.
+TEST_F(TransferBatchTest, UploadFillsFoldersAndNeverDoublesANameOnThePhone)
+{
+    engine->entriesByParentID[""].append(file("50", "c.txt", 1));
+    touch(into("DCIM/new.jpg"));
+    touch(into("DCIM/Trip/sea.jpg"));
+    touch(into("c.txt"));
+    const QString pipe = into("pipe");
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    runSync(vm.uploadItems({QUrl::fromLocalFile(into("DCIM")), QUrl::fromLocalFile(into("c.txt")),
+                            QUrl::fromLocalFile(pipe)},
+                           std::nullopt));
+    EXPECT_EQ(engine->folderRequests, (QList{FolderRequest{pixel.id, internal.id, dcim.id, "Trip"}}));
+    ASSERT_EQ(engine->uploadRequests.size(), 3);
+    EXPECT_EQ(engine->uploadRequests[0].remoteParentID, dcim.id);
+    EXPECT_FALSE(engine->uploadRequests[0].remoteName);
+    EXPECT_EQ(engine->uploadRequests[1].remoteParentID, "folder-1");
+    EXPECT_EQ(engine->uploadRequests[2].remoteName, "c (2).txt");
+    EXPECT_EQ(vm.state(), State::transferFailed);
+    EXPECT_EQ(vm.statusMessage(), "Uploaded 3 of 4 files; 1 failed: pipe: it is not a file or a folder.");
+}
+
+TEST(FreeNames, NumberBeforeTheExtension)
+{
+    const QSet<QString> taken{"a.jpg", "a (2).jpg", "notes", ".bashrc", "archive.tar.gz"};
+    EXPECT_EQ(freeName("b.jpg", taken), "b.jpg");
+    EXPECT_EQ(freeName("a.jpg", taken), "a (3).jpg");
+    EXPECT_EQ(freeName("notes", taken), "notes (2)");
+    EXPECT_EQ(freeName(".bashrc", taken), ".bashrc (2)");
+    EXPECT_EQ(freeName("archive.tar.gz", taken), "archive.tar (2).gz");
+}
