@@ -310,9 +310,10 @@ QString ContentView::uploadHelperText() const
     return QStringLiteral("Uploads and pasted files go to the Android storage root shown on the left.");
 }
 
+// A single copy or a batch, also while a batch still lists its folders.
 bool ContentView::hasTransfer() const
 {
-    return m_viewModel->currentTransfer().has_value();
+    return m_viewModel->currentTransfer().has_value() || m_viewModel->currentBatch().has_value();
 }
 
 // A new job, or none, changes the whole pane; the same job with more bytes changes only
@@ -331,7 +332,12 @@ void ContentView::followTransfer()
     if (job)
         m_rate.add(m_clock.elapsed(), job->completedBytes);
     Q_EMIT presentationChanged();
-    if (!job && m_quitting) {
+    quitWhenDone();
+}
+
+void ContentView::quitWhenDone()
+{
+    if (m_quitting && !hasTransfer()) {
         m_quitting = false;
         Q_EMIT quitRequested();
     }
@@ -349,6 +355,7 @@ void ContentView::followBatch()
     m_batchShown = batch.has_value();
     m_batchRate.reset();
     Q_EMIT presentationChanged();
+    quitWhenDone();
 }
 
 QString ContentView::batchText() const
@@ -391,7 +398,10 @@ QString ContentView::transferWindowTitle() const
         return {};
     const TransferSummary shown = summary();
     QString title = QStringLiteral("Tarvel – ") + shown.title;
-    if (shown.hasProgress)
+    // A batch's own share of its bytes, or the single file's.
+    if (hasBatch() && batchProgress() > 0)
+        title += QStringLiteral(" %1%").arg(int(batchProgress() * 100));
+    else if (!hasBatch() && shown.hasProgress)
         title += QStringLiteral(" %1%").arg(int(shown.progress * 100));
     return title;
 }
@@ -417,8 +427,15 @@ QString ContentView::quitQuestionText() const
 
 TransferSummary ContentView::summary() const
 {
-    const auto job = m_viewModel->currentTransfer();
-    return job ? summarizeTransfer(*job) : TransferSummary{};
+    if (const auto job = m_viewModel->currentTransfer())
+        return summarizeTransfer(*job);
+    // A batch between files, or still listing its folders: its direction, no file yet.
+    if (const auto batch = m_viewModel->currentBatch()) {
+        TransferSummary shown = summarizeTransfer(TransferJob{.direction = batch->direction});
+        shown.routeText.clear();
+        return shown;
+    }
+    return TransferSummary{};
 }
 
 // Donation section

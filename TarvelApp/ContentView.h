@@ -110,6 +110,7 @@ class ContentView : public QObject {
     Q_PROPERTY(QUrl refreshIconSource READ refreshIconSource CONSTANT)
     Q_PROPERTY(QUrl upIconSource READ upIconSource CONSTANT)
     Q_PROPERTY(QUrl chooseFileIconSource READ chooseFileIconSource CONSTANT)
+    Q_PROPERTY(QUrl chooseFolderIconSource READ chooseFolderIconSource CONSTANT)
     Q_PROPERTY(QUrl pasteIconSource READ pasteIconSource CONSTANT)
     Q_PROPERTY(QUrl noTransferIconSource READ noTransferIconSource CONSTANT)
     Q_PROPERTY(QUrl copyAddressIconSource READ copyAddressIconSource CONSTANT)
@@ -211,6 +212,7 @@ public:
     static QUrl refreshIconSource() { return symbolSource(QStringLiteral("arrow.clockwise")); }
     static QUrl upIconSource() { return symbolSource(QStringLiteral("chevron.up")); }
     static QUrl chooseFileIconSource() { return symbolSource(QStringLiteral("square.and.arrow.up")); }
+    static QUrl chooseFolderIconSource() { return symbolSource(QStringLiteral("folder")); }
     static QUrl pasteIconSource() { return symbolSource(QStringLiteral("clipboard")); }
     static QUrl noTransferIconSource() { return symbolSource(QStringLiteral("checkmark.circle")); }
     static QUrl copyAddressIconSource() { return symbolSource(QStringLiteral("doc.on.doc")); }
@@ -276,6 +278,7 @@ private:
     TransferSummary summary() const;
     void followTransfer();
     void followBatch();
+    void quitWhenDone();
     QCoro::Task<> chooseFilesForBatch();
 
     static constexpr int quitWaitMs = 5000;

@@ -49,6 +49,15 @@ Pane {
             }
 
             SymbolButton {
+                objectName: "uploadFolderButton"
+                text: pane.contentView.chooseFolderTitle
+                icon.source: pane.contentView.chooseFolderIconSource
+                enabled: pane.contentView.uploadEnabled
+                Layout.fillWidth: true
+                onClicked: pane.contentView.startChooseFolderToUpload()
+            }
+
+            SymbolButton {
                 objectName: "pasteButton"
                 text: pane.contentView.pasteTitle
                 icon.source: pane.contentView.pasteIconSource
@@ -101,6 +110,13 @@ Pane {
                     text: pane.contentView.noTransferDescription
                     wrapMode: Text.Wrap
                     Layout.fillWidth: true
+                }
+
+                Button {
+                    objectName: "showInFolderButton"
+                    visible: pane.contentView.showInFolderVisible
+                    text: pane.contentView.showInFolderTitle
+                    onClicked: pane.contentView.showDownloadedFolder()
                 }
             }
 

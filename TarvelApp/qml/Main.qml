@@ -54,6 +54,20 @@ ApplicationWindow {
         onAccepted: window.contentView.stopTransferAndQuit()
     }
 
+    // Files and folders dropped from a file manager go to the folder shown.
+    DropArea {
+        objectName: "dropArea"
+        anchors.fill: parent
+        keys: ["text/uri-list"]
+        onEntered: (drag) => drag.accepted = drag.hasUrls && window.contentView.uploadEnabled
+        onDropped: (drop) => {
+            if (!drop.hasUrls)
+                return
+            window.contentView.startUploadDropped(drop.urls)
+            drop.acceptProposedAction()
+        }
+    }
+
     ColumnLayout {
         anchors.fill: parent
         spacing: 0

@@ -3,14 +3,33 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import Tarvel
 
-// The running transfer: what goes where, its bar and bytes, speed and time left, and
-// Cancel (Escape does the same).
+// The running transfer: for a batch, how far the whole is; then what goes where, its bar
+// and bytes, speed and time left, and Cancel (Escape does the same).
 ColumnLayout {
     id: summary
 
     required property ContentView contentView
 
     spacing: Theme.spacingM
+
+    // A batch: which file of how many, its bytes and time left, over its own bar.
+    PlainText {
+        objectName: "batchText"
+        visible: summary.contentView.hasBatch
+        role: PlainText.Caption
+        text: summary.contentView.batchText
+        wrapMode: Text.Wrap
+        Layout.fillWidth: true
+    }
+
+    ProgressBar {
+        objectName: "batchProgress"
+        visible: summary.contentView.hasBatch
+        indeterminate: summary.contentView.batchProgress <= 0
+        value: summary.contentView.batchProgress
+        Accessible.name: summary.contentView.batchText
+        Layout.fillWidth: true
+    }
 
     IconTitle {
         objectName: "transferTitle"

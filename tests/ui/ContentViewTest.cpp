@@ -607,3 +607,22 @@ TEST(TransferRateText, SpeedAndTimeLeftOnceMeaningful)
     EXPECT_EQ(TransferRate::timeLeftText(61), "2 min left");
     EXPECT_EQ(TransferRate::timeLeftText(3600 * 2 + 300), "2 h 5 min left");
 }
+
+// Downloading several entries asks once for a folder, first in Downloads, then where the
+// user last chose; afterwards "Show in Folder" opens it.
+TEST_F(ContentViewTest, DownloadOfSeveralEntriesAsksForAFolderOnce)
+{
+    connect();
+    QTemporaryDir target;
+    desktop.folderToChoose = QUrl::fromLocalFile(target.path());
+    runSync(view.downloadEntries({photo, dcim}));
+    ASSERT_EQ(desktop.folderPanels, QList<QUrl>{desktop.downloads});
+    EXPECT_TRUE(view.showInFolderVisible());
+    EXPECT_EQ(vm.statusMessage().left(11), "Downloaded ");
+    view.showDownloadedFolder();
+    EXPECT_EQ(desktop.openedURLs.last(), QUrl::fromLocalFile(target.path()));
+
+    desktop.folderToChoose.reset();
+    runSync(view.downloadEntries({photo}));
+    EXPECT_EQ(desktop.folderPanels.last(), QUrl::fromLocalFile(target.path()));
+}

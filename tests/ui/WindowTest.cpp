@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QMimeData>
 #include <QNetworkAccessManager>
 #include <QQmlApplicationEngine>
 #include <QQmlEngine>
@@ -358,4 +359,33 @@ TEST_F(WindowTest, EscapeCancelsAndClosingAsksFirst)
     EXPECT_EQ(quit.count(), 0);
     second.open();
     ASSERT_TRUE(spinUntil([&] { return quit.count() == 1; }));
+}
+
+// Files and folders dropped from a file manager are uploaded into the folder shown, folders
+// with what they hold, and the end sentence says so.
+TEST_F(WindowTest, DroppedFilesAndFoldersAreUploaded)
+{
+    open();
+    QTemporaryDir local;
+    QDir(local.path()).mkpath("Trip");
+    for (const QString &name : {QStringLiteral("a.txt"), QStringLiteral("Trip/b.txt")}) {
+        QFile file(local.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("12345");
+    }
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(local.filePath("a.txt")), QUrl::fromLocalFile(local.filePath("Trip"))});
+    const QPoint centre(window()->width() / 2, window()->height() / 2);
+    QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window(), &enter);
+    QDragMoveEvent move(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window(), &move);
+    QDropEvent drop(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window(), &drop);
+    ASSERT_TRUE(spinUntil([&] { return text("statusText") == "Uploaded 2 files (1 KB) to Internal shared storage."; }))
+        << text("statusText").toStdString();
+    ASSERT_EQ(engine->folderRequests.size(), 1);
+    EXPECT_EQ(engine->folderRequests.first().name, "Trip");
+    ASSERT_EQ(engine->uploadRequests.size(), 2);
+    EXPECT_EQ(engine->uploadRequests[1].remoteParentID, "folder-1");
 }
