@@ -818,8 +818,7 @@ QCoro::Task<> TarvelViewModel::uploadItems(QList<QUrl> localItems, std::optional
     queue->foldersListed();
     setCurrentBatch(queue->batch());
 
-    // What each phone folder holds, by name: listed once when first needed; a folder this
-    // batch made starts empty.
+    // What each phone folder holds, by name: listed once when first needed.
     QHash<QString, QHash<QString, RemoteEntry>> known;
     bool disconnected = false;
     for (int i = 0; i < queue->size() && !control->isCancelled() && !disconnected; ++i) {
@@ -861,9 +860,10 @@ QCoro::Task<> TarvelViewModel::uploadItems(QList<QUrl> localItems, std::optional
                 queue->fail(i, failureReason(error));
                 continue;
             }
+            // Not marked as known and empty: the first step into it lists it, which some
+            // phones need before they take files into a folder made in this session.
             queue->setTarget(i, made);
             known[into].insert(name, RemoteEntry{.id = made, .name = name, .kind = RemoteEntryKind::folder});
-            known.insert(made, {});
             continue;
         }
         queue->startFile(i);

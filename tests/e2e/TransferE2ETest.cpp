@@ -1,13 +1,18 @@
 // Runs inside the emulator guest with the phones of run-e2e.sh: transfers stopped half-way
-// over the real engine and libmtp, and what they leave behind.
+// over the real engine and libmtp, and what they leave behind; whole folder trees copied
+// both ways as batches.
 
 #include "MTPAdapter/MTPAndroidFileTransferEngine.h"
+#include "TarvelCore/TarvelViewModel.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QMap>
 #include <QTimer>
 
 #include <algorithm>
@@ -134,4 +139,74 @@ TEST_F(StoppedTransfer, CancelledUploadLeavesNothingOnThePhone)
         names.append(entry.name);
     EXPECT_FALSE(names.contains(QStringLiteral("upload300.bin")));
     EXPECT_TRUE(names.contains(QStringLiteral("big.bin")));
+}
+
+namespace {
+
+// Every file under `root`, by path relative to it, with its size and SHA-256.
+QMap<QString, QPair<qint64, QByteArray>> treeOf(const QString &root)
+{
+    QMap<QString, QPair<qint64, QByteArray>> files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile file(path);
+        file.open(QIODevice::ReadOnly);
+        files.insert(QDir(root).relativeFilePath(path),
+                     {file.size(), QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256)});
+    }
+    return files;
+}
+
+} // namespace
+
+// A folder tree of 300 files in four levels, downloaded and uploaded as one batch each,
+// arrives whole: the same names, sizes and bytes on the other side.
+TEST_F(StoppedTransfer, FolderTreesCopyWholeBothWays)
+{
+    TarvelViewModel vm(engine);
+    runSync(vm.refreshDevices());
+    runSync(vm.loadSelectedDeviceStorage(), 600s);
+    std::optional<RemoteEntry> tree;
+    for (const RemoteEntry &entry : vm.entries())
+        if (entry.name == QLatin1String("Tree"))
+            tree = entry;
+    ASSERT_TRUE(tree);
+    const QString down = local("down");
+    QDir().mkpath(down);
+    runSync(vm.downloadItems({*tree}, QUrl::fromLocalFile(down)), 600s);
+    EXPECT_EQ(vm.state(), TarvelConnectionState::ready) << vm.statusMessage().toStdString();
+    EXPECT_TRUE(vm.statusMessage().startsWith("Downloaded 300 files (")) << vm.statusMessage().toStdString();
+    const auto phoneTree = treeOf(phoneDir() + "/Tree");
+    EXPECT_EQ(phoneTree.size(), 300);
+    EXPECT_TRUE(treeOf(down + "/Tree") == phoneTree);
+
+    runSync(vm.uploadItems({QUrl::fromLocalFile(local("UpTree"))}, std::nullopt), 600s);
+    EXPECT_EQ(vm.state(), TarvelConnectionState::ready) << vm.statusMessage().toStdString();
+    EXPECT_TRUE(vm.statusMessage().startsWith("Uploaded 300 files (")) << vm.statusMessage().toStdString();
+    EXPECT_TRUE(treeOf(phoneDir() + "/UpTree") == treeOf(local("UpTree")));
+}
+
+// A file removed on the phone before its turn fails alone; the rest of the batch arrives.
+TEST_F(StoppedTransfer, BatchGoesOnPastAFileThatVanished)
+{
+    TarvelViewModel vm(engine);
+    runSync(vm.refreshDevices());
+    runSync(vm.loadSelectedDeviceStorage(), 600s);
+    std::optional<RemoteEntry> gone;
+    for (const RemoteEntry &entry : vm.entries())
+        if (entry.name == QLatin1String("Gone"))
+            gone = entry;
+    ASSERT_TRUE(gone);
+    const QString into = local("gone-batch");
+    QDir().mkpath(into);
+    auto batch = vm.downloadItems({*gone}, QUrl::fromLocalFile(into));
+    ASSERT_TRUE(tarvel::test::spinUntil([&] { return vm.currentTransfer() && vm.currentTransfer()->completedBytes > 0; }, 120s));
+    ASSERT_TRUE(QFile::remove(phoneDir() + "/Gone/c.txt"));
+    runSync(std::move(batch), 600s);
+    EXPECT_EQ(vm.state(), TarvelConnectionState::transferFailed);
+    EXPECT_TRUE(vm.statusMessage().startsWith("Downloaded 2 of 3 files; 1 failed: c.txt: ")) << vm.statusMessage().toStdString();
+    EXPECT_EQ(readAll(into + "/Gone/b.txt"), QByteArray("b\n"));
+    EXPECT_EQ(QFileInfo(into + "/Gone/a-big.bin").size(), 30000000);
+    EXPECT_FALSE(QFile::exists(into + "/Gone/c.txt"));
 }

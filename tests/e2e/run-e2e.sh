@@ -34,6 +34,15 @@ mkdir -p "$work/local"
 # A file of n bytes of random data.
 random_file() { head -c "$2" /dev/urandom >"$1"; }
 
+# A tree of four levels: 12 leaf folders of 25 files of 1 to 20 KB, 300 files in all.
+tree() { # tree DIR
+    local a b c i
+    for a in Alpha Beta Gamma; do for b in One Two; do for c in Red Blue; do
+        mkdir -p "$1/$a/$b/$c"
+        for ((i = 0; i < 25; i++)); do head -c $((1000 + (RANDOM % 20) * 1000)) /dev/urandom >"$1/$a/$b/$c/photo-$i.jpg"; done
+    done; done; done
+}
+
 many() { # many DIR COUNT
     mkdir -p "$1"
     for ((i = 0; i < $2; i++)); do printf '%d\n' "$i" >"$1/$(printf 'entry-%05d.txt' "$i")"; done
@@ -48,6 +57,12 @@ phones)
     random_file "$main/big.bin" 100000000
     random_file "$main/video300.bin" 300000000
     random_file "$work/local/upload300.bin" 300000000
+    tree "$main/Tree"
+    tree "$work/local/UpTree"
+    mkdir -p "$main/Gone"
+    random_file "$main/Gone/a-big.bin" 30000000
+    printf 'b\n' >"$main/Gone/b.txt"
+    printf 'c\n' >"$main/Gone/c.txt"
     : >"$main/empty.txt"
     printf 'notes\n' >"$main/with spaces.txt"
     printf 'café\n' >"$main/Ünïcode café.txt"
