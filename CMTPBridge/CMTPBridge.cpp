@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -282,6 +283,15 @@ bool cmtp_valid_object_name(const char *name)
     return name && *name && strcmp(name, ".") != 0 && strcmp(name, "..") != 0 && !strchr(name, '/');
 }
 
+// A fresh session on the device, with its storages read, as uploads need them.
+void cmtp_reopen_device(const char *device_id)
+{
+    cmtp_release_cached_device();
+    char ignored[512];
+    if (LIBMTP_mtpdevice_t *device = cmtp_open_device(device_id, ignored))
+        cmtp_refresh_storages(device);
+}
+
 // One cheap request (the storage list) tells whether the session still answers. A dead
 // one is closed and the device opened once more, so the next operation does not fail on
 // it; null when the phone cannot be opened again, which means it is gone.
@@ -291,13 +301,10 @@ LIBMTP_mtpdevice_t *cmtp_recover_session(LIBMTP_mtpdevice_t *device, const char 
         cmtp_clear_errorstack(device);
         return device;
     }
-    cmtp_release_cached_device();
-    char ignored[512];
-    device = cmtp_open_device(device_id, ignored);
-    if (device)
-        cmtp_refresh_storages(device); // a fresh session wants its storages before uploads
-    return device;
+    cmtp_reopen_device(device_id);
+    return cmtp_cached_device;
 }
+
 
 // The local side of a transfer: the bridge reads and writes the file itself, so it knows
 // the system error of a failed read or write instead of libmtp's "Cancelled transfer".
@@ -419,6 +426,29 @@ void cmtp_delete_partial_upload(LIBMTP_mtpdevice_t *device, uint32_t id, const c
     cmtp_clear_errorstack(device);
 }
 
+void cmtp_destroy_files(LIBMTP_file_t *files)
+{
+    while (files) {
+        LIBMTP_file_t *next = files->next;
+        LIBMTP_destroy_file_t(files);
+        files = next;
+    }
+}
+
+// Whether folder `parent` holds a file called `name`, of exactly `size` bytes when given.
+bool cmtp_holds_file(LIBMTP_mtpdevice_t *device, uint32_t storage, uint32_t parent, const char *name,
+                     std::optional<uint64_t> size)
+{
+    LIBMTP_file_t *files = LIBMTP_Get_Files_And_Folders(device, storage, parent);
+    bool found = false;
+    for (LIBMTP_file_t *file = files; file && !found; file = file->next)
+        found = file->filetype != LIBMTP_FILETYPE_FOLDER && file->filename && strcmp(file->filename, name) == 0
+            && (!size || file->filesize == *size);
+    cmtp_destroy_files(files);
+    cmtp_clear_errorstack(device);
+    return found;
+}
+
 // libmtp returns what it could read of a folder, and says on the error stack when that is
 // not all. A broken connection has to fail the listing (a part must never pass for the
 // whole folder); a phone that skipped unreadable objects still answers the next request.
@@ -443,14 +473,6 @@ cmtp_listing_state cmtp_check_listing(LIBMTP_mtpdevice_t *device, char (&error)[
     return answers ? cmtp_listing_state::partial : cmtp_listing_state::broken;
 }
 
-void cmtp_destroy_files(LIBMTP_file_t *files)
-{
-    while (files) {
-        LIBMTP_file_t *next = files->next;
-        LIBMTP_destroy_file_t(files);
-        files = next;
-    }
-}
 
 } // namespace
 
@@ -971,13 +993,31 @@ CMTPTransferResultV2 cmtp_upload_file_v2(const char *device_id, const char *stor
     cmtp_local_file local{fd, 0, static_cast<uint64_t>(info.st_size), 0};
     cmtp_progress_relay relay{progress, context, &local, false};
     cmtp_clear_errorstack(device);
-    if (LIBMTP_Send_File_From_Handler(device, cmtp_read_chunk, &local, description, cmtp_relay_progress, &relay) == 0) {
+    bool sent = LIBMTP_Send_File_From_Handler(device, cmtp_read_chunk, &local, description, cmtp_relay_progress, &relay) == 0;
+    if (!sent) {
+        LIBMTP_mtpdevice_t *live = cmtp_classify_failure(result, device, device_id, relay, local, name, false);
+        // Every byte went out, and only a question afterwards failed: when the phone holds
+        // the whole file, the upload did arrive and must not be reported as failed. libmtp
+        // says when the phone had already confirmed the copy and only its description could
+        // not be read again; a phone may then still list the file at the size it first saw.
+        const bool confirmed = strstr(result.error, "Could not retrieve updated metadata") != nullptr;
+        sent = live && !relay.stopped && local.error == 0 && local.remaining == 0
+            && cmtp_holds_file(live, storage, parent, name, confirmed ? std::nullopt : std::optional(uint64_t(info.st_size)));
+        if (sent) {
+            memset(&result, 0, sizeof result);
+        } else {
+            cmtp_delete_partial_upload(live, description->item_id, name, parent, storage);
+            // A send we cut ourselves leaves the phone in the middle of an object it still
+            // waits for: it answers the cheap check, then fails later uploads. A new session
+            // starts clean.
+            if (live && (relay.stopped || local.error != 0))
+                cmtp_reopen_device(device_id);
+        }
+    }
+    if (sent) {
         result.ok = 1;
         if (progress)
             progress(local.moved, local.moved, context);
-    } else {
-        LIBMTP_mtpdevice_t *live = cmtp_classify_failure(result, device, device_id, relay, local, name, false);
-        cmtp_delete_partial_upload(live, description->item_id, name, parent, storage);
     }
     close(fd);
     LIBMTP_destroy_file_t(description);

@@ -167,6 +167,14 @@ TEST_F(BridgeV2, StoppedUploadRemovesOnlyItsOwnPartialObject)
     EXPECT_EQ(upload("clip.mp4").code, CMTP_RESULT_DEVICE_REFUSED);
     EXPECT_EQ(ScriptedLibmtp::deletedObjects.size(), 1u);
 
+    // Every byte went out and only libmtp's question afterwards failed: the phone holds the
+    // whole file, so the upload arrived; nothing is deleted.
+    ScriptedLibmtp::uploadFailsAfterLastByte = true;
+    ScriptedLibmtp::uploadOutcome = {-1, {"LIBMTP_Send_File_From_Handler(): Could not retrieve updated metadata."}};
+    ScriptedLibmtp::folders[10] = {{901, "clip.mp4", 0, LIBMTP_FILETYPE_UNKNOWN, 10}};
+    EXPECT_EQ(upload("clip.mp4").ok, 1);
+    ScriptedLibmtp::uploadOutcome = {-1, {"Error 200c: PTP Store Full"}}; // refused, listed at the size it first saw
+    EXPECT_EQ(upload("clip.mp4").code, CMTP_RESULT_DEVICE_REFUSED);
     EXPECT_EQ(upload("clip.mp4", "a/b").code, CMTP_RESULT_OTHER);
     EXPECT_EQ(upload("missing.txt").code, CMTP_RESULT_LOCAL_FILE);
 }

@@ -133,7 +133,7 @@ TEST_F(WholeApp, BrowsesDownloadsAndUploads)
     ASSERT_TRUE(spinUntil([&] { return rowNames().contains("report.txt") && rowNames().contains("Ünïcode notes.txt"); }, 300s));
     EXPECT_EQ(readAll(phoneDir() + "/Documents/report.txt"), report);
     EXPECT_EQ(readAll(phoneDir() + "/Documents/Ünïcode notes.txt"), QByteArray("notes\n"));
-    EXPECT_EQ(text("statusText"), "Showing Documents.");
+    EXPECT_EQ(text("statusText"), "Uploaded 2 files (90 KB) to Documents.");
     screenshot("06-uploaded");
 
     // One file through the clipboard and the Paste key.

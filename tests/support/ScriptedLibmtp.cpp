@@ -137,6 +137,7 @@ void ScriptedLibmtp::reset()
     deleteOutcome = {};
     chunkSize = 4;
     uploadLeavesNoObject = false;
+    uploadFailsAfterLastByte = false;
     objects.clear();
     objectsStorage = 0x00010001;
     folderCreatesId = 700;
@@ -385,7 +386,7 @@ int LIBMTP_Send_File_From_Handler(LIBMTP_mtpdevice_t *device, MTPDataGetFunc get
     std::string &content = ScriptedLibmtp::uploads.back().content;
     const bool fails = ScriptedLibmtp::uploadOutcome.result != 0;
     int result = moveInChunks(
-        device, file->filesize, fails ? file->filesize / 2 : file->filesize,
+        device, file->filesize, fails && !ScriptedLibmtp::uploadFailsAfterLastByte ? file->filesize / 2 : file->filesize,
         [&](uint64_t, uint32_t length) {
             std::string chunk(length, '\0');
             uint32_t got = 0;

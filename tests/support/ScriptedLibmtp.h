@@ -127,6 +127,7 @@ struct ScriptedLibmtp {
     // unless uploadLeavesNoObject.
     static inline uint32_t chunkSize = 4;
     static inline bool uploadLeavesNoObject = false;
+    static inline bool uploadFailsAfterLastByte = false; // a scripted failure moves every byte first
 
     // LIBMTP_Get_Filemetadata answers from objects (id -> object); null for other ids.
     static inline std::map<uint32_t, ScriptedObject> objects;
