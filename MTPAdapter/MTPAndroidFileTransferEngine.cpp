@@ -67,6 +67,9 @@ RemoteEntry mapEntry(const CMTPDirectoryEntryV2 &entry)
     first.is_folder = entry.is_folder;
     first.size_bytes = entry.size_bytes;
     RemoteEntry mapped = mapEntry(first);
+    // MTP always reports a file's size, so 0 is an empty file, not a missing size.
+    if (mapped.kind == RemoteEntryKind::file && entry.size_bytes == 0)
+        mapped.sizeBytes = 0;
     if (entry.modified_at > 0)
         mapped.modifiedAt = QDateTime::fromSecsSinceEpoch(entry.modified_at, Qt::UTC);
     return mapped;
