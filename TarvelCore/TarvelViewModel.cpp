@@ -288,6 +288,16 @@ QCoro::Task<> TarvelViewModel::loadCurrentDirectory()
     co_await listFolder(m_currentParentID, m_folderPath, std::nullopt);
 }
 
+QCoro::Task<> TarvelViewModel::navigateToDepth(qsizetype depth)
+{
+    if (depth < 0 || depth >= m_folderPath.size() || !m_selectedDevice || !m_selectedStorage)
+        co_return;
+    const QList<RemoteEntry> path = m_folderPath.first(depth);
+    const std::optional<QString> parentID = path.isEmpty() ? std::nullopt : std::optional(path.last().id);
+    const QString name = path.isEmpty() ? m_selectedStorage->name : path.last().name;
+    co_await listFolder(parentID, path, name);
+}
+
 QCoro::Task<> TarvelViewModel::listFolder(std::optional<QString> parentID, QList<RemoteEntry> path,
                                           std::optional<QString> attemptedLocationName)
 {

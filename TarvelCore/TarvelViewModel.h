@@ -57,6 +57,9 @@ public:
     QCoro::Task<> openFolder(RemoteEntry entry);
     QCoro::Task<> navigateUp();
     QCoro::Task<> loadCurrentDirectory();
+    // Opens the folder `depth` levels down the shown path at once: 0 is the storage's
+    // root. Nothing happens for a depth that is not above the folder shown.
+    QCoro::Task<> navigateToDepth(qsizetype depth);
     QCoro::Task<> download(QString remoteFileID, QString remoteName, QUrl to);
     QCoro::Task<> upload(QUrl localURL, std::optional<QString> toRemoteParentID);
     // Asks the running transfer to stop. It ends soon, with state ready, the cancelled
