@@ -61,6 +61,9 @@ public:
     // root. Nothing happens for a depth that is not above the folder shown.
     QCoro::Task<> navigateToDepth(qsizetype depth);
     QCoro::Task<> download(QString remoteFileID, QString remoteName, QUrl to);
+    // Reads the selected storage's sizes again (after a transfer changed them), leaving
+    // the listing, the state and the status as they are.
+    QCoro::Task<> refreshStorageSpace();
     QCoro::Task<> upload(QUrl localURL, std::optional<QString> toRemoteParentID);
     // Asks the running transfer to stop. It ends soon, with state ready, the cancelled
     // sentence and nothing left behind; with no transfer running nothing happens.

@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QSignalSpy>
+
 using namespace tarvel;
+using tarvel::test::Gate;
 using tarvel::test::runSync;
+using State = TarvelConnectionState;
 
 namespace {
 
@@ -21,6 +25,22 @@ const RemoteEntry dcim = folder("10", "DCIM");
 const RemoteEntry camera = folder("11", "Camera", "10");
 const RemoteEntry raw = folder("12", "Raw", "11");
 
+// Storage listings that can be held open or fail, which the shared fake's cannot.
+class StorageEngine : public FakeAndroidFileTransferEngine {
+public:
+    QCoro::Task<QList<AndroidStorage>> listStorage(QString deviceID) override
+    {
+        if (const Hook hook = beforeStorageListing)
+            co_await hook();
+        if (storageError)
+            throw TransferError(*storageError);
+        co_return co_await FakeAndroidFileTransferEngine::listStorage(deviceID);
+    }
+
+    Hook beforeStorageListing;
+    std::optional<TransferError> storageError;
+};
+
 // The view model's operations for a browser that moves like a file manager.
 class ViewModelBrowsingTest : public ::testing::Test {
 protected:
@@ -35,7 +55,7 @@ protected:
             runSync(vm.openFolder(next));
     }
 
-    std::shared_ptr<FakeAndroidFileTransferEngine> engine = std::make_shared<FakeAndroidFileTransferEngine>();
+    std::shared_ptr<StorageEngine> engine = std::make_shared<StorageEngine>();
     TarvelViewModel vm{engine};
 };
 
@@ -67,4 +87,44 @@ TEST_F(ViewModelBrowsingTest, NavigateToDepthOpensAnAncestorAtOnce)
     EXPECT_TRUE(vm.folderPath().isEmpty());
     EXPECT_FALSE(vm.currentParentID());
     EXPECT_EQ(vm.statusMessage(), "Showing Internal shared storage.");
+}
+
+// The storage's sizes are read again without touching the listing, the state or the
+// status. A failure, an answer without the shown storage, and an answer that arrives after
+// the phone went away change nothing.
+TEST_F(ViewModelBrowsingTest, RefreshStorageSpaceUpdatesOnlyTheSizes)
+{
+    const QList<RemoteEntry> shown = vm.entries();
+    const QString status = vm.statusMessage();
+    AndroidStorage fuller = internal;
+    fuller.freeBytes = 9'000'000'000;
+    engine->storagesToReturn = {fuller, card};
+    QSignalSpy stateChanges(&vm, &TarvelViewModel::stateChanged);
+    runSync(vm.refreshStorageSpace());
+    EXPECT_EQ(vm.selectedStorage(), fuller);
+    EXPECT_EQ(vm.storages(), (QList{fuller, card}));
+    EXPECT_EQ(vm.entries(), shown);
+    EXPECT_EQ(vm.statusMessage(), status);
+    EXPECT_EQ(stateChanges.size(), 0);
+
+    engine->storageError = TransferError::disconnected();
+    engine->storagesToReturn = {internal, card};
+    runSync(vm.refreshStorageSpace());
+    engine->storageError.reset();
+    engine->storagesToReturn = {card};
+    runSync(vm.refreshStorageSpace());
+    EXPECT_EQ(vm.selectedStorage(), fuller);
+    EXPECT_EQ(vm.statusMessage(), status);
+
+    engine->storagesToReturn = {internal};
+    Gate reading;
+    engine->beforeStorageListing = reading.hook();
+    auto refreshing = vm.refreshStorageSpace();
+    ASSERT_TRUE(reading.waitEntered());
+    engine->devicesToReturn = {};
+    runSync(vm.refreshDevices());
+    reading.open();
+    runSync(std::move(refreshing));
+    EXPECT_FALSE(vm.selectedStorage());
+    EXPECT_TRUE(vm.storages().isEmpty());
 }
