@@ -107,7 +107,7 @@ QString ContentView::storageSubtitle() const
     const auto device = m_viewModel->selectedDevice();
     const auto storage = m_viewModel->selectedStorage();
     if (!storage)
-        return device ? device->name : QStringLiteral("No device selected");
+        return device ? device->name : QStringLiteral("No phone connected");
 
     QString space;
     if (storage->freeBytes && storage->capacityBytes)
@@ -167,7 +167,7 @@ QString ContentView::emptyStateDescription() const
     case State::ready:
     case State::transferring: break;
     }
-    return QStringLiteral("This storage location is empty.");
+    return QStringLiteral("This folder is empty.");
 }
 
 bool ContentView::rowActionsEnabled() const

@@ -131,7 +131,7 @@ public:
     static QString upTitle() { return QStringLiteral("Up"); }
     static QString transfersTitle() { return QStringLiteral("Transfers"); }
     static QString chooseFileTitle() { return QStringLiteral("Choose File to Upload"); }
-    static QString pasteTitle() { return QStringLiteral("Paste from Finder"); }
+    static QString pasteTitle() { return QStringLiteral("Paste Files"); }
     static QString noTransferTitle() { return QStringLiteral("No active transfer"); }
     static QString noTransferDescription() { return QStringLiteral("Downloads and uploads will appear here while they are running."); }
     static QString supportTitle() { return QStringLiteral("Support development"); }

@@ -122,7 +122,7 @@ TEST_F(ContentViewTest, RefreshSequenceOpensTheStorageOnlyWhenADeviceWasFound)
 TEST_F(ContentViewTest, HeaderNamesTheFolderAndTheFreeSpace)
 {
     EXPECT_EQ(view.currentLocationTitle(), "Android device");
-    EXPECT_EQ(view.storageSubtitle(), "No device selected");
+    EXPECT_EQ(view.storageSubtitle(), "No phone connected");
 
     connect();
     EXPECT_EQ(view.currentLocationTitle(), "Internal shared storage");
@@ -190,7 +190,7 @@ TEST_F(ContentViewTest, EmptyStateSaysWhatIsGoingOn)
     EXPECT_TRUE(view.showsEmptyState());
     EXPECT_EQ(view.emptyStateTitle(), "No files");
     EXPECT_EQ(view.emptyStateIconName(), "folder");
-    EXPECT_EQ(view.emptyStateDescription(), "This storage location is empty.");
+    EXPECT_EQ(view.emptyStateDescription(), "This folder is empty.");
 
     Gate listing;
     engine->beforeDirectoryListing = listing.hook();
