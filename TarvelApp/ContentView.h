@@ -3,7 +3,9 @@
 // The presenter of the one window. Every text, enabling rule and action of the window
 // lives here; the QML files only lay out what these properties say and call the start*
 // slots, which start a task and return at once. Derived from the view model on every
-// change it announces, and never holding state of its own.
+// change it announces; the only state it holds is the browsing the window does on its own:
+// the rows' order, the current row and the selection (in its list model), and the letters
+// just typed to find a name.
 
 #include "TarvelApp/DesktopServices.h"
 #include "TarvelApp/RemoteEntryListModel.h"
@@ -13,6 +15,7 @@
 #include "TarvelCore/TarvelViewModel.h"
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
@@ -45,6 +48,14 @@ class ContentView : public QObject {
     Q_PROPERTY(QUrl emptyStateIconSource READ emptyStateIconSource NOTIFY presentationChanged)
     Q_PROPERTY(tarvel::RemoteEntryListModel *entries READ entries CONSTANT)
     Q_PROPERTY(bool rowActionsEnabled READ rowActionsEnabled NOTIFY presentationChanged)
+    Q_PROPERTY(QStringList breadcrumbTrail READ breadcrumbTrail NOTIFY presentationChanged)
+    Q_PROPERTY(QString itemCountText READ itemCountText NOTIFY presentationChanged)
+    Q_PROPERTY(QString locationDetailText READ locationDetailText NOTIFY presentationChanged)
+    Q_PROPERTY(int sortIndex READ sortIndex NOTIFY presentationChanged)
+    Q_PROPERTY(bool hasSelection READ hasSelection NOTIFY presentationChanged)
+    Q_PROPERTY(QString selectionText READ selectionText NOTIFY presentationChanged)
+    Q_PROPERTY(bool downloadSelectionEnabled READ downloadSelectionEnabled NOTIFY presentationChanged)
+    Q_PROPERTY(QString windowTitle READ windowTitle NOTIFY presentationChanged)
 
     // Local actions and the running transfer
     Q_PROPERTY(bool uploadEnabled READ uploadEnabled NOTIFY presentationChanged)
@@ -77,6 +88,9 @@ class ContentView : public QObject {
     Q_PROPERTY(QString copyAddressTitle READ copyAddressTitle CONSTANT)
     Q_PROPERTY(QString koFiTitle READ koFiTitle CONSTANT)
     Q_PROPERTY(QString walletTitle READ walletTitle CONSTANT)
+    Q_PROPERTY(QStringList sortTitles READ sortTitles CONSTANT)
+    Q_PROPERTY(QString sortLabel READ sortLabel CONSTANT)
+    Q_PROPERTY(QString downloadSelectionTitle READ downloadSelectionTitle CONSTANT)
 
     // Fixed icons
     Q_PROPERTY(QUrl refreshIconSource READ refreshIconSource CONSTANT)
@@ -87,6 +101,9 @@ class ContentView : public QObject {
     Q_PROPERTY(QUrl copyAddressIconSource READ copyAddressIconSource CONSTANT)
     Q_PROPERTY(QUrl koFiIconSource READ koFiIconSource CONSTANT)
     Q_PROPERTY(QUrl walletIconSource READ walletIconSource CONSTANT)
+    Q_PROPERTY(QUrl downloadSelectionIconSource READ downloadSelectionIconSource CONSTANT)
+    Q_PROPERTY(QUrl disclosureClosedIconSource READ disclosureClosedIconSource CONSTANT)
+    Q_PROPERTY(QUrl disclosureOpenIconSource READ disclosureOpenIconSource CONSTANT)
 
 public:
     ContentView(TarvelViewModel *viewModel, DesktopServices *desktop, QObject *parent = nullptr);
@@ -110,6 +127,20 @@ public:
     RemoteEntryListModel *entries() { return &m_entries; }
     // Gates the button of every row and the click on a folder row.
     bool rowActionsEnabled() const;
+    // The folders above the one shown, each a button: the storage first, then the path;
+    // nothing at the storage's root.
+    QStringList breadcrumbTrail() const;
+    QString itemCountText() const; // "3,000 items"; empty until a storage is listed
+    // What the header says under the path: the item count and the free space.
+    QString locationDetailText() const;
+    int sortIndex() const { return int(m_entries.sortOrder()); }
+    bool hasSelection() const { return m_entries.hasSelection(); }
+    QString selectionText() const; // "12 items selected · 48.3 MB"; empty without a selection
+    bool downloadSelectionEnabled() const { return hasSelection() && rowActionsEnabled(); }
+    // The selected entries in the listing's engine order.
+    QList<RemoteEntry> selectedEntries() const { return m_entries.selectedEntries(); }
+    // "Camera – Pixel 8 – Tarvel"; "Tarvel" with no phone.
+    QString windowTitle() const;
 
     bool uploadEnabled() const;
     QString uploadHelperText() const;
@@ -141,6 +172,10 @@ public:
     static QString copyAddressTitle() { return QStringLiteral("Copy BTC Address"); }
     static QString koFiTitle() { return QStringLiteral("Open Ko-fi"); }
     static QString walletTitle() { return QStringLiteral("Open Bitcoin Wallet"); }
+    // In the order of RemoteEntryListModel::SortOrder.
+    static QStringList sortTitles();
+    static QString sortLabel() { return QStringLiteral("Sort by"); }
+    static QString downloadSelectionTitle() { return QStringLiteral("Download"); }
 
     static QUrl refreshIconSource() { return symbolSource(QStringLiteral("arrow.clockwise")); }
     static QUrl upIconSource() { return symbolSource(QStringLiteral("chevron.up")); }
@@ -150,10 +185,16 @@ public:
     static QUrl copyAddressIconSource() { return symbolSource(QStringLiteral("doc.on.doc")); }
     static QUrl koFiIconSource() { return symbolSource(QStringLiteral("heart.fill")); }
     static QUrl walletIconSource() { return symbolSource(QStringLiteral("qrcode")); }
+    static QUrl downloadSelectionIconSource() { return symbolSource(QStringLiteral("square.and.arrow.down")); }
+    static QUrl disclosureClosedIconSource() { return symbolSource(QStringLiteral("chevron.right")); }
+    static QUrl disclosureOpenIconSource() { return symbolSource(QStringLiteral("chevron.down")); }
 
     // Scan, then open the first device's storage if one was found. Ends early when
     // this view goes away.
     QCoro::Task<> refreshSequence();
+    // The refresh sequence, after which the window goes back down the folders it showed,
+    // as far as they still exist, when the same phone and storage are listed again.
+    QCoro::Task<> refreshKeepingPlace();
     // Asks where to save the file and starts its download; a cancelled panel does nothing.
     QCoro::Task<> chooseDownloadDestination(RemoteEntry entry);
     QCoro::Task<> chooseFileToUpload();
@@ -175,6 +216,19 @@ public Q_SLOTS:
     void startOpenFolder(int row);
     // The row's button: opens a folder or downloads a file.
     void startRowAction(int row);
+    // A breadcrumb button: 0 is the storage's root, n the n-th folder of the path.
+    void startOpenBreadcrumb(int index);
+    // A click on a row, with the keyboard modifiers held: Ctrl toggles the row, Shift
+    // selects up to it, and a plain click opens a folder or selects a file alone.
+    void clickRow(int row, int modifiers);
+    // The row's check mark.
+    void toggleRowSelection(int row);
+    void setSortIndex(int index);
+    // A key pressed in the listing. False for a key the listing does not use, which then
+    // goes on to the window. rowsPerPage is how far Page Up and Page Down move.
+    bool pressBrowserKey(int key, int modifiers, const QString &text, int rowsPerPage);
+    // Enabled with a selection; what it does belongs to the transfer queue.
+    void startDownloadSelection();
     void startChooseFileToUpload();
     void startPasteFromClipboard();
     void copyDonationAddress();
@@ -184,14 +238,23 @@ public Q_SLOTS:
 Q_SIGNALS:
     // Any view-model change: every derived property may have a new value.
     void presentationChanged();
+    // The selected rows changed (presentationChanged follows).
+    void selectionChanged();
 
 private:
     std::optional<RemoteEntry> entryAt(int row) const;
     TransferSummary summary() const;
+    QString spaceText() const; // empty when the storage gives no sizes
+    bool jumpToTypedName(const QString &typed);
+    void placeCurrentRowAfterNavigation();
 
     QPointer<TarvelViewModel> m_viewModel;
     DesktopServices *m_desktop;
     RemoteEntryListModel m_entries;
+    QList<RemoteEntry> m_shownPath; // the path the rows were last placed for
+    bool m_transferShown = false;
+    QString m_typedName;
+    QElapsedTimer m_typedNameClock;
     // Local file checks: a stat can block for long on a network mount or a disk that
     // spins up. Last, so it is destroyed first and waits for a check in progress.
     SerialWorker m_fileChecks;

@@ -8,6 +8,7 @@ ApplicationWindow {
 
     required property ContentView contentView
 
+    title: contentView.windowTitle
     minimumWidth: 760
     minimumHeight: 460
     // Opens at the panes' preferred widths.

@@ -227,7 +227,7 @@ TEST_F(ContentViewTest, RowsListTheEntriesInTheEnginesOrder)
 
     EXPECT_EQ(row(0, RemoteEntryListModel::nameRole), "notes.txt");
     EXPECT_EQ(row(0, RemoteEntryListModel::detailTextRole), "File");
-    EXPECT_EQ(row(0, RemoteEntryListModel::iconNameRole), "doc");
+    EXPECT_EQ(row(0, RemoteEntryListModel::iconNameRole), "doc.text");
     EXPECT_EQ(row(0, RemoteEntryListModel::actionIconNameRole), "square.and.arrow.down");
     EXPECT_EQ(row(0, RemoteEntryListModel::actionTitleRole), "Download");
 
@@ -504,7 +504,8 @@ TEST_F(ContentViewTest, EverySymbolHasAnIcon)
     QStringList symbols = {"cable.connector", "exclamationmark.triangle.fill", "checkmark.circle.fill",
                            "folder.badge.gearshape", "exclamationmark.triangle", "folder", "doc", "chevron.right",
                            "square.and.arrow.down", "square.and.arrow.up", "arrow.clockwise", "chevron.up",
-                           "clipboard", "checkmark.circle", "doc.on.doc", "heart.fill", "qrcode"};
+                           "clipboard", "checkmark.circle", "doc.on.doc", "heart.fill", "qrcode", "chevron.down",
+                           "photo", "film", "music.note", "doc.text", "archivebox"};
     const QStringList present = QDir(":/qt/qml/Tarvel/icons").entryList({"*.svg"});
     EXPECT_EQ(present.size(), symbols.size());
     for (const QString &symbol : symbols) {
