@@ -14,7 +14,7 @@ Flow {
     // to, so the keyboard's focus needs a new home first.
     signal opened()
 
-    spacing: Theme.spacingXXS
+    spacing: Theme.spacingXS
 
     Repeater {
         model: crumbs.contentView.breadcrumbTrail

@@ -285,6 +285,7 @@ int main(int argc, char **argv)
     spinUntil([&] { return viewModel->state() == TarvelConnectionState::transferring; });
     ok &= shooter.shoot(QStringLiteral("03-transfer"), small);
     QMetaObject::invokeMethod(shooter.item("supportToggle"), "clicked");
+    settle();
     shooter.scrollSidePane(true);
     ok &= shooter.shoot(QStringLiteral("04-donation"), small);
     QMetaObject::invokeMethod(shooter.item("supportToggle"), "clicked");
