@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
+#include <QTest>
 
 using namespace tarvel;
 using namespace tarvel::test::phone;
@@ -131,6 +132,28 @@ TEST_F(BrowserTest, SortingKeepsFoldersFirstAndTheEnginesOrder)
     EXPECT_EQ(shownNames(), names(listed));
     view.setSortIndex(7);
     EXPECT_EQ(view.sortIndex(), 0);
+}
+
+// Typed letters move to the next name that starts with them, more letters narrow the
+// match, the same letter again moves on to its next match, and a pause starts afresh.
+TEST_F(BrowserTest, TypedLettersFindTheNextName)
+{
+    engine->entriesByParentID[""] = {folder("1", "Camera"), file("2", "cats.jpg"), file("3", "IMG_100.jpg"),
+                                     file("4", "IMG_105.jpg"), file("5", "img_2.jpg")};
+    connect();
+    const auto typed = [&](const QString &letters) {
+        for (const QChar letter : letters)
+            EXPECT_TRUE(view.pressBrowserKey(0, Qt::NoModifier, QString(letter), 10));
+        return shownNames().value(view.entries()->currentRow());
+    };
+    EXPECT_EQ(typed("c"), "cats.jpg");
+    EXPECT_EQ(typed("c"), "Camera");
+    EXPECT_EQ(typed("c"), "cats.jpg");
+    QTest::qWait(1100);
+    EXPECT_EQ(typed("img_1"), "IMG_100.jpg");
+    EXPECT_EQ(typed("05"), "IMG_105.jpg");
+    EXPECT_EQ(typed("x"), "IMG_105.jpg");
+    EXPECT_FALSE(view.pressBrowserKey(Qt::Key_X, Qt::ControlModifier, QStringLiteral("\x18"), 10));
 }
 
 // Clicks and keys select as in a file manager; the count says how many and how large;
