@@ -563,12 +563,13 @@ bool ContentView::pressBrowserKey(int key, int modifiers, const QString &text, i
     }
     if ((held & ~Qt::ShiftModifier) != Qt::NoModifier || text.isEmpty() || !text.at(0).isPrint())
         return false;
-    return jumpToTypedName(text);
+    jumpToTypedName(text);
+    return true;
 }
 
 // Typing the first letters of a name moves to the next row that starts with them; a
 // pause starts a new name, and the same letter again moves on to its next match.
-bool ContentView::jumpToTypedName(const QString &typed)
+void ContentView::jumpToTypedName(const QString &typed)
 {
     constexpr qint64 pauseMs = 1000;
     const bool continuing = m_typedNameClock.isValid() && m_typedNameClock.elapsed() < pauseMs;
@@ -584,10 +585,9 @@ bool ContentView::jumpToTypedName(const QString &typed)
         const int row = (start + i) % count;
         if (m_entries.entryAt(row)->name.startsWith(prefix, Qt::CaseInsensitive)) {
             m_entries.setCurrentRow(row);
-            break;
+            return;
         }
     }
-    return true;
 }
 
 // Downloading a selection into a folder belongs to the transfer queue, which takes the

@@ -245,7 +245,7 @@ private:
     std::optional<RemoteEntry> entryAt(int row) const;
     TransferSummary summary() const;
     QString spaceText() const; // empty when the storage gives no sizes
-    bool jumpToTypedName(const QString &typed);
+    void jumpToTypedName(const QString &typed);
     void placeCurrentRowAfterNavigation();
 
     QPointer<TarvelViewModel> m_viewModel;

@@ -5,14 +5,12 @@ import Tarvel
 // it covers nothing. The style's own hint (a faint outline) is easy to miss.
 Rectangle {
     objectName: "focusRing"
-    property bool shown: parent.visualFocus === true
-
     anchors.fill: parent
-    anchors.margins: -2
+    anchors.margins: -Theme.focusRingWidth
     z: 10
-    radius: Theme.buttonRadius + 2
+    radius: Theme.buttonRadius + Theme.focusRingWidth
     color: "transparent"
-    border.width: 2
+    border.width: Theme.focusRingWidth
     border.color: parent.palette.highlight
-    visible: shown
+    visible: parent.visualFocus === true
 }

@@ -57,7 +57,7 @@ Pane {
             color: browser.contentView.showsEmptyState ? "transparent" : browser.palette.base
             border.color: list.activeFocus ? browser.palette.highlight
                                            : browser.contentView.showsEmptyState ? "transparent" : browser.palette.mid
-            border.width: list.activeFocus ? 2 : 1
+            border.width: list.activeFocus ? Theme.focusRingWidth : 1
             radius: Theme.groupRadius
             Layout.fillWidth: true
             Layout.fillHeight: true

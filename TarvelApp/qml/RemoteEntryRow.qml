@@ -49,7 +49,7 @@ ItemDelegate {
         radius: Theme.rowRadius
         color: Qt.rgba(row.highlight.r, row.highlight.g, row.highlight.b,
                        row.selected ? (row.hovered ? 0.32 : 0.25) : row.hovered ? 0.10 : 0)
-        border.width: row.keyboardCurrent ? 2 : 0
+        border.width: row.keyboardCurrent ? Theme.focusRingWidth : 0
         border.color: row.highlight
     }
 
