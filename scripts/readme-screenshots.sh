@@ -13,6 +13,7 @@ mkdir -p docs/screenshots
 cp "$shots/03-transfer-760x460.png" docs/screenshots/transfer.png
 cp "$shots/01-no-device-760x460.png" docs/screenshots/no-device.png
 cp "$shots/04-donation-760x460.png" docs/screenshots/donation.png
+cp "$shots/08-keyboard-selection-760x460.png" docs/screenshots/browsing.png
 cp "$build/e2e-screenshots/03-subfolder.png" docs/screenshots/emulated-phone-folder.png
 cp "$build/e2e-screenshots/07-pasted.png" docs/screenshots/emulated-phone-uploaded.png
 ls docs/screenshots
