@@ -29,6 +29,10 @@ constexpr int kMaxEntries = 512;
 
 LIBMTP_mtpdevice_t *cmtp_cached_device = nullptr;
 char cmtp_cached_device_id[64];
+uint32_t cmtp_cached_bus = 0;
+uint8_t cmtp_cached_devnum = 0;
+cmtp_close_listener cmtp_closing_listener = nullptr;
+void *cmtp_closing_context = nullptr;
 bool cmtp_cleanup_registered = false;
 
 template <size_t N>
@@ -83,6 +87,9 @@ bool cmtp_parse_parent(const char *text, uint32_t *out)
 void cmtp_release_cached_device()
 {
     if (cmtp_cached_device) {
+        // Closing can reset the phone, which then looks like a pull and a plug.
+        if (cmtp_closing_listener)
+            cmtp_closing_listener(cmtp_cached_bus, cmtp_cached_devnum, cmtp_closing_context);
         LIBMTP_Release_Device(cmtp_cached_device);
         cmtp_cached_device = nullptr;
     }
@@ -144,6 +151,8 @@ LIBMTP_mtpdevice_t *cmtp_open_device(const char *device_id, char *error_out)
         return nullptr;
     }
     cmtp_cached_device = device;
+    cmtp_cached_bus = chosen.bus_location;
+    cmtp_cached_devnum = chosen.devnum;
     cmtp_set_text(cmtp_cached_device_id, device_id);
     return device;
 }
@@ -1120,6 +1129,12 @@ CMTPListingResult cmtp_list_directory_v2(const char *device_id, const char *stor
 void cmtp_close_device(void)
 {
     cmtp_release_cached_device();
+}
+
+void cmtp_set_close_listener(cmtp_close_listener listener, void *context)
+{
+    cmtp_closing_listener = listener;
+    cmtp_closing_context = context;
 }
 
 } // extern "C"

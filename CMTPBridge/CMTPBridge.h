@@ -303,6 +303,14 @@ CMTPListingResult cmtp_list_directory_v2(const char *device_id, const char *stor
  * lane. The next call opens it again. */
 void cmtp_close_device(void);
 
+/* Told just before the bridge closes a device it opened: on purpose, for another device,
+ * or to start a new session after a failure. Closing can reset a phone, which then leaves
+ * and comes back on the bus; a listener can tell its hot-plug watch to let that pass. It
+ * runs on the lane, inside the bridge call, and must not call the bridge. Null removes it;
+ * `context` is only handed back. */
+typedef void (*cmtp_close_listener)(uint32_t bus_location, uint8_t device_number, void *context);
+void cmtp_set_close_listener(cmtp_close_listener listener, void *context);
+
 #ifdef __cplusplus
 }
 #endif

@@ -79,6 +79,9 @@ RemoteEntry mapEntry(const CMTPDirectoryEntryV2 &entry)
     first.is_folder = entry.is_folder;
     first.size_bytes = entry.size_bytes;
     RemoteEntry mapped = mapEntry(first);
+    // MTP always reports a file's size, so 0 is an empty file, not a missing size.
+    if (mapped.kind == RemoteEntryKind::file && entry.size_bytes == 0)
+        mapped.sizeBytes = 0;
     if (entry.modified_at > 0)
         mapped.modifiedAt = QDateTime::fromSecsSinceEpoch(entry.modified_at, Qt::UTC);
     return mapped;
@@ -289,6 +292,16 @@ bool MTPAndroidFileTransferEngine::closeDevice(int timeoutMs)
 {
     MTPOperationLane::shared().run([] { cmtp_close_device(); });
     return MTPOperationLane::shared().waitForIdle(timeoutMs);
+}
+
+void MTPAndroidFileTransferEngine::onDeviceClosing(std::function<void(USBAddress)> handler)
+{
+    static std::function<void(USBAddress)> closing;
+    closing = std::move(handler);
+    const cmtp_close_listener tell = [](uint32_t bus, uint8_t device, void *context) {
+        (*static_cast<std::function<void(USBAddress)> *>(context))(USBAddress{bus, device});
+    };
+    cmtp_set_close_listener(closing ? tell : nullptr, &closing);
 }
 
 } // namespace tarvel

@@ -5,6 +5,9 @@
 // records to domain values, or throws TransferError::nativeError with the bridge's text.
 
 #include "TarvelCore/AndroidFileTransferEngine.h"
+#include "TarvelCore/PhoneDiagnosis.h"
+
+#include <functional>
 
 namespace tarvel {
 
@@ -37,6 +40,10 @@ public:
     // At quit, after waitForIdle: closes the phone on the lane, so its session ends cleanly
     // instead of being cut by the process exit. Waits at most timeoutMs.
     static bool closeDevice(int timeoutMs);
+    // Told, on the lane, just before the bridge closes a phone it opened (at quit, or for a
+    // new session after a failure): closing can reset the phone, and a hot-plug watch
+    // should not take that for a pull and a plug. Set it once, before the first operation.
+    static void onDeviceClosing(std::function<void(USBAddress)> handler);
 };
 
 } // namespace tarvel

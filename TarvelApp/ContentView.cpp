@@ -7,7 +7,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QLocale>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace tarvel {
 
@@ -43,6 +46,35 @@ ContentView::ContentView(TarvelViewModel *viewModel, DesktopServices *desktop, Q
             m_entries.setEntries(m_viewModel->entries());
     });
     m_entries.setEntries(viewModel->entries());
+    // A listing always comes with its path, which is set after the entries.
+    connect(viewModel, &TarvelViewModel::folderPathChanged, this, &ContentView::placeCurrentRowAfterNavigation);
+    m_shownPath = viewModel->folderPath();
+    connect(&m_entries, &RemoteEntryListModel::selectionChanged, this, [this] {
+        Q_EMIT selectionChanged();
+        Q_EMIT presentationChanged();
+    });
+    // Whatever a transfer did to the phone's free space shows once it has ended. Queued,
+    // so the view model finishes announcing the end before it is asked anything else.
+    connect(viewModel, &TarvelViewModel::currentTransferChanged, this, [this] {
+        const bool running = m_viewModel && m_viewModel->currentTransfer();
+        if (m_transferShown && !running) {
+            QTimer::singleShot(0, this, [this] {
+                if (m_viewModel)
+                    m_viewModel->refreshStorageSpace();
+            });
+        }
+        m_transferShown = running;
+    });
+}
+
+// Going up lands on the folder just left, so the keyboard carries on from there; any
+// other listing starts at its first row (the list model's own rule).
+void ContentView::placeCurrentRowAfterNavigation()
+{
+    const QList<RemoteEntry> path = m_viewModel->folderPath();
+    if (path.size() < m_shownPath.size() && m_shownPath.mid(0, path.size()) == path)
+        m_entries.setCurrentRow(m_entries.rowOf(m_shownPath.at(path.size()).id));
+    m_shownPath = path;
 }
 
 // Status bar
@@ -129,21 +161,93 @@ QString ContentView::storageSubtitle() const
     const auto device = m_viewModel->selectedDevice();
     const auto storage = m_viewModel->selectedStorage();
     if (!storage)
-        return device ? device->name : QStringLiteral("No device selected");
+        return device ? device->name : QStringLiteral("No phone connected");
 
-    QString space;
-    if (storage->freeBytes && storage->capacityBytes)
-        space = formatByteCount(*storage->freeBytes) + QStringLiteral(" available of ") + formatByteCount(*storage->capacityBytes);
-    else if (storage->freeBytes)
-        space = formatByteCount(*storage->freeBytes) + QStringLiteral(" available");
-    else if (storage->capacityBytes)
-        space = formatByteCount(*storage->capacityBytes) + QStringLiteral(" capacity");
-    else
+    QString space = spaceText();
+    if (space.isEmpty())
         space = device ? device->name : QStringLiteral("Connected device");
 
     if (m_viewModel->folderPath().isEmpty())
         return space;
     return breadcrumbText() + QStringLiteral(" - ") + space;
+}
+
+QString ContentView::spaceText() const
+{
+    const auto storage = m_viewModel->selectedStorage();
+    if (!storage)
+        return {};
+    if (storage->freeBytes && storage->capacityBytes)
+        return formatByteCount(*storage->freeBytes) + QStringLiteral(" available of ") + formatByteCount(*storage->capacityBytes);
+    if (storage->freeBytes)
+        return formatByteCount(*storage->freeBytes) + QStringLiteral(" available");
+    if (storage->capacityBytes)
+        return formatByteCount(*storage->capacityBytes) + QStringLiteral(" capacity");
+    return {};
+}
+
+QStringList ContentView::breadcrumbTrail() const
+{
+    const auto storage = m_viewModel->selectedStorage();
+    const QList<RemoteEntry> path = m_viewModel->folderPath();
+    if (!storage || path.isEmpty())
+        return {};
+    QStringList trail{storage->name};
+    for (qsizetype i = 0; i + 1 < path.size(); ++i)
+        trail.append(path.at(i).name);
+    return trail;
+}
+
+QString ContentView::itemCountText() const
+{
+    if (!m_viewModel->selectedStorage())
+        return {};
+    const qsizetype count = m_viewModel->entries().size();
+    return count == 1 ? QStringLiteral("1 item") : QLocale(QLocale::English).toString(count) + QStringLiteral(" items");
+}
+
+QString ContentView::locationDetailText() const
+{
+    if (!m_viewModel->selectedStorage())
+        return storageSubtitle();
+    const QString space = spaceText();
+    return space.isEmpty() ? itemCountText() : itemCountText() + QStringLiteral(" · ") + space;
+}
+
+QString ContentView::selectionText() const
+{
+    const QList<RemoteEntry> selected = selectedEntries();
+    if (selected.isEmpty())
+        return {};
+    QString text = selected.size() == 1
+        ? QStringLiteral("1 item selected")
+        : QLocale(QLocale::English).toString(selected.size()) + QStringLiteral(" items selected");
+    // Folders are counted but not sized: what they hold is not known until they are listed.
+    std::optional<qint64> bytes;
+    for (const RemoteEntry &entry : selected) {
+        if (entry.kind == RemoteEntryKind::file && entry.sizeBytes)
+            bytes = bytes.value_or(0) + *entry.sizeBytes;
+    }
+    if (bytes)
+        text += QStringLiteral(" · ") + (*bytes == 0 ? QStringLiteral("0 bytes") : formatByteCount(*bytes));
+    return text;
+}
+
+QString ContentView::windowTitle() const
+{
+    QStringList parts;
+    if (const auto device = m_viewModel->selectedDevice()) {
+        if (const auto location = m_viewModel->locationName())
+            parts.append(*location);
+        parts.append(device->name);
+    }
+    parts.append(QStringLiteral("Tarvel"));
+    return parts.join(QStringLiteral(" – "));
+}
+
+QStringList ContentView::sortTitles()
+{
+    return {QStringLiteral("Phone order"), QStringLiteral("Name"), QStringLiteral("Date"), QStringLiteral("Size")};
 }
 
 bool ContentView::showsEmptyState() const
@@ -196,7 +300,7 @@ QString ContentView::emptyStateDescription() const
     case State::ready:
     case State::transferring: break;
     }
-    return QStringLiteral("This storage location is empty.");
+    return QStringLiteral("This folder is empty.");
 }
 
 // A failure leaves the window usable at once: its sentence stays in the status line.
@@ -467,15 +571,59 @@ QString ContentView::proposedFileName(const QString &remoteName)
 
 std::optional<RemoteEntry> ContentView::entryAt(int row) const
 {
-    const QList<RemoteEntry> &shown = m_entries.entries();
-    if (row < 0 || row >= shown.size())
-        return std::nullopt;
-    return shown.at(row);
+    return m_entries.entryAt(row);
 }
 
 QCoro::Task<> ContentView::refreshSequence()
 {
     return m_viewModel->findPhones();
+}
+
+namespace {
+
+// The folder of a path in a fresh listing: the same object if the phone kept its id,
+// else one of the same name (a new session numbers objects anew).
+std::optional<RemoteEntry> findFolder(const QList<RemoteEntry> &entries, const RemoteEntry &wanted)
+{
+    std::optional<RemoteEntry> sameName;
+    for (const RemoteEntry &entry : entries) {
+        if (entry.kind != RemoteEntryKind::folder || entry.name != wanted.name)
+            continue;
+        if (entry.id == wanted.id)
+            return entry;
+        if (!sameName)
+            sameName = entry;
+    }
+    return sameName;
+}
+
+} // namespace
+
+QCoro::Task<> ContentView::refreshKeepingPlace()
+{
+    QPointer<ContentView> self(this);
+    QPointer<TarvelViewModel> viewModel = m_viewModel;
+    const auto device = viewModel->selectedDevice();
+    const auto storage = viewModel->selectedStorage();
+    const QList<RemoteEntry> path = viewModel->folderPath();
+    co_await refreshSequence();
+    if (!self || !viewModel || path.isEmpty() || !device || !storage || !viewModel->selectedDevice()
+        || viewModel->selectedDevice()->id != device->id || !viewModel->selectedStorage()
+        || viewModel->selectedStorage()->id != storage->id)
+        co_return;
+    QList<RemoteEntry> reached;
+    for (const RemoteEntry &folder : path) {
+        // A failed listing, or the user opening something else meanwhile, ends the way down.
+        if (viewModel->folderPath() != reached)
+            co_return;
+        const auto next = findFolder(viewModel->entries(), folder);
+        if (!next)
+            co_return;
+        co_await viewModel->openFolder(*next);
+        if (!self || !viewModel)
+            co_return;
+        reached.append(*next);
+    }
 }
 
 QCoro::Task<> ContentView::chooseDownloadDestination(RemoteEntry entry)
@@ -584,7 +732,7 @@ QCoro::Task<> ContentView::uploadFiles(QList<QUrl> urls)
 void ContentView::startRefresh()
 {
     if (refreshEnabled())
-        refreshSequence();
+        refreshKeepingPlace();
 }
 
 void ContentView::startNavigateUp()
@@ -609,6 +757,121 @@ void ContentView::startRowAction(int row)
         m_viewModel->openFolder(*entry);
     else if (entry->kind == RemoteEntryKind::file && rowActionsEnabled())
         chooseDownloadDestination(*entry);
+}
+
+void ContentView::startOpenBreadcrumb(int index)
+{
+    if (upEnabled() && index >= 0 && index < m_viewModel->folderPath().size())
+        m_viewModel->navigateToDepth(index);
+}
+
+void ContentView::clickRow(int row, int modifiers)
+{
+    const auto entry = entryAt(row);
+    if (!entry)
+        return;
+    if (modifiers & Qt::ControlModifier) {
+        m_entries.toggleSelected(row);
+    } else if (modifiers & Qt::ShiftModifier) {
+        m_entries.selectRangeTo(row);
+    } else if (entry->kind == RemoteEntryKind::folder) {
+        m_entries.setCurrentRow(row);
+        startOpenFolder(row);
+    } else {
+        m_entries.selectOnly(row);
+    }
+}
+
+void ContentView::toggleRowSelection(int row)
+{
+    m_entries.toggleSelected(row);
+}
+
+void ContentView::setSortIndex(int index)
+{
+    if (index < 0 || index >= sortTitles().size())
+        return;
+    m_entries.setSortOrder(RemoteEntryListModel::SortOrder(index));
+    Q_EMIT presentationChanged();
+}
+
+bool ContentView::pressBrowserKey(int key, int modifiers, const QString &text, int rowsPerPage)
+{
+    const auto held = Qt::KeyboardModifiers(modifiers) & ~Qt::KeypadModifier;
+    const bool shift = held == Qt::ShiftModifier;
+    const int current = m_entries.currentRow();
+    // Plain keys move the current row; with Shift they select from the anchor to it.
+    const auto moveTo = [&](int row) {
+        if (held != Qt::NoModifier && !shift)
+            return false;
+        if (shift)
+            m_entries.selectRangeTo(row);
+        else
+            m_entries.setCurrentRow(row);
+        return true;
+    };
+    const int page = std::max(1, rowsPerPage);
+    switch (key) {
+    case Qt::Key_Up: return moveTo(current - 1);
+    case Qt::Key_Down: return moveTo(current + 1);
+    case Qt::Key_PageUp: return moveTo(current - page);
+    case Qt::Key_PageDown: return moveTo(current + page);
+    case Qt::Key_Home: return moveTo(0);
+    case Qt::Key_End: return moveTo(m_entries.rowCount() - 1);
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (held != Qt::NoModifier)
+            return false;
+        startRowAction(current);
+        return true;
+    case Qt::Key_Space:
+        if (held != Qt::NoModifier)
+            return false;
+        m_entries.toggleSelected(current);
+        return true;
+    case Qt::Key_A:
+        if (held == Qt::ControlModifier) {
+            m_entries.selectAll();
+            return true;
+        }
+        break;
+    default: break;
+    }
+    if ((held & ~Qt::ShiftModifier) != Qt::NoModifier || text.isEmpty() || !text.at(0).isPrint())
+        return false;
+    jumpToTypedName(text);
+    return true;
+}
+
+// Typing the first letters of a name moves to the next row that starts with them; a
+// pause starts a new name, and the same letter again moves on to its next match.
+void ContentView::jumpToTypedName(const QString &typed)
+{
+    constexpr qint64 pauseMs = 1000;
+    const bool continuing = m_typedNameClock.isValid() && m_typedNameClock.elapsed() < pauseMs;
+    m_typedName = continuing ? m_typedName + typed : typed;
+    m_typedNameClock.start();
+    const bool sameLetter = m_typedName.count(m_typedName.at(0)) == m_typedName.size();
+    const QString prefix = sameLetter ? m_typedName.left(1) : m_typedName;
+    const int count = m_entries.rowCount();
+    const int current = m_entries.currentRow();
+    // A longer prefix may still fit the current row; a new letter looks past it.
+    const int start = current < 0 ? 0 : current + (continuing && !sameLetter ? 0 : 1);
+    for (int i = 0; i < count; ++i) {
+        const int row = (start + i) % count;
+        if (m_entries.entryAt(row)->name.startsWith(prefix, Qt::CaseInsensitive)) {
+            m_entries.setCurrentRow(row);
+            return;
+        }
+    }
+}
+
+// Downloading a selection into a folder belongs to the transfer queue, which takes the
+// selection from selectedEntries(); the window only offers the action.
+void ContentView::startDownloadSelection()
+{
+    if (downloadSelectionEnabled())
+        downloadEntries(selectedEntries());
 }
 
 void ContentView::startChooseFileToUpload()

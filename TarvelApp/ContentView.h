@@ -3,7 +3,9 @@
 // The presenter of the one window. Every text, enabling rule and action of the window
 // lives here; the QML files only lay out what these properties say and call the start*
 // slots, which start a task and return at once. Derived from the view model on every
-// change it announces, and never holding state of its own.
+// change it announces; the only state it holds is the browsing the window does on its own:
+// the rows' order, the current row and the selection (in its list model), and the letters
+// just typed to find a name.
 
 #include "TarvelApp/DesktopServices.h"
 #include "TarvelApp/RemoteEntryListModel.h"
@@ -55,6 +57,14 @@ class ContentView : public QObject {
     Q_PROPERTY(QStringList storageChoices READ storageChoices NOTIFY presentationChanged)
     Q_PROPERTY(int selectedStorageIndex READ selectedStorageIndex NOTIFY presentationChanged)
     Q_PROPERTY(bool pickersEnabled READ pickersEnabled NOTIFY presentationChanged)
+    Q_PROPERTY(QStringList breadcrumbTrail READ breadcrumbTrail NOTIFY presentationChanged)
+    Q_PROPERTY(QString itemCountText READ itemCountText NOTIFY presentationChanged)
+    Q_PROPERTY(QString locationDetailText READ locationDetailText NOTIFY presentationChanged)
+    Q_PROPERTY(int sortIndex READ sortIndex NOTIFY presentationChanged)
+    Q_PROPERTY(bool hasSelection READ hasSelection NOTIFY presentationChanged)
+    Q_PROPERTY(QString selectionText READ selectionText NOTIFY presentationChanged)
+    Q_PROPERTY(bool downloadSelectionEnabled READ downloadSelectionEnabled NOTIFY presentationChanged)
+    Q_PROPERTY(QString windowTitle READ windowTitle NOTIFY presentationChanged)
 
     // Local actions and the running transfer
     Q_PROPERTY(bool uploadEnabled READ uploadEnabled NOTIFY presentationChanged)
@@ -105,6 +115,9 @@ class ContentView : public QObject {
     Q_PROPERTY(QString quitQuestionTitle READ quitQuestionTitle CONSTANT)
     Q_PROPERTY(QString stopAndQuitTitle READ stopAndQuitTitle CONSTANT)
     Q_PROPERTY(QString keepCopyingTitle READ keepCopyingTitle CONSTANT)
+    Q_PROPERTY(QStringList sortTitles READ sortTitles CONSTANT)
+    Q_PROPERTY(QString sortLabel READ sortLabel CONSTANT)
+    Q_PROPERTY(QString downloadSelectionTitle READ downloadSelectionTitle CONSTANT)
 
     // Fixed icons
     Q_PROPERTY(QUrl refreshIconSource READ refreshIconSource CONSTANT)
@@ -116,6 +129,9 @@ class ContentView : public QObject {
     Q_PROPERTY(QUrl copyAddressIconSource READ copyAddressIconSource CONSTANT)
     Q_PROPERTY(QUrl koFiIconSource READ koFiIconSource CONSTANT)
     Q_PROPERTY(QUrl walletIconSource READ walletIconSource CONSTANT)
+    Q_PROPERTY(QUrl downloadSelectionIconSource READ downloadSelectionIconSource CONSTANT)
+    Q_PROPERTY(QUrl disclosureClosedIconSource READ disclosureClosedIconSource CONSTANT)
+    Q_PROPERTY(QUrl disclosureOpenIconSource READ disclosureOpenIconSource CONSTANT)
 
 public:
     ContentView(TarvelViewModel *viewModel, DesktopServices *desktop, QObject *parent = nullptr);
@@ -154,6 +170,20 @@ public:
     int selectedStorageIndex() const;
     // Not while a transfer runs: its destination would change under it.
     bool pickersEnabled() const;
+    // The folders above the one shown, each a button: the storage first, then the path;
+    // nothing at the storage's root.
+    QStringList breadcrumbTrail() const;
+    QString itemCountText() const; // "3,000 items"; empty until a storage is listed
+    // What the header says under the path: the item count and the free space.
+    QString locationDetailText() const;
+    int sortIndex() const { return int(m_entries.sortOrder()); }
+    bool hasSelection() const { return m_entries.hasSelection(); }
+    QString selectionText() const; // "12 items selected · 48.3 MB"; empty without a selection
+    bool downloadSelectionEnabled() const { return hasSelection() && rowActionsEnabled(); }
+    // The selected entries in the listing's engine order.
+    QList<RemoteEntry> selectedEntries() const { return m_entries.selectedEntries(); }
+    // "Camera – Pixel 8 – Tarvel"; "Tarvel" with no phone.
+    QString windowTitle() const;
 
     bool uploadEnabled() const;
     QString uploadHelperText() const;
@@ -193,7 +223,7 @@ public:
     static QString chooseFolderTitle() { return QStringLiteral("Choose Folder to Upload"); }
     static QString showInFolderTitle() { return QStringLiteral("Show in Folder"); }
     static QString downloadSelectionPrompt() { return QStringLiteral("Download Here"); }
-    static QString pasteTitle() { return QStringLiteral("Paste from Finder"); }
+    static QString pasteTitle() { return QStringLiteral("Paste Files"); }
     static QString noTransferTitle() { return QStringLiteral("No active transfer"); }
     static QString noTransferDescription() { return QStringLiteral("Downloads and uploads will appear here while they are running."); }
     static QString supportTitle() { return QStringLiteral("Support development"); }
@@ -208,6 +238,10 @@ public:
     static QString quitQuestionTitle() { return QStringLiteral("Stop the transfer and quit?"); }
     static QString stopAndQuitTitle() { return QStringLiteral("Stop and Quit"); }
     static QString keepCopyingTitle() { return QStringLiteral("Keep Copying"); }
+    // In the order of RemoteEntryListModel::SortOrder.
+    static QStringList sortTitles();
+    static QString sortLabel() { return QStringLiteral("Sort by"); }
+    static QString downloadSelectionTitle() { return QStringLiteral("Download"); }
 
     static QUrl refreshIconSource() { return symbolSource(QStringLiteral("arrow.clockwise")); }
     static QUrl upIconSource() { return symbolSource(QStringLiteral("chevron.up")); }
@@ -218,9 +252,15 @@ public:
     static QUrl copyAddressIconSource() { return symbolSource(QStringLiteral("doc.on.doc")); }
     static QUrl koFiIconSource() { return symbolSource(QStringLiteral("heart.fill")); }
     static QUrl walletIconSource() { return symbolSource(QStringLiteral("qrcode")); }
+    static QUrl downloadSelectionIconSource() { return symbolSource(QStringLiteral("square.and.arrow.down")); }
+    static QUrl disclosureClosedIconSource() { return symbolSource(QStringLiteral("chevron.right")); }
+    static QUrl disclosureOpenIconSource() { return symbolSource(QStringLiteral("chevron.down")); }
 
     // Look for phones and open the one chosen, or the first (the view model's findPhones).
     QCoro::Task<> refreshSequence();
+    // The refresh sequence, after which the window goes back down the folders it showed,
+    // as far as they still exist, when the same phone and storage are listed again.
+    QCoro::Task<> refreshKeepingPlace();
     // Asks where to save the file and starts its download; a cancelled panel does nothing.
     QCoro::Task<> chooseDownloadDestination(RemoteEntry entry);
     QCoro::Task<> chooseFileToUpload();
@@ -248,6 +288,19 @@ public Q_SLOTS:
     void startOpenFolder(int row);
     // The row's button: opens a folder or downloads a file.
     void startRowAction(int row);
+    // A breadcrumb button: 0 is the storage's root, n the n-th folder of the path.
+    void startOpenBreadcrumb(int index);
+    // A click on a row, with the keyboard modifiers held: Ctrl toggles the row, Shift
+    // selects up to it, and a plain click opens a folder or selects a file alone.
+    void clickRow(int row, int modifiers);
+    // The row's check mark.
+    void toggleRowSelection(int row);
+    void setSortIndex(int index);
+    // A key pressed in the listing. False for a key the listing does not use, which then
+    // goes on to the window. rowsPerPage is how far Page Up and Page Down move.
+    bool pressBrowserKey(int key, int modifiers, const QString &text, int rowsPerPage);
+    // Enabled with a selection; what it does belongs to the transfer queue.
+    void startDownloadSelection();
     void startChooseFileToUpload();
     void startSelectDevice(int index);
     void startSelectStorage(int index);
@@ -272,6 +325,8 @@ Q_SIGNALS:
     void transferProgressChanged();
     // Nothing runs that must not be cut: the application may end now.
     void quitRequested();
+    // The selected rows changed (presentationChanged follows).
+    void selectionChanged();
 
 private:
     std::optional<RemoteEntry> entryAt(int row) const;
@@ -282,6 +337,9 @@ private:
     QCoro::Task<> chooseFilesForBatch();
 
     static constexpr int quitWaitMs = 5000;
+    QString spaceText() const; // empty when the storage gives no sizes
+    void jumpToTypedName(const QString &typed);
+    void placeCurrentRowAfterNavigation();
 
     QPointer<TarvelViewModel> m_viewModel;
     DesktopServices *m_desktop;
@@ -295,6 +353,10 @@ private:
     TransferRate m_batchRate;
     std::optional<QUrl> m_lastDownloadFolder; // chosen while the app runs
     bool m_showsDownloadedFolder = false;
+    QList<RemoteEntry> m_shownPath; // the path the rows were last placed for
+    bool m_transferShown = false;
+    QString m_typedName;
+    QElapsedTimer m_typedNameClock;
     // Local file checks: a stat can block for long on a network mount or a disk that
     // spins up. Last, so it is destroyed first and waits for a check in progress.
     SerialWorker m_fileChecks;

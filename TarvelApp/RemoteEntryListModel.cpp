@@ -4,25 +4,223 @@
 #include "TarvelApp/Palette.h"
 #include "TarvelApp/SymbolSource.h"
 
+#include <QCollator>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <numeric>
+
 namespace tarvel {
 
 void RemoteEntryListModel::setEntries(QList<RemoteEntry> entries)
 {
+    const bool hadSelection = !m_selected.isEmpty();
     beginResetModel();
     m_entries = std::move(entries);
+    m_selected.clear();
+    sortRows();
+    if (rowOf(m_currentID) < 0)
+        m_currentID = m_rows.isEmpty() ? QString() : m_entries.at(m_rows.first()).id;
+    m_anchorID = m_currentID;
     endResetModel();
+    // Also when the row number stayed: a reset view has forgotten its current row.
+    Q_EMIT currentRowChanged();
+    if (hadSelection)
+        Q_EMIT selectionChanged();
+}
+
+std::optional<RemoteEntry> RemoteEntryListModel::entryAt(int row) const
+{
+    if (row < 0 || row >= m_rows.size())
+        return std::nullopt;
+    return m_entries.at(m_rows.at(row));
+}
+
+int RemoteEntryListModel::rowOf(const QString &entryID) const
+{
+    if (entryID.isEmpty())
+        return -1;
+    for (int row = 0; row < m_rows.size(); ++row) {
+        if (m_entries.at(m_rows.at(row)).id == entryID)
+            return row;
+    }
+    return -1;
+}
+
+void RemoteEntryListModel::setSortOrder(SortOrder order)
+{
+    if (order == m_sortOrder)
+        return;
+    beginResetModel();
+    m_sortOrder = order;
+    sortRows();
+    endResetModel();
+    Q_EMIT currentRowChanged();
+}
+
+void RemoteEntryListModel::sortRows()
+{
+    m_rows.resize(m_entries.size());
+    std::iota(m_rows.begin(), m_rows.end(), 0);
+    if (m_sortOrder == SortOrder::phoneOrder)
+        return;
+
+    // Names in the user's language's order, with numbers inside them compared as numbers
+    // (IMG_9 before IMG_10), which the C locale's collation cannot do.
+    const QLocale locale = QLocale().language() == QLocale::C ? QLocale(QLocale::English) : QLocale();
+    QCollator collator(locale);
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    const auto before = [&](int left, int right) {
+        const RemoteEntry &a = m_entries.at(left);
+        const RemoteEntry &b = m_entries.at(right);
+        if (a.kind != b.kind)
+            return a.kind == RemoteEntryKind::folder;
+        // Newest and largest first; what the phone did not say goes last.
+        if (m_sortOrder == SortOrder::date && a.modifiedAt != b.modifiedAt)
+            return b.modifiedAt < a.modifiedAt;
+        if (m_sortOrder == SortOrder::size && a.kind == RemoteEntryKind::file && a.sizeBytes != b.sizeBytes)
+            return b.sizeBytes < a.sizeBytes;
+        return collator.compare(a.name, b.name) < 0;
+    };
+    // Stable: entries that compare equal keep the phone's order.
+    std::stable_sort(m_rows.begin(), m_rows.end(), before);
+}
+
+int RemoteEntryListModel::currentRow() const
+{
+    return rowOf(m_currentID);
+}
+
+void RemoteEntryListModel::moveCurrent(int row)
+{
+    if (m_rows.isEmpty())
+        return;
+    const QString id = m_entries.at(m_rows.at(std::clamp(row, 0, int(m_rows.size()) - 1))).id;
+    if (id == m_currentID)
+        return;
+    m_currentID = id;
+    Q_EMIT currentRowChanged();
+}
+
+void RemoteEntryListModel::setCurrentRow(int row)
+{
+    moveCurrent(row);
+    m_anchorID = m_currentID;
+}
+
+bool RemoteEntryListModel::isSelected(int row) const
+{
+    const auto entry = entryAt(row);
+    return entry && m_selected.contains(entry->id);
+}
+
+void RemoteEntryListModel::setSelection(QSet<QString> ids)
+{
+    if (ids == m_selected)
+        return;
+    m_selected = std::move(ids);
+    if (!m_rows.isEmpty())
+        Q_EMIT dataChanged(index(0), index(int(m_rows.size()) - 1), {selectedRole});
+    Q_EMIT selectionChanged();
+}
+
+void RemoteEntryListModel::selectOnly(int row)
+{
+    if (const auto entry = entryAt(row)) {
+        setSelection({entry->id});
+        setCurrentRow(row);
+    }
+}
+
+void RemoteEntryListModel::toggleSelected(int row)
+{
+    const auto entry = entryAt(row);
+    if (!entry)
+        return;
+    QSet<QString> ids = m_selected;
+    if (!ids.remove(entry->id))
+        ids.insert(entry->id);
+    setSelection(std::move(ids));
+    setCurrentRow(row);
+}
+
+void RemoteEntryListModel::selectRangeTo(int row)
+{
+    if (m_rows.isEmpty())
+        return;
+    row = std::clamp(row, 0, int(m_rows.size()) - 1);
+    int anchor = rowOf(m_anchorID);
+    if (anchor < 0)
+        anchor = currentRow() < 0 ? row : currentRow();
+    QSet<QString> ids;
+    for (int r = std::min(anchor, row); r <= std::max(anchor, row); ++r)
+        ids.insert(m_entries.at(m_rows.at(r)).id);
+    const QString anchorID = m_entries.at(m_rows.at(anchor)).id;
+    setSelection(std::move(ids));
+    moveCurrent(row);
+    m_anchorID = anchorID;
+}
+
+void RemoteEntryListModel::selectAll()
+{
+    QSet<QString> ids;
+    for (const RemoteEntry &entry : m_entries)
+        ids.insert(entry.id);
+    setSelection(std::move(ids));
+}
+
+void RemoteEntryListModel::clearSelection()
+{
+    setSelection({});
+}
+
+QList<RemoteEntry> RemoteEntryListModel::selectedEntries() const
+{
+    QList<RemoteEntry> selected;
+    for (const RemoteEntry &entry : m_entries) {
+        if (m_selected.contains(entry.id))
+            selected.append(entry);
+    }
+    return selected;
 }
 
 int RemoteEntryListModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_entries.size());
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+QString RemoteEntryListModel::fileSymbol(const QString &name)
+{
+    static const QHash<QString, QString> symbols = [] {
+        QHash<QString, QString> bySuffix;
+        const auto add = [&](const QString &symbol, std::initializer_list<const char *> suffixes) {
+            for (const char *suffix : suffixes)
+                bySuffix.insert(QString::fromLatin1(suffix), symbol);
+        };
+        add(QStringLiteral("photo"), {"jpg", "jpeg", "png", "gif", "webp", "heic", "heif", "avif", "bmp", "tif", "tiff",
+                                      "dng", "raw", "cr2", "nef", "arw", "svg"});
+        add(QStringLiteral("film"), {"mp4", "m4v", "mov", "mkv", "webm", "3gp", "3g2", "avi", "wmv", "mpg", "mpeg", "ts"});
+        add(QStringLiteral("music.note"), {"mp3", "m4a", "aac", "flac", "ogg", "oga", "opus", "wav", "amr", "mid", "midi",
+                                           "wma"});
+        add(QStringLiteral("doc.text"), {"pdf", "txt", "md", "rtf", "doc", "docx", "odt", "xls", "xlsx", "ods", "csv",
+                                         "ppt", "pptx", "odp", "epub", "html", "htm", "json", "xml", "vcf"});
+        add(QStringLiteral("archivebox"), {"zip", "rar", "7z", "tar", "gz", "tgz", "bz2", "xz", "zst", "apk"});
+        return bySuffix;
+    }();
+    return symbols.value(QFileInfo(name).suffix().toLower(), QStringLiteral("doc"));
+}
+
+QString RemoteEntryListModel::dateText(const QDateTime &when)
+{
+    return when.toLocalTime().toString(QStringLiteral("d MMM yyyy, HH:mm"));
 }
 
 QVariant RemoteEntryListModel::data(const QModelIndex &index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const RemoteEntry &entry = m_entries.at(index.row());
+    const RemoteEntry &entry = m_entries.at(m_rows.at(index.row()));
     const bool folder = entry.kind == RemoteEntryKind::folder;
     switch (role) {
     case entryIDRole: return entry.id;
@@ -31,13 +229,24 @@ QVariant RemoteEntryListModel::data(const QModelIndex &index, int role) const
     case detailTextRole:
         if (folder)
             return QStringLiteral("Folder");
-        return entry.sizeBytes ? formatByteCount(*entry.sizeBytes) : QStringLiteral("File");
-    case iconNameRole: return folder ? QStringLiteral("folder") : QStringLiteral("doc");
+        if (!entry.sizeBytes)
+            return QStringLiteral("File");
+        // The byte count's "Zero KB" would read as a size rounded away.
+        return *entry.sizeBytes == 0 ? QStringLiteral("0 bytes") : formatByteCount(*entry.sizeBytes);
+    case iconNameRole: return folder ? QStringLiteral("folder") : fileSymbol(entry.name);
     case iconTintRole: return folder ? tint::blue : tint::secondary;
     case actionIconNameRole: return folder ? QStringLiteral("chevron.right") : QStringLiteral("square.and.arrow.down");
     case actionTitleRole: return folder ? QStringLiteral("Open ") + entry.name : QStringLiteral("Download");
     case iconSourceRole: return symbolSource(data(index, iconNameRole).toString());
     case actionIconSourceRole: return symbolSource(data(index, actionIconNameRole).toString());
+    case modifiedTextRole: return entry.modifiedAt ? dateText(*entry.modifiedAt) : QString();
+    case infoTextRole: {
+        const QString detail = data(index, detailTextRole).toString();
+        return entry.modifiedAt ? detail + QStringLiteral(" · ") + dateText(*entry.modifiedAt) : detail;
+    }
+    case actionAccessibleNameRole: return (folder ? QStringLiteral("Open ") : QStringLiteral("Download ")) + entry.name;
+    case selectTitleRole: return QStringLiteral("Select ") + entry.name;
+    case selectedRole: return m_selected.contains(entry.id);
     default: return {};
     }
 }
@@ -55,6 +264,11 @@ QHash<int, QByteArray> RemoteEntryListModel::roleNames() const
         {actionTitleRole, "actionTitle"},
         {iconSourceRole, "iconSource"},
         {actionIconSourceRole, "actionIconSource"},
+        {modifiedTextRole, "modifiedText"},
+        {infoTextRole, "infoText"},
+        {actionAccessibleNameRole, "actionAccessibleName"},
+        {selectTitleRole, "selectTitle"},
+        {selectedRole, "selected"},
     };
 }
 

@@ -1,12 +1,18 @@
 #pragma once
 
-// The rows of the remote browser, one per entry, in the engine's order.
+// The rows of the remote browser, one per entry. The engine's order is kept as it came;
+// the rows show it, or a sorted order, and carry the window's own browsing state: which
+// row is current (where the keyboard is) and which rows are selected. Rows are named by
+// their entry's id, so a sort keeps both the current row and the selection.
 
 #include "TarvelCore/Models.h"
 
 #include <QAbstractListModel>
 #include <QList>
+#include <QSet>
 #include <QtQml/qqmlregistration.h>
+
+#include <optional>
 
 namespace tarvel {
 
@@ -14,6 +20,7 @@ class RemoteEntryListModel : public QAbstractListModel {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("Rows come from ContentView.")
+    Q_PROPERTY(int currentRow READ currentRow NOTIFY currentRowChanged)
 
 public:
     enum Role {
@@ -24,22 +31,76 @@ public:
         iconNameRole,      // symbol name
         iconTintRole,
         actionIconNameRole,
-        actionTitleRole,   // accessible name and tooltip of the row's button
+        actionTitleRole,   // tooltip of the row's button
         iconSourceRole,    // the icon file of iconName
         actionIconSourceRole,
+        modifiedTextRole,  // the modification date, or empty when the phone gave none
+        infoTextRole,      // the detail and the date, as the row's second line shows them
+        actionAccessibleNameRole, // the button named after its row: "Download IMG_1.jpg", "Open DCIM"
+        selectTitleRole,   // the row's check mark: "Select IMG_1.jpg"
+        selectedRole,
     };
+
+    // Name, date and size put folders first, as file managers do; phone order is the
+    // order the engine listed.
+    enum class SortOrder { phoneOrder, name, date, size };
+    Q_ENUM(SortOrder)
 
     using QAbstractListModel::QAbstractListModel;
 
+    // A new listing: the selection is cleared, the current row stays on its entry when
+    // that is still listed and is the first row otherwise.
     void setEntries(QList<RemoteEntry> entries);
+    // In the engine's order, whatever the rows show.
     const QList<RemoteEntry> &entries() const { return m_entries; }
+    // The entry a row shows; nothing for a row that does not exist.
+    std::optional<RemoteEntry> entryAt(int row) const;
+    int rowOf(const QString &entryID) const; // -1 when not listed
+
+    SortOrder sortOrder() const { return m_sortOrder; }
+    void setSortOrder(SortOrder order);
+
+    int currentRow() const; // -1 with no rows
+    // Moves the current row (clamped to the rows) and makes it the anchor of a range.
+    void setCurrentRow(int row);
+
+    bool isSelected(int row) const;
+    bool hasSelection() const { return !m_selected.isEmpty(); }
+    void selectOnly(int row);
+    void toggleSelected(int row);
+    // Selects the rows from the anchor to `row`, and only those; `row` becomes current
+    // while the anchor stays, so the range can grow or shrink from where it began.
+    void selectRangeTo(int row);
+    void selectAll();
+    void clearSelection();
+    // The selected entries in the engine's order.
+    QList<RemoteEntry> selectedEntries() const;
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
 
+    // The symbol of a file's kind, from its name: image, video, audio, document,
+    // archive, or a plain document for anything else.
+    static QString fileSymbol(const QString &name);
+    // A modification time as rows show it, in local time: "11 Jun 2024, 18:15".
+    static QString dateText(const QDateTime &when);
+
+Q_SIGNALS:
+    void currentRowChanged();
+    void selectionChanged();
+
 private:
-    QList<RemoteEntry> m_entries;
+    void sortRows();
+    void setSelection(QSet<QString> ids);
+    void moveCurrent(int row);
+
+    QList<RemoteEntry> m_entries; // the engine's order
+    QList<int> m_rows;            // row -> index into m_entries
+    SortOrder m_sortOrder = SortOrder::phoneOrder;
+    QSet<QString> m_selected;     // entry ids
+    QString m_currentID;
+    QString m_anchorID;
 };
 
 } // namespace tarvel

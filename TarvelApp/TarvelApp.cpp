@@ -1,6 +1,8 @@
 #include "TarvelApp/TarvelApp.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QIcon>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
 #include <QQuickWindow>
@@ -33,6 +35,11 @@ TarvelApp::TarvelApp(std::shared_ptr<AndroidFileTransferEngine> engine, std::sha
     // the memory. QT_QUICK_BACKEND still chooses another.
     if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+
+    // The window shows the icon the desktop entry names, and says which entry it belongs
+    // to, so the task bar and the launcher show the same one.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.orvath.Tarvel"));
+    QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/tarvel/io.github.orvath.Tarvel.svg")));
 
     // Once per process: the style cannot change after Qt Quick Controls are first loaded.
     if (QQuickStyle::name() != QLatin1String("Fusion"))

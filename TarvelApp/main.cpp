@@ -5,6 +5,8 @@
 
 #include <QApplication>
 
+#include <chrono>
+
 int main(int argc, char **argv)
 {
     QApplication application(argc, argv);
@@ -15,6 +17,9 @@ int main(int argc, char **argv)
     {
         // Outlives the app, whose view model follows its events.
         tarvel::USBHotplugMonitor plugEvents;
+        // Our own close can reset the phone: that is not the user pulling it out.
+        tarvel::MTPAndroidFileTransferEngine::onDeviceClosing(
+            [&plugEvents](tarvel::USBAddress address) { plugEvents.ignoreEventsFor(address, std::chrono::seconds(3)); });
         tarvel::TarvelApp app(std::make_shared<tarvel::MTPAndroidFileTransferEngine>(),
                               std::make_shared<tarvel::USBPhoneDiagnosis>(), &plugEvents);
         if (app.window()) {
@@ -25,6 +30,7 @@ int main(int argc, char **argv)
         // the process goes, then end the phone's session instead of cutting it.
         tarvel::MTPAndroidFileTransferEngine::waitForIdle(5000);
         tarvel::MTPAndroidFileTransferEngine::closeDevice(2000);
+        tarvel::MTPAndroidFileTransferEngine::onDeviceClosing({});
     }
     return status;
 }

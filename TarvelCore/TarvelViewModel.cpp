@@ -424,6 +424,39 @@ QCoro::Task<> TarvelViewModel::loadCurrentDirectory()
     co_await listFolder(m_currentParentID, m_folderPath, std::nullopt);
 }
 
+QCoro::Task<> TarvelViewModel::navigateToDepth(qsizetype depth)
+{
+    if (depth < 0 || depth >= m_folderPath.size() || !m_selectedDevice || !m_selectedStorage)
+        co_return;
+    const QList<RemoteEntry> path = m_folderPath.first(depth);
+    const std::optional<QString> parentID = path.isEmpty() ? std::nullopt : std::optional(path.last().id);
+    const QString name = path.isEmpty() ? m_selectedStorage->name : path.last().name;
+    co_await listFolder(parentID, path, name);
+}
+
+QCoro::Task<> TarvelViewModel::refreshStorageSpace()
+{
+    if (!m_selectedDevice || !m_selectedStorage)
+        co_return;
+    QPointer<TarvelViewModel> self(this);
+    const auto engine = m_engine;
+    const QString deviceID = m_selectedDevice->id;
+    const QString storageID = m_selectedStorage->id;
+    const auto [found, error] = co_await attempt(engine->listStorage(deviceID));
+    // Only fresher numbers are news. A failure keeps the ones shown: the phone's state is
+    // reported by whatever the user does next, not by this quiet re-read.
+    if (!self || error || !m_selectedDevice || m_selectedDevice->id != deviceID || !m_selectedStorage
+        || m_selectedStorage->id != storageID)
+        co_return;
+    for (const AndroidStorage &storage : found) {
+        if (storage.id == storageID) {
+            setStorages(found);
+            setSelectedStorage(storage);
+            co_return;
+        }
+    }
+}
+
 QCoro::Task<> TarvelViewModel::listFolder(std::optional<QString> parentID, QList<RemoteEntry> path,
                                           std::optional<QString> attemptedLocationName)
 {

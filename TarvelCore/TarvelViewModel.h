@@ -75,7 +75,13 @@ public:
     QCoro::Task<> openFolder(RemoteEntry entry);
     QCoro::Task<> navigateUp();
     QCoro::Task<> loadCurrentDirectory();
+    // Opens the folder `depth` levels down the shown path at once: 0 is the storage's
+    // root. Nothing happens for a depth that is not above the folder shown.
+    QCoro::Task<> navigateToDepth(qsizetype depth);
     QCoro::Task<> download(QString remoteFileID, QString remoteName, QUrl to);
+    // Reads the selected storage's sizes again (after a transfer changed them), leaving
+    // the listing, the state and the status as they are.
+    QCoro::Task<> refreshStorageSpace();
     QCoro::Task<> upload(QUrl localURL, std::optional<QString> toRemoteParentID);
     // Copies the entries (files, and folders with everything in them) into the local folder,
     // keeping the folders' structure. Nothing there is ever replaced: a taken name becomes

@@ -153,7 +153,9 @@ QCoro::Task<QList<RemoteEntry>> LocalFolderEngine::listDirectory(QString device,
                 .name = info.fileName(),
                 .parentID = parentID && !parentID->isEmpty() ? parentID : std::nullopt,
                 .kind = info.isDir() ? RemoteEntryKind::folder : RemoteEntryKind::file,
-                .sizeBytes = info.isDir() ? std::nullopt : positive(info.size()),
+                // An empty file has a size, 0; only a folder has none.
+                .sizeBytes = info.isDir() ? std::nullopt : std::optional(info.size()),
+                .modifiedAt = info.lastModified().toUTC(),
             });
         }
         return entries;

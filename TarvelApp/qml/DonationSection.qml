@@ -3,10 +3,13 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import Tarvel
 
+// Below the transfers, one line until the user opens it: asking for support should never
+// be the loudest thing in a window that is there to move files.
 ColumnLayout {
     id: section
 
     required property ContentView contentView
+    property bool expanded: false
 
     spacing: Theme.spacingL
 
@@ -14,13 +17,19 @@ ColumnLayout {
         Layout.fillWidth: true
     }
 
-    PlainText {
-        role: PlainText.Headline
+    SymbolButton {
+        objectName: "supportToggle"
         text: section.contentView.supportTitle
+        icon.source: section.expanded ? section.contentView.disclosureOpenIconSource
+                                      : section.contentView.disclosureClosedIconSource
+        flat: true
+        font.bold: true
+        onClicked: section.expanded = !section.expanded
     }
 
     PlainText {
         id: statement
+        visible: section.expanded
         role: PlainText.Caption
         secondary: true
         text: section.contentView.supportStatement
@@ -29,6 +38,7 @@ ColumnLayout {
     }
 
     RowLayout {
+        visible: section.expanded
         spacing: Theme.spacingL
         Layout.fillWidth: true
 
@@ -106,6 +116,7 @@ ColumnLayout {
 
     SymbolButton {
         objectName: "copyAddressButton"
+        visible: section.expanded
         text: section.contentView.copyAddressTitle
         icon.source: section.contentView.copyAddressIconSource
         font.pixelSize: Theme.captionSize
@@ -114,27 +125,18 @@ ColumnLayout {
     }
 
     SymbolButton {
-        id: koFi
         objectName: "koFiButton"
+        visible: section.expanded
         text: section.contentView.koFiTitle
         icon.source: section.contentView.koFiIconSource
-        // Prominent: filled with the accent colour.
-        highlighted: true
-        palette.buttonText: statement.palette.highlightedText
         font.pixelSize: Theme.captionSize
-        background: Rectangle {
-            implicitHeight: 24
-            radius: Theme.buttonRadius
-            color: koFi.down ? Qt.darker(koFi.palette.highlight, 1.2)
-                             : koFi.hovered ? Qt.lighter(koFi.palette.highlight, 1.1) : koFi.palette.highlight
-            border.color: Qt.darker(koFi.palette.highlight, 1.3)
-        }
         Layout.fillWidth: true
         onClicked: section.contentView.openKoFi()
     }
 
     SymbolButton {
         objectName: "walletButton"
+        visible: section.expanded
         text: section.contentView.walletTitle
         icon.source: section.contentView.walletIconSource
         font.pixelSize: Theme.captionSize

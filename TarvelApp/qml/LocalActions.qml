@@ -112,7 +112,7 @@ Pane {
                     Layout.fillWidth: true
                 }
 
-                Button {
+                SymbolButton {
                     objectName: "showInFolderButton"
                     visible: pane.contentView.showInFolderVisible
                     text: pane.contentView.showInFolderTitle

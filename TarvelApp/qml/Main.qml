@@ -13,7 +13,8 @@ ApplicationWindow {
     // Opens at the panes' preferred widths.
     width: 820
     height: 560
-    title: contentView.transferWindowTitle !== "" ? contentView.transferWindowTitle : Qt.application.name
+    // While a transfer runs the title says how far it is; otherwise where the window is.
+    title: contentView.transferWindowTitle !== "" ? contentView.transferWindowTitle : contentView.windowTitle
 
     // Closing during a transfer asks first; the answer stops it before the process ends.
     onClosing: (close) => {

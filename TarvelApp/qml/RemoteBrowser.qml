@@ -9,6 +9,19 @@ Pane {
     required property ContentView contentView
 
     padding: Theme.paneMargin
+    // The listing has the keyboard when the window opens, as a file manager's does.
+    focus: true
+
+    // Window-wide, like a file manager's: they work wherever the focus is.
+    Shortcut {
+        sequences: ["F5", "Ctrl+R"]
+        onActivated: browser.contentView.startRefresh()
+    }
+
+    Shortcut {
+        sequences: ["Backspace", "Alt+Up"]
+        onActivated: browser.contentView.startNavigateUp()
+    }
 
     ColumnLayout {
         anchors.fill: parent
@@ -30,28 +43,11 @@ Pane {
                 onClicked: browser.contentView.startNavigateUp()
             }
 
-            ColumnLayout {
-                spacing: Theme.spacingXS
+            LocationHeader {
+                contentView: browser.contentView
+                onBreadcrumbOpened: list.forceActiveFocus(Qt.OtherFocusReason)
                 Layout.fillWidth: true
                 Layout.alignment: Qt.AlignTop
-
-                PlainText {
-                    objectName: "locationTitle"
-                    role: PlainText.Headline
-                    text: browser.contentView.currentLocationTitle
-                    wrapMode: Text.Wrap
-                    Layout.fillWidth: true
-                }
-
-                PlainText {
-                    objectName: "storageSubtitle"
-                    role: PlainText.Caption
-                    secondary: true
-                    text: browser.contentView.storageSubtitle
-                    maximumLineCount: 1
-                    elide: Text.ElideRight
-                    Layout.fillWidth: true
-                }
             }
         }
 
@@ -84,21 +80,13 @@ Pane {
             }
         }
 
-        EmptyState {
-            objectName: "emptyState"
-            visible: browser.contentView.showsEmptyState
-            iconSource: browser.contentView.emptyStateIconSource
-            title: browser.contentView.emptyStateTitle
-            description: browser.contentView.emptyStateDescription
-            Layout.fillWidth: true
-            Layout.fillHeight: true
-        }
-
-        // The inset list: rows on the content colour, in a rounded group.
+        // The inset list: rows on the content colour, in a rounded group. It stays in
+        // place, focus and all, while the empty state covers it.
         Rectangle {
-            visible: !browser.contentView.showsEmptyState
-            color: browser.palette.base
-            border.color: browser.palette.mid
+            color: browser.contentView.showsEmptyState ? "transparent" : browser.palette.base
+            border.color: list.activeFocus ? browser.palette.highlight
+                                           : browser.contentView.showsEmptyState ? "transparent" : browser.palette.mid
+            border.width: list.activeFocus ? Theme.focusRingWidth : 1
             radius: Theme.groupRadius
             Layout.fillWidth: true
             Layout.fillHeight: true
@@ -109,15 +97,54 @@ Pane {
                 anchors.fill: parent
                 anchors.margins: 4
                 clip: true
+                focus: true
+                activeFocusOnTab: true
+                keyNavigationEnabled: false
                 boundsBehavior: Flickable.StopAtBounds
                 model: browser.contentView.entries
                 ScrollBar.vertical: ScrollBar {}
+                Accessible.role: Accessible.List
+                Accessible.name: browser.contentView.currentLocationTitle
+
+                // The model says which row is current; the view follows and keeps it in sight.
+                function showCurrentRow() {
+                    currentIndex = browser.contentView.entries.currentRow;
+                    if (currentIndex >= 0)
+                        positionViewAtIndex(currentIndex, ListView.Contain);
+                }
+
+                Connections {
+                    target: browser.contentView.entries
+                    function onCurrentRowChanged() { list.showCurrentRow() }
+                }
+                Component.onCompleted: showCurrentRow()
+
+                Keys.onPressed: event => {
+                    const rowHeight = list.currentItem ? list.currentItem.height : 40;
+                    const rowsPerPage = Math.max(1, Math.floor(list.height / rowHeight) - 1);
+                    event.accepted = browser.contentView.pressBrowserKey(event.key, event.modifiers, event.text,
+                                                                         rowsPerPage);
+                }
 
                 delegate: RemoteEntryRow {
                     contentView: browser.contentView
                     width: ListView.view.width
                 }
             }
+
+            EmptyState {
+                objectName: "emptyState"
+                anchors.fill: parent
+                visible: browser.contentView.showsEmptyState
+                iconSource: browser.contentView.emptyStateIconSource
+                title: browser.contentView.emptyStateTitle
+                description: browser.contentView.emptyStateDescription
+            }
+        }
+
+        SelectionBar {
+            contentView: browser.contentView
+            Layout.fillWidth: true
         }
     }
 }

@@ -3,22 +3,30 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import Tarvel
 
-// One row of the listing. A folder opens from a click anywhere on the row or from its
-// chevron; a file downloads from its button. Both only when the presenter allows it.
-Control {
+// One row of the listing. A click selects a file and opens a folder (Ctrl and Shift
+// select instead, as in a file manager); the check mark toggles the row; the button opens
+// the folder or downloads the file, only when the presenter allows it. Clicks, keys and
+// the rules behind them live in the presenter.
+ItemDelegate {
     id: row
 
     required property int index
     required property string name
     required property bool isFolder
     required property string detailText
+    required property string infoText
     required property url iconSource
     required property color iconTint
     required property url actionIconSource
     required property string actionTitle
+    required property string actionAccessibleName
+    required property string selectTitle
+    required property bool selected
     property ContentView contentView
 
-    readonly property bool clickable: isFolder && contentView.rowActionsEnabled
+    // Where the keyboard is: shown while the list has the focus.
+    readonly property bool keyboardCurrent: ListView.isCurrentItem && ListView.view.activeFocus
+    readonly property color highlight: palette.highlight
 
     objectName: "entryRow"
     leftPadding: Theme.spacingM
@@ -27,54 +35,96 @@ Control {
     topPadding: Theme.spacingXS + Theme.spacingXS
     bottomPadding: Theme.spacingXS + Theme.spacingXS
     hoverEnabled: true
+    // The list takes the focus and hands it to its current row, whose keys are the list's:
+    // Space and Enter must not press the row as a button.
+    focusPolicy: Qt.NoFocus
+    Keys.forwardTo: [ListView.view]
+
+    Accessible.name: name
+    Accessible.description: infoText
+    Accessible.selectable: true
+    Accessible.selected: selected
 
     background: Rectangle {
         radius: Theme.rowRadius
-        color: row.clickable && row.hovered ? Qt.rgba(row.palette.highlight.r, row.palette.highlight.g,
-                                                       row.palette.highlight.b, 0.12)
-                                            : "transparent"
+        color: Qt.rgba(row.highlight.r, row.highlight.g, row.highlight.b,
+                       row.selected ? (row.hovered ? 0.32 : 0.25) : row.hovered ? 0.10 : 0)
+        border.width: row.keyboardCurrent ? Theme.focusRingWidth : 0
+        border.color: row.highlight
     }
 
-    // Under the content, so the row's button keeps its own clicks.
+    // Above the row itself, which as a button would take the click without its keyboard
+    // modifiers, and under the content, so the check mark and the button keep theirs.
     MouseArea {
-        z: -0.5
+        z: 0.5
         anchors.fill: parent
-        enabled: row.clickable
-        cursorShape: row.clickable ? Qt.PointingHandCursor : Qt.ArrowCursor
-        onClicked: row.contentView.startOpenFolder(row.index)
+        cursorShape: row.isFolder && row.contentView.browseEnabled ? Qt.PointingHandCursor : Qt.ArrowCursor
+        onClicked: mouse => {
+            row.ListView.view.forceActiveFocus(Qt.MouseFocusReason);
+            row.contentView.clickRow(row.index, mouse.modifiers);
+        }
     }
 
     contentItem: RowLayout {
-        spacing: Theme.spacingL
+        z: 1
+        spacing: Theme.spacingM
 
-        SymbolIcon {
-            source: row.iconSource
-            tint: row.iconTint
-            size: 18
-            Layout.preferredWidth: 22
+        // The kind's icon, which gives way to a check mark on hover and on a selected row.
+        Item {
+            implicitWidth: 22
+            implicitHeight: Math.max(kindIcon.implicitHeight, check.implicitHeight)
             Layout.alignment: Qt.AlignVCenter
-            horizontalAlignment: Image.AlignHCenter
+
+            SymbolIcon {
+                id: kindIcon
+                anchors.centerIn: parent
+                visible: !check.visible
+                source: row.iconSource
+                tint: row.iconTint
+                size: 18
+            }
+
+            CheckBox {
+                id: check
+                objectName: "entryCheck"
+                anchors.centerIn: parent
+                padding: 0
+                visible: row.hovered || row.selected
+                checked: row.selected
+                focusPolicy: Qt.NoFocus
+                Accessible.name: row.selectTitle
+                onClicked: row.contentView.toggleRowSelection(row.index)
+            }
         }
 
         ColumnLayout {
             spacing: Theme.spacingXXS
             Layout.fillWidth: true
             // The flexible gap before the button, at least 10 wide.
-            Layout.rightMargin: Theme.spacingL
+            Layout.rightMargin: Theme.spacingXS
 
             PlainText {
+                id: nameText
                 objectName: "entryName"
                 role: PlainText.Callout
                 text: row.name
                 maximumLineCount: 1
-                elide: Text.ElideRight
+                // Camera names differ at their ends: keep both.
+                elide: Text.ElideMiddle
                 Layout.fillWidth: true
+
+                PlainToolTip {
+                    text: row.name
+                    visible: nameText.truncated && row.hovered
+                    delay: Theme.toolTipDelay
+                }
             }
 
             PlainText {
+                objectName: "entryInfo"
                 role: PlainText.Caption
                 secondary: true
-                text: row.detailText
+                text: row.infoText
                 maximumLineCount: 1
                 elide: Text.ElideRight
                 Layout.fillWidth: true
@@ -87,8 +137,11 @@ Control {
             display: AbstractButton.IconOnly
             icon.source: row.actionIconSource
             implicitWidth: implicitHeight + 4
-            enabled: row.contentView.rowActionsEnabled
-            Accessible.name: row.actionTitle
+            // A folder opens also during a transfer; a file waits for the transfer to end.
+            enabled: row.isFolder ? row.contentView.browseEnabled : row.contentView.rowActionsEnabled
+            // The list takes the focus once; its rows' buttons are reached by Enter.
+            focusPolicy: Qt.NoFocus
+            Accessible.name: row.actionAccessibleName
             toolTipText: row.actionTitle
             onClicked: row.contentView.startRowAction(row.index)
         }

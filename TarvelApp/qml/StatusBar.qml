@@ -51,6 +51,10 @@ Pane {
             // Takes the free space, which keeps Refresh at the edge and clear of a long status.
             Layout.fillWidth: true
             Layout.rightMargin: Theme.spacingXL
+
+            StatusAnnouncer {
+                text: bar.contentView.statusMessage
+            }
         }
 
         SymbolButton {

@@ -4,13 +4,16 @@ import Tarvel
 
 // A button with one of the app's icons (icon.source, from the presenter), drawn in the
 // button's own text colour so it greys out with the title when disabled. A button with
-// a toolTipText shows it, as plain text, while the pointer rests on it.
+// a toolTipText shows it, as plain text, while the pointer rests on it. Every button shows
+// a ring while it has the keyboard's focus.
 Button {
     id: button
 
     property string toolTipText
 
     icon.color: highlighted ? palette.highlightedText : palette.buttonText
+
+    FocusRing {}
 
     PlainToolTip {
         text: button.toolTipText

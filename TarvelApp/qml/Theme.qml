@@ -27,4 +27,7 @@ QtObject {
     readonly property int imageRadius: 6
 
     readonly property int toolTipDelay: 600
+
+    // The ring around what has the keyboard's focus.
+    readonly property int focusRingWidth: 2
 }

@@ -74,7 +74,7 @@ ColumnLayout {
         Layout.fillWidth: true
     }
 
-    Button {
+    SymbolButton {
         objectName: "cancelTransferButton"
         text: summary.contentView.cancelTransferTitle
         enabled: summary.contentView.cancelTransferEnabled

@@ -228,11 +228,20 @@ TEST_F(BridgeV2, ListingCutShortIsNeverReportedWhole)
     EXPECT_TRUE(old.seen.empty());
 }
 
+// Closing on purpose releases the phone, and a listener hears of it first with its address.
 TEST_F(BridgeV2, CloseDeviceReleasesTheOpenPhone)
 {
     listStorage();
     EXPECT_EQ(ScriptedLibmtp::openHandles(), 1);
+    std::vector<std::pair<uint32_t, uint8_t>> closing;
+    cmtp_set_close_listener(
+        [](uint32_t bus, uint8_t device, void *seen) {
+            static_cast<std::vector<std::pair<uint32_t, uint8_t>> *>(seen)->emplace_back(bus, device);
+        },
+        &closing);
     cmtp_close_device();
+    cmtp_set_close_listener(nullptr, nullptr);
+    EXPECT_EQ(closing, (std::vector<std::pair<uint32_t, uint8_t>>{{1, 2}}));
     EXPECT_EQ(ScriptedLibmtp::openHandles(), 0);
     EXPECT_EQ(listStorage()->ok, 1);
 }

@@ -55,9 +55,14 @@ protected:
 
 } // namespace
 
-// The folder shows as one phone with one storage; folders come first, hidden files never.
+// The folder shows as one phone with one storage; folders come first, hidden files never;
+// files carry their sizes (an empty one 0) and modification times.
 TEST_F(LocalFolderEngineTest, ServesTheFolderAsAPhone)
 {
+    QFile dated(phone.filePath("b.txt"));
+    ASSERT_TRUE(dated.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(dated.setFileTime(QDateTime(QDate(2024, 6, 11), QTime(18, 15, 2), Qt::UTC), QFileDevice::FileModificationTime));
+    dated.close();
     const QList<AndroidDevice> devices = runSync(engine.scanDevices());
     ASSERT_EQ(devices.size(), 1);
     const QList<AndroidStorage> storages = runSync(engine.listStorage(devices.first().id));
@@ -71,8 +76,11 @@ TEST_F(LocalFolderEngineTest, ServesTheFolderAsAPhone)
         names << entry.name;
     EXPECT_EQ(names, (QStringList{"DCIM", "Music", "A.txt", "b.txt"}));
     EXPECT_EQ(root[0].kind, RemoteEntryKind::folder);
-    EXPECT_EQ(root[2].sizeBytes, std::nullopt); // empty file
+    EXPECT_EQ(root[0].sizeBytes, std::nullopt);
+    EXPECT_EQ(root[2].sizeBytes, 0); // an empty file still has a size
     EXPECT_EQ(root[3].sizeBytes, 3);
+    EXPECT_EQ(root[3].modifiedAt, QDateTime(QDate(2024, 6, 11), QTime(18, 15, 2), Qt::UTC));
+    EXPECT_TRUE(root[0].modifiedAt);
 
     const QList<RemoteEntry> dcim = runSync(engine.listDirectory(devices.first().id, storages.first().id, root[0].id));
     const QList<RemoteEntry> camera = runSync(engine.listDirectory(devices.first().id, storages.first().id, dcim.value(0).id));

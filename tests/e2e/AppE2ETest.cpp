@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QTest>
 
@@ -95,11 +96,19 @@ TEST_F(WholeApp, BrowsesDownloadsAndUploads)
     hostRoot.sort();
     shown.sort();
     EXPECT_EQ(shown, hostRoot);
+    // Each file's row shows its modification time, the host file's own.
+    QQuickItem *hello = row("hello.txt");
+    ASSERT_NE(hello, nullptr);
+    const QDateTime helloTime = QFileInfo(phoneDir() + "/hello.txt").lastModified();
+    const QString info = hello->property("infoText").toString();
+    EXPECT_TRUE(info.endsWith(RemoteEntryListModel::dateText(helloTime)) || info.endsWith(RemoteEntryListModel::dateText(helloTime.addSecs(-1)))
+                || info.endsWith(RemoteEntryListModel::dateText(helloTime.addSecs(1))))
+        << info.toStdString();
     screenshot("01-start");
 
     click(row("DCIM"));
     ASSERT_TRUE(waitForTitle("DCIM"));
-    EXPECT_EQ(text("storageSubtitle").left(7), "DCIM - ");
+    EXPECT_EQ(text("locationDetail").left(9), "1 item · ");
     screenshot("02-folder");
 
     click(rowButton("Camera"));

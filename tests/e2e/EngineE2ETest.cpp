@@ -9,6 +9,7 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSet>
@@ -164,6 +165,24 @@ TEST_F(MTPPhone, ListsRootAndNestedFolders)
     EXPECT_EQ(named(photos, "IMG_0001.jpg")->sizeBytes, 3000000);
     EXPECT_EQ(named(photos, "IMG_0002.jpg")->kind, RemoteEntryKind::file);
     EXPECT_EQ(named(root, "empty.txt")->sizeBytes, std::nullopt); // 0 bytes reads as no size
+}
+
+// The newer listing carries each object's modification time, the host file's own to the
+// second (MTP dates have whole seconds), and an empty file's size of 0.
+TEST_F(MTPPhone, ListingsCarryTheFilesDates)
+{
+    const QList<RemoteEntry> root = runSync(engine->listFolder(DirectoryRequest{device.id, storage.id, {}}), slow).entries;
+    int dated = 0;
+    for (const RemoteEntry &entry : root) {
+        const QFileInfo host(phoneDir() + QLatin1Char('/') + entry.name);
+        if (!host.isFile())
+            continue;
+        ASSERT_TRUE(entry.modifiedAt) << entry.name.toStdString();
+        EXPECT_LE(std::abs(entry.modifiedAt->secsTo(host.lastModified())), 1) << entry.name.toStdString();
+        ++dated;
+    }
+    EXPECT_GE(dated, 5);
+    EXPECT_EQ(named(root, "empty.txt")->sizeBytes, 0);
 }
 
 // Big folders arrive whole, and in the same order each time they are listed.

@@ -114,6 +114,12 @@ TEST_F(EngineTest, EntriesMapKindsParentsAndSizes)
     EXPECT_EQ(runSync(engine.listDirectory(pixelID, "65537", QString("17"))),
               (QList<RemoteEntry>{{.id = "18", .name = "a.jpg", .parentID = "17", .kind = RemoteEntryKind::file, .sizeBytes = 2'000'000}}));
     EXPECT_EQ(ScriptedLibmtp::listings.front().parent, LIBMTP_FILES_AND_FOLDERS_ROOT); // absent parent: the root
+
+    // The newer listing tells an empty file (0 bytes) from a size the phone did not give.
+    const QList<RemoteEntry> listed = runSync(engine.listFolder(DirectoryRequest{pixelID, "65537", std::nullopt})).entries;
+    ASSERT_EQ(listed.size(), 3);
+    EXPECT_EQ(listed[0].sizeBytes, std::nullopt);
+    EXPECT_EQ(listed[1].sizeBytes, 0);
 }
 
 // A big folder reaches the caller whole and in the device's order, from one listing.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <QtQuickTest/quicktest.h>
 
 #include <algorithm>
 #include <functional>
@@ -79,6 +80,9 @@ QQuickItem *WindowDriver::rowButton(const QString &name) const
 void WindowDriver::click(QQuickItem *target) const
 {
     ASSERT_NE(target, nullptr);
+    // An item that just appeared is placed by the next polish; a click before it would
+    // land where the item is about to stop being.
+    ASSERT_TRUE(QQuickTest::qWaitForPolish(window()));
     const QPoint centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2)).toPoint();
     QTest::mouseClick(window(), Qt::LeftButton, {}, centre);
     settle();

@@ -124,7 +124,7 @@ TEST_F(ContentViewTest, RefreshSequenceOpensTheStorageOnlyWhenADeviceWasFound)
 TEST_F(ContentViewTest, HeaderNamesTheFolderAndTheFreeSpace)
 {
     EXPECT_EQ(view.currentLocationTitle(), "Android device");
-    EXPECT_EQ(view.storageSubtitle(), "No device selected");
+    EXPECT_EQ(view.storageSubtitle(), "No phone connected");
 
     connect();
     EXPECT_EQ(view.currentLocationTitle(), "Internal shared storage");
@@ -192,7 +192,7 @@ TEST_F(ContentViewTest, EmptyStateSaysWhatIsGoingOn)
     EXPECT_TRUE(view.showsEmptyState());
     EXPECT_EQ(view.emptyStateTitle(), "No files");
     EXPECT_EQ(view.emptyStateIconName(), "folder");
-    EXPECT_EQ(view.emptyStateDescription(), "This storage location is empty.");
+    EXPECT_EQ(view.emptyStateDescription(), "This folder is empty.");
 
     Gate listing;
     engine->beforeDirectoryListing = listing.hook();
@@ -229,7 +229,7 @@ TEST_F(ContentViewTest, RowsListTheEntriesInTheEnginesOrder)
 
     EXPECT_EQ(row(0, RemoteEntryListModel::nameRole), "notes.txt");
     EXPECT_EQ(row(0, RemoteEntryListModel::detailTextRole), "File");
-    EXPECT_EQ(row(0, RemoteEntryListModel::iconNameRole), "doc");
+    EXPECT_EQ(row(0, RemoteEntryListModel::iconNameRole), "doc.text");
     EXPECT_EQ(row(0, RemoteEntryListModel::actionIconNameRole), "square.and.arrow.down");
     EXPECT_EQ(row(0, RemoteEntryListModel::actionTitleRole), "Download");
 
@@ -509,7 +509,8 @@ TEST_F(ContentViewTest, EverySymbolHasAnIcon)
     QStringList symbols = {"cable.connector", "exclamationmark.triangle.fill", "checkmark.circle.fill",
                            "folder.badge.gearshape", "exclamationmark.triangle", "folder", "doc", "chevron.right",
                            "square.and.arrow.down", "square.and.arrow.up", "arrow.clockwise", "chevron.up",
-                           "clipboard", "checkmark.circle", "doc.on.doc", "heart.fill", "qrcode"};
+                           "clipboard", "checkmark.circle", "doc.on.doc", "heart.fill", "qrcode", "chevron.down",
+                           "photo", "film", "music.note", "doc.text", "archivebox"};
     const QStringList present = QDir(":/qt/qml/Tarvel/icons").entryList({"*.svg"});
     EXPECT_EQ(present.size(), symbols.size());
     for (const QString &symbol : symbols) {

@@ -1,11 +1,18 @@
 // Opens the window over a scripted phone (a device, a storage with sizes, folders and
 // files, a download held open) and writes PNG screenshots of its states into the folder
-// given as the only argument. Run under a real X server (scripts/screenshots.sh uses Xvfb).
+// given as the argument, with the window's accessibility tree as a screen reader reads
+// it (accessibility.txt). --dark draws it with a dark palette, as a desktop in a dark
+// colour scheme hands it. Run under a real X server (scripts/screenshots.sh uses Xvfb);
+// QT_SCALE_FACTOR=2 renders it at twice the size.
 
 #include "TarvelApp/TarvelApp.h"
 #include "TarvelCore/AndroidFileTransferEngine.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QKeyEvent>
+#include <QMetaEnum>
+#include <QPalette>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
@@ -17,20 +24,28 @@
 
 #include <QCoro/QCoroFuture>
 
+#include <algorithm>
 #include <functional>
 
 using namespace tarvel;
 
 namespace {
 
+// Dates a few days apart, so sorting by date visibly reorders the rows.
+QDateTime day(int n)
+{
+    return QDateTime(QDate(2024, 6, 1), QTime(9, 30), Qt::UTC).addDays(n).addSecs(n * 3917);
+}
+
 RemoteEntry folder(QString id, QString name, std::optional<QString> parent = std::nullopt)
 {
-    return {.id = id, .name = name, .parentID = parent, .kind = RemoteEntryKind::folder};
+    return {.id = id, .name = name, .parentID = parent, .kind = RemoteEntryKind::folder, .modifiedAt = day(id.toInt() % 13)};
 }
 
 RemoteEntry file(QString id, QString name, std::optional<qint64> size, std::optional<QString> parent = std::nullopt)
 {
-    return {.id = id, .name = name, .parentID = parent, .kind = RemoteEntryKind::file, .sizeBytes = size};
+    return {.id = id, .name = name, .parentID = parent, .kind = RemoteEntryKind::file, .sizeBytes = size,
+            .modifiedAt = day(id.toInt() % 17)};
 }
 
 void scriptPhone(FakeAndroidFileTransferEngine &engine)
@@ -39,7 +54,7 @@ void scriptPhone(FakeAndroidFileTransferEngine &engine)
     engine.storagesToReturn = {{.id = "65537", .name = "Internal shared storage",
                                 .capacityBytes = 128'000'000'000, .freeBytes = 41'276'000'000}};
     engine.entriesByParentID = {
-        {"", {folder("10", "Alarms"), folder("11", "DCIM"), folder("12", "Documents"), folder("13", "Download"),
+        {"", {folder("9", "Android"), folder("10", "Alarms"), folder("11", "DCIM"), folder("12", "Documents"), folder("13", "Download"),
               folder("14", "Music"), folder("15", "Pictures"), file("16", "notes-from-the-long-meeting-on-tuesday.txt", 18'432),
               file("17", "boarding-pass.pdf", 214'876)}},
         {"11", {folder("20", "Camera", "11"), folder("21", "Screenshots", "11")}},
@@ -47,7 +62,73 @@ void scriptPhone(FakeAndroidFileTransferEngine &engine)
                 file("32", "PXL_20240612_090112.mp4", 187'324'990, "20"), file("33", "PXL_20240612_090330.dng", 24'680'113, "20"),
                 file("34", "IMG_20240613_071200.jpg", 3'990'120, "20"), file("35", "VID_20240614_200001.mp4", 1'204'332'011, "20"),
                 file("36", "IMG_20240615_121212.heic", 2'100'450, "20"), file("37", "thumbnail-cache", std::nullopt, "20")}},
+        // Seven levels down, as a messaging app keeps its pictures.
+        {"9", {folder("50", "media", "9")}},
+        {"50", {folder("51", "com.whatsapp", "50")}},
+        {"51", {folder("52", "WhatsApp", "51")}},
+        {"52", {folder("53", "Media", "52")}},
+        {"53", {folder("54", "WhatsApp Images", "53")}},
+        {"54", {folder("55", "Sent", "54"), file("56", "IMG-20240601-WA0001-a-very-long-name-from-the-messaging-app.jpg", 181'220, "54"),
+                file("57", "IMG-20240602-WA0002.jpg", 0, "54")}},
+        {"55", {}},
     };
+}
+
+QString roleName(QAccessible::Role role)
+{
+    return QString::fromLatin1(QMetaEnum::fromType<QAccessible::Role>().valueToKey(role));
+}
+
+// The tree a screen reader walks: role, name, description and the states it announces.
+void dumpAccessible(QAccessibleInterface *node, int depth, QTextStream &out)
+{
+    if (!node || !node->isValid() || node->state().invisible)
+        return;
+    const QAccessible::State state = node->state();
+    QStringList states;
+    if (state.focused)
+        states << QStringLiteral("focused");
+    if (state.selected)
+        states << QStringLiteral("selected");
+    if (state.checked)
+        states << QStringLiteral("checked");
+    if (state.disabled)
+        states << QStringLiteral("disabled");
+    out << QString(depth * 2, QLatin1Char(' ')) << roleName(node->role()) << " \"" << node->text(QAccessible::Name) << '"';
+    if (const QString description = node->text(QAccessible::Description); !description.isEmpty())
+        out << " (" << description << ')';
+    if (!states.isEmpty())
+        out << " [" << states.join(QStringLiteral(", ")) << ']';
+    out << '\n';
+    for (int i = 0; i < node->childCount(); ++i)
+        dumpAccessible(node->child(i), depth + 1, out);
+}
+
+// What a desktop in a dark colour scheme hands the application.
+QPalette darkPalette()
+{
+    QPalette dark;
+    const QColor window(0x2b, 0x2b, 0x2e), base(0x1e, 0x1e, 0x20), text(0xe8, 0xe8, 0xea), dim(0x80, 0x80, 0x86);
+    dark.setColor(QPalette::Window, window);
+    dark.setColor(QPalette::WindowText, text);
+    dark.setColor(QPalette::Base, base);
+    dark.setColor(QPalette::AlternateBase, window);
+    dark.setColor(QPalette::Text, text);
+    dark.setColor(QPalette::Button, QColor(0x3a, 0x3a, 0x3e));
+    dark.setColor(QPalette::ButtonText, text);
+    dark.setColor(QPalette::Highlight, QColor(0x3d, 0x84, 0xe0));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    dark.setColor(QPalette::ToolTipBase, base);
+    dark.setColor(QPalette::ToolTipText, text);
+    dark.setColor(QPalette::Light, QColor(0x4a, 0x4a, 0x4f));
+    dark.setColor(QPalette::Midlight, QColor(0x42, 0x42, 0x46));
+    dark.setColor(QPalette::Mid, QColor(0x50, 0x50, 0x55));
+    dark.setColor(QPalette::Dark, QColor(0x18, 0x18, 0x1a));
+    dark.setColor(QPalette::Shadow, Qt::black);
+    dark.setColor(QPalette::PlaceholderText, dim);
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        dark.setColor(QPalette::Disabled, role, dim);
+    return dark;
 }
 
 bool spinUntil(const std::function<bool()> &done, int milliseconds = 10000)
@@ -89,6 +170,27 @@ public:
         return true;
     }
 
+    void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, const QString &text = {})
+    {
+        QKeyEvent down(QEvent::KeyPress, key, modifiers, text);
+        QKeyEvent up(QEvent::KeyRelease, key, modifiers, text);
+        QCoreApplication::sendEvent(m_app.window(), &down);
+        QCoreApplication::sendEvent(m_app.window(), &up);
+        settle(100);
+    }
+
+    QQuickItem *item(const char *objectName) { return m_app.window()->findChild<QQuickItem *>(QLatin1String(objectName)); }
+
+    void writeAccessibilityTree()
+    {
+        QFile file(QDir(m_folder).filePath(QStringLiteral("accessibility.txt")));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+            return;
+        QTextStream out(&file);
+        dumpAccessible(QAccessible::queryAccessibleInterface(m_app.window()), 0, out);
+        QTextStream(stdout) << file.fileName() << "\n";
+    }
+
     // Scrolls the right pane to its end, where the donation section is.
     void scrollSidePane(bool toEnd)
     {
@@ -112,13 +214,17 @@ int main(int argc, char **argv)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvel"));
-    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("screenshots");
+    QStringList arguments = QApplication::arguments().mid(1);
+    const bool dark = arguments.removeAll(QStringLiteral("--dark")) > 0;
+    const QString folder = arguments.value(0, QStringLiteral("screenshots"));
     QDir().mkpath(folder);
 
     auto engine = std::make_shared<FakeAndroidFileTransferEngine>();
     auto diagnosis = std::make_shared<FakePhoneDiagnosis>();
     FakeUSBPlugEvents plugs;
     TarvelApp app(engine, diagnosis, &plugs);
+    if (dark)
+        QApplication::setPalette(darkPalette());
     if (!app.window())
         return 1;
     TarvelViewModel *viewModel = app.viewModel();
@@ -139,8 +245,38 @@ int main(int argc, char **argv)
     spinUntil([&] { return !viewModel->entries().isEmpty(); });
     ok &= shooter.shoot(QStringLiteral("02-storage-root"), small);
 
+    // The keyboard alone: the list has the focus, a row is current, two rows selected.
+    shooter.item("remoteList")->forceActiveFocus(Qt::TabFocusReason);
+    shooter.press(Qt::Key_End);
+    shooter.press(Qt::Key_Up, Qt::ShiftModifier);
+    shooter.press(Qt::Key_Up);
+    shooter.press(Qt::Key_Up);
+    ok &= shooter.shoot(QStringLiteral("08-keyboard-selection"), small);
+    shooter.writeAccessibilityTree();
+    app.contentView()->setSortIndex(3);
+    ok &= shooter.shoot(QStringLiteral("09-sorted-by-size"), small);
+    app.contentView()->setSortIndex(0);
+
+    // Seven folders down, then an empty one.
+    QStringList deep = {QStringLiteral("9"), QStringLiteral("50"), QStringLiteral("51"), QStringLiteral("52"),
+                        QStringLiteral("53"), QStringLiteral("54")};
+    QString parent;
+    for (const QString &id : deep) {
+        const QList<RemoteEntry> listed = engine->entriesByParentID.value(parent);
+        const auto found = std::find_if(listed.begin(), listed.end(), [&](const RemoteEntry &e) { return e.id == id; });
+        viewModel->openFolder(*found);
+        spinUntil([&] { return viewModel->currentParentID() == id; });
+        parent = id;
+    }
+    ok &= shooter.shoot(QStringLiteral("10-deep-path"), small);
+    viewModel->openFolder(engine->entriesByParentID.value("54").at(0));
+    spinUntil([&] { return viewModel->currentParentID() == QStringLiteral("55"); });
+    ok &= shooter.shoot(QStringLiteral("11-empty-folder"), small);
+    viewModel->navigateToDepth(0);
+    spinUntil([&] { return viewModel->folderPath().isEmpty(); });
+
     // Two folders down, with a download held open.
-    viewModel->openFolder(engine->entriesByParentID.value("").at(1));
+    viewModel->openFolder(engine->entriesByParentID.value("").at(2));
     spinUntil([&] { return viewModel->folderPath().size() == 1; });
     viewModel->openFolder(engine->entriesByParentID.value("11").at(0));
     spinUntil([&] { return viewModel->folderPath().size() == 2; });
@@ -159,15 +295,18 @@ int main(int argc, char **argv)
         spinUntil([&] { return pause.elapsed() >= 100; });
     }
     ok &= shooter.shoot(QStringLiteral("03-transfer"), small);
+    QMetaObject::invokeMethod(shooter.item("supportToggle"), "clicked");
+    settle();
     shooter.scrollSidePane(true);
     ok &= shooter.shoot(QStringLiteral("04-donation"), small);
+    QMetaObject::invokeMethod(shooter.item("supportToggle"), "clicked");
     shooter.scrollSidePane(false);
     ok &= shooter.shoot(QStringLiteral("05-transfer"), large);
 
     // Closing the window during the transfer asks first.
     app.window()->close();
     settle();
-    ok &= shooter.shoot(QStringLiteral("08-quit-question"), small);
+    ok &= shooter.shoot(QStringLiteral("12-quit-question"), small);
     if (auto *question = app.window()->findChild<QObject *>(QStringLiteral("quitQuestion")))
         QMetaObject::invokeMethod(question, "close");
 

@@ -1,0 +1,56 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Tarvel
+
+// The browser's header beside the Up button: the breadcrumb, then how many items the
+// folder holds with the storage's free space, and how the rows are sorted.
+ColumnLayout {
+    id: header
+
+    required property ContentView contentView
+
+    signal breadcrumbOpened()
+
+    spacing: Theme.spacingXS
+
+    Breadcrumb {
+        contentView: header.contentView
+        onOpened: header.breadcrumbOpened()
+        Layout.fillWidth: true
+    }
+
+    RowLayout {
+        spacing: Theme.spacingM
+        Layout.fillWidth: true
+
+        PlainText {
+            objectName: "locationDetail"
+            role: PlainText.Caption
+            secondary: true
+            text: header.contentView.locationDetailText
+            maximumLineCount: 1
+            elide: Text.ElideRight
+            Layout.fillWidth: true
+        }
+
+        PlainText {
+            role: PlainText.Caption
+            secondary: true
+            text: header.contentView.sortLabel
+        }
+
+        ComboBox {
+            id: sort
+            objectName: "sortChooser"
+            model: header.contentView.sortTitles
+            currentIndex: header.contentView.sortIndex
+            implicitContentWidthPolicy: ComboBox.WidestText
+            font.pixelSize: Theme.captionSize
+            Accessible.name: header.contentView.sortLabel
+            onActivated: index => header.contentView.setSortIndex(index)
+
+            FocusRing {}
+        }
+    }
+}

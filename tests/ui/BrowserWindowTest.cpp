@@ -1,0 +1,348 @@
+// The remote browser in the real window, offscreen, driven with key and mouse events as a
+// person drives it: the keyboard alone, selection, the breadcrumb, and what a screen
+// reader is told.
+
+#include "TarvelApp/TarvelApp.h"
+#include "tests/support/FakeDesktopServices.h"
+#include "tests/support/TestSupport.h"
+#include "tests/support/WindowDriver.h"
+#include "tests/ui/ScriptedPhone.h"
+
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QGuiApplication>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+
+using namespace tarvel;
+using namespace tarvel::test::phone;
+using tarvel::test::FakeDesktopServices;
+using tarvel::test::spinUntil;
+using State = TarvelConnectionState;
+
+namespace {
+
+class BrowserWindowTest : public ::testing::Test, protected test::WindowDriver {
+protected:
+    BrowserWindowTest()
+    {
+        test::phone::script(*engine);
+        auto services = std::make_unique<FakeDesktopServices>();
+        desktop = services.get();
+        app = std::make_unique<TarvelApp>(engine, std::move(services));
+    }
+
+    void open()
+    {
+        ASSERT_NE(window(), nullptr);
+        app->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window()));
+        ASSERT_TRUE(spinUntil([&] { return vm()->state() == State::ready && rows().size() == 4; }));
+    }
+
+    QQuickWindow *window() const override { return app->window(); }
+    TarvelViewModel *vm() { return app->viewModel(); }
+    ContentView *view() { return app->contentView(); }
+
+    void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(window(), Qt::Key(key), modifiers);
+        test::settle();
+    }
+    void type(char letter)
+    {
+        QTest::keyClick(window(), letter);
+        test::settle();
+    }
+
+    // The name of the control with the keyboard's focus; a row counts as its list.
+    QString focused() const
+    {
+        for (QQuickItem *at = window()->activeFocusItem(); at; at = at->parentItem()) {
+            if (at->objectName() == QLatin1String("remoteList") || (!at->objectName().isEmpty() && at->objectName() != QLatin1String("entryRow")))
+                return at->objectName();
+        }
+        return {};
+    }
+    QString currentName() const
+    {
+        for (QQuickItem *candidate : rows()) {
+            if (candidate->property("keyboardCurrent").toBool())
+                return candidate->property("name").toString();
+        }
+        return {};
+    }
+    bool waitForTitle(const QString &title) { return spinUntil([&] { return text("locationTitle") == title; }); }
+    QStringList selectedRows() const
+    {
+        QStringList names;
+        for (QQuickItem *candidate : rows()) {
+            if (candidate->property("selected").toBool())
+                names << candidate->property("name").toString();
+        }
+        return names;
+    }
+
+    std::shared_ptr<FakeAndroidFileTransferEngine> engine = std::make_shared<FakeAndroidFileTransferEngine>();
+    FakeDesktopServices *desktop = nullptr;
+    std::unique_ptr<TarvelApp> app;
+};
+
+// Tab goes into the list once and out again, past every control in order, each showing a
+// ring while it has the focus: the donation's Ko-fi button too.
+TEST_F(BrowserWindowTest, TabVisitsEachControlOnceWithAVisibleRing)
+{
+    open();
+    EXPECT_EQ(focused(), "remoteList");
+    EXPECT_EQ(currentName(), "DCIM");
+    QStringList order;
+    for (int i = 0; i < 7; ++i) {
+        press(Qt::Key_Tab);
+        order << focused();
+        QList<QQuickItem *> rings;
+        collect(window()->activeFocusItem(), "focusRing", rings);
+        if (focused() != "remoteList") {
+            EXPECT_EQ(rings.size(), 1) << focused().toStdString();
+        }
+    }
+    EXPECT_EQ(order, (QStringList{"uploadButton", "uploadFolderButton", "pasteButton", "supportToggle", "refreshButton",
+                                  "sortChooser", "remoteList"}));
+
+    // The donation section opens from the keyboard and its buttons join the order.
+    press(Qt::Key_Tab, Qt::ShiftModifier);
+    press(Qt::Key_Tab, Qt::ShiftModifier);
+    press(Qt::Key_Tab, Qt::ShiftModifier);
+    ASSERT_EQ(focused(), "supportToggle");
+    press(Qt::Key_Space);
+    for (const char *next : {"copyAddressButton", "koFiButton", "walletButton"}) {
+        press(Qt::Key_Tab);
+        EXPECT_EQ(focused(), next);
+        QList<QQuickItem *> rings;
+        collect(window()->activeFocusItem(), "focusRing", rings);
+        EXPECT_EQ(rings.size(), 1) << next;
+    }
+}
+
+// Every key of the listing: moving, paging, jumping by the first letters, opening with
+// Enter (a folder opens, a file asks where to save it), going up with Backspace and
+// Alt+Up onto the folder left, and refreshing with F5 and Ctrl+R.
+TEST_F(BrowserWindowTest, KeyboardAloneBrowses)
+{
+    QList<RemoteEntry> many;
+    for (int i = 0; i < 200; ++i)
+        many.append(test::file(QString::number(1000 + i), QStringLiteral("IMG_%1.jpg").arg(i, 3, 10, QLatin1Char('0')), 1000));
+    engine->entriesByParentID["30"] = many;
+    open();
+    press(Qt::Key_Down);
+    EXPECT_EQ(currentName(), "Music");
+    press(Qt::Key_End);
+    EXPECT_EQ(currentName(), "notes.txt");
+    press(Qt::Key_Home);
+    EXPECT_EQ(currentName(), "DCIM");
+    press(Qt::Key_PageDown);
+    EXPECT_EQ(currentName(), "notes.txt");
+    press(Qt::Key_PageUp);
+    EXPECT_EQ(currentName(), "DCIM");
+
+    type('p');
+    EXPECT_EQ(currentName(), "photo.jpg");
+    press(Qt::Key_Return);
+    ASSERT_EQ(desktop->savePanels.size(), 1);
+    EXPECT_EQ(desktop->savePanels[0].proposedName, "photo.jpg");
+    QTest::qWait(1100); // a pause starts a new name
+    type('m');
+    EXPECT_EQ(currentName(), "Music");
+
+    // Into a long folder: its first row is current, and End brings the last into view.
+    press(Qt::Key_Enter);
+    ASSERT_TRUE(waitForTitle("Music"));
+    EXPECT_EQ(currentName(), "IMG_000.jpg");
+    press(Qt::Key_End);
+    QQuickItem *list = item("remoteList");
+    QQuickItem *last = row("IMG_199.jpg");
+    ASSERT_NE(last, nullptr);
+    EXPECT_TRUE(last->property("keyboardCurrent").toBool());
+    const QRectF shown(list->mapToScene({0, 0}), list->size());
+    EXPECT_TRUE(shown.contains(last->mapToScene({last->width() / 2, last->height() / 2})));
+    press(Qt::Key_PageUp);
+    EXPECT_LT(currentName(), "IMG_199.jpg");
+    EXPECT_GT(currentName(), "IMG_150.jpg");
+
+    press(Qt::Key_Backspace);
+    ASSERT_TRUE(waitForTitle("Internal shared storage"));
+    EXPECT_EQ(currentName(), "Music");
+    press(Qt::Key_Home);
+    press(Qt::Key_Return);
+    ASSERT_TRUE(waitForTitle("DCIM"));
+    press(Qt::Key_Up, Qt::AltModifier);
+    ASSERT_TRUE(waitForTitle("Internal shared storage"));
+    EXPECT_EQ(currentName(), "DCIM");
+
+    const int listings = engine->directoryRequests.size();
+    press(Qt::Key_F5);
+    ASSERT_TRUE(spinUntil([&] { return engine->directoryRequests.size() == listings + 1 && vm()->state() == State::ready; }));
+    press(Qt::Key_R, Qt::ControlModifier);
+    ASSERT_TRUE(spinUntil([&] { return engine->directoryRequests.size() == listings + 2 && vm()->state() == State::ready; }));
+    EXPECT_EQ(focused(), "remoteList");
+}
+
+// Mouse and keyboard select as in a file manager; the bar under the list counts what is
+// selected, and opening a folder clears the selection.
+TEST_F(BrowserWindowTest, MouseAndKeysSelect)
+{
+    open();
+    click(row("photo.jpg"));
+    EXPECT_EQ(selectedRows(), QStringList{"photo.jpg"});
+    EXPECT_EQ(text("selectionText"), "1 item selected · 2 MB");
+    EXPECT_TRUE(item("downloadSelectionButton")->isEnabled());
+
+    const QPoint dcimCentre = row("DCIM")->mapToScene({row("DCIM")->width() / 2, row("DCIM")->height() / 2}).toPoint();
+    QTest::mouseClick(window(), Qt::LeftButton, Qt::ControlModifier, dcimCentre);
+    EXPECT_EQ(selectedRows(), (QStringList{"DCIM", "photo.jpg"}));
+    EXPECT_EQ(text("locationTitle"), "Internal shared storage");
+    const QPoint notesCentre = row("notes.txt")->mapToScene({row("notes.txt")->width() / 2, 10}).toPoint();
+    QTest::mouseClick(window(), Qt::LeftButton, Qt::ShiftModifier, notesCentre);
+    EXPECT_EQ(selectedRows(), (QStringList{"DCIM", "Music", "photo.jpg", "notes.txt"}));
+    EXPECT_EQ(text("selectionText"), "4 items selected · 2 MB");
+
+    // The check mark shows on hover and toggles its row alone.
+    QQuickItem *music = row("Music");
+    QTest::mouseMove(window(), music->mapToScene({music->width() / 2, music->height() / 2}).toPoint());
+    QList<QQuickItem *> checks;
+    ASSERT_TRUE(spinUntil([&] {
+        checks.clear();
+        collect(music, "entryCheck", checks);
+        return !checks.isEmpty();
+    }));
+    click(checks.first());
+    EXPECT_EQ(selectedRows(), (QStringList{"DCIM", "photo.jpg", "notes.txt"}));
+
+    // Keys: Space toggles the current row, Shift+arrows extend, Ctrl+A takes all.
+    item("remoteList")->forceActiveFocus();
+    press(Qt::Key_Home);
+    press(Qt::Key_Space);
+    EXPECT_EQ(selectedRows(), (QStringList{"photo.jpg", "notes.txt"}));
+    press(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(selectedRows(), (QStringList{"DCIM", "Music"}));
+    press(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(selectedRows().size(), 4);
+    EXPECT_EQ(text("selectionText"), "4 items selected · 2 MB");
+
+    click(row("DCIM"));
+    ASSERT_TRUE(waitForTitle("DCIM"));
+    EXPECT_TRUE(selectedRows().isEmpty());
+    EXPECT_EQ(text("selectionText"), "");
+    EXPECT_FALSE(item("downloadSelectionButton")->isEnabled());
+}
+
+// The header: each breadcrumb opens its folder at once, the title names folder and
+// phone, and the window carries the application's icon.
+TEST_F(BrowserWindowTest, BreadcrumbOpensItsFolderAndTheTitleFollows)
+{
+    open();
+    EXPECT_EQ(window()->title(), "Internal shared storage – Pixel 8 – Tarvel");
+    EXPECT_FALSE(QGuiApplication::windowIcon().isNull());
+    EXPECT_EQ(QGuiApplication::desktopFileName(), "io.github.orvath.Tarvel");
+    click(row("DCIM"));
+    ASSERT_TRUE(waitForTitle("DCIM"));
+    click(row("Camera"));
+    ASSERT_TRUE(waitForTitle("Camera"));
+    EXPECT_EQ(window()->title(), "Camera – Pixel 8 – Tarvel");
+    QList<QQuickItem *> crumbs;
+    collect(item("remoteBrowser"), "breadcrumbButton", crumbs);
+    ASSERT_EQ(crumbs.size(), 2);
+    EXPECT_EQ(crumbs[0]->property("text"), "Internal shared storage");
+    EXPECT_EQ(crumbs[1]->property("text"), "DCIM");
+
+    const int listings = engine->directoryRequests.size();
+    click(crumbs[0]);
+    ASSERT_TRUE(waitForTitle("Internal shared storage"));
+    EXPECT_EQ(engine->directoryRequests.size(), listings + 1);
+    EXPECT_EQ(currentName(), "DCIM");
+    crumbs.clear();
+    collect(item("remoteBrowser"), "breadcrumbButton", crumbs);
+    EXPECT_TRUE(crumbs.isEmpty());
+
+    // Sorting from the header's menu, with the keyboard.
+    item("sortChooser")->forceActiveFocus(Qt::TabFocusReason);
+    press(Qt::Key_Down);
+    EXPECT_EQ(view()->sortIndex(), 1);
+    EXPECT_TRUE(spinUntil([&] {
+        QStringList names;
+        for (QQuickItem *shown : rows())
+            names << shown->property("name").toString();
+        return names == QStringList{"DCIM", "Music", "notes.txt", "photo.jpg"};
+    }));
+}
+
+QAccessibleInterface *findRole(QAccessibleInterface *node, QAccessible::Role role)
+{
+    if (!node)
+        return nullptr;
+    if (node->role() == role)
+        return node;
+    for (int i = 0; i < node->childCount(); ++i) {
+        if (QAccessibleInterface *found = findRole(node->child(i), role))
+            return found;
+    }
+    return nullptr;
+}
+
+// A screen reader finds the listing as a list of named items whose buttons are named
+// after their rows, and hears each new status.
+TEST_F(BrowserWindowTest, ScreenReaderHearsTheListAndTheStatus)
+{
+    open();
+    QAccessibleInterface *list = findRole(QAccessible::queryAccessibleInterface(window()), QAccessible::List);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->text(QAccessible::Name), "Internal shared storage");
+    QStringList items;
+    QStringList buttons;
+    for (int i = 0; i < list->childCount(); ++i) {
+        QAccessibleInterface *entry = list->child(i);
+        if (entry->role() != QAccessible::ListItem)
+            continue;
+        items << entry->text(QAccessible::Name);
+        if (QAccessibleInterface *button = findRole(entry, QAccessible::Button))
+            buttons << button->text(QAccessible::Name);
+    }
+    EXPECT_EQ(items, (QStringList{"DCIM", "Music", "photo.jpg", "notes.txt"}));
+    EXPECT_EQ(buttons, (QStringList{"Open DCIM", "Open Music", "Download photo.jpg", "Download notes.txt"}));
+
+    // Screen readers speak a notification as it appears: each new status appears anew
+    // (the events themselves need a desktop's accessibility bus, which tests have not).
+    QQuickItem *announcer = item("statusAnnouncer");
+    ASSERT_NE(announcer, nullptr);
+    QStringList announced;
+    QObject::connect(announcer, &QQuickItem::visibleChanged, [&] {
+        QAccessibleInterface *node = QAccessible::queryAccessibleInterface(announcer);
+        if (announcer->isVisible() && node && node->role() == QAccessible::Notification)
+            announced << node->text(QAccessible::Name);
+    });
+    click(row("DCIM"));
+    ASSERT_TRUE(waitForTitle("DCIM"));
+    EXPECT_EQ(announced, QStringList{"Showing DCIM."});
+}
+
+} // namespace
+
+// A selection downloads into one chosen folder, keeping folders whole.
+TEST_F(BrowserWindowTest, DownloadButtonCopiesTheSelectionIntoAFolder)
+{
+    open();
+    QTemporaryDir target;
+    desktop->folderToChoose = QUrl::fromLocalFile(target.path());
+    click(row("notes.txt"));
+    QTest::mouseClick(window(), Qt::LeftButton, Qt::ControlModifier,
+                      row("photo.jpg")->mapToScene(QPointF(60, row("photo.jpg")->height() / 2)).toPoint());
+    ASSERT_TRUE(spinUntil([&] { return item("downloadSelectionButton") && item("downloadSelectionButton")->isEnabled(); }));
+    click(item("downloadSelectionButton"));
+    ASSERT_TRUE(spinUntil([&] { return engine->downloadRequests.size() == 2; }));
+    EXPECT_EQ(desktop->folderPanels.size(), 1);
+    ASSERT_TRUE(spinUntil([&] { return item("showInFolderButton") && item("showInFolderButton")->isVisible(); }));
+}
