@@ -426,15 +426,18 @@ void ContentView::followTransfer()
 {
     const auto job = m_viewModel->currentTransfer();
     const QUuid id = job ? job->id : QUuid();
-    if (job && id == m_shownTransfer) {
+    const bool sameJob = job && id == m_shownTransfer;
+    if (!sameJob) {
+        m_shownTransfer = id;
+        m_rate.reset();
+    }
+    if (job)
         m_rate.add(m_clock.elapsed(), job->completedBytes);
+    // The next file of a batch is progress too: the pane stays, only its lines change.
+    if (sameJob || (job && m_batchShown)) {
         Q_EMIT transferProgressChanged();
         return;
     }
-    m_shownTransfer = id;
-    m_rate.reset();
-    if (job)
-        m_rate.add(m_clock.elapsed(), job->completedBytes);
     Q_EMIT presentationChanged();
     quitWhenDone();
 }

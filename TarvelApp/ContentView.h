@@ -70,9 +70,9 @@ class ContentView : public QObject {
     Q_PROPERTY(bool uploadEnabled READ uploadEnabled NOTIFY presentationChanged)
     Q_PROPERTY(QString uploadHelperText READ uploadHelperText NOTIFY presentationChanged)
     Q_PROPERTY(bool hasTransfer READ hasTransfer NOTIFY presentationChanged)
-    Q_PROPERTY(QString transferTitle READ transferTitle NOTIFY presentationChanged)
-    Q_PROPERTY(QString transferIconName READ transferIconName NOTIFY presentationChanged)
-    Q_PROPERTY(QString transferRouteText READ transferRouteText NOTIFY presentationChanged)
+    Q_PROPERTY(QString transferTitle READ transferTitle NOTIFY transferProgressChanged)
+    Q_PROPERTY(QString transferIconName READ transferIconName NOTIFY transferProgressChanged)
+    Q_PROPERTY(QString transferRouteText READ transferRouteText NOTIFY transferProgressChanged)
     // Progress changes many times a second: it has a signal of its own, so a tick
     // re-evaluates only what shows it. Every presentationChanged also raises it.
     Q_PROPERTY(bool transferHasProgress READ transferHasProgress NOTIFY transferProgressChanged)
@@ -87,7 +87,7 @@ class ContentView : public QObject {
     Q_PROPERTY(QString batchText READ batchText NOTIFY transferProgressChanged)
     Q_PROPERTY(double batchProgress READ batchProgress NOTIFY transferProgressChanged)
     Q_PROPERTY(bool showInFolderVisible READ showInFolderVisible NOTIFY presentationChanged)
-    Q_PROPERTY(QUrl transferIconSource READ transferIconSource NOTIFY presentationChanged)
+    Q_PROPERTY(QUrl transferIconSource READ transferIconSource NOTIFY transferProgressChanged)
 
     // Donation section
     Q_PROPERTY(QString donationAddress READ donationAddress CONSTANT)

@@ -651,14 +651,26 @@ QString makeLocalFolder(const QString &into, const QString &name)
     return parent.filePath(chosen);
 }
 
-// A path in `into` for a file called `name` that nothing is at yet. Runs off the UI thread.
-QString freeLocalPath(const QString &into, const QString &name)
+// Where the files of one folder go: the folder, made unless it is the batch's own, then a
+// free path for each file in it, taken neither by what is there nor by one another. One
+// job for a whole folder's files, not one each. Runs off the UI thread.
+struct LocalPlacement {
+    QString folder;
+    QStringList files;
+};
+
+LocalPlacement placeLocally(const QString &into, const std::optional<QString> &folderName, const QStringList &fileNames)
 {
-    const QDir parent(into);
-    if (!QFileInfo::exists(parent.filePath(name)))
-        return parent.filePath(name);
-    const QStringList present = parent.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    return parent.filePath(freeName(name, QSet<QString>(present.begin(), present.end())));
+    LocalPlacement placed{folderName ? makeLocalFolder(into, *folderName) : into, {}};
+    const QDir dir(placed.folder);
+    const QStringList present = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    QSet<QString> taken(present.begin(), present.end());
+    for (const QString &name : fileNames) {
+        const QString chosen = freeName(name, taken);
+        taken.insert(chosen);
+        placed.files.append(dir.filePath(chosen));
+    }
+    return placed;
 }
 
 QSet<QString> namesOf(const QHash<QString, RemoteEntry> &entries)
@@ -698,11 +710,14 @@ void TarvelViewModel::startBatchFile(const BatchStep &step, QString destinationN
                                    .destinationName = std::move(destinationName),
                                    .destinationFolderName = std::move(destinationFolderName)});
     setCurrentBatch(batch);
-    setStatus(TarvelConnectionState::transferring,
-              QStringLiteral("%1 %2 (file %3 of %4)...")
-                  .arg(download ? QStringLiteral("Downloading") : QStringLiteral("Uploading"), step.name)
-                  .arg(batch.fileNumber)
-                  .arg(batch.fileCount));
+    // The status line names the batch once, not each file: a window that showed a new
+    // sentence for each of a thousand small files would spend its time redrawing.
+    if (batch.fileNumber == 1)
+        setStatus(TarvelConnectionState::transferring,
+                  QStringLiteral("%1 %2 to %3...")
+                      .arg(download ? QStringLiteral("Downloading") : QStringLiteral("Uploading"),
+                           batch.fileCount == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(batch.fileCount),
+                           batch.destinationName));
 }
 
 void TarvelViewModel::finishBatch(const QString &deviceID, qint64 generation, bool cancelled, bool disconnected)
@@ -773,36 +788,48 @@ QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFo
     }
     queue->foldersListed();
 
-    for (int i = 0; i < queue->size() && !control->isCancelled(); ++i) {
-        const BatchStep step = queue->at(i);
-        if (queue->skipsStep(i)) {
+    // Each folder is made, and its files' names chosen, just before its turn; the batch's
+    // own folder first.
+    for (int i = -1; i < queue->size() && !control->isCancelled(); ++i) {
+        const bool isFolder = i < 0 || queue->at(i).kind == RemoteEntryKind::folder;
+        if (i >= 0 && queue->skipsStep(i)) {
             queue->fail(i, {});
             continue;
         }
-        if (const auto unfit = unfitForLocalName(step.name)) {
-            queue->fail(i, *unfit);
+        const BatchStep step = i < 0 ? BatchStep{} : queue->at(i);
+        if (i >= 0) {
+            if (const auto unfit = unfitForLocalName(step.name)) {
+                queue->fail(i, *unfit);
+                continue;
+            }
+        }
+        if (isFolder) {
+            const QList<int> files = queue->filesIn(i);
+            QStringList names;
+            for (const int file : files)
+                names.append(queue->at(file).name);
+            const QString into = i < 0 ? folder : queue->destinationOf(i, folder).value_or(folder);
+            const std::optional<QString> made = i < 0 ? std::nullopt : std::optional(step.name);
+            auto place = [into, made, names] { return placeLocally(into, made, names); };
+            const auto [placed, error] = co_await attempt(awaitResult(m_localFiles.run(std::move(place))));
+            if (!current())
+                co_return;
+            if (error && i < 0) {
+                queue->note(failureReason(error));
+                break;
+            }
+            if (error) {
+                queue->fail(i, failureReason(error));
+                continue;
+            }
+            if (i >= 0)
+                queue->setTarget(i, placed.folder);
+            for (qsizetype n = 0; n < files.size(); ++n)
+                queue->setTarget(files.at(n), placed.files.at(n));
             continue;
         }
         const QString into = queue->destinationOf(i, folder).value_or(folder);
-        if (step.kind == RemoteEntryKind::folder) {
-            auto make = [into, name = step.name] { return makeLocalFolder(into, name); };
-            const auto [made, error] = co_await attempt(awaitResult(m_localFiles.run(std::move(make))));
-            if (!current())
-                co_return;
-            if (error)
-                queue->fail(i, failureReason(error));
-            else
-                queue->setTarget(i, made);
-            continue;
-        }
-        auto pick = [into, name = step.name] { return freeLocalPath(into, name); };
-        const auto [target, pickError] = co_await attempt(awaitResult(m_localFiles.run(std::move(pick))));
-        if (!current())
-            co_return;
-        if (pickError) {
-            queue->fail(i, failureReason(pickError));
-            continue;
-        }
+        const QString target = step.target.value_or(QString());
         queue->startFile(i);
         startBatchFile(step, QFileInfo(target).fileName(), QFileInfo(into).fileName());
         DownloadRequest request{deviceID, step.source, QUrl::fromLocalFile(target), false};

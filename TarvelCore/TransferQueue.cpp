@@ -85,6 +85,16 @@ bool TransferQueue::skipsStep(int index) const
     return false;
 }
 
+QList<int> TransferQueue::filesIn(int folder) const
+{
+    QList<int> files;
+    for (int index = 0; index < size(); ++index) {
+        if (m_steps.at(index).parent == folder && m_steps.at(index).kind == RemoteEntryKind::file)
+            files.append(index);
+    }
+    return files;
+}
+
 void TransferQueue::startFile(int index)
 {
     Q_UNUSED(index);

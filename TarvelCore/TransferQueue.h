@@ -55,6 +55,7 @@ public:
     // The destination of a step: its parent folder's target, or the batch's own.
     std::optional<QString> destinationOf(int index, const std::optional<QString> &batchDestination) const;
     bool skipsStep(int index) const; // it failed, or a folder it goes into did
+    QList<int> filesIn(int folder) const; // the file steps directly in a folder step; -1: the destination
     void startFile(int index);
     void finishFile(int index);
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Measures the MTP engine against raw libmtp on QEMU's emulated phone: a 1 GB download
 # and upload and a 5,000-entry listing, with the longest UI-thread stall of each while the
-# window shows the progress, and how long a Cancel takes to free the lane.
+# window shows the progress, how long a Cancel takes to free the lane, and batches: 1,000
+# files of 100 KB and a tree of 2,000 files against plain libmtp loops over the same objects.
 # Usage: scripts/benchmark.sh [BUILD_DIR]   (default: build; builds mtp_benchmark first)
 # TARVEL_BENCH_BYTES (1 GB) and TARVEL_BENCH_ROUNDS (3) make a quicker run.
 set -euo pipefail
@@ -16,6 +17,13 @@ mkdir -p "$phone/Folder5000" "$work/local"
 head -c "${TARVEL_BENCH_BYTES:-1000000000}" /dev/urandom >"$phone/big.bin"
 cp "$phone/big.bin" "$work/local/upload-source.bin"
 for ((i = 0; i < 5000; i++)); do printf '%d\n' "$i" >"$phone/Folder5000/$(printf 'entry-%05d.txt' "$i")"; done
+# A selection of 1,000 files of 100 KB, and a tree of 2,000 files of 10 KB in four levels.
+mkdir -p "$phone/Batch1000"
+head -c 100000000 /dev/urandom | split -b 100000 -a 4 -d - "$phone/Batch1000/photo-"
+for a in 1 2 3 4 5; do for b in 1 2 3 4; do for c in 1 2 3 4; do
+    mkdir -p "$phone/Tree2000/A$a/B$b/C$c"
+    head -c 250000 /dev/urandom | split -b 10000 -a 2 -d - "$phone/Tree2000/A$a/B$b/C$c/img-"
+done; done; done
 
 export TARVEL_BENCH_WORK=$work/local QT_QPA_PLATFORM=offscreen
 tests/e2e/run-in-mtp-vm.sh --timeout 3000 --mem 2048 --phone "$phone" --phone-desc "Benchmark Phone" \

@@ -108,7 +108,8 @@ TEST_F(TransferBatchTest, ListingRunsBetweenTwoFiles)
     EXPECT_EQ(vm.currentBatch()->fileNumber, 1);
     EXPECT_EQ(vm.currentBatch()->fileCount, 2);
     EXPECT_FALSE(vm.currentBatch()->listingFolders);
-    EXPECT_EQ(vm.statusMessage(), "Downloading a.jpg (file 1 of 2)...");
+    EXPECT_EQ(vm.statusMessage(), "Downloading 2 files to " + QFileInfo(computer.path()).fileName() + "...");
+    EXPECT_EQ(vm.currentTransfer()->sourceName, "a.jpg");
     runSync(vm.openFolder(dcim));
     EXPECT_EQ(vm.folderPath(), QList{dcim});
     EXPECT_EQ(vm.state(), State::transferring);

@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
 #include <QTimer>
 
@@ -109,14 +110,44 @@ uint32_t findByName(LIBMTP_mtpdevice_t *device, uint32_t storage, const char *na
 
 struct Paths {
     QString work;
+    QString rawBatch() const { return work + "/raw-batch"; }
+    QString engineBatch() const { return work + "/engine-batch"; }
     QByteArray source() const { return (work + "/upload-source.bin").toUtf8(); }
     QString rawTarget() const { return work + "/raw-download.bin"; }
     QString engineTarget() const { return work + "/engine-download.bin"; }
 };
 
 struct Figures {
-    Figure download, upload, listing;
+    Figure download, upload, listing, batch, tree;
 };
+
+// Every file below `folder`, listed the plain way: one listing per folder.
+void listTree(LIBMTP_mtpdevice_t *device, uint32_t storage, uint32_t folder, const QString &path,
+              QList<QPair<uint32_t, QString>> &files, QStringList &folders)
+{
+    LIBMTP_file_t *chain = LIBMTP_Get_Files_And_Folders(device, storage, folder);
+    for (LIBMTP_file_t *file = chain; file; file = file->next) {
+        const QString child = path + QLatin1Char('/') + QString::fromUtf8(file->filename);
+        if (file->filetype == LIBMTP_FILETYPE_FOLDER) {
+            folders.append(child);
+            listTree(device, storage, file->item_id, child, files, folders);
+        } else {
+            files.append({file->item_id, child});
+        }
+    }
+    destroyChain(chain);
+}
+
+// Raw downloads of the given objects into new files.
+void rawDownloads(LIBMTP_mtpdevice_t *device, const QList<QPair<uint32_t, QString>> &files)
+{
+    for (const auto &[id, path] : files) {
+        const int fd = open(path.toUtf8().constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0 || LIBMTP_Get_File_To_File_Descriptor(device, id, fd, nullptr, nullptr) != 0)
+            die("raw batch download failed");
+        close(fd);
+    }
+}
 
 // One session of plain libmtp doing what the engine does. It also deletes, untimed, the
 // object the previous engine round uploaded: the emulated phone would otherwise overwrite
@@ -165,8 +196,39 @@ Figures measureRaw(const Paths &paths)
     LIBMTP_destroy_file_t(file);
 
     figures.listing = timeRaw([&] { destroyChain(LIBMTP_Get_Files_And_Folders(device, storage, folder)); });
+
+    // 1,000 files of a folder the user selected: the same ids downloaded one by one.
+    QDir(paths.rawBatch()).removeRecursively();
+    QDir().mkpath(paths.rawBatch());
+    QList<QPair<uint32_t, QString>> batch;
+    QStringList none;
+    listTree(device, storage, findByName(device, storage, "Batch1000"), paths.rawBatch(), batch, none);
+    figures.batch = timeRaw([&] { rawDownloads(device, batch); });
+    QDir(paths.rawBatch()).removeRecursively();
+
+    // A whole tree: listed folder by folder, its folders made, its files downloaded.
+    QDir().mkpath(paths.rawBatch());
+    const uint32_t tree = findByName(device, storage, "Tree2000");
+    figures.tree = timeRaw([&] {
+        QList<QPair<uint32_t, QString>> files;
+        QStringList folders;
+        listTree(device, storage, tree, paths.rawBatch() + "/Tree2000", files, folders);
+        QDir().mkpath(paths.rawBatch() + "/Tree2000");
+        for (const QString &made : folders)
+            QDir().mkpath(made);
+        rawDownloads(device, files);
+    });
+    QDir(paths.rawBatch()).removeRecursively();
     LIBMTP_Release_Device(device);
     return figures;
+}
+
+RemoteEntry entryNamed(const QList<RemoteEntry> &entries, const char *name)
+{
+    for (const RemoteEntry &entry : entries)
+        if (entry.name == QLatin1String(name))
+            return entry;
+    die(name);
 }
 
 // The same three operations through the view model under the real window, so the stall
@@ -194,6 +256,22 @@ Figures measureEngine(TarvelApp &app, const Paths &paths)
         die(qPrintable(vm.statusMessage()));
     auto engine = std::make_shared<MTPAndroidFileTransferEngine>();
     figures.listing = timeTicking(engine->listFolder(DirectoryRequest{vm.selectedDevice()->id, vm.selectedStorage()->id, folder}));
+
+    // The same selection of 1,000 files, and the same tree, as batches.
+    const RemoteEntry batchFolder = entryNamed(vm.entries(), "Batch1000");
+    const QList<RemoteEntry> selection =
+        test::runSync(engine->listFolder(DirectoryRequest{vm.selectedDevice()->id, vm.selectedStorage()->id, batchFolder.id}), 600s).entries;
+    QDir(paths.engineBatch()).removeRecursively();
+    QDir().mkpath(paths.engineBatch());
+    figures.batch = timeTicking(vm.downloadItems(selection, QUrl::fromLocalFile(paths.engineBatch())));
+    if (vm.state() != TarvelConnectionState::ready)
+        die(qPrintable(vm.statusMessage()));
+    QDir(paths.engineBatch()).removeRecursively();
+    QDir().mkpath(paths.engineBatch());
+    figures.tree = timeTicking(vm.downloadItems({entryNamed(vm.entries(), "Tree2000")}, QUrl::fromLocalFile(paths.engineBatch())));
+    if (vm.state() != TarvelConnectionState::ready)
+        die(qPrintable(vm.statusMessage()));
+    QDir(paths.engineBatch()).removeRecursively();
     return figures;
 }
 
@@ -258,14 +336,19 @@ int main(int argc, char **argv)
         keepBest(raw.download, rawNow.download);
         keepBest(raw.upload, rawNow.upload);
         keepBest(raw.listing, rawNow.listing);
+        keepBest(raw.batch, rawNow.batch);
+        keepBest(raw.tree, rawNow.tree);
         const Figures engineNow = measureEngine(app, paths);
         keepBest(engine.download, engineNow.download);
         keepBest(engine.upload, engineNow.upload);
         keepBest(engine.listing, engineNow.listing);
+        keepBest(engine.batch, engineNow.batch);
+        keepBest(engine.tree, engineNow.tree);
         std::printf("round %d: download raw %.2f s engine %.2f s, upload raw %.2f s engine %.2f s, "
-                    "listing raw %.2f s engine %.2f s\n",
+                    "listing raw %.2f s engine %.2f s, batch raw %.2f s engine %.2f s, tree raw %.2f s engine %.2f s\n",
                     round + 1, rawNow.download.seconds, engineNow.download.seconds, rawNow.upload.seconds,
-                    engineNow.upload.seconds, rawNow.listing.seconds, engineNow.listing.seconds);
+                    engineNow.upload.seconds, rawNow.listing.seconds, engineNow.listing.seconds, rawNow.batch.seconds,
+                    engineNow.batch.seconds, rawNow.tree.seconds, engineNow.tree.seconds);
         std::fflush(stdout);
     }
     MTPAndroidFileTransferEngine::closeDevice(60000);
@@ -276,6 +359,8 @@ int main(int argc, char **argv)
     report("download 1 GB", raw.download, engine.download, bytes);
     report("upload 1 GB", raw.upload, engine.upload, bytes);
     report("list 5,000 entries", raw.listing, engine.listing, 0);
+    report("1,000 files of 100 KB", raw.batch, engine.batch, 0);
+    report("tree of 2,000 files", raw.tree, engine.tree, 0);
     std::printf("cancel to lane free: download %.0f ms, upload %.0f ms\n", cancelDownload, cancelUpload);
     return 0;
 }
