@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -240,6 +241,25 @@ bool cmtp_refresh_storages(LIBMTP_mtpdevice_t *device)
 
 CMTPTransferResultV2 cmtp_download(const char *device_id, const char *file_id, const char *local_path, bool replace,
                                    cmtp_progress_callback progress, void *context);
+
+// Creates the file named by `path_template`, whose last six characters are "XXXXXX" and
+// are replaced until the name is free, with mode 0666 less the umask (mkstemp would make it
+// 0600 and cost a chmod afterwards). Returns the descriptor, or -1 with errno set.
+int cmtp_create_hidden_file(char *path_template)
+{
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    char *tail = path_template + strlen(path_template) - 6;
+    static unsigned seed = static_cast<unsigned>(getpid()) ^ static_cast<unsigned>(time(nullptr));
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        for (int i = 0; i < 6; ++i)
+            tail[i] = letters[rand_r(&seed) % (sizeof letters - 1)];
+        const int fd = open(path_template, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
 
 // Puts the finished file at its destination. Without `replace`, an existing file there is
 // never touched: the kernel refuses atomically where the file system can, else a link
@@ -876,20 +896,21 @@ CMTPTransferResultV2 cmtp_download(const char *device_id, const char *file_id, c
         result.code = cmtp_open_failure_code(result.error);
         return result;
     }
-    mode_t mode = 0;
+    // A replaced file keeps its permissions; a new one gets 0666 less the umask, which the
+    // kernel applies as it creates the hidden file. A download that may not replace anything
+    // has nothing to look at first: every call saved counts in a batch of small files.
+    std::optional<mode_t> keptMode;
     struct stat existing;
-    if (stat(local_path, &existing) == 0) {
+    if (replace && stat(local_path, &existing) == 0) {
         if (S_ISDIR(existing.st_mode)) {
             snprintf(result.error, sizeof result.error, "Could not save the download: %s", strerror(EISDIR));
             result.code = CMTP_RESULT_LOCAL_FILE;
             return result;
         }
-        mode = existing.st_mode & 0777;
-    } else {
-        mode = cmtp_new_file_mode();
+        keptMode = existing.st_mode & 0777;
     }
     char *temporary = cmtp_temporary_template(local_path);
-    const int fd = temporary ? mkostemp(temporary, O_CLOEXEC) : -1;
+    const int fd = temporary ? cmtp_create_hidden_file(temporary) : -1;
     if (fd < 0) {
         const int error = temporary ? errno : ENOMEM;
         snprintf(result.error, sizeof result.error, "Could not create a temporary file for the download: %s",
@@ -913,7 +934,8 @@ CMTPTransferResultV2 cmtp_download(const char *device_id, const char *file_id, c
     // libmtp's header count is not the same on every path; the last word is the exact size.
     if (progress)
         progress(local.moved, local.moved, context);
-    fchmod(fd, mode);
+    if (keptMode)
+        fchmod(fd, *keptMode);
     const bool closed = close(fd) == 0;
     if (!closed || !cmtp_move_into_place(temporary, local_path, replace)) {
         const int error = errno;

@@ -38,6 +38,9 @@ ContentView::ContentView(TarvelViewModel *viewModel, DesktopServices *desktop, Q
     for (auto signal : changes)
         connect(viewModel, signal, this, &ContentView::presentationChanged);
     connect(this, &ContentView::presentationChanged, this, &ContentView::transferProgressChanged);
+    m_progressTick.setSingleShot(true);
+    m_progressTick.setInterval(TarvelViewModel::progressIntervalMs);
+    connect(&m_progressTick, &QTimer::timeout, this, &ContentView::transferProgressChanged);
     connect(viewModel, &TarvelViewModel::currentTransferChanged, this, &ContentView::followTransfer);
     connect(viewModel, &TarvelViewModel::currentBatchChanged, this, &ContentView::followBatch);
     m_clock.start();
@@ -435,7 +438,7 @@ void ContentView::followTransfer()
         m_rate.add(m_clock.elapsed(), job->completedBytes);
     // The next file of a batch is progress too: the pane stays, only its lines change.
     if (sameJob || (job && m_batchShown)) {
-        Q_EMIT transferProgressChanged();
+        noteProgress();
         return;
     }
     Q_EMIT presentationChanged();
@@ -450,13 +453,21 @@ void ContentView::quitWhenDone()
     }
 }
 
+// Progress reaches the window at most ten times a second, however often the view model
+// reports it: a batch of small files reports several times per file.
+void ContentView::noteProgress()
+{
+    if (!m_progressTick.isActive())
+        m_progressTick.start();
+}
+
 // A batch's start and end change the pane; its progress only the batch's own lines.
 void ContentView::followBatch()
 {
     const auto batch = m_viewModel->currentBatch();
     if (batch && m_batchShown) {
         m_batchRate.add(m_clock.elapsed(), batch->completedBytes);
-        Q_EMIT transferProgressChanged();
+        noteProgress();
         return;
     }
     m_batchShown = batch.has_value();

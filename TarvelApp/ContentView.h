@@ -17,6 +17,7 @@
 
 #include <QColor>
 #include <QElapsedTimer>
+#include <QTimer>
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
@@ -333,6 +334,7 @@ private:
     TransferSummary summary() const;
     void followTransfer();
     void followBatch();
+    void noteProgress();
     void quitWhenDone();
     QCoro::Task<> chooseFilesForBatch();
 
@@ -351,6 +353,7 @@ private:
     bool m_quitting = false;
     bool m_batchShown = false;
     TransferRate m_batchRate;
+    QTimer m_progressTick;
     std::optional<QUrl> m_lastDownloadFolder; // chosen while the app runs
     bool m_showsDownloadedFolder = false;
     QList<RemoteEntry> m_shownPath; // the path the rows were last placed for

@@ -686,6 +686,16 @@ std::optional<QString> folderID(const QString &key)
 
 } // namespace
 
+// A batch needs a phone and a listed storage; without them the status says what to do.
+bool TarvelViewModel::readyForBatch()
+{
+    if (m_selectedDevice && m_selectedStorage)
+        return true;
+    setStatus(m_selectedDevice ? TarvelConnectionState::deviceUnavailable : TarvelConnectionState::noDevice,
+              m_selectedDevice ? unlockSentence : connectSentence);
+    return false;
+}
+
 std::shared_ptr<TransferControl> TarvelViewModel::startBatch(std::shared_ptr<TransferQueue> queue, QString startText)
 {
     stopTransfer();
@@ -744,11 +754,8 @@ void TarvelViewModel::finishBatch(const QString &deviceID, qint64 generation, bo
 
 QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFolder)
 {
-    if (!m_selectedDevice || !m_selectedStorage) {
-        setStatus(m_selectedDevice ? TarvelConnectionState::deviceUnavailable : TarvelConnectionState::noDevice,
-                  m_selectedDevice ? unlockSentence : connectSentence);
+    if (!readyForBatch())
         co_return;
-    }
     if (items.isEmpty())
         co_return;
     QPointer<TarvelViewModel> self(this);
@@ -852,11 +859,8 @@ QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFo
 
 QCoro::Task<> TarvelViewModel::uploadItems(QList<QUrl> localItems, std::optional<QString> toRemoteParentID)
 {
-    if (!m_selectedDevice || !m_selectedStorage) {
-        setStatus(m_selectedDevice ? TarvelConnectionState::deviceUnavailable : TarvelConnectionState::noDevice,
-                  m_selectedDevice ? unlockSentence : connectSentence);
+    if (!readyForBatch())
         co_return;
-    }
     if (localItems.isEmpty())
         co_return;
     QPointer<TarvelViewModel> self(this);

@@ -182,6 +182,7 @@ private:
     void finishTransfer(const QString &deviceID, qint64 generation, const std::exception_ptr &error, QString doneText);
     void stopTransfer();
     void sampleProgress();
+    bool readyForBatch();
     std::shared_ptr<TransferControl> startBatch(std::shared_ptr<TransferQueue> queue, QString startText);
     void startBatchFile(const BatchStep &step, QString destinationName, QString destinationFolderName);
     void finishBatch(const QString &deviceID, qint64 generation, bool cancelled, bool disconnected);
