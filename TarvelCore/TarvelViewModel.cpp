@@ -408,13 +408,7 @@ QCoro::Task<> TarvelViewModel::openFolder(RemoteEntry entry)
 
 QCoro::Task<> TarvelViewModel::navigateUp()
 {
-    if (m_folderPath.isEmpty() || !m_selectedDevice || !m_selectedStorage)
-        co_return;
-    QList<RemoteEntry> path = m_folderPath;
-    path.removeLast();
-    const std::optional<QString> parentID = path.isEmpty() ? std::nullopt : std::optional(path.last().id);
-    const QString name = path.isEmpty() ? m_selectedStorage->name : path.last().name;
-    co_await listFolder(parentID, path, name);
+    co_await navigateToDepth(m_folderPath.size() - 1);
 }
 
 QCoro::Task<> TarvelViewModel::loadCurrentDirectory()
