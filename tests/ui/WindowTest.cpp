@@ -357,6 +357,8 @@ TEST_F(WindowTest, EscapeCancelsAndClosingAsksFirst)
     click(rowButton("photo.jpg"));
     ASSERT_TRUE(second.waitEntered());
     QSignalSpy quit(app->contentView(), &ContentView::quitRequested);
+    // The application's own answer would end every event loop of this test process.
+    QObject::disconnect(app->contentView(), &ContentView::quitRequested, app.get(), nullptr);
     window()->close();
     ASSERT_TRUE(spinUntil([&] { return item("stopAndQuitButton") != nullptr; }));
     EXPECT_TRUE(window()->isVisible());
