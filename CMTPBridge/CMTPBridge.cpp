@@ -464,9 +464,9 @@ void cmtp_destroy_files(LIBMTP_file_t *files)
     }
 }
 
-// Whether folder `parent` holds a file called `name`, of exactly `size` bytes when given.
+// Whether folder `parent` holds a file called `name`, of exactly `*size` bytes when given.
 bool cmtp_holds_file(LIBMTP_mtpdevice_t *device, uint32_t storage, uint32_t parent, const char *name,
-                     std::optional<uint64_t> size)
+                     const uint64_t *size)
 {
     LIBMTP_file_t *files = LIBMTP_Get_Files_And_Folders(device, storage, parent);
     bool found = false;
@@ -1031,9 +1031,17 @@ CMTPTransferResultV2 cmtp_upload_file_v2(const char *device_id, const char *stor
         // the whole file, the upload did arrive and must not be reported as failed. libmtp
         // says when the phone had already confirmed the copy and only its description could
         // not be read again; a phone may then still list the file at the size it first saw.
+        // Such a phone may also list the new object only a moment later, so it is asked a
+        // few more times (about two seconds in all).
         const bool confirmed = strstr(result.error, "Could not retrieve updated metadata") != nullptr;
-        sent = live && !relay.stopped && local.error == 0 && local.remaining == 0
-            && cmtp_holds_file(live, storage, parent, name, confirmed ? std::nullopt : std::optional(uint64_t(info.st_size)));
+        const bool whole = live && !relay.stopped && local.error == 0 && local.remaining == 0;
+        const uint64_t length = static_cast<uint64_t>(info.st_size);
+        const uint64_t *size = confirmed ? nullptr : &length;
+        sent = whole && cmtp_holds_file(live, storage, parent, name, size);
+        for (int retry = 0; whole && confirmed && !sent && retry < 20; ++retry) {
+            usleep(100 * 1000);
+            sent = cmtp_holds_file(live, storage, parent, name, size);
+        }
         if (sent) {
             memset(&result, 0, sizeof result);
         } else {
