@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <algorithm>
 #include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -462,6 +463,21 @@ void cmtp_destroy_files(LIBMTP_file_t *files)
         LIBMTP_destroy_file_t(files);
         files = next;
     }
+}
+
+// A phone may describe an object it has just made only a moment later (one that indexes
+// new objects in the background answers "invalid handle" until then), so the question is
+// asked again, less and less often, for about four seconds.
+template <typename Question>
+bool cmtp_eventually(Question answered)
+{
+    useconds_t pause = 25 * 1000;
+    for (useconds_t waited = 0; !answered(); waited += pause, pause = std::min<useconds_t>(pause * 2, 1000 * 1000)) {
+        if (waited >= 4 * 1000 * 1000)
+            return false;
+        usleep(pause);
+    }
+    return true;
 }
 
 // Whether folder `parent` holds a file called `name`, of exactly `*size` bytes when given.
@@ -1031,17 +1047,11 @@ CMTPTransferResultV2 cmtp_upload_file_v2(const char *device_id, const char *stor
         // the whole file, the upload did arrive and must not be reported as failed. libmtp
         // says when the phone had already confirmed the copy and only its description could
         // not be read again; a phone may then still list the file at the size it first saw.
-        // Such a phone may also list the new object only a moment later, so it is asked a
-        // few more times (about two seconds in all).
         const bool confirmed = strstr(result.error, "Could not retrieve updated metadata") != nullptr;
-        const bool whole = live && !relay.stopped && local.error == 0 && local.remaining == 0;
-        const uint64_t length = static_cast<uint64_t>(info.st_size);
-        const uint64_t *size = confirmed ? nullptr : &length;
-        sent = whole && cmtp_holds_file(live, storage, parent, name, size);
-        for (int retry = 0; whole && confirmed && !sent && retry < 20; ++retry) {
-            usleep(100 * 1000);
-            sent = cmtp_holds_file(live, storage, parent, name, size);
-        }
+        const uint64_t size = static_cast<uint64_t>(info.st_size);
+        sent = live && !relay.stopped && local.error == 0 && local.remaining == 0
+            && (confirmed ? cmtp_eventually([&] { return cmtp_holds_file(live, storage, parent, name, nullptr); })
+                          : cmtp_holds_file(live, storage, parent, name, &size));
         if (sent) {
             memset(&result, 0, sizeof result);
         } else {
@@ -1101,6 +1111,15 @@ CMTPFolderResult cmtp_create_folder(const char *device_id, const char *storage_i
         result.code = cmtp_recover_session(device, device_id) ? CMTP_RESULT_DEVICE_REFUSED : CMTP_RESULT_DEVICE_GONE;
         return result;
     }
+    // Files sent into the folder before the phone knows it would be refused.
+    cmtp_eventually([&] {
+        LIBMTP_file_t *folder = LIBMTP_Get_Filemetadata(device, created);
+        const bool known = folder != nullptr;
+        if (known)
+            LIBMTP_destroy_file_t(folder);
+        cmtp_clear_errorstack(device);
+        return known;
+    });
     result.ok = 1;
     snprintf(result.id, sizeof result.id, "%u", static_cast<unsigned>(created));
     return result;

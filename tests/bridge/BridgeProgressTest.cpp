@@ -186,6 +186,11 @@ TEST_F(BridgeV2, CreatesFoldersAndRefusesNamesAPhoneCannotHold)
     EXPECT_STREQ(made.id, "700");
     ASSERT_EQ(ScriptedLibmtp::createdFolders.size(), 1u);
     EXPECT_EQ(ScriptedLibmtp::createdFolders[0].parentId, kRoot);
+    // A phone that describes the new folder only later: files sent into it before then
+    // would be refused, so the call returns once it is known.
+    ScriptedLibmtp::newFolderUnknownFor = 2;
+    EXPECT_EQ(cmtp_create_folder(kPhone, kStorage, nullptr, "Later").ok, 1);
+    EXPECT_EQ(ScriptedLibmtp::newFolderUnknownFor, -1);
     for (const char *bad : {"", ".", "..", "a/b"})
         EXPECT_STREQ(cmtp_create_folder(kPhone, kStorage, "10", bad).error, "Invalid folder name");
     ScriptedLibmtp::createFolderOutcome = {-1, {"Error 200c: PTP Store Full"}};

@@ -142,6 +142,7 @@ void ScriptedLibmtp::reset()
     objectsStorage = 0x00010001;
     folderCreatesId = 700;
     createFolderOutcome = {};
+    newFolderUnknownFor = 0;
     canAllocateFiles = true;
     traceCalls = false;
 
@@ -407,7 +408,8 @@ LIBMTP_file_t *LIBMTP_Get_Filemetadata(LIBMTP_mtpdevice_t *device, uint32_t cons
 {
     checked(device, "LIBMTP_Get_Filemetadata");
     const auto found = ScriptedLibmtp::objects.find(id);
-    if (found == ScriptedLibmtp::objects.end() || deadSessions.contains(device)) {
+    const bool unknownYet = id == ScriptedLibmtp::folderCreatesId && ScriptedLibmtp::newFolderUnknownFor-- > 0;
+    if (found == ScriptedLibmtp::objects.end() || deadSessions.contains(device) || unknownYet) {
         answer(device, {-1, {"Error 2009: PTP Invalid Object Handle"}});
         return nullptr;
     }
@@ -424,7 +426,11 @@ uint32_t LIBMTP_Create_Folder(LIBMTP_mtpdevice_t *device, char *name, uint32_t p
     checked(device, "LIBMTP_Create_Folder");
     (void)storage;
     ScriptedLibmtp::createdFolders.push_back({0, std::string(name), 0, LIBMTP_FILETYPE_FOLDER, parent});
-    return answer(device, ScriptedLibmtp::createFolderOutcome) == 0 ? ScriptedLibmtp::folderCreatesId : 0;
+    if (answer(device, ScriptedLibmtp::createFolderOutcome) != 0)
+        return 0;
+    const uint32_t id = ScriptedLibmtp::folderCreatesId;
+    ScriptedLibmtp::objects[id] = {id, std::string(name), 0, LIBMTP_FILETYPE_FOLDER, parent};
+    return id;
 }
 
 } // extern "C"

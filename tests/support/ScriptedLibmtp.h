@@ -137,6 +137,9 @@ struct ScriptedLibmtp {
     // createFolderOutcome.result is not 0.
     static inline uint32_t folderCreatesId = 700;
     static inline ScriptedOutcome createFolderOutcome;
+    // The made folder joins objects; LIBMTP_Get_Filemetadata answers "invalid handle" for
+    // it this many times first, as a phone that indexes new objects in the background does.
+    static inline int newFolderUnknownFor = 0;
 
     // LIBMTP_new_file_t returns null when false.
     static inline bool canAllocateFiles = true;
