@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QSet>
 #include <QPointer>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -60,6 +61,14 @@ QString withNativeText(QString sentence, const QString &nativeText)
     if (!nativeText.isEmpty())
         sentence += QStringLiteral(" (") + nativeText + QLatin1Char(')');
     return sentence + QLatin1Char('.');
+}
+
+// libmtp's own error texts ("LIBMTP_Get_Files_And_Folders(): …", "Error 02fe: PTP Data
+// Expected") say nothing to a person on their own; the bridge's and ours are sentences.
+bool isRawPhoneText(const QString &text)
+{
+    static const QRegularExpression raw(QStringLiteral("^(\\w+\\(\\):|Error [0-9A-Fa-f]{4}:|PTP )"));
+    return raw.match(text).hasMatch();
 }
 
 // What the bus shows; nothing when it could not be read, so a diagnosis only ever adds to
@@ -161,7 +170,11 @@ QString TarvelViewModel::message(const TransferError &error)
     case TransferError::Kind::nativeError: break;
     }
     // Only a text with no characters at all counts as empty: blanks are shown as they are.
-    return error.nativeMessage().isEmpty() ? genericSentence : error.nativeMessage();
+    if (error.nativeMessage().isEmpty())
+        return genericSentence;
+    if (isRawPhoneText(error.nativeMessage()))
+        return withNativeText(QStringLiteral("The phone reported an error"), withoutFullStop(error.nativeMessage()));
+    return error.nativeMessage();
 }
 
 QString TarvelViewModel::message(const std::exception_ptr &error)
@@ -620,7 +633,7 @@ QString failureReason(const std::exception_ptr &error)
     try {
         std::rethrow_exception(error);
     } catch (const TransferError &failure) {
-        if (!failure.nativeMessage().isEmpty())
+        if (!failure.nativeMessage().isEmpty() && !isRawPhoneText(failure.nativeMessage()))
             return failure.nativeMessage();
         return TarvelViewModel::message(failure);
     } catch (...) {

@@ -128,14 +128,6 @@ QString files(int count)
     return count == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(count);
 }
 
-// Reasons end sentences of their own; inside ours they lose their full stop.
-QString withoutFullStop(QString text)
-{
-    while (text.endsWith(QLatin1Char('.')))
-        text.chop(1);
-    return text;
-}
-
 } // namespace
 
 QString TransferQueue::sentence() const
@@ -152,6 +144,13 @@ QString TransferQueue::sentence() const
     text += QStringLiteral("; %1 failed").arg(failed);
     text += m_failures.size() == 1 ? QStringLiteral(": ") : QStringLiteral(", the first: ");
     return text + withoutFullStop(m_failures.first()) + QLatin1Char('.');
+}
+
+QString withoutFullStop(QString text)
+{
+    while (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text;
 }
 
 QString TransferQueue::cancelledSentence() const

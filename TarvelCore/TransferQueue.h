@@ -86,6 +86,9 @@ private:
 // A name without a dot, or that starts with its only dot, gets the number at its end.
 QString freeName(const QString &name, const QSet<QString> &taken);
 
+// Reasons end sentences of their own; inside ours they lose their full stop.
+QString withoutFullStop(QString text);
+
 // Why a phone's name cannot name a local file, or nothing when it can.
 std::optional<QString> unfitForLocalName(const QString &name);
 

@@ -149,7 +149,7 @@ TEST_F(TransferBatchTest, FailuresAreNamedAndTheRestGoesOn)
     runSync(vm.downloadItems({dcim}, QUrl::fromLocalFile(computer.path())));
     EXPECT_EQ(downloadedTo(), QStringList{"DCIM/a.jpg"});
     EXPECT_EQ(vm.state(), State::transferFailed);
-    EXPECT_EQ(vm.statusMessage(), "Downloaded 1 of 3 files; 2 failed, the first: b.jpg: Error 2007: PTP Incomplete Transfer.");
+    EXPECT_EQ(vm.statusMessage(), "Downloaded 1 of 3 files; 2 failed, the first: b.jpg: The phone refused the request (Error 2007: PTP Incomplete Transfer).");
 
     engine->beforeDownload = {};
     engine->downloadError = TransferError::disconnected();

@@ -227,7 +227,7 @@ TEST_F(ViewModelPhonesTest, SwitchingStorageListsItsRoot)
     // A storage that will not list leaves nothing of the other one behind.
     engine->directoryError = TransferError::nativeError("PTP I/O error");
     runSync(vm.selectStorage(internal.id));
-    expectStatus(State::transferFailed, "PTP I/O error");
+    expectStatus(State::transferFailed, "The phone reported an error (PTP I/O error).");
     EXPECT_TRUE(vm.entries().isEmpty());
 }
 

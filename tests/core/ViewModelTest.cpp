@@ -575,6 +575,11 @@ TEST(ViewModelMessages, EveryErrorHasItsSentence)
               "Could not open MTP device; unlock the phone and choose File transfer");
     EXPECT_EQ(TarvelViewModel::message(TransferError::nativeError("")), genericSentence);
     EXPECT_EQ(TarvelViewModel::message(TransferError::nativeError("   ")), "   ");
+    // libmtp's own texts never stand alone.
+    EXPECT_EQ(TarvelViewModel::message(TransferError::nativeError("Error 02fe: PTP Data Expected")),
+              "The phone reported an error (Error 02fe: PTP Data Expected).");
+    EXPECT_EQ(TarvelViewModel::message(TransferError::nativeError("LIBMTP_Get_Storage(): failed.")),
+              "The phone reported an error (LIBMTP_Get_Storage(): failed).");
     EXPECT_EQ(TarvelViewModel::message(std::make_exception_ptr(TransferError::cancelled())), "The transfer was cancelled.");
     EXPECT_EQ(TarvelViewModel::message(std::make_exception_ptr(std::runtime_error("disk full"))), genericSentence);
     EXPECT_EQ(TarvelViewModel::message(std::make_exception_ptr(42)), genericSentence);
