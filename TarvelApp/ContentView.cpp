@@ -180,9 +180,12 @@ QString ContentView::spaceText() const
     const auto storage = m_viewModel->selectedStorage();
     if (!storage)
         return {};
-    if (storage->freeBytes && storage->capacityBytes)
+    // Some phones report more free space than they hold (QEMU's emulated one multiplies two
+    // counts); a number that cannot be true is left out.
+    const bool freeIsPossible = storage->freeBytes && (!storage->capacityBytes || *storage->freeBytes <= *storage->capacityBytes);
+    if (freeIsPossible && storage->capacityBytes)
         return formatByteCount(*storage->freeBytes) + QStringLiteral(" available of ") + formatByteCount(*storage->capacityBytes);
-    if (storage->freeBytes)
+    if (freeIsPossible)
         return formatByteCount(*storage->freeBytes) + QStringLiteral(" available");
     if (storage->capacityBytes)
         return formatByteCount(*storage->capacityBytes) + QStringLiteral(" capacity");

@@ -11,6 +11,7 @@ TARVEL_SCREENSHOT_BUILD=$build ./scripts/screenshots.sh "$shots" >/dev/null
 (cd "$build" && ctest -R '^e2e\.(app|bus)$' --output-on-failure >/dev/null)
 mkdir -p docs/screenshots
 cp "$shots/03-transfer-760x460.png" docs/screenshots/transfer.png
+cp "$shots/13-batch-760x460.png" docs/screenshots/batch.png
 cp "$shots/01-no-device-760x460.png" docs/screenshots/no-device.png
 cp "$shots/04-donation-760x460.png" docs/screenshots/donation.png
 cp "$shots/10-storage-picker-760x460.png" docs/screenshots/storage-picker.png

@@ -174,6 +174,7 @@ INSTANTIATE_TEST_SUITE_P(SpaceTable, StorageSubtitleTest,
                          ::testing::Values(SpaceCase{1'500'000'000, 32'000'000'000, "1.5 GB available of 32 GB"},
                                            SpaceCase{812'000, std::nullopt, "812 KB available"},
                                            SpaceCase{std::nullopt, 32'000'000'000, "32 GB capacity"},
+                                           SpaceCase{64'000'000'000, 32'000'000'000, "32 GB capacity"},
                                            SpaceCase{std::nullopt, std::nullopt, "Pixel 8"}));
 
 TEST_F(ContentViewTest, EmptyStateSaysWhatIsGoingOn)

@@ -20,6 +20,7 @@
 #include <QPromise>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <QCoro/QCoroFuture>
@@ -314,6 +315,29 @@ int main(int argc, char **argv)
     transferGate.finish();
     spinUntil([&] { return viewModel->state() == TarvelConnectionState::ready; });
     ok &= shooter.shoot(QStringLiteral("06-downloaded"), small);
+
+    // The whole folder at once, held in its third file.
+    QTemporaryDir computer;
+    const QString roll = computer.path() + QStringLiteral("/Camera roll");
+    QDir().mkpath(roll);
+    QPromise<void> batchGate;
+    batchGate.start();
+    int begun = 0;
+    engine->beforeDownload = [&begun, future = batchGate.future()] {
+        return waitFor(++begun >= 3 ? future : QtFuture::makeReadyFuture());
+    };
+    viewModel->downloadItems(viewModel->entries(), QUrl::fromLocalFile(roll));
+    spinUntil([&] { return begun >= 3; });
+    for (qint64 step = 0; step <= 12; ++step) {
+        engine->lastTransferControl->setProgress(40'000'000 + step * 6'000'000, 187'324'990);
+        QElapsedTimer pause;
+        pause.start();
+        spinUntil([&] { return pause.elapsed() >= 100; });
+    }
+    ok &= shooter.shoot(QStringLiteral("13-batch"), small);
+    batchGate.finish();
+    spinUntil([&] { return viewModel->state() == TarvelConnectionState::ready; });
+    ok &= shooter.shoot(QStringLiteral("14-batch-done"), small);
     engine->directoryError = TransferError::unsupportedUSBMode();
     app.contentView()->startRefresh();
     spinUntil([&] { return viewModel->state() == TarvelConnectionState::transferFailed; });
