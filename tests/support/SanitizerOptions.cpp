@@ -1,8 +1,8 @@
 // Read by the sanitizer runtime at start; ignored in builds without it.
 //
-// Qt Quick's own leaks at exit are suppressed by name (lsan.supp, compiled in here so the
-// suite needs no environment), and those names lie deep in Qt's stacks, which
-// LeakSanitizer only records when it unwinds slowly.
+// Qt Quick's and libmtp's own leaks are suppressed by name (lsan.supp, compiled in here so
+// the suite needs no environment), and those names lie deep in the libraries' stacks,
+// which LeakSanitizer only records when it unwinds slowly.
 
 #include "LsanSuppressions.h" // generated from lsan.supp
 
