@@ -180,8 +180,8 @@ QString ContentView::spaceText() const
     const auto storage = m_viewModel->selectedStorage();
     if (!storage)
         return {};
-    // Some phones report more free space than they hold (QEMU's emulated one multiplies two
-    // counts); a number that cannot be true is left out.
+    // Some phones report more free space than they hold (QEMU's emulated one does); a number
+    // that cannot be true is left out.
     const bool freeIsPossible = storage->freeBytes && (!storage->capacityBytes || *storage->freeBytes <= *storage->capacityBytes);
     if (freeIsPossible && storage->capacityBytes)
         return formatByteCount(*storage->freeBytes) + QStringLiteral(" available of ") + formatByteCount(*storage->capacityBytes);
