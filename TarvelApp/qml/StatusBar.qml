@@ -24,19 +24,23 @@ Pane {
             Layout.preferredWidth: 18
             Layout.preferredHeight: 18
 
+            // Once a copy has a bar of its own the spinner gives way to the copy's arrow: an
+            // animation running for the length of a copy draws the window continuously.
             BusyIndicator {
+                id: spinner
                 objectName: "statusSpinner"
                 anchors.fill: parent
                 padding: 0
-                visible: bar.contentView.showsStatusSpinner
+                visible: bar.contentView.showsStatusSpinner && !bar.contentView.transferHasProgress
                 running: visible
             }
 
             SymbolIcon {
                 objectName: "statusIcon"
                 anchors.centerIn: parent
-                visible: !bar.contentView.showsStatusSpinner
-                source: bar.contentView.statusIconSource
+                visible: !spinner.visible
+                source: bar.contentView.showsStatusSpinner ? bar.contentView.transferIconSource
+                                                           : bar.contentView.statusIconSource
                 tint: bar.contentView.statusTint
                 size: 16
             }
