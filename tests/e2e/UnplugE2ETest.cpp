@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 
@@ -76,20 +75,18 @@ protected:
 
 } // namespace
 
-// Pulled out a second into a 20,000-entry listing (long enough that the pull lands in the
-// middle of it on a fast machine too): the listing fails with the disconnected sentence
-// and the folder shown before stays, never a part of the new one.
+// Pulled out while a folder is being opened: the listing fails with the disconnected
+// sentence and the folder shown before stays, never a part of the new one. The phone
+// goes before the listing starts: the emulated phone answers a whole folder in one
+// request, faster than a pull takes effect, so a pull timed into the listing lands after
+// it on some machines. (A listing cut half-way is proven over the scripted libmtp.)
 TEST_F(Unplugged, ListingCutShortKeepsTheOldListing)
 {
     const QList<RemoteEntry> root = vm.entries();
-    const auto folder = named(root, QStringLiteral("Folder20000"));
+    const auto folder = named(root, QStringLiteral("Folder5000"));
     ASSERT_TRUE(folder);
-    auto opening = vm.openFolder(*folder);
-    QElapsedTimer clock;
-    clock.start();
-    spinUntil([&] { return clock.elapsed() >= 1000; });
     ASSERT_TRUE(phone("unplug"));
-    runSync(std::move(opening), 300s);
+    runSync(vm.openFolder(*folder), 300s);
     EXPECT_EQ(vm.state(), State::deviceUnavailable) << vm.statusMessage().toStdString();
     EXPECT_EQ(vm.statusMessage(), disconnected);
     EXPECT_EQ(vm.entries(), root);

@@ -102,7 +102,7 @@ nonroot)
     ;;
 unplug)
     main=$work/unplug
-    many "$main/Folder20000" 20000
+    many "$main/Folder5000" 5000
     random_file "$main/video300.bin" 300000000
     random_file "$main/twenty.bin" 20971520
     # udev in the guest: libusb hears of a phone that comes back only through it.
