@@ -39,7 +39,7 @@ Pane {
                 objectName: "statusIcon"
                 anchors.centerIn: parent
                 visible: !spinner.visible
-                source: bar.contentView.showsStatusSpinner ? bar.contentView.transferIconSource
+                source: bar.contentView.showsStatusSpinner ? bar.contentView.currentTransferIconSource
                                                            : bar.contentView.statusIconSource
                 tint: bar.contentView.statusTint
                 size: 16

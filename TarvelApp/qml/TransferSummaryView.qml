@@ -33,8 +33,8 @@ ColumnLayout {
 
     IconTitle {
         objectName: "transferTitle"
-        iconSource: summary.contentView.transferIconSource
-        text: summary.contentView.transferTitle
+        iconSource: summary.contentView.currentTransferIconSource
+        text: summary.contentView.currentTransferTitle
         Layout.fillWidth: true
     }
 
@@ -42,7 +42,7 @@ ColumnLayout {
         objectName: "transferRoute"
         role: PlainText.Caption
         secondary: true
-        text: summary.contentView.transferRouteText
+        text: summary.contentView.currentTransferRouteText
         wrapMode: Text.WrapAtWordBoundaryOrAnywhere
         maximumLineCount: 2
         elide: Text.ElideRight
