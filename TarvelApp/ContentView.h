@@ -82,6 +82,8 @@ class ContentView : public QObject {
     // Progress changes many times a second: it has a signal of its own, so a tick
     // re-evaluates only what shows it. Every presentationChanged also raises it.
     Q_PROPERTY(bool transferHasProgress READ transferHasProgress NOTIFY transferProgressChanged)
+    Q_PROPERTY(bool showsCurrentFile READ showsCurrentFile NOTIFY transferProgressChanged)
+    Q_PROPERTY(bool transferBarIndeterminate READ transferBarIndeterminate NOTIFY transferProgressChanged)
     Q_PROPERTY(double transferProgress READ transferProgress NOTIFY transferProgressChanged)
     Q_PROPERTY(QString transferBytesText READ transferBytesText NOTIFY transferProgressChanged)
     Q_PROPERTY(QString transferRateText READ transferRateText NOTIFY transferProgressChanged)
@@ -199,6 +201,11 @@ public:
     QString transferIconName() const { return summary().iconName; }
     QString transferRouteText() const { return summary().routeText; }
     bool transferHasProgress() const { return summary().hasProgress; }
+    // A batch has no file of its own while its folders are listed.
+    bool showsCurrentFile() const { return m_viewModel->currentTransfer().has_value(); }
+    // Only a lone copy animates its bar until the first bytes: restarted for each of a
+    // thousand small files, the animation would keep the window drawing all along.
+    bool transferBarIndeterminate() const { return !transferHasProgress() && !hasBatch(); }
     double transferProgress() const { return summary().progress; }
     QString transferBytesText() const { return summary().bytesText; }
     // "12.3 MB/s · 2 min left" once a second of bytes has moved; empty before.

@@ -24,14 +24,14 @@ Pane {
             Layout.preferredWidth: 18
             Layout.preferredHeight: 18
 
-            // Once a copy has a bar of its own the spinner gives way to the copy's arrow: an
+            // A copy shows its own bar, so the spinner gives way to the copy's arrow: an
             // animation running for the length of a copy draws the window continuously.
             BusyIndicator {
                 id: spinner
                 objectName: "statusSpinner"
                 anchors.fill: parent
                 padding: 0
-                visible: bar.contentView.showsStatusSpinner && !bar.contentView.transferHasProgress
+                visible: bar.contentView.showsStatusSpinner && !bar.contentView.hasTransfer
                 running: visible
             }
 

@@ -40,6 +40,7 @@ ColumnLayout {
 
     PlainText {
         objectName: "transferRoute"
+        visible: summary.contentView.showsCurrentFile
         role: PlainText.Caption
         secondary: true
         text: summary.contentView.currentTransferRouteText
@@ -51,7 +52,8 @@ ColumnLayout {
 
     ProgressBar {
         objectName: "transferProgress"
-        indeterminate: !summary.contentView.transferHasProgress
+        visible: summary.contentView.showsCurrentFile
+        indeterminate: summary.contentView.transferBarIndeterminate
         value: summary.contentView.transferProgress
         Accessible.name: summary.contentView.transferBytesText
         Layout.fillWidth: true
@@ -59,7 +61,7 @@ ColumnLayout {
 
     PlainText {
         objectName: "transferBytes"
-        visible: summary.contentView.transferHasProgress
+        visible: summary.contentView.transferHasProgress && summary.contentView.showsCurrentFile
         role: PlainText.Caption
         text: summary.contentView.transferBytesText
         Layout.fillWidth: true

@@ -23,6 +23,7 @@ using namespace tarvel;
 using namespace tarvel::test::phone;
 using tarvel::test::FakeDesktopServices;
 using tarvel::test::spinUntil;
+using tarvel::test::Gate;
 using State = TarvelConnectionState;
 
 namespace {
@@ -341,7 +342,16 @@ TEST_F(BrowserWindowTest, DownloadButtonCopiesTheSelectionIntoAFolder)
     QTest::mouseClick(window(), Qt::LeftButton, Qt::ControlModifier,
                       row("photo.jpg")->mapToScene(QPointF(60, row("photo.jpg")->height() / 2)).toPoint());
     ASSERT_TRUE(spinUntil([&] { return item("downloadSelectionButton") && item("downloadSelectionButton")->isEnabled(); }));
+    Gate transfer;
+    engine->beforeDownload = transfer.hook();
     click(item("downloadSelectionButton"));
+    ASSERT_TRUE(transfer.waitEntered());
+    // A file of a batch waiting for its first bytes animates nothing: restarted for each
+    // of a thousand small files, an animation would keep the window drawing throughout.
+    ASSERT_TRUE(spinUntil([&] { return item("transferRoute")->isVisible(); }));
+    EXPECT_FALSE(item("transferProgress")->property("indeterminate").toBool());
+    EXPECT_FALSE(item("statusSpinner")->isVisible());
+    transfer.open();
     ASSERT_TRUE(spinUntil([&] { return engine->downloadRequests.size() == 2; }));
     EXPECT_EQ(desktop->folderPanels.size(), 1);
     ASSERT_TRUE(spinUntil([&] { return item("showInFolderButton") && item("showInFolderButton")->isVisible(); }));
