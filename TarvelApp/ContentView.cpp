@@ -38,9 +38,10 @@ ContentView::ContentView(TarvelViewModel *viewModel, DesktopServices *desktop, Q
     for (auto signal : changes)
         connect(viewModel, signal, this, &ContentView::presentationChanged);
     connect(this, &ContentView::presentationChanged, this, &ContentView::transferProgressChanged);
+    connect(this, &ContentView::presentationChanged, this, &ContentView::transferFileChanged);
     m_progressTick.setSingleShot(true);
     m_progressTick.setInterval(TarvelViewModel::progressIntervalMs);
-    connect(&m_progressTick, &QTimer::timeout, this, &ContentView::transferProgressChanged);
+    connect(&m_progressTick, &QTimer::timeout, this, &ContentView::announceProgress);
     connect(viewModel, &TarvelViewModel::currentTransferChanged, this, &ContentView::followTransfer);
     connect(viewModel, &TarvelViewModel::currentBatchChanged, this, &ContentView::followBatch);
     m_clock.start();
@@ -462,6 +463,17 @@ void ContentView::noteProgress()
 {
     if (!m_progressTick.isActive())
         m_progressTick.start();
+}
+
+void ContentView::announceProgress()
+{
+    const auto job = m_viewModel->currentTransfer();
+    const QUuid shown = job ? job->id : QUuid();
+    if (shown != m_announcedTransfer) {
+        m_announcedTransfer = shown;
+        Q_EMIT transferFileChanged();
+    }
+    Q_EMIT transferProgressChanged();
 }
 
 // A batch's start and end change the pane; its progress only the batch's own lines.

@@ -73,16 +73,16 @@ class ContentView : public QObject {
     Q_PROPERTY(bool hasTransfer READ hasTransfer NOTIFY presentationChanged)
     Q_PROPERTY(QString transferTitle READ transferTitle NOTIFY presentationChanged)
     // The transfer pane binds to these copies: a batch's next file changes them without
-    // re-evaluating the whole window.
-    Q_PROPERTY(QString currentTransferTitle READ transferTitle NOTIFY transferProgressChanged)
+    // re-evaluating the whole window, and progress alone leaves them be.
+    Q_PROPERTY(QString currentTransferTitle READ transferTitle NOTIFY transferFileChanged)
     Q_PROPERTY(QString transferIconName READ transferIconName NOTIFY presentationChanged)
-    Q_PROPERTY(QString currentTransferIconName READ transferIconName NOTIFY transferProgressChanged)
+    Q_PROPERTY(QString currentTransferIconName READ transferIconName NOTIFY transferFileChanged)
     Q_PROPERTY(QString transferRouteText READ transferRouteText NOTIFY presentationChanged)
-    Q_PROPERTY(QString currentTransferRouteText READ transferRouteText NOTIFY transferProgressChanged)
+    Q_PROPERTY(QString currentTransferRouteText READ transferRouteText NOTIFY transferFileChanged)
     // Progress changes many times a second: it has a signal of its own, so a tick
     // re-evaluates only what shows it. Every presentationChanged also raises it.
     Q_PROPERTY(bool transferHasProgress READ transferHasProgress NOTIFY transferProgressChanged)
-    Q_PROPERTY(bool showsCurrentFile READ showsCurrentFile NOTIFY transferProgressChanged)
+    Q_PROPERTY(bool showsCurrentFile READ showsCurrentFile NOTIFY transferFileChanged)
     Q_PROPERTY(bool transferBarIndeterminate READ transferBarIndeterminate NOTIFY transferProgressChanged)
     Q_PROPERTY(double transferProgress READ transferProgress NOTIFY transferProgressChanged)
     Q_PROPERTY(QString transferBytesText READ transferBytesText NOTIFY transferProgressChanged)
@@ -96,7 +96,7 @@ class ContentView : public QObject {
     Q_PROPERTY(double batchProgress READ batchProgress NOTIFY transferProgressChanged)
     Q_PROPERTY(bool showInFolderVisible READ showInFolderVisible NOTIFY presentationChanged)
     Q_PROPERTY(QUrl transferIconSource READ transferIconSource NOTIFY presentationChanged)
-    Q_PROPERTY(QUrl currentTransferIconSource READ transferIconSource NOTIFY transferProgressChanged)
+    Q_PROPERTY(QUrl currentTransferIconSource READ transferIconSource NOTIFY transferFileChanged)
 
     // Donation section
     Q_PROPERTY(QString donationAddress READ donationAddress CONSTANT)
@@ -337,6 +337,8 @@ Q_SIGNALS:
     void presentationChanged();
     // The running transfer's bytes moved on; nothing else changed.
     void transferProgressChanged();
+    // A batch went on to its next file (raised with transferProgressChanged, at its pace).
+    void transferFileChanged();
     // Nothing runs that must not be cut: the application may end now.
     void quitRequested();
     // The selected rows changed (presentationChanged follows).
@@ -347,6 +349,7 @@ private:
     TransferSummary summary() const;
     void followTransfer();
     void followBatch();
+    void announceProgress();
     void noteProgress();
     void quitWhenDone();
     QCoro::Task<> chooseFilesForBatch();
@@ -360,6 +363,7 @@ private:
     DesktopServices *m_desktop;
     RemoteEntryListModel m_entries;
     QUuid m_shownTransfer; // the job the rate belongs to
+    QUuid m_announcedTransfer; // the job transferFileChanged last told of
     TransferRate m_rate;
     QElapsedTimer m_clock;
     std::shared_ptr<bool> m_uploadBatchStopped = std::make_shared<bool>(false);
