@@ -188,6 +188,18 @@ void rawDownloads(LIBMTP_mtpdevice_t *device, const QList<QPair<uint32_t, QStrin
     }
 }
 
+// The record of the upload source sent to the storage's root as `name`.
+LIBMTP_file_t *uploadRecord(const char *name, const Paths &paths, uint32_t storage)
+{
+    LIBMTP_file_t *file = LIBMTP_new_file_t();
+    file->filename = strdup(name);
+    file->filesize = QFile(QString::fromUtf8(paths.source())).size();
+    file->filetype = LIBMTP_FILETYPE_UNKNOWN;
+    file->parent_id = LIBMTP_FILES_AND_FOLDERS_ROOT;
+    file->storage_id = storage;
+    return file;
+}
+
 // One session of plain libmtp doing what the engine does. It also deletes, untimed, the
 // object the previous engine round uploaded: the emulated phone would otherwise overwrite
 // that name in place next time.
@@ -220,12 +232,7 @@ Figures measureRaw(const Paths &paths, bool cancels = false)
     QFile::remove(paths.rawTarget());
 
     const int source = open(paths.source().constData(), O_RDONLY | O_CLOEXEC);
-    LIBMTP_file_t *file = LIBMTP_new_file_t();
-    file->filename = strdup("upload-source.bin");
-    file->filesize = QFile(QString::fromUtf8(paths.source())).size();
-    file->filetype = LIBMTP_FILETYPE_UNKNOWN;
-    file->parent_id = LIBMTP_FILES_AND_FOLDERS_ROOT;
-    file->storage_id = storage;
+    LIBMTP_file_t *file = uploadRecord("upload-source.bin", paths, storage);
     figures.upload = timeRaw([&] {
         if (LIBMTP_Send_File_From_File_Descriptor(device, source, file, nullptr, nullptr) != 0)
             die("raw upload failed");
@@ -268,12 +275,7 @@ Figures measureRaw(const Paths &paths, bool cancels = false)
         QFile::remove(paths.rawTarget());
         since.invalidate();
         const int sent = open(paths.source().constData(), O_RDONLY | O_CLOEXEC);
-        LIBMTP_file_t *part = LIBMTP_new_file_t();
-        part->filename = strdup("cancelled-upload.bin");
-        part->filesize = QFile(QString::fromUtf8(paths.source())).size();
-        part->filetype = LIBMTP_FILETYPE_UNKNOWN;
-        part->parent_id = LIBMTP_FILES_AND_FOLDERS_ROOT;
-        part->storage_id = storage;
+        LIBMTP_file_t *part = uploadRecord("cancelled-upload.bin", paths, storage);
         LIBMTP_Send_File_From_File_Descriptor(device, sent, part, stopAtFifth, &since);
         figures.cancelUploadMs = since.nsecsElapsed() / 1e6;
         close(sent);
