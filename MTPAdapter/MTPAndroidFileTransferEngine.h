@@ -29,8 +29,6 @@ public:
     QCoro::Task<> upload(UploadRequest request, std::shared_ptr<TransferControl> control) override;
     QCoro::Task<QString> createFolder(QString deviceID, QString storageID, std::optional<QString> parentID,
                                       QString name) override;
-    // Every call waits its turn on the one lane.
-    bool queuesOperations() const override { return true; }
 
     // The bridge's own status text; nothing in the app shows it.
     QString diagnosticSummary() const;

@@ -86,9 +86,6 @@ public:
     // Creates folder `name` inside parentID (absent: the storage's root); returns its id.
     virtual QCoro::Task<QString> createFolder(QString deviceID, QString storageID, std::optional<QString> parentID,
                                               QString name);
-    // True when operations started together still run one at a time, in the order they
-    // were started: a batch may then hand over its next file before the current one ends.
-    virtual bool queuesOperations() const { return false; }
 };
 
 // Reads its members at the moment each step needs them, so a test may change them

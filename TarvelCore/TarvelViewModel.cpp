@@ -802,20 +802,6 @@ QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFo
     }
     queue->foldersListed();
 
-    // An engine that queues its operations is handed the next file of the folder before the
-    // current one ends, so it goes straight on to it instead of waiting for this thread to
-    // hear of the end and ask again: with small files that wait is much of the time.
-    const auto copy = [&](int index) {
-        const BatchStep &step = queue->at(index);
-        return engine->download(
-            DownloadRequest{deviceID, step.source, QUrl::fromLocalFile(step.target.value_or(QString())), false}, control);
-    };
-    const auto placedFile = [&](int index) {
-        return index < queue->size() && queue->at(index).kind == RemoteEntryKind::file && queue->at(index).target
-            && !queue->skipsStep(index) && !unfitForLocalName(queue->at(index).name);
-    };
-    std::optional<std::pair<int, QCoro::Task<>>> handedOver;
-
     // Each folder is made, and its files' names chosen, just before its turn; the batch's
     // own folder first.
     for (int i = -1; i < queue->size() && !control->isCancelled(); ++i) {
@@ -860,11 +846,8 @@ QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFo
         const QString target = step.target.value_or(QString());
         queue->startFile(i);
         startBatchFile(step, QFileInfo(target).fileName(), QFileInfo(into).fileName());
-        QCoro::Task<> copying = handedOver && handedOver->first == i ? std::move(handedOver->second) : copy(i);
-        handedOver.reset();
-        if (engine->queuesOperations() && placedFile(i + 1))
-            handedOver.emplace(i + 1, copy(i + 1));
-        const auto [error] = co_await attempt(std::move(copying));
+        DownloadRequest request{deviceID, step.source, QUrl::fromLocalFile(target), false};
+        const auto [error] = co_await attempt(engine->download(std::move(request), control));
         if (!current())
             co_return;
         const auto kind = kindOf(error);
@@ -877,15 +860,6 @@ QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFo
             co_return;
         } else
             queue->fail(i, failureReason(error));
-    }
-    // A cancel can come just after the lane went on to the file handed over: one that still
-    // arrived whole is counted with the others.
-    if (handedOver) {
-        const auto [error] = co_await attempt(std::move(handedOver->second));
-        if (!current())
-            co_return;
-        if (!error)
-            queue->finishFile(handedOver->first);
     }
     finishBatch(deviceID, generation, control->isCancelled(), false);
 }

@@ -13,7 +13,6 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QMap>
-#include <QRegularExpression>
 #include <QTimer>
 
 #include <algorithm>
@@ -173,29 +172,13 @@ TEST_F(StoppedTransfer, FolderTreesCopyWholeBothWays)
         if (entry.name == QLatin1String("Tree"))
             tree = entry;
     ASSERT_TRUE(tree);
-    const auto phoneTree = treeOf(phoneDir() + "/Tree");
-    EXPECT_EQ(phoneTree.size(), 300);
-
-    // Cancelled part-way, with the next file already waiting on the lane: exactly the files
-    // the sentence counts are there, each of them whole, and nothing hidden.
-    const QString cut = local("cut");
-    QDir().mkpath(cut);
-    auto cancelled = vm.downloadItems({*tree}, QUrl::fromLocalFile(cut));
-    ASSERT_TRUE(tarvel::test::spinUntil([&] { return vm.currentBatch() && vm.currentBatch()->fileNumber >= 20; }, 120s));
-    vm.cancelTransfer();
-    runSync(std::move(cancelled), 600s);
-    const auto counted = QRegularExpression("^The transfer was cancelled after (\\d+) of 300 files\\.$").match(vm.statusMessage());
-    ASSERT_TRUE(counted.hasMatch()) << vm.statusMessage().toStdString();
-    const auto kept = treeOf(cut + "/Tree");
-    EXPECT_EQ(kept.size(), counted.captured(1).toInt());
-    for (auto file = kept.begin(); file != kept.end(); ++file)
-        EXPECT_EQ(file.value(), phoneTree.value(file.key())) << file.key().toStdString();
-
     const QString down = local("down");
     QDir().mkpath(down);
     runSync(vm.downloadItems({*tree}, QUrl::fromLocalFile(down)), 600s);
     EXPECT_EQ(vm.state(), TarvelConnectionState::ready) << vm.statusMessage().toStdString();
     EXPECT_TRUE(vm.statusMessage().startsWith("Downloaded 300 files (")) << vm.statusMessage().toStdString();
+    const auto phoneTree = treeOf(phoneDir() + "/Tree");
+    EXPECT_EQ(phoneTree.size(), 300);
     EXPECT_TRUE(treeOf(down + "/Tree") == phoneTree);
 
     runSync(vm.uploadItems({QUrl::fromLocalFile(local("UpTree"))}, std::nullopt), 600s);
