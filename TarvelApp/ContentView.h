@@ -71,13 +71,13 @@ class ContentView : public QObject {
     Q_PROPERTY(bool uploadEnabled READ uploadEnabled NOTIFY presentationChanged)
     Q_PROPERTY(QString uploadHelperText READ uploadHelperText NOTIFY presentationChanged)
     Q_PROPERTY(bool hasTransfer READ hasTransfer NOTIFY presentationChanged)
-    Q_PROPERTY(QString transferTitle READ transferTitle NOTIFY presentationChanged)
+    Q_PROPERTY(QString transferTitle READ transferTitle NOTIFY transferProgressChanged)
     // The transfer pane binds to these copies: a batch's next file changes them without
     // re-evaluating the whole window, and progress alone leaves them be.
     Q_PROPERTY(QString currentTransferTitle READ transferTitle NOTIFY transferFileChanged)
-    Q_PROPERTY(QString transferIconName READ transferIconName NOTIFY presentationChanged)
+    Q_PROPERTY(QString transferIconName READ transferIconName NOTIFY transferProgressChanged)
     Q_PROPERTY(QString currentTransferIconName READ transferIconName NOTIFY transferFileChanged)
-    Q_PROPERTY(QString transferRouteText READ transferRouteText NOTIFY presentationChanged)
+    Q_PROPERTY(QString transferRouteText READ transferRouteText NOTIFY transferProgressChanged)
     Q_PROPERTY(QString currentTransferRouteText READ transferRouteText NOTIFY transferFileChanged)
     // Progress changes many times a second: it has a signal of its own, so a tick
     // re-evaluates only what shows it. Every presentationChanged also raises it.
@@ -95,7 +95,7 @@ class ContentView : public QObject {
     Q_PROPERTY(QString batchText READ batchText NOTIFY transferProgressChanged)
     Q_PROPERTY(double batchProgress READ batchProgress NOTIFY transferProgressChanged)
     Q_PROPERTY(bool showInFolderVisible READ showInFolderVisible NOTIFY presentationChanged)
-    Q_PROPERTY(QUrl transferIconSource READ transferIconSource NOTIFY presentationChanged)
+    Q_PROPERTY(QUrl transferIconSource READ transferIconSource NOTIFY transferProgressChanged)
     Q_PROPERTY(QUrl currentTransferIconSource READ transferIconSource NOTIFY transferFileChanged)
 
     // Donation section
