@@ -116,6 +116,20 @@ QByteArray optionalText(const std::optional<QString> &text)
     return text ? text->toUtf8() : QByteArray(""); // the bridge reads an empty parent as the storage root
 }
 
+// One download, on the lane.
+void copyFromPhone(const DownloadRequest &request, TransferControl &control)
+{
+    // Cancelled while it waited for the lane: it never starts.
+    if (control.isCancelled())
+        throw TransferError::cancelled();
+    const auto copy = request.replacesExisting ? &cmtp_download_file_v2 : &cmtp_download_new_file;
+    const CMTPTransferResultV2 result =
+        copy(request.deviceID.toUtf8().constData(), request.remoteFileID.toUtf8().constData(),
+             request.localURL.toLocalFile().toUtf8().constData(), &reportProgress, &control);
+    if (result.ok != 1)
+        failWithCode(result.code, fieldText(result.error), QStringLiteral("MTP download failed"));
+}
+
 } // namespace
 
 // Each operation names its lane work before awaiting it: GCC 12 destroys the captures
@@ -235,18 +249,35 @@ QCoro::Task<DirectoryListing> MTPAndroidFileTransferEngine::listFolder(Directory
 
 QCoro::Task<> MTPAndroidFileTransferEngine::download(DownloadRequest request, std::shared_ptr<TransferControl> control)
 {
-    auto work = [request, control] {
-        // Cancelled while it waited for the lane: it never starts.
-        if (control->isCancelled())
-            throw TransferError::cancelled();
-        const auto copy = request.replacesExisting ? &cmtp_download_file_v2 : &cmtp_download_new_file;
-        const CMTPTransferResultV2 result =
-            copy(request.deviceID.toUtf8().constData(), request.remoteFileID.toUtf8().constData(),
-                 request.localURL.toLocalFile().toUtf8().constData(), &reportProgress, control.get());
-        if (result.ok != 1)
-            failWithCode(result.code, fieldText(result.error), QStringLiteral("MTP download failed"));
-    };
+    auto work = [request, control] { copyFromPhone(request, *control); };
     co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
+}
+
+// The files of a series go one after another in one lane job, so the lane never waits for
+// the UI thread between two of them. A job that waits, such as a listing the user asked
+// for, goes in between two files.
+QCoro::Task<QList<std::exception_ptr>> MTPAndroidFileTransferEngine::downloadSeries(QList<DownloadRequest> requests,
+                                                                                   std::shared_ptr<TransferControl> control)
+{
+    auto work = [requests, control] {
+        QList<std::exception_ptr> outcomes;
+        for (const DownloadRequest &request : requests) {
+            if (!outcomes.isEmpty() && MTPOperationLane::shared().hasWaitingJobs())
+                break;
+            control->setProgress(0, 0);
+            control->setFileInSeries(int(outcomes.size()));
+            try {
+                copyFromPhone(request, *control);
+                outcomes.append(nullptr);
+            } catch (const TransferError &error) {
+                outcomes.append(std::current_exception());
+                if (error.kind() == TransferError::Kind::cancelled || error.kind() == TransferError::Kind::disconnected)
+                    break;
+            }
+        }
+        return outcomes;
+    };
+    co_return co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
 }
 
 QCoro::Task<> MTPAndroidFileTransferEngine::upload(UploadRequest request, std::shared_ptr<TransferControl> control)

@@ -1,5 +1,7 @@
 #include "TarvelCore/AndroidFileTransferEngine.h"
 
+#include "TarvelCore/Attempt.h"
+
 namespace tarvel {
 
 QCoro::Task<DirectoryListing> AndroidFileTransferEngine::listFolder(DirectoryRequest request)
@@ -28,6 +30,16 @@ QCoro::Task<QString> AndroidFileTransferEngine::createFolder(QString, QString, s
 {
     throw TransferError::nativeError(QStringLiteral("This phone cannot create folders."));
     co_return QString();
+}
+
+QCoro::Task<QList<std::exception_ptr>> AndroidFileTransferEngine::downloadSeries(QList<DownloadRequest> requests,
+                                                                                std::shared_ptr<TransferControl> control)
+{
+    control->setProgress(0, 0);
+    control->setFileInSeries(0);
+    DownloadRequest first = requests.value(0);
+    const auto [error] = co_await attempt(download(std::move(first), control));
+    co_return QList<std::exception_ptr>{error};
 }
 
 FakeAndroidFileTransferEngine::FakeAndroidFileTransferEngine(QList<AndroidDevice> devicesToReturn,

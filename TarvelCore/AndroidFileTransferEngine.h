@@ -11,6 +11,7 @@
 #include <QList>
 #include <QUrl>
 
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -86,6 +87,12 @@ public:
     // Creates folder `name` inside parentID (absent: the storage's root); returns its id.
     virtual QCoro::Task<QString> createFolder(QString deviceID, QString storageID, std::optional<QString> parentID,
                                               QString name);
+    // Downloads the first requests, in order, as download does each, storing in `control`
+    // which one is in flight. Returns how each that ran ended, null for copied: at least the
+    // first, and no more after one that was cancelled or found the phone gone. The caller
+    // asks again for the rest. The default runs only the first.
+    virtual QCoro::Task<QList<std::exception_ptr>> downloadSeries(QList<DownloadRequest> requests,
+                                                                  std::shared_ptr<TransferControl> control);
 };
 
 // Reads its members at the moment each step needs them, so a test may change them

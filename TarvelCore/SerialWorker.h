@@ -11,6 +11,7 @@
 #include <QPromise>
 #include <QThreadPool>
 
+#include <atomic>
 #include <memory>
 #include <type_traits>
 
@@ -33,7 +34,9 @@ public:
         auto promise = std::make_shared<QPromise<Result>>();
         QFuture<Result> future = promise->future();
         promise->start();
-        m_pool.start([promise, work = std::move(work)]() mutable {
+        m_waiting.fetch_add(1, std::memory_order_relaxed);
+        m_pool.start([this, promise, work = std::move(work)]() mutable {
+            m_waiting.fetch_sub(1, std::memory_order_relaxed);
             try {
                 if constexpr (std::is_void_v<Result>)
                     work();
@@ -50,7 +53,11 @@ public:
     // Blocks until nothing runs or waits, or the timeout passes.
     bool waitForIdle(int timeoutMs) { return m_pool.waitForDone(timeoutMs); }
 
+    // Whether a job waits behind the one running, so a long job can end early and let it in.
+    bool hasWaitingJobs() const { return m_waiting.load(std::memory_order_relaxed) > 0; }
+
 private:
+    std::atomic<int> m_waiting{0}; // before the pool: the pool's end waits for jobs that touch it
     QThreadPool m_pool;
 };
 

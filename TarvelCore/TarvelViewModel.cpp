@@ -566,6 +566,8 @@ void TarvelViewModel::stopTransfer()
     m_progressTimer.stop();
     m_transferControl.reset();
     m_queue.reset();
+    m_series.clear();
+    m_seriesBytesBefore = 0;
     if (m_cancellingTransfer)
         setCancellingTransfer(false);
 }
@@ -576,6 +578,8 @@ void TarvelViewModel::sampleProgress()
 {
     if (!m_transferControl || !m_currentTransfer)
         return;
+    if (!m_series.isEmpty())
+        followSeries(m_transferControl->fileInSeries(), true);
     const qint64 completed = m_transferControl->completedBytes();
     const std::optional<qint64> total = m_transferControl->totalBytes();
     if (completed == m_currentTransfer->completedBytes && total == m_currentTransfer->totalBytes)
@@ -585,7 +589,7 @@ void TarvelViewModel::sampleProgress()
     job.totalBytes = total;
     setCurrentTransfer(std::move(job));
     if (m_queue)
-        setCurrentBatch(m_queue->batch(completed));
+        setCurrentBatch(m_queue->batch(m_seriesBytesBefore + completed));
 }
 
 void TarvelViewModel::finishTransfer(const QString &deviceID, qint64 generation, const std::exception_ptr &error,
@@ -686,6 +690,13 @@ QSet<QString> namesOf(const QHash<QString, RemoteEntry> &entries)
     return QSet<QString>(keys.begin(), keys.end());
 }
 
+// A file step whose download can join a series: nothing about it fails before it runs.
+bool readyToDownload(const TransferQueue &queue, int index)
+{
+    const BatchStep &step = queue.at(index);
+    return step.kind == RemoteEntryKind::file && step.target && !queue.skipsStep(index) && !unfitForLocalName(step.name);
+}
+
 std::optional<QString> folderID(const QString &key)
 {
     return key.isEmpty() ? std::nullopt : std::optional(key); // "" is the storage's root
@@ -718,9 +729,8 @@ std::shared_ptr<TransferControl> TarvelViewModel::startBatch(std::shared_ptr<Tra
 // Each file of a batch is the transfer shown, with its own bar; the control is the batch's.
 void TarvelViewModel::startBatchFile(const BatchStep &step, QString destinationName, QString destinationFolderName)
 {
-    const TransferBatch batch = m_queue->batch();
+    const TransferBatch batch = m_queue->batch(m_seriesBytesBefore);
     const bool download = batch.direction == TransferDirection::download;
-    m_transferControl->setProgress(0, 0);
     setCurrentTransfer(TransferJob{.id = QUuid::createUuid(),
                                    .direction = batch.direction,
                                    .sourceName = step.name,
@@ -735,6 +745,46 @@ void TarvelViewModel::startBatchFile(const BatchStep &step, QString destinationN
                       .arg(download ? QStringLiteral("Downloading") : QStringLiteral("Uploading"),
                            batch.fileCount == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(batch.fileCount),
                            batch.destinationName));
+}
+
+// The files of a series run in one lane job; the window follows the one in flight.
+void TarvelViewModel::startSeries(QList<int> steps)
+{
+    m_series = std::move(steps);
+    m_seriesShown = 0;
+    m_transferControl->setProgress(0, 0);
+    m_transferControl->setFileInSeries(0);
+    m_queue->startFile(m_series.first());
+    showSeriesFile();
+}
+
+void TarvelViewModel::showSeriesFile()
+{
+    const BatchStep &step = m_queue->at(m_series.at(m_seriesShown));
+    const QFileInfo target(step.target.value_or(QString()));
+    startBatchFile(step, target.fileName(), target.dir().dirName());
+}
+
+// Files the lane went past count as started, and their bytes as done until the series'
+// outcomes say which were copied.
+void TarvelViewModel::followSeries(int inFlight, bool shows)
+{
+    inFlight = qMin(inFlight, int(m_series.size()) - 1);
+    if (inFlight <= m_seriesShown)
+        return;
+    for (; m_seriesShown < inFlight; ++m_seriesShown) {
+        m_seriesBytesBefore += m_queue->at(m_series.at(m_seriesShown)).size;
+        m_queue->startFile(m_series.at(m_seriesShown + 1));
+    }
+    if (shows)
+        showSeriesFile();
+}
+
+void TarvelViewModel::endSeries(int ran)
+{
+    followSeries(ran - 1, false);
+    m_series.clear();
+    m_seriesBytesBefore = 0;
 }
 
 void TarvelViewModel::finishBatch(const QString &deviceID, qint64 generation, bool cancelled, bool disconnected)
@@ -842,24 +892,37 @@ QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFo
                 queue->setTarget(files.at(n), placed.files.at(n));
             continue;
         }
-        const QString into = queue->destinationOf(i, folder).value_or(folder);
-        const QString target = step.target.value_or(QString());
-        queue->startFile(i);
-        startBatchFile(step, QFileInfo(target).fileName(), QFileInfo(into).fileName());
-        DownloadRequest request{deviceID, step.source, QUrl::fromLocalFile(target), false};
-        const auto [error] = co_await attempt(engine->download(std::move(request), control));
+        // This file and the ready files right after it go to the lane as one series.
+        QList<int> series;
+        QList<DownloadRequest> requests;
+        for (int j = i; j < queue->size() && (j == i || readyToDownload(*queue, j)); ++j) {
+            series.append(j);
+            requests.append(DownloadRequest{deviceID, queue->at(j).source,
+                                            QUrl::fromLocalFile(queue->at(j).target.value_or(QString())), false});
+        }
+        startSeries(series);
+        auto [outcomes, error] = co_await attempt(engine->downloadSeries(std::move(requests), control));
         if (!current())
             co_return;
-        const auto kind = kindOf(error);
-        if (!error)
-            queue->finishFile(i);
-        else if (kind == TransferError::Kind::cancelled)
+        if (error || outcomes.isEmpty())
+            outcomes = {error ? error : std::make_exception_ptr(TransferError::nativeError(QStringLiteral("MTP download failed")))};
+        endSeries(int(outcomes.size()));
+        bool cancelled = false;
+        for (qsizetype k = 0; k < outcomes.size(); ++k) {
+            const auto kind = kindOf(outcomes.at(k));
+            if (!outcomes.at(k))
+                queue->finishFile(series.at(k));
+            else if (kind == TransferError::Kind::cancelled)
+                cancelled = true;
+            else if (kind == TransferError::Kind::disconnected) {
+                finishBatch(deviceID, generation, false, true);
+                co_return;
+            } else
+                queue->fail(series.at(k), failureReason(outcomes.at(k)));
+        }
+        if (cancelled)
             break;
-        else if (kind == TransferError::Kind::disconnected) {
-            finishBatch(deviceID, generation, false, true);
-            co_return;
-        } else
-            queue->fail(i, failureReason(error));
+        i = series.at(outcomes.size() - 1);
     }
     finishBatch(deviceID, generation, control->isCancelled(), false);
 }
@@ -938,6 +1001,7 @@ QCoro::Task<> TarvelViewModel::uploadItems(QList<QUrl> localItems, std::optional
             continue;
         }
         queue->startFile(i);
+        control->setProgress(0, 0);
         startBatchFile(step, name, step.parent < 0 ? destinationName : queue->at(step.parent).name);
         UploadRequest request{deviceID, storageID, QUrl::fromLocalFile(step.source), folderID(into),
                               name == step.name ? std::nullopt : std::optional(name)};

@@ -185,6 +185,10 @@ private:
     bool readyForBatch();
     std::shared_ptr<TransferControl> startBatch(std::shared_ptr<TransferQueue> queue, QString startText);
     void startBatchFile(const BatchStep &step, QString destinationName, QString destinationFolderName);
+    void startSeries(QList<int> steps);
+    void showSeriesFile();
+    void followSeries(int inFlight, bool shows);
+    void endSeries(int ran);
     void finishBatch(const QString &deviceID, qint64 generation, bool cancelled, bool disconnected);
     QString uploadFolderName(const std::optional<QString> &parentID) const;
 
@@ -208,6 +212,9 @@ private:
     std::shared_ptr<TransferControl> m_transferControl; // of the transfer shown, while it runs
     std::optional<TransferBatch> m_currentBatch;
     std::shared_ptr<TransferQueue> m_queue; // of the batch shown, while it runs
+    QList<int> m_series;          // the steps of the queue the lane runs as one series
+    int m_seriesShown = 0;        // which of them the window shows
+    qint64 m_seriesBytesBefore = 0; // the bytes of those before it
     QTimer m_progressTimer;
     // Local file work of batches (walking folders, making folders, finding free names):
     // it can block on a slow disk. Last, so it goes first and waits for a job in progress.

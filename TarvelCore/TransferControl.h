@@ -27,6 +27,11 @@ public:
         return total >= 1 ? std::optional(total) : std::nullopt;
     }
 
+    // A series of files copied in one lane job: the lane says which of them is in flight,
+    // counting from 0, after it has set that file's counts to nothing.
+    void setFileInSeries(int index) { m_fileInSeries.store(index, std::memory_order_release); }
+    int fileInSeries() const { return m_fileInSeries.load(std::memory_order_acquire); }
+
     void cancel() { m_cancelled.store(true, std::memory_order_relaxed); }
     bool isCancelled() const { return m_cancelled.load(std::memory_order_relaxed); }
 
@@ -34,6 +39,7 @@ private:
     std::atomic<qint64> m_completed{0};
     std::atomic<qint64> m_total{0};
     std::atomic<bool> m_cancelled{false};
+    std::atomic<int> m_fileInSeries{0};
 };
 
 } // namespace tarvel

@@ -2,6 +2,7 @@
 // conflicts on both sides, a listing between two files, cancel, failures and the sentence
 // that ends a batch.
 
+#include "TarvelCore/Attempt.h"
 #include "TarvelCore/TarvelViewModel.h"
 #include "tests/support/TestSupport.h"
 
@@ -47,6 +48,26 @@ FakeAndroidFileTransferEngine::Hook failingCall(std::shared_ptr<FakeAndroidFileT
         co_return;
     };
 }
+
+// Runs a whole series in one call, as the phone's engine does, through the fake's download.
+struct SeriesEngine : FakeAndroidFileTransferEngine {
+    QCoro::Task<QList<std::exception_ptr>> downloadSeries(QList<DownloadRequest> requests,
+                                                          std::shared_ptr<TransferControl> control) override
+    {
+        ++calls;
+        QList<std::exception_ptr> outcomes;
+        for (DownloadRequest request : requests) {
+            control->setProgress(0, 0);
+            control->setFileInSeries(int(outcomes.size()));
+            const auto [error] = co_await attempt(download(std::move(request), control));
+            outcomes.append(error);
+            if (control->isCancelled())
+                break;
+        }
+        co_return outcomes;
+    }
+    int calls = 0;
+};
 
 class TransferBatchTest : public ::testing::Test {
 protected:
@@ -155,6 +176,58 @@ TEST_F(TransferBatchTest, FailuresAreNamedAndTheRestGoesOn)
     engine->downloadError = TransferError::disconnected();
     runSync(vm.downloadItems({photo}, QUrl::fromLocalFile(computer.path())));
     EXPECT_EQ(vm.state(), State::deviceUnavailable);
+}
+
+// A series runs in one engine call; the window follows the file in flight, each outcome
+// counts once, and a cancel inside the series keeps the files before it.
+TEST_F(TransferBatchTest, SeriesShowTheFileInFlightAndCountEachOutcome)
+{
+    auto series = std::make_shared<SeriesEngine>();
+    series->devicesToReturn = {pixel};
+    series->storagesToReturn = {internal};
+    const RemoteEntry trip = folder("20", "Trip");
+    series->entriesByParentID = {{"", {trip}},
+                                 {"20", {file("21", "a.jpg", 1'000'000), file("22", "b.jpg", 3'000'000),
+                                         file("23", "c.jpg", 2'000'000)}}};
+    TarvelViewModel seriesVM{series};
+    runSync(seriesVM.refreshDevices());
+    runSync(seriesVM.loadSelectedDeviceStorage());
+    auto calls = std::make_shared<int>(0);
+    Gate second;
+    const auto secondHook = second.hook();
+    series->beforeDownload = [calls, secondHook, series]() -> QCoro::Task<> {
+        ++*calls;
+        series->downloadError = std::nullopt;
+        if (*calls % 3 == 2)
+            co_await secondHook();
+        if (*calls == 3)
+            series->downloadError = TransferError::deviceRefused("Error 2007: PTP Incomplete Transfer");
+    };
+
+    auto batch = seriesVM.downloadItems({trip}, QUrl::fromLocalFile(computer.path()));
+    ASSERT_TRUE(second.waitEntered());
+    EXPECT_TRUE(tarvel::test::spinUntil([&] { return seriesVM.currentBatch()->fileNumber == 2; }));
+    EXPECT_EQ(seriesVM.currentTransfer()->sourceName, "b.jpg");
+    EXPECT_EQ(seriesVM.currentTransfer()->destinationFolderName, "Trip");
+    EXPECT_EQ(seriesVM.currentBatch()->completedBytes, 1'000'000);
+    second.open();
+    runSync(std::move(batch));
+    EXPECT_EQ(series->calls, 1);
+    EXPECT_EQ(seriesVM.statusMessage(), "Downloaded 2 of 3 files; 1 failed: c.jpg: The phone refused the request (Error 2007: PTP Incomplete Transfer).");
+
+    series->downloadError = std::nullopt;
+    Gate again;
+    const auto againHook = again.hook();
+    series->beforeDownload = [calls, againHook]() -> QCoro::Task<> {
+        if (++*calls == 5)
+            co_await againHook();
+    };
+    auto cancelled = seriesVM.downloadItems({trip}, QUrl::fromLocalFile(computer.path()));
+    ASSERT_TRUE(again.waitEntered());
+    seriesVM.cancelTransfer();
+    again.open();
+    runSync(std::move(cancelled));
+    EXPECT_EQ(seriesVM.statusMessage(), "The transfer was cancelled after 1 of 3 files.");
 }
 
 // Uploads: an existing folder is filled, a new one is made, a taken file name becomes
