@@ -576,6 +576,9 @@ void TarvelViewModel::stopTransfer()
 // often the lane stores it.
 void TarvelViewModel::sampleProgress()
 {
+    // While a batch lists its folders, its counts grow here rather than once per folder.
+    if (m_queue && !m_currentTransfer && m_queue->batch() != m_currentBatch)
+        setCurrentBatch(m_queue->batch());
     if (!m_transferControl || !m_currentTransfer)
         return;
     if (!m_series.isEmpty())
@@ -747,22 +750,17 @@ void TarvelViewModel::startBatchFile(const BatchStep &step, QString destinationN
                            batch.destinationName));
 }
 
-// The files of a series run in one lane job; the window follows the one in flight.
+// The files of a series run in one lane job; the window follows the one in flight on the
+// progress timer. Only a batch's first file shows at once: showing each series as it starts
+// would redraw the window for every folder of a tree.
 void TarvelViewModel::startSeries(QList<int> steps)
 {
     m_series = std::move(steps);
-    m_seriesShown = 0;
+    m_seriesShown = -1;
     m_transferControl->setProgress(0, 0);
     m_transferControl->setFileInSeries(0);
-    m_queue->startFile(m_series.first());
-    showSeriesFile();
-}
-
-void TarvelViewModel::showSeriesFile()
-{
-    const BatchStep &step = m_queue->at(m_series.at(m_seriesShown));
-    const QFileInfo target(step.target.value_or(QString()));
-    startBatchFile(step, target.fileName(), target.dir().dirName());
+    if (!m_currentTransfer)
+        followSeries(0, true);
 }
 
 // Files the lane went past count as started, and their bytes as done until the series'
@@ -773,11 +771,15 @@ void TarvelViewModel::followSeries(int inFlight, bool shows)
     if (inFlight <= m_seriesShown)
         return;
     for (; m_seriesShown < inFlight; ++m_seriesShown) {
-        m_seriesBytesBefore += m_queue->at(m_series.at(m_seriesShown)).size;
+        if (m_seriesShown >= 0)
+            m_seriesBytesBefore += m_queue->at(m_series.at(m_seriesShown)).size;
         m_queue->startFile(m_series.at(m_seriesShown + 1));
     }
-    if (shows)
-        showSeriesFile();
+    if (!shows)
+        return;
+    const BatchStep &step = m_queue->at(m_series.at(m_seriesShown));
+    const QFileInfo target(step.target.value_or(QString()));
+    startBatchFile(step, target.fileName(), target.dir().dirName());
 }
 
 void TarvelViewModel::endSeries(int ran)
@@ -848,7 +850,6 @@ QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFo
         for (const RemoteEntry &entry : listing.entries)
             queue->add(BatchStep{.kind = entry.kind, .name = entry.name, .source = entry.id,
                                  .size = entry.sizeBytes.value_or(0), .parent = i});
-        setCurrentBatch(queue->batch());
     }
     queue->foldersListed();
 

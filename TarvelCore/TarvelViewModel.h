@@ -186,7 +186,6 @@ private:
     std::shared_ptr<TransferControl> startBatch(std::shared_ptr<TransferQueue> queue, QString startText);
     void startBatchFile(const BatchStep &step, QString destinationName, QString destinationFolderName);
     void startSeries(QList<int> steps);
-    void showSeriesFile();
     void followSeries(int inFlight, bool shows);
     void endSeries(int ran);
     void finishBatch(const QString &deviceID, qint64 generation, bool cancelled, bool disconnected);
@@ -213,7 +212,7 @@ private:
     std::optional<TransferBatch> m_currentBatch;
     std::shared_ptr<TransferQueue> m_queue; // of the batch shown, while it runs
     QList<int> m_series;          // the steps of the queue the lane runs as one series
-    int m_seriesShown = 0;        // which of them the window shows
+    int m_seriesShown = -1;       // which of them the window shows; -1: none yet
     qint64 m_seriesBytesBefore = 0; // the bytes of those before it
     QTimer m_progressTimer;
     // Local file work of batches (walking folders, making folders, finding free names):

@@ -285,3 +285,32 @@ TEST_F(EngineTest, NewerOperationsReportProgressAndTellFailuresApart)
     EXPECT_EQ(listing.entries[0].modifiedAt, QDateTime::fromSecsSinceEpoch(1'700'000'000, Qt::UTC));
     EXPECT_EQ(runSync(engine.createFolder(pixelID, "65537", QString("5"), "Trip")), "700");
 }
+
+// A series runs file after file in one lane job; a job that waits goes in between two
+// files, and nothing runs after a cancelled one.
+TEST_F(EngineTest, SeriesLetsAWaitingJobInBetweenTwoFiles)
+{
+    runSync(engine.listStorage(pixelID)); // opens the device
+    const QTemporaryDir dir;
+    QList<DownloadRequest> requests;
+    for (const char *name : {"a", "b", "c"})
+        requests.append(DownloadRequest{pixelID, "12", QUrl::fromLocalFile(dir.filePath(name)), false});
+    auto control = std::make_shared<TransferControl>();
+    QSemaphore release;
+    auto blocker = MTPOperationLane::shared().run([&release] { release.acquire(); });
+    auto series = engine.downloadSeries(requests, control);
+    auto listing = engine.listFolder(DirectoryRequest{pixelID, "65537", std::nullopt});
+    release.release();
+    EXPECT_EQ(runSync(std::move(series)).size(), 1);
+    runSync(std::move(listing));
+    EXPECT_EQ(ScriptedLibmtp::downloads.size(), 1u);
+
+    const QList<std::exception_ptr> rest = runSync(engine.downloadSeries(requests.mid(1), control));
+    EXPECT_EQ(rest, (QList<std::exception_ptr>{nullptr, nullptr}));
+    EXPECT_EQ(control->fileInSeries(), 1);
+    EXPECT_TRUE(QFile::exists(dir.filePath("c")));
+
+    control->cancel();
+    EXPECT_EQ(runSync(engine.downloadSeries(requests, control)).size(), 1);
+    EXPECT_EQ(ScriptedLibmtp::downloads.size(), 3u);
+}
