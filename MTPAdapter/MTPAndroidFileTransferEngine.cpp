@@ -116,6 +116,20 @@ QByteArray optionalText(const std::optional<QString> &text)
     return text ? text->toUtf8() : QByteArray(""); // the bridge reads an empty parent as the storage root
 }
 
+// One listing, on the lane.
+DirectoryListing listOnLane(const DirectoryRequest &request)
+{
+    DirectoryListing listing;
+    listing.entries.reserve(512);
+    const CMTPListingResult result =
+        cmtp_list_directory_v2(request.deviceID.toUtf8().constData(), request.storageID.toUtf8().constData(),
+                               optionalText(request.parentID).constData(), &collectEntryV2, &listing.entries);
+    if (result.ok != 1)
+        failWithCode(result.code, fieldText(result.error), statusText());
+    listing.complete = result.complete == 1;
+    return listing;
+}
+
 // One download, on the lane.
 void copyFromPhone(const DownloadRequest &request, TransferControl &control)
 {
@@ -233,16 +247,29 @@ QCoro::Task<> MTPAndroidFileTransferEngine::uploadFile(QString deviceID, QString
 
 QCoro::Task<DirectoryListing> MTPAndroidFileTransferEngine::listFolder(DirectoryRequest request)
 {
-    auto work = [request] {
-        DirectoryListing listing;
-        listing.entries.reserve(512);
-        const CMTPListingResult result =
-            cmtp_list_directory_v2(request.deviceID.toUtf8().constData(), request.storageID.toUtf8().constData(),
-                                   optionalText(request.parentID).constData(), &collectEntryV2, &listing.entries);
-        if (result.ok != 1)
-            failWithCode(result.code, fieldText(result.error), statusText());
-        listing.complete = result.complete == 1;
-        return listing;
+    auto work = [request] { return listOnLane(request); };
+    co_return co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
+}
+
+// The folders go one after another in one lane job; a job that waits goes in between two.
+QCoro::Task<QList<Attempt<DirectoryListing>>> MTPAndroidFileTransferEngine::listFolders(QList<DirectoryRequest> requests,
+                                                                                         std::shared_ptr<TransferControl> control)
+{
+    auto work = [requests, control] {
+        QList<Attempt<DirectoryListing>> listings;
+        for (const DirectoryRequest &request : requests) {
+            if (!listings.isEmpty() && (MTPOperationLane::shared().hasWaitingJobs() || control->isCancelled()))
+                break;
+            Attempt<DirectoryListing> &listing = listings.emplace_back();
+            try {
+                listing.value = listOnLane(request);
+            } catch (const TransferError &error) {
+                listing.error = std::current_exception();
+                if (error.kind() == TransferError::Kind::disconnected)
+                    break;
+            }
+        }
+        return listings;
     };
     co_return co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
 }

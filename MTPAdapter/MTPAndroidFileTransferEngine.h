@@ -29,7 +29,9 @@ public:
     QCoro::Task<> upload(UploadRequest request, std::shared_ptr<TransferControl> control) override;
     QCoro::Task<QString> createFolder(QString deviceID, QString storageID, std::optional<QString> parentID,
                                       QString name) override;
-    // One lane job for as many of the files as run before another job waits.
+    // One lane job for as many of the folders or files as run before another job waits.
+    QCoro::Task<QList<Attempt<DirectoryListing>>> listFolders(QList<DirectoryRequest> requests,
+                                                              std::shared_ptr<TransferControl> control) override;
     QCoro::Task<QList<std::exception_ptr>> downloadSeries(QList<DownloadRequest> requests,
                                                           std::shared_ptr<TransferControl> control) override;
 

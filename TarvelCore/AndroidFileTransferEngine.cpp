@@ -1,6 +1,5 @@
 #include "TarvelCore/AndroidFileTransferEngine.h"
 
-#include "TarvelCore/Attempt.h"
 
 namespace tarvel {
 
@@ -40,6 +39,14 @@ QCoro::Task<QList<std::exception_ptr>> AndroidFileTransferEngine::downloadSeries
     DownloadRequest first = requests.value(0);
     const auto [error] = co_await attempt(download(std::move(first), control));
     co_return QList<std::exception_ptr>{error};
+}
+
+QCoro::Task<QList<Attempt<DirectoryListing>>> AndroidFileTransferEngine::listFolders(QList<DirectoryRequest> requests,
+                                                                                      std::shared_ptr<TransferControl>)
+{
+    DirectoryRequest first = requests.value(0);
+    Attempt<DirectoryListing> listing = co_await attempt(listFolder(std::move(first)));
+    co_return QList{listing};
 }
 
 FakeAndroidFileTransferEngine::FakeAndroidFileTransferEngine(QList<AndroidDevice> devicesToReturn,

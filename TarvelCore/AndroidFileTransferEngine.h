@@ -3,6 +3,7 @@
 // The one way the rest of the app reaches a phone, and an in-memory engine that
 // answers from scripted values so the view model and the window run without one.
 
+#include "TarvelCore/Attempt.h"
 #include "TarvelCore/Models.h"
 #include "TarvelCore/TransferControl.h"
 
@@ -93,6 +94,11 @@ public:
     // asks again for the rest. The default runs only the first.
     virtual QCoro::Task<QList<std::exception_ptr>> downloadSeries(QList<DownloadRequest> requests,
                                                                   std::shared_ptr<TransferControl> control);
+    // Lists the first folders, in order, as listFolder does each. Returns each one's listing or
+    // error: at least the first, and none after one that found the phone gone or once
+    // `control` is cancelled. The caller asks again for the rest. The default lists only the first.
+    virtual QCoro::Task<QList<Attempt<DirectoryListing>>> listFolders(QList<DirectoryRequest> requests,
+                                                                      std::shared_ptr<TransferControl> control);
 };
 
 // Reads its members at the moment each step needs them, so a test may change them

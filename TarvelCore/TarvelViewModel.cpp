@@ -687,6 +687,64 @@ LocalPlacement placeLocally(const QString &into, const std::optional<QString> &f
     return placed;
 }
 
+// One folder of a download batch as its placement needs it, with the others of its run.
+struct FolderPlace {
+    int step = -1; // -1: the batch's own folder, used as it is
+    int parent = -1;
+    std::optional<QString> into = {}; // absent: inside a folder placed earlier in the same run
+    std::optional<QString> name = {}; // the folder to make
+    QStringList files = {};
+    QList<int> fileSteps = {};
+};
+
+FolderPlace placeOf(const TransferQueue &queue, int step, const QString &batchFolder)
+{
+    FolderPlace place{.step = step, .into = batchFolder};
+    if (step >= 0) {
+        place.parent = queue.at(step).parent;
+        place.into = queue.destinationOf(step, batchFolder);
+        place.name = queue.at(step).name;
+    }
+    place.fileSteps = queue.filesIn(step);
+    for (const int file : place.fileSteps)
+        place.files.append(queue.at(file).name);
+    return place;
+}
+
+// Places a run of folders in order, each inside the one before it placed where it is there.
+// A folder whose parent failed fails too. Runs off the UI thread.
+QList<Attempt<LocalPlacement>> placeFolders(const QList<FolderPlace> &places)
+{
+    QHash<int, QString> placedFolders;
+    QList<Attempt<LocalPlacement>> results;
+    for (const FolderPlace &place : places) {
+        Attempt<LocalPlacement> &result = results.emplace_back();
+        const std::optional<QString> into =
+            place.into ? place.into
+                       : (placedFolders.contains(place.parent) ? std::optional(placedFolders.value(place.parent)) : std::nullopt);
+        try {
+            if (!into)
+                throw TransferError::nativeError(QStringLiteral("Could not create the folder on the computer"));
+            result.value = placeLocally(*into, place.name, place.files);
+            placedFolders.insert(place.step, result.value.folder);
+        } catch (...) {
+            result.error = std::current_exception();
+        }
+    }
+    return results;
+}
+
+bool readyToPlace(const TransferQueue &queue, int index)
+{
+    const BatchStep &step = queue.at(index);
+    return step.kind == RemoteEntryKind::folder && !queue.skipsStep(index) && !unfitForLocalName(step.name);
+}
+
+std::exception_ptr noResult()
+{
+    return std::make_exception_ptr(TransferError::nativeError(QStringLiteral("The operation ended without a result")));
+}
+
 QSet<QString> namesOf(const QHash<QString, RemoteEntry> &entries)
 {
     const QList<QString> keys = entries.keys();
@@ -829,27 +887,42 @@ QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFo
     const auto control = startBatch(queue, QStringLiteral("Looking through the folders to download..."));
     const auto current = [&] { return self && isCurrentTransfer(deviceID, generation); };
 
-    // Every folder's contents first, one listing each, each a job of its own on the lane.
-    for (int i = 0; i < queue->size() && !control->isCancelled(); ++i) {
-        if (queue->at(i).kind != RemoteEntryKind::folder)
-            continue;
-        DirectoryRequest request{deviceID, storageID, queue->at(i).source};
-        const auto [listing, error] = co_await attempt(engine->listFolder(std::move(request)));
+    // Every folder's contents first, one listing each: the folders known so far in one go,
+    // then those they held.
+    for (int i = 0; i < queue->size() && !control->isCancelled();) {
+        QList<int> folders;
+        QList<DirectoryRequest> requests;
+        for (int j = i; j < queue->size(); ++j) {
+            if (queue->at(j).kind == RemoteEntryKind::folder) {
+                folders.append(j);
+                requests.append(DirectoryRequest{deviceID, storageID, queue->at(j).source});
+            }
+        }
+        if (folders.isEmpty())
+            break;
+        auto [listings, error] = co_await attempt(engine->listFolders(std::move(requests), control));
         if (!current())
             co_return;
-        if (isDisconnection(error)) {
-            finishBatch(deviceID, generation, false, true);
-            co_return;
+        if (error || listings.isEmpty())
+            listings = {Attempt<DirectoryListing>{.error = error ? error : noResult()}};
+        for (qsizetype k = 0; k < listings.size(); ++k) {
+            const int folderStep = folders.at(k);
+            const auto &[listing, failure] = listings.at(k);
+            if (isDisconnection(failure)) {
+                finishBatch(deviceID, generation, false, true);
+                co_return;
+            }
+            if (failure) {
+                queue->fail(folderStep, failureReason(failure));
+                continue;
+            }
+            if (!listing.complete)
+                queue->note(queue->at(folderStep).name + QStringLiteral(": some of its items could not be read from the phone"));
+            for (const RemoteEntry &entry : listing.entries)
+                queue->add(BatchStep{.kind = entry.kind, .name = entry.name, .source = entry.id,
+                                     .size = entry.sizeBytes.value_or(0), .parent = folderStep});
         }
-        if (error) {
-            queue->fail(i, failureReason(error));
-            continue;
-        }
-        if (!listing.complete)
-            queue->note(queue->at(i).name + QStringLiteral(": some of its items could not be read from the phone"));
-        for (const RemoteEntry &entry : listing.entries)
-            queue->add(BatchStep{.kind = entry.kind, .name = entry.name, .source = entry.id,
-                                 .size = entry.sizeBytes.value_or(0), .parent = i});
+        i = folders.at(listings.size() - 1) + 1;
     }
     queue->foldersListed();
 
@@ -869,28 +942,37 @@ QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFo
             }
         }
         if (isFolder) {
-            const QList<int> files = queue->filesIn(i);
-            QStringList names;
-            for (const int file : files)
-                names.append(queue->at(file).name);
-            const QString into = i < 0 ? folder : queue->destinationOf(i, folder).value_or(folder);
-            const std::optional<QString> made = i < 0 ? std::nullopt : std::optional(step.name);
-            auto place = [into, made, names] { return placeLocally(into, made, names); };
-            const auto [placed, error] = co_await attempt(awaitResult(m_localFiles.run(std::move(place))));
+            // This folder and the ready folders right after it are placed in one job.
+            QList<FolderPlace> places;
+            for (int j = i; j < queue->size() && (j == i || readyToPlace(*queue, j)); ++j)
+                places.append(placeOf(*queue, j, folder));
+            auto place = [places] { return placeFolders(places); };
+            auto [placed, error] = co_await attempt(awaitResult(m_localFiles.run(std::move(place))));
             if (!current())
                 co_return;
-            if (error && i < 0) {
-                queue->note(failureReason(error));
+            if (error || placed.isEmpty())
+                placed = {Attempt<LocalPlacement>{.error = error ? error : noResult()}};
+            bool stops = false;
+            for (qsizetype k = 0; k < placed.size() && !stops; ++k) {
+                const FolderPlace &at = places.at(k);
+                const auto &[where, failure] = placed.at(k);
+                stops = failure && at.step < 0;
+                if (stops)
+                    queue->note(failureReason(failure));
+                else if (at.step >= 0 && queue->skipsStep(at.step))
+                    queue->fail(at.step, {});
+                else if (failure)
+                    queue->fail(at.step, failureReason(failure));
+                else {
+                    if (at.step >= 0)
+                        queue->setTarget(at.step, where.folder);
+                    for (qsizetype n = 0; n < at.fileSteps.size(); ++n)
+                        queue->setTarget(at.fileSteps.at(n), where.files.at(n));
+                }
+            }
+            if (stops)
                 break;
-            }
-            if (error) {
-                queue->fail(i, failureReason(error));
-                continue;
-            }
-            if (i >= 0)
-                queue->setTarget(i, placed.folder);
-            for (qsizetype n = 0; n < files.size(); ++n)
-                queue->setTarget(files.at(n), placed.files.at(n));
+            i = places.at(placed.size() - 1).step;
             continue;
         }
         // This file and the ready files right after it go to the lane as one series.
@@ -906,7 +988,7 @@ QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFo
         if (!current())
             co_return;
         if (error || outcomes.isEmpty())
-            outcomes = {error ? error : std::make_exception_ptr(TransferError::nativeError(QStringLiteral("MTP download failed")))};
+            outcomes = {error ? error : noResult()};
         endSeries(int(outcomes.size()));
         bool cancelled = false;
         for (qsizetype k = 0; k < outcomes.size(); ++k) {

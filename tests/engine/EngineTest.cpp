@@ -286,8 +286,8 @@ TEST_F(EngineTest, NewerOperationsReportProgressAndTellFailuresApart)
     EXPECT_EQ(runSync(engine.createFolder(pixelID, "65537", QString("5"), "Trip")), "700");
 }
 
-// A series runs file after file in one lane job; a job that waits goes in between two
-// files, and nothing runs after a cancelled one.
+// A series runs file after file (or folder after folder) in one lane job; a job that
+// waits goes in between two, and nothing runs after a cancel.
 TEST_F(EngineTest, SeriesLetsAWaitingJobInBetweenTwoFiles)
 {
     runSync(engine.listStorage(pixelID)); // opens the device
@@ -310,7 +310,11 @@ TEST_F(EngineTest, SeriesLetsAWaitingJobInBetweenTwoFiles)
     EXPECT_EQ(control->fileInSeries(), 1);
     EXPECT_TRUE(QFile::exists(dir.filePath("c")));
 
+    const QList<DirectoryRequest> folders(2, DirectoryRequest{pixelID, "65537", std::nullopt});
+    EXPECT_EQ(runSync(engine.listFolders(folders, control)).size(), 2);
+
     control->cancel();
     EXPECT_EQ(runSync(engine.downloadSeries(requests, control)).size(), 1);
     EXPECT_EQ(ScriptedLibmtp::downloads.size(), 3u);
+    EXPECT_EQ(runSync(engine.listFolders(folders, control)).size(), 1);
 }
