@@ -711,8 +711,8 @@ FolderPlace placeOf(const TransferQueue &queue, int step, const QString &batchFo
     return place;
 }
 
-// Places a run of folders in order, each inside the one before it placed where it is there.
-// A folder whose parent failed fails too. Runs off the UI thread.
+// Places a run of folders in order. A folder inside another of the run goes where that one
+// was placed, and fails when that one did. Runs off the UI thread.
 QList<Attempt<LocalPlacement>> placeFolders(const QList<FolderPlace> &places)
 {
     QHash<int, QString> placedFolders;
