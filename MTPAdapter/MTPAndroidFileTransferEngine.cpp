@@ -144,6 +144,45 @@ void copyFromPhone(const DownloadRequest &request, TransferControl &control)
         failWithCode(result.code, fieldText(result.error), QStringLiteral("MTP download failed"));
 }
 
+
+// One upload, on the lane.
+void copyToPhone(const UploadRequest &request, TransferControl &control)
+{
+    if (control.isCancelled())
+        throw TransferError::cancelled();
+    const CMTPTransferResultV2 result = cmtp_upload_file_v2(
+        request.deviceID.toUtf8().constData(), request.storageID.toUtf8().constData(),
+        request.localURL.toLocalFile().toUtf8().constData(), optionalText(request.remoteParentID).constData(),
+        optionalText(request.remoteName).constData(), &reportProgress, &control);
+    if (result.ok != 1)
+        failWithCode(result.code, fieldText(result.error), QStringLiteral("MTP upload failed"));
+}
+
+// The files of a series go one after another in one lane job, so the lane never waits for
+// the UI thread between two of them. A job that waits, such as a listing the user asked
+// for, goes in between two files.
+template <typename Request>
+QList<std::exception_ptr> runSeries(const QList<Request> &requests, TransferControl &control,
+                                    void (*copy)(const Request &, TransferControl &))
+{
+    QList<std::exception_ptr> outcomes;
+    for (const Request &request : requests) {
+        if (!outcomes.isEmpty() && MTPOperationLane::shared().hasWaitingJobs())
+            break;
+        control.setProgress(0, 0);
+        control.setFileInSeries(int(outcomes.size()));
+        try {
+            copy(request, control);
+            outcomes.append(nullptr);
+        } catch (const TransferError &error) {
+            outcomes.append(std::current_exception());
+            if (error.kind() == TransferError::Kind::cancelled || error.kind() == TransferError::Kind::disconnected)
+                break;
+        }
+    }
+    return outcomes;
+}
+
 } // namespace
 
 // Each operation names its lane work before awaiting it: GCC 12 destroys the captures
@@ -280,45 +319,23 @@ QCoro::Task<> MTPAndroidFileTransferEngine::download(DownloadRequest request, st
     co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
 }
 
-// The files of a series go one after another in one lane job, so the lane never waits for
-// the UI thread between two of them. A job that waits, such as a listing the user asked
-// for, goes in between two files.
 QCoro::Task<QList<std::exception_ptr>> MTPAndroidFileTransferEngine::downloadSeries(QList<DownloadRequest> requests,
                                                                                    std::shared_ptr<TransferControl> control)
 {
-    auto work = [requests, control] {
-        QList<std::exception_ptr> outcomes;
-        for (const DownloadRequest &request : requests) {
-            if (!outcomes.isEmpty() && MTPOperationLane::shared().hasWaitingJobs())
-                break;
-            control->setProgress(0, 0);
-            control->setFileInSeries(int(outcomes.size()));
-            try {
-                copyFromPhone(request, *control);
-                outcomes.append(nullptr);
-            } catch (const TransferError &error) {
-                outcomes.append(std::current_exception());
-                if (error.kind() == TransferError::Kind::cancelled || error.kind() == TransferError::Kind::disconnected)
-                    break;
-            }
-        }
-        return outcomes;
-    };
+    auto work = [requests, control] { return runSeries(requests, *control, &copyFromPhone); };
+    co_return co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
+}
+
+QCoro::Task<QList<std::exception_ptr>> MTPAndroidFileTransferEngine::uploadSeries(QList<UploadRequest> requests,
+                                                                                 std::shared_ptr<TransferControl> control)
+{
+    auto work = [requests, control] { return runSeries(requests, *control, &copyToPhone); };
     co_return co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
 }
 
 QCoro::Task<> MTPAndroidFileTransferEngine::upload(UploadRequest request, std::shared_ptr<TransferControl> control)
 {
-    auto work = [request, control] {
-        if (control->isCancelled())
-            throw TransferError::cancelled();
-        const CMTPTransferResultV2 result = cmtp_upload_file_v2(
-            request.deviceID.toUtf8().constData(), request.storageID.toUtf8().constData(),
-            request.localURL.toLocalFile().toUtf8().constData(), optionalText(request.remoteParentID).constData(),
-            optionalText(request.remoteName).constData(), &reportProgress, control.get());
-        if (result.ok != 1)
-            failWithCode(result.code, fieldText(result.error), QStringLiteral("MTP upload failed"));
-    };
+    auto work = [request, control] { copyToPhone(request, *control); };
     co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
 }
 

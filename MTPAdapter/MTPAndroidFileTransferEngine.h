@@ -34,6 +34,8 @@ public:
                                                               std::shared_ptr<TransferControl> control) override;
     QCoro::Task<QList<std::exception_ptr>> downloadSeries(QList<DownloadRequest> requests,
                                                           std::shared_ptr<TransferControl> control) override;
+    QCoro::Task<QList<std::exception_ptr>> uploadSeries(QList<UploadRequest> requests,
+                                                        std::shared_ptr<TransferControl> control) override;
 
     // The bridge's own status text; nothing in the app shows it.
     QString diagnosticSummary() const;

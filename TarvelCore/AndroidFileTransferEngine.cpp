@@ -41,6 +41,16 @@ QCoro::Task<QList<std::exception_ptr>> AndroidFileTransferEngine::downloadSeries
     co_return QList<std::exception_ptr>{error};
 }
 
+QCoro::Task<QList<std::exception_ptr>> AndroidFileTransferEngine::uploadSeries(QList<UploadRequest> requests,
+                                                                              std::shared_ptr<TransferControl> control)
+{
+    control->setProgress(0, 0);
+    control->setFileInSeries(0);
+    UploadRequest first = requests.value(0);
+    const auto [error] = co_await attempt(upload(std::move(first), control));
+    co_return QList<std::exception_ptr>{error};
+}
+
 QCoro::Task<QList<Attempt<DirectoryListing>>> AndroidFileTransferEngine::listFolders(QList<DirectoryRequest> requests,
                                                                                       std::shared_ptr<TransferControl>)
 {

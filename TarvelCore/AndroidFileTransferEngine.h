@@ -94,6 +94,9 @@ public:
     // asks again for the rest. The default runs only the first.
     virtual QCoro::Task<QList<std::exception_ptr>> downloadSeries(QList<DownloadRequest> requests,
                                                                   std::shared_ptr<TransferControl> control);
+    // The same for uploads.
+    virtual QCoro::Task<QList<std::exception_ptr>> uploadSeries(QList<UploadRequest> requests,
+                                                                std::shared_ptr<TransferControl> control);
     // Lists the first folders, in order, as listFolder does each. Returns each one's listing or
     // error: at least the first, and none after one that found the phone gone or once
     // `control` is cancelled. The caller asks again for the rest. The default lists only the first.

@@ -811,9 +811,9 @@ void TarvelViewModel::startBatchFile(const BatchStep &step, QString destinationN
 // The files of a series run in one lane job; the window follows the one in flight on the
 // progress timer. Only a batch's first file shows at once: showing each series as it starts
 // would redraw the window for every folder of a tree.
-void TarvelViewModel::startSeries(QList<int> steps)
+void TarvelViewModel::startSeries(QList<SeriesFile> files)
 {
-    m_series = std::move(steps);
+    m_series = std::move(files);
     m_seriesShown = -1;
     m_transferControl->setProgress(0, 0);
     m_transferControl->setFileInSeries(0);
@@ -830,14 +830,13 @@ void TarvelViewModel::followSeries(int inFlight, bool shows)
         return;
     for (; m_seriesShown < inFlight; ++m_seriesShown) {
         if (m_seriesShown >= 0)
-            m_seriesBytesBefore += m_queue->at(m_series.at(m_seriesShown)).size;
-        m_queue->startFile(m_series.at(m_seriesShown + 1));
+            m_seriesBytesBefore += m_queue->at(m_series.at(m_seriesShown).step).size;
+        m_queue->startFile(m_series.at(m_seriesShown + 1).step);
     }
     if (!shows)
         return;
-    const BatchStep &step = m_queue->at(m_series.at(m_seriesShown));
-    const QFileInfo target(step.target.value_or(QString()));
-    startBatchFile(step, target.fileName(), target.dir().dirName());
+    const SeriesFile &file = m_series.at(m_seriesShown);
+    startBatchFile(m_queue->at(file.step), file.name, file.folderName);
 }
 
 void TarvelViewModel::endSeries(int ran)
@@ -976,12 +975,12 @@ QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFo
             continue;
         }
         // This file and the ready files right after it go to the lane as one series.
-        QList<int> series;
+        QList<SeriesFile> series;
         QList<DownloadRequest> requests;
         for (int j = i; j < queue->size() && (j == i || readyToDownload(*queue, j)); ++j) {
-            series.append(j);
-            requests.append(DownloadRequest{deviceID, queue->at(j).source,
-                                            QUrl::fromLocalFile(queue->at(j).target.value_or(QString())), false});
+            const QFileInfo target(queue->at(j).target.value_or(QString()));
+            series.append(SeriesFile{j, target.fileName(), target.dir().dirName()});
+            requests.append(DownloadRequest{deviceID, queue->at(j).source, QUrl::fromLocalFile(target.filePath()), false});
         }
         startSeries(series);
         auto [outcomes, error] = co_await attempt(engine->downloadSeries(std::move(requests), control));
@@ -994,18 +993,18 @@ QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFo
         for (qsizetype k = 0; k < outcomes.size(); ++k) {
             const auto kind = kindOf(outcomes.at(k));
             if (!outcomes.at(k))
-                queue->finishFile(series.at(k));
+                queue->finishFile(series.at(k).step);
             else if (kind == TransferError::Kind::cancelled)
                 cancelled = true;
             else if (kind == TransferError::Kind::disconnected) {
                 finishBatch(deviceID, generation, false, true);
                 co_return;
             } else
-                queue->fail(series.at(k), failureReason(outcomes.at(k)));
+                queue->fail(series.at(k).step, failureReason(outcomes.at(k)));
         }
         if (cancelled)
             break;
-        i = series.at(outcomes.size() - 1);
+        i = series.at(outcomes.size() - 1).step;
     }
     finishBatch(deviceID, generation, control->isCancelled(), false);
 }
@@ -1060,7 +1059,6 @@ QCoro::Task<> TarvelViewModel::uploadItems(QList<QUrl> localItems, std::optional
                 byName.insert(entry.name, entry);
             known.insert(into, byName);
         }
-        const QString name = freeName(step.name, namesOf(known.value(into)));
         if (step.kind == RemoteEntryKind::folder) {
             // A folder of that name is filled, not doubled.
             const auto there = known.value(into).constFind(step.name);
@@ -1069,6 +1067,7 @@ QCoro::Task<> TarvelViewModel::uploadItems(QList<QUrl> localItems, std::optional
                 continue;
             }
             const std::optional<QString> parent = folderID(into);
+            const QString name = freeName(step.name, namesOf(known.value(into)));
             const auto [made, error] = co_await attempt(engine->createFolder(deviceID, storageID, parent, name));
             if (!current())
                 co_return;
@@ -1083,24 +1082,48 @@ QCoro::Task<> TarvelViewModel::uploadItems(QList<QUrl> localItems, std::optional
             known[into].insert(name, RemoteEntry{.id = made, .name = name, .kind = RemoteEntryKind::folder});
             continue;
         }
-        queue->startFile(i);
-        control->setProgress(0, 0);
-        startBatchFile(step, name, step.parent < 0 ? destinationName : queue->at(step.parent).name);
-        UploadRequest request{deviceID, storageID, QUrl::fromLocalFile(step.source), folderID(into),
-                              name == step.name ? std::nullopt : std::optional(name)};
-        const auto [error] = co_await attempt(engine->upload(std::move(request), control));
+        // This file and the files right after it whose phone folders are known go to the lane
+        // as one series, each under a name that neither the folder nor the series holds.
+        QList<SeriesFile> series;
+        QList<UploadRequest> requests;
+        QHash<QString, QSet<QString>> taken;
+        for (int j = i; j < queue->size(); ++j) {
+            const BatchStep &file = queue->at(j);
+            const QString to = queue->destinationOf(j, root).value_or(root);
+            if (j > i && (file.kind != RemoteEntryKind::file || queue->skipsStep(j) || !known.contains(to)))
+                break;
+            if (!taken.contains(to))
+                taken.insert(to, namesOf(known.value(to)));
+            const QString chosen = freeName(file.name, taken.value(to));
+            taken[to].insert(chosen);
+            series.append(SeriesFile{j, chosen, file.parent < 0 ? destinationName : queue->at(file.parent).name});
+            requests.append(UploadRequest{deviceID, storageID, QUrl::fromLocalFile(file.source), folderID(to),
+                                          chosen == file.name ? std::nullopt : std::optional(chosen)});
+        }
+        startSeries(series);
+        auto [outcomes, error] = co_await attempt(engine->uploadSeries(std::move(requests), control));
         if (!current())
             co_return;
-        const auto kind = kindOf(error);
-        if (!error) {
-            queue->finishFile(i);
-            known[into].insert(name, RemoteEntry{.name = name});
-        } else if (kind == TransferError::Kind::cancelled) {
-            break;
-        } else {
-            disconnected = kind == TransferError::Kind::disconnected;
-            queue->fail(i, failureReason(error));
+        if (error || outcomes.isEmpty())
+            outcomes = {error ? error : noResult()};
+        endSeries(int(outcomes.size()));
+        bool cancelled = false;
+        for (qsizetype k = 0; k < outcomes.size(); ++k) {
+            const SeriesFile &file = series.at(k);
+            const auto kind = kindOf(outcomes.at(k));
+            if (!outcomes.at(k)) {
+                queue->finishFile(file.step);
+                known[queue->destinationOf(file.step, root).value_or(root)].insert(file.name, RemoteEntry{.name = file.name});
+            } else if (kind == TransferError::Kind::cancelled) {
+                cancelled = true;
+            } else {
+                disconnected = disconnected || kind == TransferError::Kind::disconnected;
+                queue->fail(file.step, failureReason(outcomes.at(k)));
+            }
         }
+        if (cancelled)
+            break;
+        i = series.at(outcomes.size() - 1).step;
     }
     // The folder shown is read again while the batch still owns the status line, so the
     // listing does not replace the batch's last sentence.

@@ -185,7 +185,13 @@ private:
     bool readyForBatch();
     std::shared_ptr<TransferControl> startBatch(std::shared_ptr<TransferQueue> queue, QString startText);
     void startBatchFile(const BatchStep &step, QString destinationName, QString destinationFolderName);
-    void startSeries(QList<int> steps);
+    // A file of a series, and where it goes as the window names it.
+    struct SeriesFile {
+        int step = 0;
+        QString name = {};
+        QString folderName = {};
+    };
+    void startSeries(QList<SeriesFile> files);
     void followSeries(int inFlight, bool shows);
     void endSeries(int ran);
     void finishBatch(const QString &deviceID, qint64 generation, bool cancelled, bool disconnected);
@@ -211,7 +217,7 @@ private:
     std::shared_ptr<TransferControl> m_transferControl; // of the transfer shown, while it runs
     std::optional<TransferBatch> m_currentBatch;
     std::shared_ptr<TransferQueue> m_queue; // of the batch shown, while it runs
-    QList<int> m_series;          // the steps of the queue the lane runs as one series
+    QList<SeriesFile> m_series;   // the files the lane runs as one series
     int m_seriesShown = -1;       // which of them the window shows; -1: none yet
     qint64 m_seriesBytesBefore = 0; // the bytes of those before it
     QTimer m_progressTimer;

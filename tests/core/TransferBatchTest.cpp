@@ -14,6 +14,8 @@
 
 #include <sys/stat.h>
 
+#include <functional>
+
 using namespace tarvel;
 using tarvel::test::Gate;
 using tarvel::test::runSync;
@@ -49,20 +51,30 @@ FakeAndroidFileTransferEngine::Hook failingCall(std::shared_ptr<FakeAndroidFileT
     };
 }
 
-// Runs a whole series in one call, as the phone's engine does, through the fake's download.
+// Runs a whole series in one call, as the phone's engine does, through the fake's copies.
 struct SeriesEngine : FakeAndroidFileTransferEngine {
+    using Copy = std::function<QCoro::Task<>(int)>;
     QCoro::Task<QList<std::exception_ptr>> downloadSeries(QList<DownloadRequest> requests,
                                                           std::shared_ptr<TransferControl> control) override
     {
+        Copy copy = [this, requests, control](int k) { return download(requests.at(k), control); };
+        co_return co_await runAll(int(requests.size()), control, std::move(copy));
+    }
+    QCoro::Task<QList<std::exception_ptr>> uploadSeries(QList<UploadRequest> requests,
+                                                        std::shared_ptr<TransferControl> control) override
+    {
+        Copy copy = [this, requests, control](int k) { return upload(requests.at(k), control); };
+        co_return co_await runAll(int(requests.size()), control, std::move(copy));
+    }
+    QCoro::Task<QList<std::exception_ptr>> runAll(int count, std::shared_ptr<TransferControl> control, Copy copy)
+    {
         ++calls;
         QList<std::exception_ptr> outcomes;
-        for (DownloadRequest request : requests) {
+        for (int k = 0; k < count && !control->isCancelled(); ++k) {
             control->setProgress(0, 0);
-            control->setFileInSeries(int(outcomes.size()));
-            const auto [error] = co_await attempt(download(std::move(request), control));
+            control->setFileInSeries(k);
+            const auto [error] = co_await attempt(copy(k));
             outcomes.append(error);
-            if (control->isCancelled())
-                break;
         }
         co_return outcomes;
     }
@@ -228,6 +240,15 @@ TEST_F(TransferBatchTest, SeriesShowTheFileInFlightAndCountEachOutcome)
     again.open();
     runSync(std::move(cancelled));
     EXPECT_EQ(seriesVM.statusMessage(), "The transfer was cancelled after 1 of 3 files.");
+
+    // Two files of one name into one phone folder, in one series: the second is renamed.
+    touch(into("one/x.jpg"));
+    touch(into("two/x.jpg"));
+    runSync(seriesVM.uploadItems({QUrl::fromLocalFile(into("one/x.jpg")), QUrl::fromLocalFile(into("two/x.jpg"))}, std::nullopt));
+    EXPECT_EQ(series->calls, 3);
+    ASSERT_EQ(series->uploadRequests.size(), 2);
+    EXPECT_FALSE(series->uploadRequests[0].remoteName);
+    EXPECT_EQ(series->uploadRequests[1].remoteName, "x (2).jpg");
 }
 
 // Uploads: an existing folder is filled, a new one is made, a taken file name becomes
