@@ -144,7 +144,6 @@ void copyFromPhone(const DownloadRequest &request, TransferControl &control)
         failWithCode(result.code, fieldText(result.error), QStringLiteral("MTP download failed"));
 }
 
-
 // One upload, on the lane.
 void copyToPhone(const UploadRequest &request, TransferControl &control)
 {

@@ -29,6 +29,8 @@ public:
     QCoro::Task<> upload(UploadRequest request, std::shared_ptr<TransferControl> control) override;
     QCoro::Task<QString> createFolder(QString deviceID, QString storageID, std::optional<QString> parentID,
                                       QString name) override;
+    // Every call waits its turn on the one lane.
+    bool queuesOperations() const override { return true; }
     // One lane job for as many of the folders or files as run before another job waits.
     QCoro::Task<QList<Attempt<DirectoryListing>>> listFolders(QList<DirectoryRequest> requests,
                                                               std::shared_ptr<TransferControl> control) override;

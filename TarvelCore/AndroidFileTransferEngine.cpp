@@ -1,7 +1,20 @@
 #include "TarvelCore/AndroidFileTransferEngine.h"
 
-
 namespace tarvel {
+
+namespace {
+
+// A series of one: what an engine without series does with the first copy of one.
+QCoro::Task<QList<std::exception_ptr>> firstOfSeries(std::shared_ptr<TransferControl> control,
+                                                     std::function<QCoro::Task<>()> copy)
+{
+    control->setProgress(0, 0);
+    control->setFileInSeries(0);
+    const auto [error] = co_await attempt(copy());
+    co_return QList<std::exception_ptr>{error};
+}
+
+} // namespace
 
 QCoro::Task<DirectoryListing> AndroidFileTransferEngine::listFolder(DirectoryRequest request)
 {
@@ -34,21 +47,15 @@ QCoro::Task<QString> AndroidFileTransferEngine::createFolder(QString, QString, s
 QCoro::Task<QList<std::exception_ptr>> AndroidFileTransferEngine::downloadSeries(QList<DownloadRequest> requests,
                                                                                 std::shared_ptr<TransferControl> control)
 {
-    control->setProgress(0, 0);
-    control->setFileInSeries(0);
-    DownloadRequest first = requests.value(0);
-    const auto [error] = co_await attempt(download(std::move(first), control));
-    co_return QList<std::exception_ptr>{error};
+    std::function<QCoro::Task<>()> copy = [this, first = requests.value(0), control] { return download(first, control); };
+    co_return co_await firstOfSeries(control, std::move(copy));
 }
 
 QCoro::Task<QList<std::exception_ptr>> AndroidFileTransferEngine::uploadSeries(QList<UploadRequest> requests,
                                                                               std::shared_ptr<TransferControl> control)
 {
-    control->setProgress(0, 0);
-    control->setFileInSeries(0);
-    UploadRequest first = requests.value(0);
-    const auto [error] = co_await attempt(upload(std::move(first), control));
-    co_return QList<std::exception_ptr>{error};
+    std::function<QCoro::Task<>()> copy = [this, first = requests.value(0), control] { return upload(first, control); };
+    co_return co_await firstOfSeries(control, std::move(copy));
 }
 
 QCoro::Task<QList<Attempt<DirectoryListing>>> AndroidFileTransferEngine::listFolders(QList<DirectoryRequest> requests,

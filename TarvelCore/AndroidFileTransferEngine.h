@@ -88,6 +88,9 @@ public:
     // Creates folder `name` inside parentID (absent: the storage's root); returns its id.
     virtual QCoro::Task<QString> createFolder(QString deviceID, QString storageID, std::optional<QString> parentID,
                                               QString name);
+    // True when operations started together still run one at a time, in the order they
+    // were started.
+    virtual bool queuesOperations() const { return false; }
     // Downloads the first requests, in order, as download does each, storing in `control`
     // which one is in flight. Returns how each that ran ended, null for copied: at least the
     // first, and no more after one that was cancelled or found the phone gone. The caller
