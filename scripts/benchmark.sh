@@ -5,6 +5,9 @@
 # files of 100 KB and a tree of 2,000 files against plain libmtp loops over the same objects.
 # Usage: scripts/benchmark.sh [BUILD_DIR]   (default: build; builds mtp_benchmark first)
 # TARVEL_BENCH_BYTES (1 GB) and TARVEL_BENCH_ROUNDS (3) make a quicker run.
+# TARVEL_BENCH_COUNTED=1 runs the guest on QEMU's instruction counter (-icount): its clock
+# then mostly counts the work the guest does, and the rounds' own ratios stay within a few
+# parts in a thousand however busy the host is (read the medians: a round can still stray).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -25,6 +28,8 @@ for a in 1 2 3 4 5; do for b in 1 2 3 4; do for c in 1 2 3 4; do
     head -c 250000 /dev/urandom | split -b 10000 -a 2 -d - "$phone/Tree2000/A$a/B$b/C$c/img-"
 done; done; done
 
+counted=()
+[[ -n ${TARVEL_BENCH_COUNTED:-} ]] && counted=(--qemu-arg=-icount --qemu-arg=shift=0,sleep=off)
 export TARVEL_BENCH_WORK=$work/local QT_QPA_PLATFORM=offscreen
-tests/e2e/run-in-mtp-vm.sh --timeout 3000 --mem 2048 --phone "$phone" --phone-desc "Benchmark Phone" \
+tests/e2e/run-in-mtp-vm.sh "${counted[@]}" --timeout 3000 --mem 2048 --phone "$phone" --phone-desc "Benchmark Phone" \
     -- "$PWD/$build/tests/e2e/mtp_benchmark" 2> >(grep -v -E 'QEMU Virtual MTP|extended association' >&2)

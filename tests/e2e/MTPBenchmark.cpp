@@ -8,6 +8,7 @@
 
 #include "CMTPBridge/CMTPBridge.h"
 #include "MTPAdapter/MTPAndroidFileTransferEngine.h"
+#include "MTPAdapter/MTPOperationLane.h"
 #include "TarvelApp/TarvelApp.h"
 #include "TarvelCore/SerialWorker.h"
 #include "tests/support/TestSupport.h"
@@ -77,9 +78,10 @@ private:
     qint64 m_longest = 0;
 };
 
-// Times a task awaited on the UI thread while the stall meter ticks.
-template <typename T>
-Figure timeTicking(QCoro::Task<T> task)
+// Times a task awaited on the UI thread while the stall meter ticks. The clock starts before
+// the task does: a coroutine runs up to its first suspension as soon as it is called.
+template <typename Start>
+Figure timeTicking(Start start)
 {
     StallMeter meter;
     int frames = 0;
@@ -89,7 +91,7 @@ Figure timeTicking(QCoro::Task<T> task)
     const double uiStart = threadSeconds();
     QElapsedTimer clock;
     clock.start();
-    test::runSync(std::move(task), 3600s);
+    test::runSync(start(), 3600s);
     QObject::disconnect(counting);
     return {clock.nsecsElapsed() / 1e9, meter.longest(), frames, threadSeconds() - uiStart};
 }
@@ -101,7 +103,7 @@ Figure timeRaw(Work work)
 {
     static SerialWorker rawThread;
     auto call = [&work] { work(); };
-    return timeTicking(awaitResult(rawThread.run(std::move(call))));
+    return timeTicking([&] { return awaitResult(rawThread.run(std::move(call))); });
 }
 
 void keepBest(Figure &best, const Figure &now)
@@ -288,11 +290,12 @@ Figures measureRaw(const Paths &paths, bool cancels = false)
 }
 
 // What an operation leaves on the lane (the phone's free space read again after a copy)
-// ends before the next one is timed.
+// ends before the next one is timed. An empty job waits for it: waiting for the lane to be
+// idle would also end its thread, which a running app never does between two operations.
 void quiet()
 {
     test::settle();
-    MTPAndroidFileTransferEngine::waitForIdle(60000);
+    test::runSync(awaitResult(MTPOperationLane::shared().run([] {})), 60s);
     test::settle();
 }
 
@@ -321,17 +324,17 @@ Figures measureEngine(TarvelApp &app, const Paths &paths)
         die("the engine does not see big.bin or Folder5000");
     quiet();
     Figures figures;
-    figures.download = timeTicking(vm.download(big, QStringLiteral("big.bin"), QUrl::fromLocalFile(paths.engineTarget())));
+    figures.download = timeTicking([&] { return vm.download(big, QStringLiteral("big.bin"), QUrl::fromLocalFile(paths.engineTarget())); });
     if (vm.state() != TarvelConnectionState::ready)
         die(qPrintable(vm.statusMessage()));
     QFile::remove(paths.engineTarget());
     quiet();
-    figures.upload = timeTicking(vm.upload(QUrl::fromLocalFile(QString::fromUtf8(paths.source())), std::nullopt));
+    figures.upload = timeTicking([&] { return vm.upload(QUrl::fromLocalFile(QString::fromUtf8(paths.source())), std::nullopt); });
     if (vm.state() != TarvelConnectionState::ready)
         die(qPrintable(vm.statusMessage()));
     auto engine = std::make_shared<MTPAndroidFileTransferEngine>();
     quiet();
-    figures.listing = timeTicking(engine->listFolder(DirectoryRequest{vm.selectedDevice()->id, vm.selectedStorage()->id, folder}));
+    figures.listing = timeTicking([&] { return engine->listFolder(DirectoryRequest{vm.selectedDevice()->id, vm.selectedStorage()->id, folder}); });
 
     // The same selection of 1,000 files, and the same tree, as batches.
     const RemoteEntry batchFolder = entryNamed(vm.entries(), "Batch1000");
@@ -340,13 +343,13 @@ Figures measureEngine(TarvelApp &app, const Paths &paths)
     QDir(paths.engineBatch()).removeRecursively();
     QDir().mkpath(paths.engineBatch());
     quiet();
-    figures.batch = timeTicking(vm.downloadItems(selection, QUrl::fromLocalFile(paths.engineBatch())));
+    figures.batch = timeTicking([&] { return vm.downloadItems(selection, QUrl::fromLocalFile(paths.engineBatch())); });
     if (vm.state() != TarvelConnectionState::ready)
         die(qPrintable(vm.statusMessage()));
     QDir(paths.engineBatch()).removeRecursively();
     QDir().mkpath(paths.engineBatch());
     quiet();
-    figures.tree = timeTicking(vm.downloadItems({entryNamed(vm.entries(), "Tree2000")}, QUrl::fromLocalFile(paths.engineBatch())));
+    figures.tree = timeTicking([&] { return vm.downloadItems({entryNamed(vm.entries(), "Tree2000")}, QUrl::fromLocalFile(paths.engineBatch())); });
     if (vm.state() != TarvelConnectionState::ready)
         die(qPrintable(vm.statusMessage()));
     QDir(paths.engineBatch()).removeRecursively();
