@@ -1,4 +1,5 @@
 #include "MTPAdapter/MTPAndroidFileTransferEngine.h"
+#include "TarvelApp/QuitSignals.h"
 #include "TarvelApp/TarvelApp.h"
 #include "USBDiagnosis/USBHotplugMonitor.h"
 #include "USBDiagnosis/USBPhoneDiagnosis.h"
@@ -22,6 +23,10 @@ int main(int argc, char **argv)
             [&plugEvents](tarvel::USBAddress address) { plugEvents.ignoreEventsFor(address, std::chrono::seconds(3)); });
         tarvel::TarvelApp app(std::make_shared<tarvel::MTPAndroidFileTransferEngine>(),
                               std::make_shared<tarvel::USBPhoneDiagnosis>(), &plugEvents);
+        // Ending the session or pressing Ctrl-C quits the way the window's Quit does.
+        tarvel::QuitSignals quitSignals;
+        QObject::connect(&quitSignals, &tarvel::QuitSignals::received, app.contentView(),
+                         &tarvel::ContentView::stopTransferAndQuit);
         if (app.window()) {
             app.show();
             status = QApplication::exec();

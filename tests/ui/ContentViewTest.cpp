@@ -1,5 +1,6 @@
 #include "TarvelApp/ContentView.h"
 #include "TarvelApp/Palette.h"
+#include "TarvelApp/QuitSignals.h"
 #include "TarvelCore/DonationSupport.h"
 #include "tests/support/FakeDesktopServices.h"
 #include "tests/support/TestSupport.h"
@@ -14,6 +15,7 @@
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <string>
 
 using namespace tarvel;
@@ -594,6 +596,31 @@ TEST_F(ContentViewTest, TransferPaneFollowsProgressCancelAndQuit)
     EXPECT_EQ(view.cancelTransferTitle(), "Cancel");
     EXPECT_EQ(view.transferWindowTitle(), "");
     EXPECT_EQ(vm.statusMessage(), "The transfer was cancelled.");
+}
+
+// SIGTERM (the session ending) stops the transfer first, as closing the window does, and a
+// second one would end the process at once.
+TEST_F(ContentViewTest, TerminationSignalStopsTheTransferBeforeQuitting)
+{
+    connect();
+    Gate transfer;
+    engine->beforeDownload = transfer.hook();
+    auto downloading = vm.download(photo.id, photo.name, QUrl::fromLocalFile("/home/user/Photos/copy.jpg"));
+    ASSERT_TRUE(transfer.waitEntered());
+    QSignalSpy quit(&view, &ContentView::quitRequested);
+    {
+        QuitSignals quitSignals;
+        QObject::connect(&quitSignals, &QuitSignals::received, &view, &ContentView::stopTransferAndQuit);
+        std::raise(SIGTERM);
+        ASSERT_TRUE(tarvel::test::spinUntil([&] { return engine->lastTransferControl->isCancelled(); }));
+        struct sigaction now = {};
+        sigaction(SIGTERM, nullptr, &now);
+        EXPECT_EQ(now.sa_handler, SIG_DFL);
+    }
+    EXPECT_EQ(quit.count(), 0);
+    transfer.open();
+    runSync(std::move(downloading));
+    EXPECT_EQ(quit.count(), 1);
 }
 
 // The rate shows once a second of bytes has moved, with the time left.
