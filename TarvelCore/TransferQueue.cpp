@@ -23,6 +23,7 @@ int TransferQueue::add(BatchStep step)
     if (step.kind == RemoteEntryKind::file) {
         ++m_fileCount;
         m_totalBytes += step.size;
+        m_filesIn[step.parent].append(size());
     }
     m_steps.append(std::move(step));
     return size() - 1;
@@ -87,12 +88,7 @@ bool TransferQueue::skipsStep(int index) const
 
 QList<int> TransferQueue::filesIn(int folder) const
 {
-    QList<int> files;
-    for (int index = 0; index < size(); ++index) {
-        if (m_steps.at(index).parent == folder && m_steps.at(index).kind == RemoteEntryKind::file)
-            files.append(index);
-    }
-    return files;
+    return m_filesIn.value(folder);
 }
 
 void TransferQueue::startFile(int index)

@@ -7,6 +7,7 @@
 
 #include "TarvelCore/Models.h"
 
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -72,6 +73,7 @@ private:
     TransferDirection m_direction;
     QString m_destinationName;
     QList<BatchStep> m_steps;
+    QHash<int, QList<int>> m_filesIn; // file steps by folder step, so a folder's files need no search
     QStringList m_failures;
     int m_fileCount = 0;
     int m_fileNumber = 0;
