@@ -3,6 +3,7 @@
 // panels and clipboard. Writes a screenshot of every step.
 
 #include "MTPAdapter/MTPAndroidFileTransferEngine.h"
+#include "TarvelApp/QuitSignals.h"
 #include "TarvelApp/TarvelApp.h"
 #include "tests/support/FakeDesktopServices.h"
 #include "tests/support/TestSupport.h"
@@ -13,7 +14,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTest>
+
+#include <csignal>
 
 using namespace tarvel;
 using namespace std::chrono_literals;
@@ -171,4 +175,18 @@ TEST_F(WholeApp, BrowsesDownloadsAndUploads)
     screenshot("09-cancelled");
     click(row("Music"));
     ASSERT_TRUE(waitForTitle("Music"));
+
+    // Logging out during the same download (SIGTERM, wired as the application wires it)
+    // stops it the same way before Tarvel quits.
+    QuitSignals quitSignals;
+    QObject::connect(&quitSignals, &QuitSignals::received, app->contentView(), &ContentView::stopTransferAndQuit);
+    QSignalSpy quit(app->contentView(), &ContentView::quitRequested);
+    click(item("upButton"));
+    ASSERT_TRUE(waitForTitle("Tarvel Phone"));
+    click(rowButton("video.mp4"));
+    ASSERT_TRUE(spinUntil([&] { return !text("transferRate").isEmpty(); }, 120s));
+    std::raise(SIGTERM);
+    ASSERT_TRUE(spinUntil([&] { return quit.count() == 1; }, 120s));
+    EXPECT_FALSE(QFile::exists(video));
+    EXPECT_EQ(QDir(workDir()).entryList(QDir::Hidden | QDir::Files).filter(".part-").size(), 0);
 }
