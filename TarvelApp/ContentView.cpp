@@ -36,7 +36,15 @@ ContentView::ContentView(TarvelViewModel *viewModel, DesktopServices *desktop, Q
         &TarvelViewModel::statusIsWarningChanged,
     };
     for (auto signal : changes)
-        connect(viewModel, signal, this, &ContentView::presentationChanged);
+        connect(viewModel, signal, this, &ContentView::schedulePresentation);
+    // One view-model step changes several of them at once (a status is a state and a
+    // sentence): the window re-reads its texts once for them all, in the next turn.
+    m_presentationTick.setSingleShot(true);
+    m_presentationTick.setInterval(0);
+    connect(&m_presentationTick, &QTimer::timeout, this, [this] {
+        if (m_viewModel)
+            Q_EMIT presentationChanged();
+    });
     connect(this, &ContentView::presentationChanged, this, &ContentView::transferProgressChanged);
     connect(this, &ContentView::presentationChanged, this, &ContentView::transferFileChanged);
     m_progressTick.setSingleShot(true);
@@ -445,8 +453,14 @@ void ContentView::followTransfer()
         noteProgress();
         return;
     }
-    Q_EMIT presentationChanged();
+    schedulePresentation();
     quitWhenDone();
+}
+
+void ContentView::schedulePresentation()
+{
+    if (!m_presentationTick.isActive())
+        m_presentationTick.start();
 }
 
 void ContentView::quitWhenDone()
@@ -487,7 +501,7 @@ void ContentView::followBatch()
     }
     m_batchShown = batch.has_value();
     m_batchRate.reset();
-    Q_EMIT presentationChanged();
+    schedulePresentation();
     quitWhenDone();
 }
 

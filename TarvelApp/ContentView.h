@@ -351,6 +351,7 @@ private:
     void followBatch();
     void announceProgress();
     void noteProgress();
+    void schedulePresentation();
     void quitWhenDone();
     QCoro::Task<> chooseFilesForBatch();
 
@@ -371,6 +372,7 @@ private:
     bool m_batchShown = false;
     TransferRate m_batchRate;
     QTimer m_progressTick;
+    QTimer m_presentationTick;
     std::optional<QUrl> m_lastDownloadFolder; // chosen while the app runs
     bool m_showsDownloadedFolder = false;
     QList<RemoteEntry> m_shownPath; // the path the rows were last placed for

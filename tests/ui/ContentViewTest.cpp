@@ -35,7 +35,11 @@ class ContentViewTest : public ::testing::Test {
 protected:
     ContentViewTest() { test::phone::script(*engine); }
 
-    void connect() { runSync(view.refreshSequence()); }
+    void connect()
+    {
+        runSync(view.refreshSequence());
+        tarvel::test::settle(); // the window hears of the last step in the next turn
+    }
 
     QVariant row(int index, RemoteEntryListModel::Role role)
     {
@@ -563,15 +567,19 @@ TEST_F(ContentViewTest, EveryIconSourceIsAFileOfOurs)
 
 } // namespace
 
-// Progress ticks touch only the transfer's own properties; Cancel reads "Cancelling…" until
-// the lane is free; closing during a transfer stops it and only then asks to quit.
+// A transfer's start (its job, state and sentence) re-reads the window's texts once; progress
+// ticks touch only the transfer's own properties; Cancel reads "Cancelling…" until the lane
+// is free; closing during a transfer stops it and only then asks to quit.
 TEST_F(ContentViewTest, TransferPaneFollowsProgressCancelAndQuit)
 {
     connect();
     Gate transfer;
     engine->beforeDownload = transfer.hook();
+    QSignalSpy started(&view, &ContentView::presentationChanged);
     auto downloading = vm.download(photo.id, photo.name, QUrl::fromLocalFile("/home/user/Photos/copy.jpg"));
     ASSERT_TRUE(transfer.waitEntered());
+    tarvel::test::settle();
+    EXPECT_EQ(started.count(), 1);
     EXPECT_EQ(view.transferWindowTitle(), "Tarvel – Downloading");
     EXPECT_EQ(view.cancelTransferTitle(), "Cancel");
 

@@ -232,6 +232,7 @@ TEST_F(PhonesWindowTest, FollowsPlugAndUnplug)
     engine->beforeScan = scan.hook();
     plugs.plugIn({1, 4});
     ASSERT_TRUE(scan.waitEntered());
+    test::settle();
     EXPECT_TRUE(item("statusSpinner")->isVisible());
     EXPECT_EQ(text("statusText"), "Looking for phones\u2026");
     scan.open();
