@@ -853,9 +853,16 @@ CMTPTransferResult cmtp_upload_file(const char *device_id, const char *storage_i
         result.ok = 1;
     } else {
         cmtp_copy_errorstack_message(device, result.error, "MTP upload failed");
-        // libmtp fills in item_id once the device has created the object; when the content
-        // then fails to arrive, the object is a truncated file that must not stay behind.
-        if (description->item_id != 0) {
+        // libmtp says when the phone had confirmed the copy and only reading its description
+        // again failed (a phone may describe a new object a moment later): the file arrived.
+        const bool arrived = strstr(result.error, "Could not retrieve updated metadata")
+            && cmtp_eventually([&] { return cmtp_holds_file(device, storage, parent, name, nullptr); });
+        if (arrived) {
+            memset(&result, 0, sizeof result);
+            result.ok = 1;
+        } else if (description->item_id != 0) {
+            // libmtp fills in item_id once the device has created the object; when the content
+            // then fails to arrive, the object is a truncated file that must not stay behind.
             LIBMTP_Delete_Object(device, description->item_id);
             cmtp_clear_errorstack(device);
         }

@@ -214,4 +214,12 @@ TEST_F(BridgeUpload, FailureRemovesThePartialObject)
     EXPECT_EQ(ScriptedLibmtp::deletedObjects, (std::vector<uint32_t>{901, 901}));
     EXPECT_EQ(ScriptedLibmtp::fileNodesDestroyed, 3);
     EXPECT_EQ(ScriptedLibmtp::opens.size(), 1u);
+
+    // Only libmtp's question after the copy failed, and the phone lists the file: it arrived
+    // and stays.
+    ScriptedLibmtp::uploadCreatesId = 902;
+    ScriptedLibmtp::uploadOutcome = {-1, {"LIBMTP_Send_File_From_File(): Could not retrieve updated metadata."}};
+    ScriptedLibmtp::folders[42] = {{902, "clip.mp4", 5, LIBMTP_FILETYPE_UNKNOWN, 42}};
+    EXPECT_EQ(cmtp_upload_file(kPhone, kStorage, video.c_str(), "42").ok, 1);
+    EXPECT_EQ(ScriptedLibmtp::deletedObjects.size(), 2u);
 }
