@@ -567,6 +567,7 @@ void TarvelViewModel::stopTransfer()
     m_transferControl.reset();
     m_queue.reset();
     m_series.clear();
+    m_seriesFiles.clear();
     m_seriesBytesBefore = 0;
     if (m_cancellingTransfer)
         setCancellingTransfer(false);
@@ -811,9 +812,22 @@ void TarvelViewModel::startBatchFile(const BatchStep &step, QString destinationN
 // The files of a series run in one lane job; the window follows the one in flight on the
 // progress timer. Only a batch's first file shows at once: showing each series as it starts
 // would redraw the window for every folder of a tree.
+void TarvelViewModel::startSeries(QList<int> steps)
+{
+    QList<SeriesFile> files;
+    for (const int step : steps) {
+        const QFileInfo target(m_queue->at(step).target.value_or(QString()));
+        files.append(SeriesFile{step, target.fileName(), target.dir().dirName()});
+    }
+    startSeries(std::move(files));
+}
+
 void TarvelViewModel::startSeries(QList<SeriesFile> files)
 {
-    m_series = std::move(files);
+    m_series.clear();
+    for (const SeriesFile &file : files)
+        m_series.append(file.step);
+    m_seriesFiles = std::move(files);
     m_seriesShown = -1;
     m_transferControl->setProgress(0, 0);
     m_transferControl->setFileInSeries(0);
@@ -830,12 +844,12 @@ void TarvelViewModel::followSeries(int inFlight, bool shows)
         return;
     for (; m_seriesShown < inFlight; ++m_seriesShown) {
         if (m_seriesShown >= 0)
-            m_seriesBytesBefore += m_queue->at(m_series.at(m_seriesShown).step).size;
-        m_queue->startFile(m_series.at(m_seriesShown + 1).step);
+            m_seriesBytesBefore += m_queue->at(m_series.at(m_seriesShown)).size;
+        m_queue->startFile(m_series.at(m_seriesShown + 1));
     }
     if (!shows)
         return;
-    const SeriesFile &file = m_series.at(m_seriesShown);
+    const SeriesFile &file = m_seriesFiles.at(m_seriesShown);
     startBatchFile(m_queue->at(file.step), file.name, file.folderName);
 }
 
@@ -843,6 +857,7 @@ void TarvelViewModel::endSeries(int ran)
 {
     followSeries(ran - 1, false);
     m_series.clear();
+    m_seriesFiles.clear();
     m_seriesBytesBefore = 0;
 }
 
@@ -975,12 +990,12 @@ QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFo
             continue;
         }
         // This file and the ready files right after it go to the lane as one series.
-        QList<SeriesFile> series;
+        QList<int> series;
         QList<DownloadRequest> requests;
         for (int j = i; j < queue->size() && (j == i || readyToDownload(*queue, j)); ++j) {
-            const QFileInfo target(queue->at(j).target.value_or(QString()));
-            series.append(SeriesFile{j, target.fileName(), target.dir().dirName()});
-            requests.append(DownloadRequest{deviceID, queue->at(j).source, QUrl::fromLocalFile(target.filePath()), false});
+            series.append(j);
+            requests.append(DownloadRequest{deviceID, queue->at(j).source,
+                                            QUrl::fromLocalFile(queue->at(j).target.value_or(QString())), false});
         }
         startSeries(series);
         auto [outcomes, error] = co_await attempt(engine->downloadSeries(std::move(requests), control));
@@ -993,18 +1008,18 @@ QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFo
         for (qsizetype k = 0; k < outcomes.size(); ++k) {
             const auto kind = kindOf(outcomes.at(k));
             if (!outcomes.at(k))
-                queue->finishFile(series.at(k).step);
+                queue->finishFile(series.at(k));
             else if (kind == TransferError::Kind::cancelled)
                 cancelled = true;
             else if (kind == TransferError::Kind::disconnected) {
                 finishBatch(deviceID, generation, false, true);
                 co_return;
             } else
-                queue->fail(series.at(k).step, failureReason(outcomes.at(k)));
+                queue->fail(series.at(k), failureReason(outcomes.at(k)));
         }
         if (cancelled)
             break;
-        i = series.at(outcomes.size() - 1).step;
+        i = series.at(outcomes.size() - 1);
     }
     finishBatch(deviceID, generation, control->isCancelled(), false);
 }
