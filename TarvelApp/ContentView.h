@@ -333,8 +333,8 @@ public Q_SLOTS:
     void showDownloadedFolder();
 
 Q_SIGNALS:
-    // Any view-model change: every derived property may have a new value. The view model's
-    // changes of one turn of the event loop raise it once, in the next turn.
+    // Any view-model change: every derived property may have a new value.
+    // The view model's changes of one turn of the event loop raise it once, in the next turn.
     void presentationChanged();
     // The running transfer's bytes moved on; nothing else changed.
     void transferProgressChanged();
