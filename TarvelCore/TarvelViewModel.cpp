@@ -814,10 +814,16 @@ void TarvelViewModel::startBatchFile(const BatchStep &step, QString destinationN
 // would redraw the window for every folder of a tree.
 void TarvelViewModel::startSeries(QList<int> steps)
 {
+    // Plain string work on the paths the placement made: for a thousand small files,
+    // QFileInfo cost more than the rest of the batch's start.
     QList<SeriesFile> files;
+    files.reserve(steps.size());
     for (const int step : steps) {
-        const QFileInfo target(m_queue->at(step).target.value_or(QString()));
-        files.append(SeriesFile{step, target.fileName(), target.dir().dirName()});
+        const QString target = m_queue->at(step).target.value_or(QString());
+        const qsizetype slash = target.lastIndexOf(QLatin1Char('/'));
+        const qsizetype folderSlash = slash > 0 ? target.lastIndexOf(QLatin1Char('/'), slash - 1) : -1;
+        files.append(SeriesFile{step, target.mid(slash + 1),
+                                slash > 0 ? target.mid(folderSlash + 1, slash - folderSlash - 1) : QString()});
     }
     startSeries(std::move(files));
 }

@@ -175,7 +175,8 @@ std::optional<QString> unfitForLocalName(const QString &name)
         return QStringLiteral("a file on the computer cannot have this name");
     if (name.contains(QLatin1Char('/')) || name.contains(QChar(0)))
         return QStringLiteral("a file on the computer cannot have \"/\" in its name");
-    if (name.toUtf8().size() > 255)
+    // A UTF-16 unit takes at most three bytes in UTF-8: most names need no conversion.
+    if (name.size() > 85 && name.toUtf8().size() > 255)
         return QStringLiteral("the name is too long for a file on the computer");
     return std::nullopt;
 }
