@@ -240,13 +240,14 @@ bool cmtp_refresh_storages(LIBMTP_mtpdevice_t *device)
 
 // ---- What the newer calls share ----
 
-CMTPTransferResultV2 cmtp_download(const char *device_id, const char *file_id, const char *local_path, bool replace,
-                                   cmtp_progress_callback progress, void *context);
+CMTPTransferResultV2 cmtp_download(const char *device_id, const char *file_id, int folder, const char *local_path,
+                                   bool replace, cmtp_progress_callback progress, void *context);
 
-// Creates the file named by `path_template`, whose last six characters are "XXXXXX" and
-// are replaced until the name is free, with mode 0666 less the umask (mkstemp would make it
-// 0600 and cost a chmod afterwards). Returns the descriptor, or -1 with errno set.
-int cmtp_create_hidden_file(char *path_template)
+// Creates the file named by `path_template` (relative to `folder`), whose last six
+// characters are "XXXXXX" and are replaced until the name is free, with mode 0666 less the
+// umask (mkstemp would make it 0600 and cost a chmod afterwards). Returns the descriptor,
+// or -1 with errno set.
+int cmtp_create_hidden_file(int folder, char *path_template)
 {
     static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     char *tail = path_template + strlen(path_template) - 6;
@@ -254,7 +255,7 @@ int cmtp_create_hidden_file(char *path_template)
     for (int attempt = 0; attempt < 100; ++attempt) {
         for (int i = 0; i < 6; ++i)
             tail[i] = letters[rand_r(&seed) % (sizeof letters - 1)];
-        const int fd = open(path_template, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = openat(folder, path_template, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -264,26 +265,27 @@ int cmtp_create_hidden_file(char *path_template)
 
 // Puts the finished file at its destination. Without `replace`, an existing file there is
 // never touched: the kernel refuses atomically where the file system can, else a link
-// does, and only where neither works is there a check just before the rename.
-bool cmtp_move_into_place(const char *temporary, const char *destination, bool replace)
+// does, and only where neither works is there a check just before the rename. Both names
+// are relative to `folder`.
+bool cmtp_move_into_place(int folder, const char *temporary, const char *destination, bool replace)
 {
     if (replace)
-        return rename(temporary, destination) == 0;
-    if (renameat2(AT_FDCWD, temporary, AT_FDCWD, destination, RENAME_NOREPLACE) == 0)
+        return renameat(folder, temporary, folder, destination) == 0;
+    if (renameat2(folder, temporary, folder, destination, RENAME_NOREPLACE) == 0)
         return true;
     if (errno != EINVAL && errno != ENOSYS)
         return false;
-    if (link(temporary, destination) == 0) {
-        unlink(temporary);
+    if (linkat(folder, temporary, folder, destination, 0) == 0) {
+        unlinkat(folder, temporary, 0);
         return true;
     }
     if (errno == EEXIST)
         return false;
-    if (access(destination, F_OK) == 0) {
+    if (faccessat(folder, destination, F_OK, 0) == 0) {
         errno = EEXIST;
         return false;
     }
-    return rename(temporary, destination) == 0;
+    return renameat(folder, temporary, folder, destination) == 0;
 }
 
 // The code of a failed open: a phone that is not on the bus is gone; one that is there but
@@ -887,21 +889,34 @@ const char *cmtp_result_code_text(int32_t code)
 CMTPTransferResultV2 cmtp_download_file_v2(const char *device_id, const char *file_id, const char *local_path,
                                            cmtp_progress_callback progress, void *context)
 {
-    return cmtp_download(device_id, file_id, local_path, true, progress, context);
+    return cmtp_download(device_id, file_id, AT_FDCWD, local_path, true, progress, context);
 }
 
 CMTPTransferResultV2 cmtp_download_new_file(const char *device_id, const char *file_id, const char *local_path,
                                             cmtp_progress_callback progress, void *context)
 {
-    return cmtp_download(device_id, file_id, local_path, false, progress, context);
+    return cmtp_download(device_id, file_id, AT_FDCWD, local_path, false, progress, context);
+}
+
+CMTPTransferResultV2 cmtp_download_new_file_at(const char *device_id, const char *file_id, int folder_fd,
+                                               const char *name, cmtp_progress_callback progress, void *context)
+{
+    if (name && strchr(name, '/')) {
+        CMTPTransferResultV2 result;
+        memset(&result, 0, sizeof result);
+        cmtp_fail(result.ok, result.code, result.error, CMTP_RESULT_OTHER, "Invalid local download path");
+        return result;
+    }
+    return cmtp_download(device_id, file_id, folder_fd, name, false, progress, context);
 }
 
 } // extern "C"
 
 namespace {
 
-CMTPTransferResultV2 cmtp_download(const char *device_id, const char *file_id, const char *local_path, bool replace,
-                                   cmtp_progress_callback progress, void *context)
+// `local_path` is relative to `folder` (AT_FDCWD: the working directory, or a full path).
+CMTPTransferResultV2 cmtp_download(const char *device_id, const char *file_id, int folder, const char *local_path,
+                                   bool replace, cmtp_progress_callback progress, void *context)
 {
     CMTPTransferResultV2 result;
     memset(&result, 0, sizeof result);
@@ -924,7 +939,7 @@ CMTPTransferResultV2 cmtp_download(const char *device_id, const char *file_id, c
     // has nothing to look at first: every call saved counts in a batch of small files.
     std::optional<mode_t> keptMode;
     struct stat existing;
-    if (replace && stat(local_path, &existing) == 0) {
+    if (replace && fstatat(folder, local_path, &existing, 0) == 0) {
         if (S_ISDIR(existing.st_mode)) {
             snprintf(result.error, sizeof result.error, "Could not save the download: %s", strerror(EISDIR));
             result.code = CMTP_RESULT_LOCAL_FILE;
@@ -933,7 +948,7 @@ CMTPTransferResultV2 cmtp_download(const char *device_id, const char *file_id, c
         keptMode = existing.st_mode & 0777;
     }
     char *temporary = cmtp_temporary_template(local_path);
-    const int fd = temporary ? cmtp_create_hidden_file(temporary) : -1;
+    const int fd = temporary ? cmtp_create_hidden_file(folder, temporary) : -1;
     if (fd < 0) {
         const int error = temporary ? errno : ENOMEM;
         snprintf(result.error, sizeof result.error, "Could not create a temporary file for the download: %s",
@@ -949,7 +964,7 @@ CMTPTransferResultV2 cmtp_download(const char *device_id, const char *file_id, c
     const int copied = LIBMTP_Get_File_To_Handler(device, file, cmtp_write_chunk, &local, cmtp_relay_progress, &relay);
     if (copied != 0) {
         close(fd);
-        unlink(temporary);
+        unlinkat(folder, temporary, 0);
         free(temporary);
         cmtp_classify_failure(result, device, device_id, relay, local, cmtp_base_name(local_path), true);
         return result;
@@ -960,9 +975,9 @@ CMTPTransferResultV2 cmtp_download(const char *device_id, const char *file_id, c
     if (keptMode)
         fchmod(fd, *keptMode);
     const bool closed = close(fd) == 0;
-    if (!closed || !cmtp_move_into_place(temporary, local_path, replace)) {
+    if (!closed || !cmtp_move_into_place(folder, temporary, local_path, replace)) {
         const int error = errno;
-        unlink(temporary);
+        unlinkat(folder, temporary, 0);
         result.code = CMTP_RESULT_LOCAL_FILE;
         if (error == ENOSPC || error == EDQUOT)
             snprintf(result.error, sizeof result.error, "Not enough space on the computer's disk for %s.",

@@ -245,6 +245,13 @@ CMTPTransferResultV2 cmtp_download_file_v2(const char *device_id, const char *fi
 CMTPTransferResultV2 cmtp_download_new_file(const char *device_id, const char *file_id, const char *local_path,
                                             cmtp_progress_callback progress, void *context);
 
+/* cmtp_download_new_file into the folder open as `folder_fd` (from open() with O_PATH or
+ * O_RDONLY, and O_DIRECTORY), under `name`, which holds no "/". Many files into one folder
+ * then look the folder up once instead of twice per file. A name with "/" is OTHER
+ * ("Invalid local download path"); the other results are those of cmtp_download_new_file. */
+CMTPTransferResultV2 cmtp_download_new_file_at(const char *device_id, const char *file_id, int folder_fd,
+                                               const char *name, cmtp_progress_callback progress, void *context);
+
 /* cmtp_upload_file with progress and a way to stop, that names the new object `remote_name`
  * (null or empty: the local path's last component; a name holding '/' is refused). The
  * local file is opened once and sent from that descriptor. After a failure or a cancel the

@@ -8,6 +8,9 @@
 #include <cstring>
 #include <memory>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace tarvel {
 
 namespace {
@@ -130,16 +133,56 @@ DirectoryListing listOnLane(const DirectoryRequest &request)
     return listing;
 }
 
-// One download, on the lane.
-void copyFromPhone(const DownloadRequest &request, TransferControl &control)
+// The local folder a series of downloads goes into, open while the series runs: each new
+// file is then made and moved into place by its name alone, which spares two lookups of
+// the whole path per file. The next folder of a tree closes the one before.
+class SeriesFolder {
+public:
+    SeriesFolder() = default;
+    SeriesFolder(const SeriesFolder &) = delete;
+    SeriesFolder &operator=(const SeriesFolder &) = delete;
+    ~SeriesFolder() { forget(); }
+
+    // The open folder at `path`, or -1 when it cannot be opened (the download by path then
+    // says why).
+    int at(const QByteArray &path)
+    {
+        if (path != m_path) {
+            forget();
+            m_path = path;
+            m_fd = open(path.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        }
+        return m_fd;
+    }
+
+private:
+    void forget()
+    {
+        if (m_fd >= 0)
+            close(m_fd);
+        m_fd = -1;
+    }
+
+    QByteArray m_path;
+    int m_fd = -1;
+};
+
+// One download, on the lane; a new file of a series goes into the series' open folder.
+void copyFromPhone(const DownloadRequest &request, TransferControl &control, SeriesFolder *series = nullptr)
 {
     // Cancelled while it waited for the lane: it never starts.
     if (control.isCancelled())
         throw TransferError::cancelled();
+    const QByteArray device = request.deviceID.toUtf8();
+    const QByteArray file = request.remoteFileID.toUtf8();
+    const QByteArray path = request.localURL.toLocalFile().toUtf8();
+    const qsizetype slash = path.lastIndexOf('/');
+    const int folder = series && !request.replacesExisting && slash > 0 ? series->at(path.left(slash)) : -1;
     const auto copy = request.replacesExisting ? &cmtp_download_file_v2 : &cmtp_download_new_file;
     const CMTPTransferResultV2 result =
-        copy(request.deviceID.toUtf8().constData(), request.remoteFileID.toUtf8().constData(),
-             request.localURL.toLocalFile().toUtf8().constData(), &reportProgress, &control);
+        folder >= 0 ? cmtp_download_new_file_at(device.constData(), file.constData(), folder,
+                                                 path.constData() + slash + 1, &reportProgress, &control)
+                    : copy(device.constData(), file.constData(), path.constData(), &reportProgress, &control);
     if (result.ok != 1)
         failWithCode(result.code, fieldText(result.error), QStringLiteral("MTP download failed"));
 }
@@ -160,9 +203,8 @@ void copyToPhone(const UploadRequest &request, TransferControl &control)
 // The files of a series go one after another in one lane job, so the lane never waits for
 // the UI thread between two of them. A job that waits, such as a listing the user asked
 // for, goes in between two files.
-template <typename Request>
-QList<std::exception_ptr> runSeries(const QList<Request> &requests, TransferControl &control,
-                                    void (*copy)(const Request &, TransferControl &))
+template <typename Request, typename Copy>
+QList<std::exception_ptr> runSeries(const QList<Request> &requests, TransferControl &control, Copy copy)
 {
     QList<std::exception_ptr> outcomes;
     for (const Request &request : requests) {
@@ -321,7 +363,11 @@ QCoro::Task<> MTPAndroidFileTransferEngine::download(DownloadRequest request, st
 QCoro::Task<QList<std::exception_ptr>> MTPAndroidFileTransferEngine::downloadSeries(QList<DownloadRequest> requests,
                                                                                    std::shared_ptr<TransferControl> control)
 {
-    auto work = [requests, control] { return runSeries(requests, *control, &copyFromPhone); };
+    auto work = [requests, control] {
+        SeriesFolder folder;
+        auto copy = [&folder](const DownloadRequest &request, TransferControl &on) { copyFromPhone(request, on, &folder); };
+        return runSeries(requests, *control, copy);
+    };
     co_return co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
 }
 

@@ -6,8 +6,10 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <iterator>
@@ -94,6 +96,19 @@ TEST_F(BridgeV2, NewFileDownloadNeverReplaces)
     EXPECT_EQ(names(), QStringList{"a.jpg"});
     EXPECT_EQ(cmtp_download_new_file(kPhone, "12", path("b.jpg").c_str(), nullptr, nullptr).ok, 1);
     EXPECT_EQ(readAll(path("b.jpg")), "downloaded bytes");
+
+    // The same by name inside an open folder, as a series does it; a name is never a path.
+    const int folder = open(dir.path().toUtf8().constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(folder, 0);
+    EXPECT_STREQ(cmtp_download_new_file_at(kPhone, "12", folder, "a.jpg", nullptr, nullptr).error,
+                 "a.jpg already exists on the computer.");
+    EXPECT_STREQ(cmtp_download_new_file_at(kPhone, "12", folder, "../c.jpg", nullptr, nullptr).error,
+                 "Invalid local download path");
+    EXPECT_EQ(cmtp_download_new_file_at(kPhone, "12", folder, "c.jpg", nullptr, nullptr).ok, 1);
+    close(folder);
+    EXPECT_EQ(readAll(path("a.jpg")), "mine");
+    EXPECT_EQ(readAll(path("c.jpg")), "downloaded bytes");
+    EXPECT_EQ(names(), (QStringList{"a.jpg", "b.jpg", "c.jpg"}));
 }
 
 // A failed write says which file and why instead of libmtp's "Cancelled transfer".

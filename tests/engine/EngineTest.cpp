@@ -305,16 +305,29 @@ TEST_F(EngineTest, SeriesLetsAWaitingJobInBetweenTwoFiles)
     runSync(std::move(listing));
     EXPECT_EQ(ScriptedLibmtp::downloads.size(), 1u);
 
-    const QList<std::exception_ptr> rest = runSync(engine.downloadSeries(requests.mid(1), control));
-    EXPECT_EQ(rest, (QList<std::exception_ptr>{nullptr, nullptr}));
-    EXPECT_EQ(control->fileInSeries(), 1);
+    // The rest, into the folder, another folder, and one that is not there.
+    QDir(dir.path()).mkdir("sub");
+    QList<DownloadRequest> rest = requests.mid(1);
+    for (const char *name : {"sub/d", "missing/e"})
+        rest.append(DownloadRequest{pixelID, "12", QUrl::fromLocalFile(dir.filePath(name)), false});
+    const QList<std::exception_ptr> outcomes = runSync(engine.downloadSeries(rest, control));
+    ASSERT_EQ(outcomes.size(), 4);
+    EXPECT_EQ(outcomes.mid(0, 3), (QList<std::exception_ptr>{nullptr, nullptr, nullptr}));
+    ASSERT_TRUE(outcomes[3]);
+    try {
+        std::rethrow_exception(outcomes[3]);
+    } catch (const TransferError &error) {
+        EXPECT_EQ(error, TransferError::nativeError("Could not create a temporary file for the download: No such file or directory"));
+    }
+    EXPECT_EQ(control->fileInSeries(), 3);
     EXPECT_TRUE(QFile::exists(dir.filePath("c")));
+    EXPECT_TRUE(QFile::exists(dir.filePath("sub/d")));
 
     const QList<DirectoryRequest> folders(2, DirectoryRequest{pixelID, "65537", std::nullopt});
     EXPECT_EQ(runSync(engine.listFolders(folders, control)).size(), 2);
 
     control->cancel();
     EXPECT_EQ(runSync(engine.downloadSeries(requests, control)).size(), 1);
-    EXPECT_EQ(ScriptedLibmtp::downloads.size(), 3u);
+    EXPECT_EQ(ScriptedLibmtp::downloads.size(), 4u);
     EXPECT_EQ(runSync(engine.listFolders(folders, control)).size(), 1);
 }
