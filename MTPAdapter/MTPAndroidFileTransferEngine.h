@@ -31,7 +31,7 @@ public:
                                       QString name) override;
     // Every call waits its turn on the one lane.
     bool queuesOperations() const override { return true; }
-    // One lane job for as many of the folders as run before another job waits.
+    // One lane job for as many of the folders or files as run before another job waits.
     QCoro::Task<QList<Attempt<DirectoryListing>>> listFolders(QList<DirectoryRequest> requests,
                                                               std::shared_ptr<TransferControl> control) override;
     // One lane job for as many of the files as run before another job waits.

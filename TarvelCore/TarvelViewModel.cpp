@@ -567,7 +567,6 @@ void TarvelViewModel::stopTransfer()
     m_transferControl.reset();
     m_queue.reset();
     m_series.clear();
-    m_seriesFiles.clear();
     m_seriesBytesBefore = 0;
     if (m_cancellingTransfer)
         setCancellingTransfer(false);
@@ -830,10 +829,7 @@ void TarvelViewModel::startSeries(QList<int> steps)
 
 void TarvelViewModel::startSeries(QList<SeriesFile> files)
 {
-    m_series.clear();
-    for (const SeriesFile &file : files)
-        m_series.append(file.step);
-    m_seriesFiles = std::move(files);
+    m_series = std::move(files);
     m_seriesShown = -1;
     m_transferControl->setProgress(0, 0);
     m_transferControl->setFileInSeries(0);
@@ -850,12 +846,12 @@ void TarvelViewModel::followSeries(int inFlight, bool shows)
         return;
     for (; m_seriesShown < inFlight; ++m_seriesShown) {
         if (m_seriesShown >= 0)
-            m_seriesBytesBefore += m_queue->at(m_series.at(m_seriesShown)).size;
-        m_queue->startFile(m_series.at(m_seriesShown + 1));
+            m_seriesBytesBefore += m_queue->at(m_series.at(m_seriesShown).step).size;
+        m_queue->startFile(m_series.at(m_seriesShown + 1).step);
     }
     if (!shows)
         return;
-    const SeriesFile &file = m_seriesFiles.at(m_seriesShown);
+    const SeriesFile &file = m_series.at(m_seriesShown);
     startBatchFile(m_queue->at(file.step), file.name, file.folderName);
 }
 
@@ -863,7 +859,6 @@ void TarvelViewModel::endSeries(int ran)
 {
     followSeries(ran - 1, false);
     m_series.clear();
-    m_seriesFiles.clear();
     m_seriesBytesBefore = 0;
 }
 

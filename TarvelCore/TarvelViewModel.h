@@ -218,8 +218,7 @@ private:
     std::shared_ptr<TransferControl> m_transferControl; // of the transfer shown, while it runs
     std::optional<TransferBatch> m_currentBatch;
     std::shared_ptr<TransferQueue> m_queue; // of the batch shown, while it runs
-    QList<int> m_series;          // the steps of the queue the lane runs as one series
-    QList<SeriesFile> m_seriesFiles; // the same files, with the names the window shows
+    QList<SeriesFile> m_series;   // the files the lane runs as one series
     int m_seriesShown = -1;       // which of them the window shows; -1: none yet
     qint64 m_seriesBytesBefore = 0; // the bytes of those before it
     QTimer m_progressTimer;
