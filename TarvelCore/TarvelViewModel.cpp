@@ -811,22 +811,6 @@ void TarvelViewModel::startBatchFile(const BatchStep &step, QString destinationN
 // The files of a series run in one lane job; the window follows the one in flight on the
 // progress timer. Only a batch's first file shows at once: showing each series as it starts
 // would redraw the window for every folder of a tree.
-void TarvelViewModel::startSeries(QList<int> steps)
-{
-    // Plain string work on the paths the placement made: for a thousand small files,
-    // QFileInfo cost more than the rest of the batch's start.
-    QList<SeriesFile> files;
-    files.reserve(steps.size());
-    for (const int step : steps) {
-        const QString target = m_queue->at(step).target.value_or(QString());
-        const qsizetype slash = target.lastIndexOf(QLatin1Char('/'));
-        const qsizetype folderSlash = slash > 0 ? target.lastIndexOf(QLatin1Char('/'), slash - 1) : -1;
-        files.append(SeriesFile{step, target.mid(slash + 1),
-                                slash > 0 ? target.mid(folderSlash + 1, slash - folderSlash - 1) : QString()});
-    }
-    startSeries(std::move(files));
-}
-
 void TarvelViewModel::startSeries(QList<SeriesFile> files)
 {
     m_series = std::move(files);
@@ -991,12 +975,17 @@ QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFo
             continue;
         }
         // This file and the ready files right after it go to the lane as one series.
-        QList<int> series;
+        // The names the window shows come from the path by plain string work: for a thousand
+        // small files, QFileInfo cost more than the rest of the batch's start.
+        QList<SeriesFile> series;
         QList<DownloadRequest> requests;
         for (int j = i; j < queue->size() && (j == i || readyToDownload(*queue, j)); ++j) {
-            series.append(j);
-            requests.append(DownloadRequest{deviceID, queue->at(j).source,
-                                            QUrl::fromLocalFile(queue->at(j).target.value_or(QString())), false});
+            const QString target = queue->at(j).target.value_or(QString());
+            const qsizetype slash = target.lastIndexOf(QLatin1Char('/'));
+            const qsizetype folderSlash = slash > 0 ? target.lastIndexOf(QLatin1Char('/'), slash - 1) : -1;
+            series.append(SeriesFile{j, target.mid(slash + 1),
+                                     slash > 0 ? target.mid(folderSlash + 1, slash - folderSlash - 1) : QString()});
+            requests.append(DownloadRequest{deviceID, queue->at(j).source, QUrl::fromLocalFile(target), false});
         }
         startSeries(series);
         auto [outcomes, error] = co_await attempt(engine->downloadSeries(std::move(requests), control));
@@ -1009,18 +998,18 @@ QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFo
         for (qsizetype k = 0; k < outcomes.size(); ++k) {
             const auto kind = kindOf(outcomes.at(k));
             if (!outcomes.at(k))
-                queue->finishFile(series.at(k));
+                queue->finishFile(series.at(k).step);
             else if (kind == TransferError::Kind::cancelled)
                 cancelled = true;
             else if (kind == TransferError::Kind::disconnected) {
                 finishBatch(deviceID, generation, false, true);
                 co_return;
             } else
-                queue->fail(series.at(k), failureReason(outcomes.at(k)));
+                queue->fail(series.at(k).step, failureReason(outcomes.at(k)));
         }
         if (cancelled)
             break;
-        i = series.at(outcomes.size() - 1);
+        i = series.at(outcomes.size() - 1).step;
     }
     finishBatch(deviceID, generation, control->isCancelled(), false);
 }

@@ -191,7 +191,6 @@ private:
         QString name = {};
         QString folderName = {};
     };
-    void startSeries(QList<int> steps);
     void startSeries(QList<SeriesFile> files);
     void followSeries(int inFlight, bool shows);
     void endSeries(int ran);
