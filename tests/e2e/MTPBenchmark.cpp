@@ -289,9 +289,11 @@ Figures measureRaw(const Paths &paths, bool cancels = false)
     return figures;
 }
 
-// What an operation leaves on the lane (the phone's free space read again after a copy)
-// ends before the next one is timed. An empty job waits for it: waiting for the lane to be
-// idle would also end its thread, which a running app never does between two operations.
+// What an operation leaves on the lane ends before the next one is timed or a raw session
+// opens the phone: once a transfer has ended, the window reads the phone's free space again
+// a turn later, and that read finds the phone claimed when a raw session already holds it.
+// An empty job waits for it: waiting for the lane to be idle would also end its thread,
+// which a running app never does between two operations.
 void quiet()
 {
     test::settle();
@@ -353,6 +355,7 @@ Figures measureEngine(TarvelApp &app, const Paths &paths)
     if (vm.state() != TarvelConnectionState::ready)
         die(qPrintable(vm.statusMessage()));
     QDir(paths.engineBatch()).removeRecursively();
+    quiet();
     return figures;
 }
 
