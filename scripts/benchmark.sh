@@ -30,6 +30,12 @@ done; done; done
 
 counted=()
 [[ -n ${TARVEL_BENCH_COUNTED:-} ]] && counted=(--qemu-arg=-icount --qemu-arg=shift=0,sleep=off)
+# The guest keeps the upload's source and one download at a time in its own tmpfs, beside
+# the batches (120 MB): /dev/shm is made large enough, and the guest has 1.5 GB on top.
+mb=$(( ($(stat -c %s "$phone/big.bin") + 1048575) / 1048576 ))
+shm=$(( 2 * mb + 256 ))
+mem=$(( shm + 1536 > 2048 ? shm + 1536 : 2048 ))
 export TARVEL_BENCH_WORK=$work/local QT_QPA_PLATFORM=offscreen
-tests/e2e/run-in-mtp-vm.sh "${counted[@]}" --timeout 3000 --mem 2048 --phone "$phone" --phone-desc "Benchmark Phone" \
-    -- "$PWD/$build/tests/e2e/mtp_benchmark" 2> >(grep -v -E 'QEMU Virtual MTP|extended association' >&2)
+tests/e2e/run-in-mtp-vm.sh "${counted[@]}" --timeout 3000 --mem "$mem" --phone "$phone" --phone-desc "Benchmark Phone" \
+    -- /bin/sh -c 'mount -o remount,size="$1"m /dev/shm && exec "$2"' sh "$shm" "$PWD/$build/tests/e2e/mtp_benchmark" \
+    2> >(grep -v -E 'QEMU Virtual MTP|extended association' >&2)

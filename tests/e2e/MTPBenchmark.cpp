@@ -2,9 +2,9 @@
 // calls it wraps: a 1 GB download and upload and a 5,000-entry listing, how long a Cancel
 // takes to free the lane, and the longest stall of the UI thread while the real window
 // (offscreen) shows a transfer's progress. Both sides run in the same order, each in a
-// fresh session, writing a new file in the same folder; what is not the operation itself
-// (removing what it wrote) stays outside the timing. Prints figures; asserts nothing.
-// Run through scripts/benchmark.sh.
+// fresh session, with every file they write or read in the guest's own tmpfs; what is not
+// the operation itself (removing what it wrote) stays outside the timing. Prints figures;
+// asserts nothing. Run through scripts/benchmark.sh.
 
 #include "CMTPBridge/CMTPBridge.h"
 #include "MTPAdapter/MTPAndroidFileTransferEngine.h"
@@ -23,6 +23,7 @@
 #include <QTimer>
 
 #include <fcntl.h>
+#include <sys/statvfs.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -136,16 +137,33 @@ uint32_t findByName(LIBMTP_mtpdevice_t *device, uint32_t storage, const char *na
     return id;
 }
 
+// Every file either side writes, and the upload's source, sit in the guest's own tmpfs:
+// over the shared folder every file-system call is a round trip to a host that may be busy.
 struct Paths {
-    QString work;
-    // Batches of small files land on the guest's own tmpfs: over the shared folder every
-    // file-system call is a round trip to the host, which no local disk makes.
-    QString rawBatch() const { return QStringLiteral("/dev/shm/raw-batch"); }
-    QString engineBatch() const { return QStringLiteral("/dev/shm/engine-batch"); }
-    QByteArray source() const { return (work + "/upload-source.bin").toUtf8(); }
-    QString rawTarget() const { return work + "/raw-download.bin"; }
-    QString engineTarget() const { return work + "/engine-download.bin"; }
+    QString work; // the shared folder the script filled; read once, untimed
+    static QString local(const char *name) { return QStringLiteral("/dev/shm/") + QLatin1String(name); }
+    QString rawBatch() const { return local("raw-batch"); }
+    QString engineBatch() const { return local("engine-batch"); }
+    QByteArray source() const { return local("upload-source.bin").toUtf8(); }
+    QString rawTarget() const { return local("raw-download.bin"); }
+    QString engineTarget() const { return local("engine-download.bin"); }
 };
+
+// The upload's source and one download at a time live in the guest's memory beside the
+// batches; too little would show as a failed write in the middle of a timed copy.
+void copySourceIntoMemory(const Paths &paths, double bytes)
+{
+    struct statvfs shm {};
+    const double room = statvfs("/dev/shm", &shm) == 0 ? double(shm.f_bavail) * double(shm.f_frsize) : 0;
+    const double ram = double(sysconf(_SC_AVPHYS_PAGES)) * double(sysconf(_SC_PAGESIZE)), needed = 2 * bytes + 200e6;
+    std::printf("guest memory: %.0f MB free, %.0f MB free in /dev/shm; the copies need %.0f MB\n", ram / 1e6,
+                room / 1e6, needed / 1e6);
+    if (room < needed || ram < needed)
+        die("too little memory in the guest for the copies: raise --mem (scripts/benchmark.sh sizes it)");
+    QFile::remove(QString::fromUtf8(paths.source()));
+    if (!QFile::copy(paths.work + "/upload-source.bin", QString::fromUtf8(paths.source())))
+        die("cannot copy the upload's source into /dev/shm");
+}
 
 struct Figures {
     Figure download, upload, listing, batch, tree;
@@ -417,7 +435,8 @@ int main(int argc, char **argv)
     const int rounds = qEnvironmentVariableIntValue("TARVEL_BENCH_ROUNDS") > 0 ? qEnvironmentVariableIntValue("TARVEL_BENCH_ROUNDS") : 3;
     if (paths.work.isEmpty())
         die("run through scripts/benchmark.sh");
-    const double bytes = double(QFile(QString::fromUtf8(paths.source())).size());
+    const double bytes = double(QFile(paths.work + "/upload-source.bin").size());
+    copySourceIntoMemory(paths, bytes);
 
     TarvelApp app(std::make_shared<MTPAndroidFileTransferEngine>());
     // TARVEL_BENCH_NO_WINDOW=1 keeps the window hidden: what drawing the progress costs the
