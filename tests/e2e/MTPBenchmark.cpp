@@ -1,12 +1,12 @@
 // Measures, inside the emulator guest and on one phone, the engine against the raw libmtp
-// calls it wraps: a 1 GB download and upload and a 5,000-entry listing, how long a Cancel
-// takes to free the lane, and the longest stall of the UI thread while the real window
-// (offscreen) shows a transfer's progress. Both sides run in the same order, each in a
-// fresh session, with every file they write or read in the guest's own tmpfs; what is not
-// the operation itself (removing what it wrote) stays outside the timing. Prints figures;
-// asserts nothing. Run through scripts/benchmark.sh.
+// calls it wraps: a large download and upload, a 5,000-entry listing, 1,000 files of 100 KB
+// and a tree of 2,000 files, how long a Cancel takes to free the lane, and the longest stall
+// of the UI thread while the real window (offscreen) shows a transfer's progress. Both sides
+// run in the same order, each in a fresh session, with every file they write or read in the
+// guest's own tmpfs; what is not the operation itself (removing what it wrote) stays outside
+// the timing. An A/A row, the raw 1,000-file loop timed again after the engine's turn, is the
+// run's noise floor. Prints figures; asserts nothing. Run through scripts/benchmark.sh.
 
-#include "CMTPBridge/CMTPBridge.h"
 #include "MTPAdapter/MTPAndroidFileTransferEngine.h"
 #include "MTPAdapter/MTPOperationLane.h"
 #include "TarvelApp/TarvelApp.h"
@@ -28,6 +28,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -165,10 +167,8 @@ void copySourceIntoMemory(const Paths &paths, double bytes)
         die("cannot copy the upload's source into /dev/shm");
 }
 
-struct Figures {
-    Figure download, upload, listing, batch, tree;
-    double cancelDownloadMs = 0, cancelUploadMs = 0; // measured only when asked for
-};
+enum Operation { download, upload, listing, batch, tree, operationCount };
+using Figures = std::array<Figure, operationCount>;
 
 // libmtp's own cancel, for comparison: the progress callback asks to stop a fifth of the
 // way in, and the time runs from there to the call's return.
@@ -222,10 +222,15 @@ LIBMTP_file_t *uploadRecord(const char *name, const Paths &paths, uint32_t stora
     return file;
 }
 
-// One session of plain libmtp doing what the engine does. It also deletes, untimed, the
-// object the previous engine round uploaded: the emulated phone would otherwise overwrite
-// that name in place next time.
-Figures measureRaw(const Paths &paths, bool cancels = false)
+struct RawPhone {
+    LIBMTP_mtpdevice_t *device = nullptr;
+    uint32_t storage = 0;
+    uint32_t named(const char *name) const { return findByName(device, storage, name); }
+};
+
+// A session of plain libmtp. It also deletes, untimed, the object the engine's last upload
+// left: the emulated phone would otherwise overwrite that name in place next time.
+RawPhone openRaw()
 {
     LIBMTP_Init();
     LIBMTP_raw_device_t *raw = nullptr;
@@ -236,17 +241,38 @@ Figures measureRaw(const Paths &paths, bool cancels = false)
     std::free(raw);
     if (!device || LIBMTP_Get_Storage(device, LIBMTP_STORAGE_SORTBY_NOTSORTED) != 0 || !device->storage)
         die("cannot open the phone");
-    const uint32_t storage = device->storage->id;
-    const uint32_t big = findByName(device, storage, "big.bin");
-    const uint32_t folder = findByName(device, storage, "Folder5000");
-    if (const uint32_t left = findByName(device, storage, "upload-source.bin"))
+    const RawPhone phone{device, device->storage->id};
+    if (const uint32_t left = phone.named("upload-source.bin"))
         LIBMTP_Delete_Object(device, left);
+    return phone;
+}
+
+// 1,000 files of a folder the user selected: the same ids downloaded one by one.
+Figure rawBatch(const RawPhone &phone, const Paths &paths)
+{
+    QDir(paths.rawBatch()).removeRecursively();
+    QDir().mkpath(paths.rawBatch());
+    QList<QPair<uint32_t, QString>> files;
+    QStringList none;
+    listTree(phone.device, phone.storage, phone.named("Batch1000"), paths.rawBatch(), files, none);
+    const Figure figure = timeRaw([&] { rawDownloads(phone.device, files); });
+    QDir(paths.rawBatch()).removeRecursively();
+    return figure;
+}
+
+// One session of plain libmtp doing what the engine does.
+Figures measureRaw(const Paths &paths)
+{
+    const RawPhone phone = openRaw();
+    LIBMTP_mtpdevice_t *device = phone.device;
+    const uint32_t big = phone.named("big.bin");
+    const uint32_t folder = phone.named("Folder5000");
     if (!big || !folder)
         die("the phone lacks big.bin or Folder5000");
 
     Figures figures;
     const int target = open(paths.rawTarget().toUtf8().constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    figures.download = timeRaw([&] {
+    figures[download] = timeRaw([&] {
         if (LIBMTP_Get_File_To_File_Descriptor(device, big, target, nullptr, nullptr) != 0)
             die("raw download failed");
     });
@@ -254,8 +280,8 @@ Figures measureRaw(const Paths &paths, bool cancels = false)
     QFile::remove(paths.rawTarget());
 
     const int source = open(paths.source().constData(), O_RDONLY | O_CLOEXEC);
-    LIBMTP_file_t *file = uploadRecord("upload-source.bin", paths, storage);
-    figures.upload = timeRaw([&] {
+    LIBMTP_file_t *file = uploadRecord("upload-source.bin", paths, phone.storage);
+    figures[upload] = timeRaw([&] {
         if (LIBMTP_Send_File_From_File_Descriptor(device, source, file, nullptr, nullptr) != 0)
             die("raw upload failed");
     });
@@ -263,48 +289,55 @@ Figures measureRaw(const Paths &paths, bool cancels = false)
     LIBMTP_Delete_Object(device, file->item_id);
     LIBMTP_destroy_file_t(file);
 
-    figures.listing = timeRaw([&] { destroyChain(LIBMTP_Get_Files_And_Folders(device, storage, folder)); });
-
-    // 1,000 files of a folder the user selected: the same ids downloaded one by one.
-    QDir(paths.rawBatch()).removeRecursively();
-    QDir().mkpath(paths.rawBatch());
-    QList<QPair<uint32_t, QString>> batch;
-    QStringList none;
-    listTree(device, storage, findByName(device, storage, "Batch1000"), paths.rawBatch(), batch, none);
-    figures.batch = timeRaw([&] { rawDownloads(device, batch); });
-    QDir(paths.rawBatch()).removeRecursively();
+    figures[listing] = timeRaw([&] { destroyChain(LIBMTP_Get_Files_And_Folders(device, phone.storage, folder)); });
+    figures[batch] = rawBatch(phone, paths);
 
     // A whole tree: listed folder by folder, its folders made, its files downloaded.
     QDir().mkpath(paths.rawBatch());
-    const uint32_t tree = findByName(device, storage, "Tree2000");
-    figures.tree = timeRaw([&] {
+    const uint32_t treeFolder = phone.named("Tree2000");
+    figures[tree] = timeRaw([&] {
         QList<QPair<uint32_t, QString>> files;
         QStringList folders;
-        listTree(device, storage, tree, paths.rawBatch() + "/Tree2000", files, folders);
+        listTree(device, phone.storage, treeFolder, paths.rawBatch() + "/Tree2000", files, folders);
         QDir().mkpath(paths.rawBatch() + "/Tree2000");
         for (const QString &made : folders)
             QDir().mkpath(made);
         rawDownloads(device, files);
     });
     QDir(paths.rawBatch()).removeRecursively();
-
-    if (cancels) {
-        QElapsedTimer since;
-        const int cut = open(paths.rawTarget().toUtf8().constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        LIBMTP_Get_File_To_File_Descriptor(device, big, cut, stopAtFifth, &since);
-        figures.cancelDownloadMs = since.nsecsElapsed() / 1e6;
-        close(cut);
-        QFile::remove(paths.rawTarget());
-        since.invalidate();
-        const int sent = open(paths.source().constData(), O_RDONLY | O_CLOEXEC);
-        LIBMTP_file_t *part = uploadRecord("cancelled-upload.bin", paths, storage);
-        LIBMTP_Send_File_From_File_Descriptor(device, sent, part, stopAtFifth, &since);
-        figures.cancelUploadMs = since.nsecsElapsed() / 1e6;
-        close(sent);
-        LIBMTP_destroy_file_t(part);
-    }
     LIBMTP_Release_Device(device);
     return figures;
+}
+
+// The A/A row's second copy: the same raw loop in a session of its own after the engine's
+// turn, so it meets whatever the host did meanwhile, as the engine's figures do.
+Figure measureRawAgain(const Paths &paths)
+{
+    const RawPhone phone = openRaw();
+    const Figure figure = rawBatch(phone, paths);
+    LIBMTP_Release_Device(phone.device);
+    return figure;
+}
+
+// libmtp's own cancelled download and upload, in ms from its callback asking to stop.
+std::pair<double, double> measureRawCancel(const Paths &paths)
+{
+    const RawPhone phone = openRaw();
+    QElapsedTimer since;
+    const int cut = open(paths.rawTarget().toUtf8().constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    LIBMTP_Get_File_To_File_Descriptor(phone.device, phone.named("big.bin"), cut, stopAtFifth, &since);
+    const double download = since.nsecsElapsed() / 1e6;
+    close(cut);
+    QFile::remove(paths.rawTarget());
+    since.invalidate();
+    const int sent = open(paths.source().constData(), O_RDONLY | O_CLOEXEC);
+    LIBMTP_file_t *part = uploadRecord("cancelled-upload.bin", paths, phone.storage);
+    LIBMTP_Send_File_From_File_Descriptor(phone.device, sent, part, stopAtFifth, &since);
+    const double upload = since.nsecsElapsed() / 1e6;
+    close(sent);
+    LIBMTP_destroy_file_t(part);
+    LIBMTP_Release_Device(phone.device);
+    return {download, upload};
 }
 
 // What an operation leaves on the lane ends before the next one is timed or a raw session
@@ -319,112 +352,126 @@ void quiet()
     test::settle();
 }
 
-RemoteEntry entryNamed(const QList<RemoteEntry> &entries, const char *name)
-{
-    for (const RemoteEntry &entry : entries)
-        if (entry.name == QLatin1String(name))
-            return entry;
-    die(name);
-}
-
-// The same three operations through the view model under the real window, so the stall
-// figure includes showing the progress.
-Figures measureEngine(TarvelApp &app, const Paths &paths)
-{
+// Every call the benchmark makes into the view model and the engine.
+struct EngineSide {
+    TarvelApp &app;
     TarvelViewModel &vm = *app.viewModel();
-    test::runSync(app.contentView()->refreshSequence(), 600s);
-    QString big, folder;
-    for (const RemoteEntry &entry : vm.entries()) {
-        if (entry.name == QLatin1String("big.bin"))
-            big = entry.id;
-        if (entry.name == QLatin1String("Folder5000"))
-            folder = entry.id;
+    std::shared_ptr<MTPAndroidFileTransferEngine> engine = std::make_shared<MTPAndroidFileTransferEngine>();
+
+    void open() { test::runSync(app.contentView()->refreshSequence(), 600s); }
+    RemoteEntry named(const char *name) const
+    {
+        for (const RemoteEntry &entry : vm.entries())
+            if (entry.name == QLatin1String(name))
+                return entry;
+        die(name);
     }
-    if (big.isEmpty() || folder.isEmpty())
-        die("the engine does not see big.bin or Folder5000");
-    quiet();
+    QCoro::Task<> download(const RemoteEntry &file, const QString &to) { return vm.download(file.id, file.name, QUrl::fromLocalFile(to)); }
+    QCoro::Task<> upload(const QByteArray &from) { return vm.upload(QUrl::fromLocalFile(QString::fromUtf8(from)), std::nullopt); }
+    QCoro::Task<> downloadItems(QList<RemoteEntry> items, const QString &to) { return vm.downloadItems(items, QUrl::fromLocalFile(to)); }
+    QCoro::Task<DirectoryListing> list(const RemoteEntry &folder)
+    {
+        return engine->listFolder(DirectoryRequest{vm.selectedDevice()->id, vm.selectedStorage()->id, folder.id});
+    }
+    bool pastAFifth() const
+    {
+        const auto job = vm.currentTransfer();
+        return job && job->totalBytes && job->completedBytes * 5 > *job->totalBytes;
+    }
+    void cancel() { vm.cancelTransfer(); }
+    void mustBeReady() const
+    {
+        if (vm.state() != TarvelConnectionState::ready)
+            die(qPrintable(vm.statusMessage()));
+    }
+};
+
+// The same operations through the view model under the real window, so the stall figure
+// includes showing the progress.
+Figures measureEngine(EngineSide &side, const Paths &paths)
+{
+    side.open();
+    const RemoteEntry big = side.named("big.bin"), folder = side.named("Folder5000");
     Figures figures;
-    figures.download = timeTicking([&] { return vm.download(big, QStringLiteral("big.bin"), QUrl::fromLocalFile(paths.engineTarget())); });
-    if (vm.state() != TarvelConnectionState::ready)
-        die(qPrintable(vm.statusMessage()));
+    quiet();
+    figures[download] = timeTicking([&] { return side.download(big, paths.engineTarget()); });
+    side.mustBeReady();
     QFile::remove(paths.engineTarget());
     quiet();
-    figures.upload = timeTicking([&] { return vm.upload(QUrl::fromLocalFile(QString::fromUtf8(paths.source())), std::nullopt); });
-    if (vm.state() != TarvelConnectionState::ready)
-        die(qPrintable(vm.statusMessage()));
-    auto engine = std::make_shared<MTPAndroidFileTransferEngine>();
+    figures[upload] = timeTicking([&] { return side.upload(paths.source()); });
+    side.mustBeReady();
     quiet();
-    figures.listing = timeTicking([&] { return engine->listFolder(DirectoryRequest{vm.selectedDevice()->id, vm.selectedStorage()->id, folder}); });
+    figures[listing] = timeTicking([&] { return side.list(folder); });
 
     // The same selection of 1,000 files, and the same tree, as batches.
-    const RemoteEntry batchFolder = entryNamed(vm.entries(), "Batch1000");
-    const QList<RemoteEntry> selection =
-        test::runSync(engine->listFolder(DirectoryRequest{vm.selectedDevice()->id, vm.selectedStorage()->id, batchFolder.id}), 600s).entries;
-    QDir(paths.engineBatch()).removeRecursively();
-    QDir().mkpath(paths.engineBatch());
-    quiet();
-    figures.batch = timeTicking([&] { return vm.downloadItems(selection, QUrl::fromLocalFile(paths.engineBatch())); });
-    if (vm.state() != TarvelConnectionState::ready)
-        die(qPrintable(vm.statusMessage()));
-    QDir(paths.engineBatch()).removeRecursively();
-    QDir().mkpath(paths.engineBatch());
-    quiet();
-    figures.tree = timeTicking([&] { return vm.downloadItems({entryNamed(vm.entries(), "Tree2000")}, QUrl::fromLocalFile(paths.engineBatch())); });
-    if (vm.state() != TarvelConnectionState::ready)
-        die(qPrintable(vm.statusMessage()));
+    const QList<RemoteEntry> selection = test::runSync(side.list(side.named("Batch1000")), 600s).entries;
+    const RemoteEntry treeFolder = side.named("Tree2000");
+    for (const auto &[operation, items] : {std::pair{batch, selection}, std::pair{tree, QList{treeFolder}}}) {
+        QDir(paths.engineBatch()).removeRecursively();
+        QDir().mkpath(paths.engineBatch());
+        quiet();
+        figures[operation] = timeTicking([&] { return side.downloadItems(items, paths.engineBatch()); });
+        side.mustBeReady();
+    }
     QDir(paths.engineBatch()).removeRecursively();
     quiet();
     return figures;
 }
 
 // From Cancel to the lane being free, a fifth of the way into a download and an upload.
-std::pair<double, double> measureCancel(TarvelApp &app, const Paths &paths)
+double cancelAtAFifth(EngineSide &side, QCoro::Task<> task)
 {
-    TarvelViewModel &vm = *app.viewModel();
-    test::runSync(app.contentView()->refreshSequence(), 600s);
-    QString big;
-    for (const RemoteEntry &entry : vm.entries())
-        if (entry.name == QLatin1String("big.bin"))
-            big = entry.id;
-    const auto latency = [&vm](QCoro::Task<> task) {
-        // A fifth of the way in.
-        test::spinUntil([&] {
-            const auto job = vm.currentTransfer();
-            return job && job->totalBytes && job->completedBytes * 5 > *job->totalBytes;
-        }, 600s);
-        QElapsedTimer clock;
-        clock.start();
-        vm.cancelTransfer();
-        test::runSync(std::move(task), 600s);
-        MTPAndroidFileTransferEngine::waitForIdle(60000);
-        return clock.nsecsElapsed() / 1e6;
-    };
-    const double download = latency(vm.download(big, QStringLiteral("big.bin"), QUrl::fromLocalFile(paths.engineTarget())));
-    const double upload = latency(vm.upload(QUrl::fromLocalFile(QString::fromUtf8(paths.source())), std::nullopt));
+    test::spinUntil([&] { return side.pastAFifth(); }, 600s);
+    QElapsedTimer clock;
+    clock.start();
+    side.cancel();
+    test::runSync(std::move(task), 600s);
+    MTPAndroidFileTransferEngine::waitForIdle(60000);
+    return clock.nsecsElapsed() / 1e6;
+}
+
+std::pair<double, double> measureCancel(EngineSide &side, const Paths &paths)
+{
+    side.open();
+    const RemoteEntry big = side.named("big.bin");
+    quiet();
+    const double download = cancelAtAFifth(side, side.download(big, paths.engineTarget()));
+    quiet();
+    const double upload = cancelAtAFifth(side, side.upload(paths.source()));
     return {download, upload};
 }
 
-void report(const char *what, const Figure &raw, const Figure &engine, double bytes)
-{
-    std::printf("%-20s raw %6.2f s, engine %6.2f s", what, raw.seconds, engine.seconds);
-    if (bytes > 0)
-        std::printf(" (%4.1f and %4.1f MB/s), throughput ratio %.3f", bytes / raw.seconds / 1e6,
-                    bytes / engine.seconds / 1e6, raw.seconds / engine.seconds);
-    else
-        std::printf(", time ratio %.3f", engine.seconds / raw.seconds);
-    std::printf("; longest UI stall: engine %lld ms, raw %lld ms; frames drawn: engine %d, raw %d; "
-                "UI thread busy: engine %.2f s, raw %.2f s\n",
-                static_cast<long long>(engine.longestStallMs), static_cast<long long>(raw.longestStallMs), engine.frames,
-                raw.frames, engine.uiSeconds, raw.uiSeconds);
-    std::fflush(stdout);
-}
+// One table row: the best figures of each side and every round's own ratio, engine against
+// raw (the A/A row: the raw loop's second copy against its first).
+struct Row {
+    const char *name;
+    bool throughput; // ratio of speeds rather than of times
+    Figure raw, other;
+    std::vector<double> ratios;
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
+    void add(const Figure &rawNow, const Figure &otherNow)
+    {
+        keepBest(raw, rawNow);
+        keepBest(other, otherNow);
+        ratios.push_back(throughput ? rawNow.seconds / otherNow.seconds : otherNow.seconds / rawNow.seconds);
+    }
+    double median() const
+    {
+        std::vector<double> sorted = ratios;
+        std::sort(sorted.begin(), sorted.end());
+        const size_t middle = sorted.size() / 2;
+        return sorted.size() % 2 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
+    }
+    double least() const { return *std::min_element(ratios.begin(), ratios.end()); }
+    double most() const { return *std::max_element(ratios.begin(), ratios.end()); }
+    void print() const
+    {
+        std::printf("%-26s %7.2f s %7.2f s  %-10s %6.3f %6.3f %6.3f  %5lld / %-5lld  %5d / %-5d  %5.2f / %-5.2f\n", name,
+                    raw.seconds, other.seconds, throughput ? "throughput" : "time", least(), median(), most(),
+                    static_cast<long long>(other.longestStallMs), static_cast<long long>(raw.longestStallMs),
+                    other.frames, raw.frames, other.uiSeconds, raw.uiSeconds);
+    }
+};
 
 } // namespace
 
@@ -441,59 +488,69 @@ int main(int argc, char **argv)
     TarvelApp app(std::make_shared<MTPAndroidFileTransferEngine>());
     // TARVEL_BENCH_NO_WINDOW=1 keeps the window hidden: what drawing the progress costs the
     // guest's one CPU, against the figures with it shown.
+    EngineSide side{app};
     if (!qEnvironmentVariableIsSet("TARVEL_BENCH_NO_WINDOW")) {
         app.show();
         shownWindow = app.window();
     } else {
-        test::runSync(app.contentView()->refreshSequence(), 600s); // what showing the window starts
+        side.open(); // what showing the window starts
     }
     // The window's own start (a scan, then the storage) must be over before a raw session
     // opens the phone: one program at a time.
-    test::spinUntil([&] { return app.viewModel()->state() == TarvelConnectionState::ready && !app.viewModel()->entries().isEmpty(); }, 600s);
-    MTPAndroidFileTransferEngine::waitForIdle(60000);
-    // Raw and engine rounds alternate, so both meet the same host load and cache state.
-    Figures raw, engine;
-    // Each round's own ratios too: the emulator's speed drifts by a third between rounds, so
-    // the best raw and the best engine time may come from rounds that ran at different speeds.
-    std::vector<double> listingRatios, batchRatios, treeRatios;
+    test::spinUntil([&] { return side.vm.state() == TarvelConnectionState::ready && !side.vm.entries().isEmpty(); }, 600s);
+    quiet();
+    // Raw and engine rounds alternate, so both meet the same host load and cache state; the
+    // A/A row's second copy comes after the engine's turn, as far from its first as the
+    // engine's figures are from the raw ones. The emulator's speed drifts between rounds,
+    // so each round's own ratio counts, not the best times' ratio.
+    std::array<Row, operationCount> rows{{{"download", true, {}, {}, {}},
+                                          {"upload", true, {}, {}, {}},
+                                          {"list 5,000 entries", false, {}, {}, {}},
+                                          {"1,000 files of 100 KB", false, {}, {}, {}},
+                                          {"tree of 2,000 files", false, {}, {}, {}}}};
+    Row again{"A/A: raw 1,000 files again", false, {}, {}, {}};
     for (int round = 0; round < rounds; ++round) {
         MTPAndroidFileTransferEngine::closeDevice(60000); // a fresh session for each side
         const Figures rawNow = measureRaw(paths);
-        keepBest(raw.download, rawNow.download);
-        keepBest(raw.upload, rawNow.upload);
-        keepBest(raw.listing, rawNow.listing);
-        keepBest(raw.batch, rawNow.batch);
-        keepBest(raw.tree, rawNow.tree);
-        const Figures engineNow = measureEngine(app, paths);
-        keepBest(engine.download, engineNow.download);
-        keepBest(engine.upload, engineNow.upload);
-        keepBest(engine.listing, engineNow.listing);
-        keepBest(engine.batch, engineNow.batch);
-        keepBest(engine.tree, engineNow.tree);
-        listingRatios.push_back(engineNow.listing.seconds / rawNow.listing.seconds);
-        batchRatios.push_back(engineNow.batch.seconds / rawNow.batch.seconds);
-        treeRatios.push_back(engineNow.tree.seconds / rawNow.tree.seconds);
-        std::printf("round %d: download raw %.2f s engine %.2f s, upload raw %.2f s engine %.2f s, "
-                    "listing raw %.2f s engine %.2f s, batch raw %.2f s engine %.2f s, tree raw %.2f s engine %.2f s\n",
-                    round + 1, rawNow.download.seconds, engineNow.download.seconds, rawNow.upload.seconds,
-                    engineNow.upload.seconds, rawNow.listing.seconds, engineNow.listing.seconds, rawNow.batch.seconds,
-                    engineNow.batch.seconds, rawNow.tree.seconds, engineNow.tree.seconds);
+        const Figures engineNow = measureEngine(side, paths);
+        MTPAndroidFileTransferEngine::closeDevice(60000);
+        const Figure rawAgain = measureRawAgain(paths);
+        std::printf("round %d:", round + 1);
+        for (int operation = 0; operation < operationCount; ++operation) {
+            rows[operation].add(rawNow[operation], engineNow[operation]);
+            std::printf(" %s raw %.2f s engine %.2f s,", rows[operation].name, rawNow[operation].seconds,
+                        engineNow[operation].seconds);
+        }
+        again.add(rawNow[batch], rawAgain);
+        std::printf(" A/A %.2f s and %.2f s\n", rawNow[batch].seconds, rawAgain.seconds);
         std::fflush(stdout);
     }
     MTPAndroidFileTransferEngine::closeDevice(60000);
-    const Figures rawCancel = measureRaw(paths, true); // also removes the last engine upload
-    const auto [cancelDownload, cancelUpload] = measureCancel(app, paths);
+    const auto [rawCancelDownload, rawCancelUpload] = measureRawCancel(paths); // also removes the last engine upload
+    const auto [cancelDownload, cancelUpload] = measureCancel(side, paths);
 
-    std::printf("\nBest of %d rounds, one phone, one guest, progress shown in the window:\n", rounds);
-    report("download 1 GB", raw.download, engine.download, bytes);
-    report("upload 1 GB", raw.upload, engine.upload, bytes);
-    report("list 5,000 entries", raw.listing, engine.listing, 0);
-    report("1,000 files of 100 KB", raw.batch, engine.batch, 0);
-    report("tree of 2,000 files", raw.tree, engine.tree, 0);
-    std::printf("median of the rounds' own time ratios: listing %.3f, 1,000 files %.3f, tree %.3f\n",
-                median(listingRatios), median(batchRatios), median(treeRatios));
+    std::printf("\n%d rounds, single copies of %.0f MB, one phone, one guest, progress shown in the window.\n"
+                "Ratios are each round's own, engine against raw: throughput for the copies (higher is faster),\n"
+                "time otherwise (lower is faster); the A/A row times the raw 1,000-file loop after the engine's\n"
+                "turn against the same loop before it (its engine column), which is the run's noise floor.\n",
+                rounds, bytes / 1e6);
+    const bool stray = std::abs(again.median() - 1) > 0.05
+        || std::any_of(again.ratios.begin(), again.ratios.end(), [](double ratio) { return std::abs(ratio - 1) > 0.05; });
+    if (stray)
+        std::printf("host too busy: ratios below are not trustworthy (A/A rounds %.3f to %.3f, beyond 0.05 of 1)\n",
+                    again.least(), again.most());
+    std::printf("%-26s %9s %9s  %-10s %6s %6s %6s  %-13s  %-13s  %-13s\n", "", "raw best", "engine", "ratio", "min",
+                "median", "max", "UI stall ms", "frames drawn", "UI thread s");
+    std::printf("%-26s %9s %9s  %-10s %6s %6s %6s  %-13s  %-13s  %-13s\n", "", "", "best", "", "", "", "",
+                "engine / raw", "engine / raw", "engine / raw");
+    again.print();
+    for (const Row &row : rows)
+        row.print();
+    std::printf("best copies: download raw %.1f MB/s, engine %.1f MB/s; upload raw %.1f MB/s, engine %.1f MB/s\n",
+                bytes / rows[download].raw.seconds / 1e6, bytes / rows[download].other.seconds / 1e6,
+                bytes / rows[upload].raw.seconds / 1e6, bytes / rows[upload].other.seconds / 1e6);
     std::printf("cancel to lane free: download %.0f ms, upload %.0f ms; libmtp's own call returns %.0f ms and "
                 "%.0f ms after its callback asks to stop\n",
-                cancelDownload, cancelUpload, rawCancel.cancelDownloadMs, rawCancel.cancelUploadMs);
+                cancelDownload, cancelUpload, rawCancelDownload, rawCancelUpload);
     return 0;
 }
