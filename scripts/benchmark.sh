@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Measures the MTP engine against raw libmtp on QEMU's emulated phone: a 1 GB download
 # and upload and a 5,000-entry listing, with the longest UI-thread stall of each while the
-# window shows the progress, how long a Cancel takes to free the lane, and batches: 1,000
-# files of 100 KB and a tree of 2,000 files against plain libmtp loops over the same objects.
-# An A/A row (the raw 1,000-file loop against itself) gives the run's noise floor, and a
-# line says when it strays beyond 0.05 of 1.
+# window shows the progress, how long a Cancel takes to free the lane (split at libmtp's own
+# cancelled call), and batches: 1,000 files of 100 KB and a tree of 2,000 files against plain
+# libmtp loops over the same objects. An A/A row (the raw 1,000-file loop against itself)
+# gives the run's noise floor, and a line says when it strays beyond 0.05 of 1.
 # Usage: scripts/benchmark.sh [BUILD_DIR]   (default: build; builds mtp_benchmark first)
 # TARVEL_BENCH_BYTES (1 GB) and TARVEL_BENCH_ROUNDS (3) make a quicker run.
 # TARVEL_BENCH_COUNTED=1 runs the guest on QEMU's instruction counter (-icount): its clock

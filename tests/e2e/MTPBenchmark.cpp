@@ -11,6 +11,7 @@
 #include "MTPAdapter/MTPOperationLane.h"
 #include "TarvelApp/TarvelApp.h"
 #include "TarvelCore/SerialWorker.h"
+#include "tests/e2e/LibmtpCancelClock.h"
 #include "tests/support/TestSupport.h"
 
 #include <libmtp.h>
@@ -418,27 +419,56 @@ Figures measureEngine(EngineSide &side, const Paths &paths)
     return figures;
 }
 
-// From Cancel to the lane being free, a fifth of the way into a download and an upload.
-double cancelAtAFifth(EngineSide &side, QCoro::Task<> task)
+// From Cancel to the lane being free, split where libmtp's cancelled call begins and ends.
+struct CancelSplit {
+    double untilStopMs = -1;   // Cancel until the engine's progress callback asks libmtp to stop
+    double inLibmtpMs = -1;    // from there until libmtp's call returns
+    double afterMs = -1;       // from its return until the lane is free: ours
+    double totalMs = 0;
+};
+
+CancelSplit cancelAtAFifth(EngineSide &side, QCoro::Task<> task)
 {
     test::spinUntil([&] { return side.pastAFifth(); }, 600s);
-    QElapsedTimer clock;
-    clock.start();
+    const qint64 cancelled = cancelClock::now();
     side.cancel();
     test::runSync(std::move(task), 600s);
     MTPAndroidFileTransferEngine::waitForIdle(60000);
-    return clock.nsecsElapsed() / 1e6;
+    const qint64 laneFree = cancelClock::now();
+    cancelClock::armed = false;
+    const qint64 asked = cancelClock::stopAsked.exchange(0), returned = cancelClock::returned.exchange(0);
+    CancelSplit split;
+    split.totalMs = (laneFree - cancelled) / 1e6;
+    if (asked && returned) {
+        split.untilStopMs = (asked - cancelled) / 1e6;
+        split.inLibmtpMs = (returned - asked) / 1e6;
+        split.afterMs = (laneFree - returned) / 1e6;
+    }
+    return split;
 }
 
-std::pair<double, double> measureCancel(EngineSide &side, const Paths &paths)
+std::pair<CancelSplit, CancelSplit> measureCancel(EngineSide &side, const Paths &paths)
 {
     side.open();
     const RemoteEntry big = side.named("big.bin");
     quiet();
-    const double download = cancelAtAFifth(side, side.download(big, paths.engineTarget()));
+    cancelClock::armed = true;
+    const CancelSplit download = cancelAtAFifth(side, side.download(big, paths.engineTarget()));
     quiet();
-    const double upload = cancelAtAFifth(side, side.upload(paths.source()));
+    cancelClock::armed = true;
+    const CancelSplit upload = cancelAtAFifth(side, side.upload(paths.source()));
     return {download, upload};
+}
+
+void reportCancel(const char *what, const CancelSplit &split, double rawMs)
+{
+    std::printf("cancel %s: %.0f ms from Cancel to a free lane", what, split.totalMs);
+    if (split.inLibmtpMs >= 0)
+        std::printf(" = %.0f ms until libmtp is asked to stop + %.0f ms in libmtp's cancelled call + %.0f ms ours "
+                    "after it returns", split.untilStopMs, split.inLibmtpMs, split.afterMs);
+    else
+        std::printf(" (the bridge's libmtp call was not seen)");
+    std::printf("; raw libmtp's own cancelled call: %.0f ms\n", rawMs);
 }
 
 // One table row: the best figures of each side and every round's own ratio, engine against
@@ -549,8 +579,7 @@ int main(int argc, char **argv)
     std::printf("best copies: download raw %.1f MB/s, engine %.1f MB/s; upload raw %.1f MB/s, engine %.1f MB/s\n",
                 bytes / rows[download].raw.seconds / 1e6, bytes / rows[download].other.seconds / 1e6,
                 bytes / rows[upload].raw.seconds / 1e6, bytes / rows[upload].other.seconds / 1e6);
-    std::printf("cancel to lane free: download %.0f ms, upload %.0f ms; libmtp's own call returns %.0f ms and "
-                "%.0f ms after its callback asks to stop\n",
-                cancelDownload, cancelUpload, rawCancelDownload, rawCancelUpload);
+    reportCancel("a download", cancelDownload, rawCancelDownload);
+    reportCancel("an upload", cancelUpload, rawCancelUpload);
     return 0;
 }
