@@ -576,6 +576,12 @@ int main(int argc, char **argv)
     again.print();
     for (const Row &row : rows)
         row.print();
+    // The A/A row repeats one kind of work, and other work can swing while it stays steady
+    // (listings and trees did, counted): a row's own rounds then say so.
+    for (const Row &row : rows)
+        if (row.most() - row.least() > 0.05)
+            std::printf("uneven rounds: %s from %.3f to %.3f, more than 0.05 apart: its median is not trustworthy\n",
+                        row.name, row.least(), row.most());
     std::printf("best copies: download raw %.1f MB/s, engine %.1f MB/s; upload raw %.1f MB/s, engine %.1f MB/s\n",
                 bytes / rows[download].raw.seconds / 1e6, bytes / rows[download].other.seconds / 1e6,
                 bytes / rows[upload].raw.seconds / 1e6, bytes / rows[upload].other.seconds / 1e6);
