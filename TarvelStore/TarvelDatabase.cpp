@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include <sqlite3.h>
@@ -141,6 +142,11 @@ TarvelDatabase::TarvelDatabase(QString folder, std::chrono::milliseconds busyTim
 TarvelDatabase::~TarvelDatabase()
 {
     close();
+}
+
+QString TarvelDatabase::defaultFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/tarvel");
 }
 
 QString TarvelDatabase::filePath() const

@@ -1,10 +1,10 @@
 #pragma once
 
 // Tarvel's own database: what it keeps between runs, in one SQLite file,
-// $XDG_DATA_HOME/tarvel/tarvel.sqlite (production passes
-// QStandardPaths::writableLocation(GenericDataLocation) + "/tarvel"). Today it holds the
-// import record (ImportRecord.h): every file imported or downloaded from a phone, so the
-// next import copies only what is new. PRAGMA user_version is the schema version:
+// $XDG_DATA_HOME/tarvel/tarvel.sqlite (defaultFolder(); tests pass a folder of their own).
+// Today it holds the import record (ImportRecord.h): every file imported or downloaded from
+// a phone, so the next import copies only what is new. PRAGMA user_version is the schema
+// version:
 //   1  the import record (table imported_file)
 // Versions only ever grow by appending a migration; a build never writes a database whose
 // version is newer than it knows.
@@ -52,6 +52,8 @@ public:
     // held by another connection is waited for up to `busyTimeout` on every call.
     explicit TarvelDatabase(QString folder, std::chrono::milliseconds busyTimeout = defaultBusyTimeout);
     ~TarvelDatabase();
+    // $XDG_DATA_HOME/tarvel, where the application keeps it.
+    static QString defaultFolder();
     TarvelDatabase(const TarvelDatabase &) = delete;
     TarvelDatabase &operator=(const TarvelDatabase &) = delete;
 
