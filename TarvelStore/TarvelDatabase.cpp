@@ -53,15 +53,14 @@ bool failed(int result)
 
 bool isCorrupt(int result)
 {
-    return (result & 0xff) == SQLITE_CORRUPT || (result & 0xff) == SQLITE_NOTADB;
+    return TarvelDatabase::problemOf(result) == StoreProblem::corrupt;
 }
 
 // Failures a read-only connection may get past: the file, or the folder for the WAL's
 // companions, cannot be written.
 bool isUnwritable(int result)
 {
-    const int primary = result & 0xff;
-    return primary == SQLITE_READONLY || primary == SQLITE_CANTOPEN || primary == SQLITE_PERM;
+    return TarvelDatabase::problemOf(result) == StoreProblem::readOnly;
 }
 
 // The whole file is read, so damage anywhere is found now, while it can still be set aside
