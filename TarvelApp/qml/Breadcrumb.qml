@@ -51,7 +51,7 @@ Flow {
             SymbolIcon {
                 source: crumbs.contentView.disclosureClosedIconSource
                 tint: title.color
-                size: 12
+                size: Theme.smallIconSize
                 anchors.verticalCenter: parent.verticalCenter
             }
         }
@@ -64,7 +64,7 @@ Flow {
         text: crumbs.contentView.currentLocationTitle
         elide: Text.ElideMiddle
         width: Math.min(implicitWidth, crumbs.width)
-        height: Math.max(implicitHeight, 24)
+        height: Math.max(implicitHeight, Theme.headerTitleHeight)
         verticalAlignment: Text.AlignVCenter
     }
 }

@@ -47,8 +47,8 @@ ColumnLayout {
             objectName: "donationQRCode"
             active: section.contentView.donationQRCodeSource.toString() !== ""
             visible: active
-            Layout.preferredWidth: 72
-            Layout.preferredHeight: 72
+            Layout.preferredWidth: Theme.qrCodeSize
+            Layout.preferredHeight: Theme.qrCodeSize
             Layout.alignment: Qt.AlignTop
 
             sourceComponent: Rectangle {

@@ -8,11 +8,11 @@ ApplicationWindow {
 
     required property ContentView contentView
 
-    minimumWidth: 760
-    minimumHeight: 460
+    minimumWidth: Theme.windowMinimumWidth
+    minimumHeight: Theme.windowMinimumHeight
     // Opens at the panes' preferred widths.
-    width: 820
-    height: 560
+    width: Theme.windowWidth
+    height: Theme.windowHeight
     // While a transfer runs the title says how far it is; otherwise where the window is.
     title: contentView.transferWindowTitle !== "" ? contentView.transferWindowTitle : contentView.windowTitle
 
@@ -30,7 +30,7 @@ ApplicationWindow {
         title: window.contentView.quitQuestionTitle
         modal: true
         anchors.centerIn: parent
-        width: Math.min(420, window.width - 2 * Theme.paneMargin)
+        width: Math.min(Theme.dialogWidth, window.width - 2 * Theme.paneMargin)
         padding: Theme.paneMargin
 
         PlainText {
@@ -91,17 +91,17 @@ ApplicationWindow {
             RemoteBrowser {
                 objectName: "remoteBrowser"
                 contentView: window.contentView
-                SplitView.minimumWidth: 420
-                SplitView.preferredWidth: 520
+                SplitView.minimumWidth: Theme.browserMinimumWidth
+                SplitView.preferredWidth: Theme.browserPreferredWidth
                 SplitView.fillWidth: true
             }
 
             LocalActions {
                 objectName: "localActions"
                 contentView: window.contentView
-                SplitView.minimumWidth: 260
-                SplitView.preferredWidth: 300
-                SplitView.maximumWidth: 340
+                SplitView.minimumWidth: Theme.sidePaneMinimumWidth
+                SplitView.preferredWidth: Theme.sidePanePreferredWidth
+                SplitView.maximumWidth: Theme.sidePaneMaximumWidth
             }
         }
     }

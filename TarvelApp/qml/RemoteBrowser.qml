@@ -95,7 +95,7 @@ Pane {
                 id: list
                 objectName: "remoteList"
                 anchors.fill: parent
-                anchors.margins: 4
+                anchors.margins: Theme.listInset
                 clip: true
                 focus: true
                 activeFocusOnTab: true

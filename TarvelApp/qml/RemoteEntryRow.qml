@@ -71,7 +71,7 @@ ItemDelegate {
 
         // The kind's icon, which gives way to a check mark on hover and on a selected row.
         Item {
-            implicitWidth: 22
+            implicitWidth: Theme.rowIconWidth
             implicitHeight: Math.max(kindIcon.implicitHeight, check.implicitHeight)
             Layout.alignment: Qt.AlignVCenter
 
@@ -81,7 +81,7 @@ ItemDelegate {
                 visible: !check.visible
                 source: row.iconSource
                 tint: row.iconTint
-                size: 18
+                size: Theme.largeIconSize
             }
 
             CheckBox {

@@ -21,8 +21,8 @@ Pane {
         spacing: Theme.spacingL
 
         Item {
-            Layout.preferredWidth: 18
-            Layout.preferredHeight: 18
+            Layout.preferredWidth: Theme.largeIconSize
+            Layout.preferredHeight: Theme.largeIconSize
 
             // A copy shows its own bar, so the spinner gives way to the copy's arrow: an
             // animation running for the length of a copy draws the window continuously.
@@ -42,7 +42,7 @@ Pane {
                 source: bar.contentView.showsStatusSpinner ? bar.contentView.currentTransferIconSource
                                                            : bar.contentView.statusIconSource
                 tint: bar.contentView.statusTint
-                size: 16
+                size: Theme.iconSize
             }
         }
 
