@@ -703,16 +703,6 @@ QCoro::Task<> ContentView::uploadItems(QList<QUrl> urls)
     co_await m_viewModel->uploadItems(urls, m_viewModel->currentParentID());
 }
 
-// Like chooseFileToUpload, as a batch: a failed file is named at the end instead of
-// ending the rest.
-QCoro::Task<> ContentView::chooseFilesForBatch()
-{
-    QPointer<ContentView> self(this);
-    const QList<QUrl> chosen = co_await m_desktop->chooseFilesToOpen(QStringLiteral("Upload"));
-    if (self)
-        co_await uploadItems(chosen);
-}
-
 QCoro::Task<> ContentView::chooseFolderToUpload()
 {
     QPointer<ContentView> self(this);
@@ -744,10 +734,8 @@ QCoro::Task<> ContentView::downloadEntries(QList<RemoteEntry> entries)
 
 QCoro::Task<> ContentView::uploadFiles(QList<QUrl> urls)
 {
-    // The batch belongs to the view model, not to this view: from here on only it is used,
-    // with the flag Cancel raises.
+    QPointer<ContentView> self(this);
     QPointer<TarvelViewModel> viewModel = m_viewModel;
-    const auto stopped = m_uploadBatchStopped = std::make_shared<bool>(false);
     auto keepRegularFiles = [urls] {
         QList<QUrl> files;
         for (const QUrl &url : urls) {
@@ -757,16 +745,12 @@ QCoro::Task<> ContentView::uploadFiles(QList<QUrl> urls)
         return files;
     };
     const QList<QUrl> files = co_await awaitResult(m_fileChecks.run(std::move(keepRegularFiles)));
-    if (files.isEmpty())
+    if (files.isEmpty() || !viewModel)
         co_return;
-    for (const QUrl &file : files) {
-        if (!viewModel || *stopped)
-            break;
-        // Read at each start: the user may open another folder while the batch runs.
-        co_await viewModel->upload(file, viewModel->currentParentID());
-    }
-    if (viewModel)
-        co_await viewModel->loadCurrentDirectory();
+    // The batch belongs to the view model: it starts even when this view went meanwhile.
+    if (self)
+        self->m_showsDownloadedFolder = false;
+    co_await viewModel->uploadItems(files, viewModel->currentParentID());
 }
 
 // Slots QML calls. Each checks the rule that enables its control, so a stale click or a
@@ -919,9 +903,8 @@ void ContentView::startDownloadSelection()
 
 void ContentView::startChooseFileToUpload()
 {
-    if (!uploadEnabled())
-        return;
-    chooseFilesForBatch();
+    if (uploadEnabled())
+        chooseFileToUpload();
 }
 
 void ContentView::startSelectDevice(int index)
@@ -961,10 +944,8 @@ void ContentView::openBitcoinWallet()
 
 void ContentView::startCancelTransfer()
 {
-    if (!cancelTransferEnabled())
-        return;
-    *m_uploadBatchStopped = true;
-    m_viewModel->cancelTransfer();
+    if (cancelTransferEnabled())
+        m_viewModel->cancelTransfer();
 }
 
 void ContentView::startChooseFolderToUpload()

@@ -277,14 +277,17 @@ public:
     QCoro::Task<> refreshKeepingPlace();
     // Asks where to save the file and starts its download; a cancelled panel does nothing.
     QCoro::Task<> chooseDownloadDestination(RemoteEntry entry);
+    // Asks for files and uploads them as uploadFiles does; a cancelled panel does nothing.
     QCoro::Task<> chooseFileToUpload();
+    // The files on the clipboard, as uploadFiles takes them.
     QCoro::Task<> pasteFilesFromFinder();
-    // Uploads the regular local files among the URLs one after another into the folder
-    // shown when each starts, then lists that folder again once. Anything else is
-    // dropped silently; with nothing left, nothing happens. Which URLs are regular
-    // files is asked of the file system off the UI thread.
+    // Uploads the regular local files among the URLs into the folder shown, as one batch
+    // that lists that folder again once at its end. Anything else is dropped silently;
+    // with nothing left, nothing happens. Which URLs are regular files is asked of the
+    // file system off the UI thread.
     QCoro::Task<> uploadFiles(QList<QUrl> urls);
-    // Files and folders, chosen, pasted or dropped, as one batch into the folder shown.
+    // Files and folders, pasted or dropped, as one batch into the folder shown; what the
+    // batch cannot take it names at its end.
     QCoro::Task<> uploadItems(QList<QUrl> urls);
     QCoro::Task<> chooseFolderToUpload();
     // Asks once for a folder (first in Downloads, then wherever the user last chose) and
@@ -322,7 +325,7 @@ public Q_SLOTS:
     void copyDonationAddress();
     void openKoFi();
     void openBitcoinWallet();
-    // Cancel and Escape: stops the running transfer, and the upload batch it belongs to.
+    // Cancel and Escape: stops the running transfer, a batch with all its files.
     void startCancelTransfer();
     // The answer to the question asked when the window closes during a transfer: stops it
     // and asks to quit once it has left the lane, or after a few seconds at most.
@@ -354,7 +357,6 @@ private:
     void noteProgress();
     void schedulePresentation();
     void quitWhenDone();
-    QCoro::Task<> chooseFilesForBatch();
 
     static constexpr int quitWaitMs = 5000;
     QString spaceText() const; // empty when the storage gives no sizes
@@ -368,7 +370,6 @@ private:
     QUuid m_announcedTransfer; // the job transferFileChanged last told of
     TransferRate m_rate;
     QElapsedTimer m_clock;
-    std::shared_ptr<bool> m_uploadBatchStopped = std::make_shared<bool>(false);
     bool m_quitting = false;
     bool m_batchShown = false;
     TransferRate m_batchRate;

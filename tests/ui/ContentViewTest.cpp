@@ -385,9 +385,10 @@ TEST_F(ContentViewTest, ChosenFilesUploadInOrderThenTheFolderIsListedOnce)
         EXPECT_EQ(request.storageID, internal.id);
     }
     EXPECT_EQ(uploaded, desktop.filesToOpen);
-    EXPECT_EQ(engine->directoryRequests.size(), listings + 1);
+    // The folder's names before the first file, its listing after the last.
+    EXPECT_EQ(engine->directoryRequests.size(), listings + 2);
     EXPECT_EQ(engine->directoryRequests.last().parentID, dcim.id);
-    EXPECT_EQ(view.statusMessage(), "Showing DCIM.");
+    EXPECT_EQ(view.statusMessage(), "Uploaded 3 files to DCIM.");
 }
 
 // A failed upload does not stop the batch; the listing is still read again at the end.
@@ -399,9 +400,10 @@ TEST_F(ContentViewTest, AFailedUploadDoesNotStopTheBatch)
     QList<QString> statuses;
     QObject::connect(&vm, &TarvelViewModel::statusMessageChanged, [&] { statuses.append(vm.statusMessage()); });
     runSync(view.uploadFiles({localFile("a.txt"), localFile("b.txt")}));
-    EXPECT_TRUE(statuses.contains("Uploading a.txt..."));
-    EXPECT_TRUE(statuses.contains("Uploading b.txt..."));
-    EXPECT_EQ(engine->directoryRequests.size(), listings + 1);
+    EXPECT_EQ(statuses.last(), "Uploaded 0 of 2 files; 2 failed, the first: a.txt: The file could not be copied. "
+                               "Check the cable and try again.");
+    // The folder's names before the first file, its listing after the last.
+    EXPECT_EQ(engine->directoryRequests.size(), listings + 2);
 }
 
 TEST_F(ContentViewTest, PasteUploadsOnlyTheRegularFiles)
@@ -429,7 +431,7 @@ TEST_F(ContentViewTest, BatchGoesOnWhenThePresenterGoesDuringTheFileCheck)
     runSync(std::move(batch));
     ASSERT_EQ(engine->uploadRequests.size(), 1);
     EXPECT_EQ(engine->uploadRequests[0].localURL.fileName(), "a.txt");
-    EXPECT_EQ(vm.statusMessage(), "Showing Internal shared storage.");
+    EXPECT_EQ(vm.statusMessage(), "Uploaded 1 file to Internal shared storage.");
 }
 
 // A cancelled panel, an empty clipboard or one with only a folder: no upload, no
