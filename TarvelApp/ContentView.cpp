@@ -47,9 +47,6 @@ ContentView::ContentView(TarvelViewModel *viewModel, DesktopServices *desktop, Q
     });
     connect(this, &ContentView::presentationChanged, this, &ContentView::transferProgressChanged);
     connect(this, &ContentView::presentationChanged, this, &ContentView::transferFileChanged);
-    m_progressTick.setSingleShot(true);
-    m_progressTick.setInterval(TarvelViewModel::progressIntervalMs);
-    connect(&m_progressTick, &QTimer::timeout, this, &ContentView::announceProgress);
     connect(viewModel, &TarvelViewModel::currentTransferChanged, this, &ContentView::followTransfer);
     connect(viewModel, &TarvelViewModel::currentBatchChanged, this, &ContentView::followBatch);
     m_clock.start();
@@ -436,7 +433,8 @@ bool ContentView::hasTransfer() const
 }
 
 // A new job, or none, changes the whole pane; the same job with more bytes changes only
-// its progress.
+// its progress. The view model samples the lane ten times a second, which is all the
+// throttling progress needs: each change is passed on at once.
 void ContentView::followTransfer()
 {
     const auto job = m_viewModel->currentTransfer();
@@ -450,7 +448,7 @@ void ContentView::followTransfer()
         m_rate.add(m_clock.elapsed(), job->completedBytes);
     // The next file of a batch is progress too: the pane stays, only its lines change.
     if (sameJob || (job && m_batchShown)) {
-        noteProgress();
+        announceProgress();
         return;
     }
     schedulePresentation();
@@ -471,14 +469,6 @@ void ContentView::quitWhenDone()
     }
 }
 
-// Progress reaches the window at most ten times a second, however often the view model
-// reports it: a batch of small files reports several times per file.
-void ContentView::noteProgress()
-{
-    if (!m_progressTick.isActive())
-        m_progressTick.start();
-}
-
 void ContentView::announceProgress()
 {
     const auto job = m_viewModel->currentTransfer();
@@ -496,7 +486,7 @@ void ContentView::followBatch()
     const auto batch = m_viewModel->currentBatch();
     if (batch && m_batchShown) {
         m_batchRate.add(m_clock.elapsed(), batch->completedBytes);
-        noteProgress();
+        announceProgress();
         return;
     }
     m_batchShown = batch.has_value();

@@ -341,7 +341,7 @@ Q_SIGNALS:
     void presentationChanged();
     // The running transfer's bytes moved on; nothing else changed.
     void transferProgressChanged();
-    // A batch went on to its next file (raised with transferProgressChanged, at its pace).
+    // A batch went on to its next file (raised with transferProgressChanged).
     void transferFileChanged();
     // Nothing runs that must not be cut: the application may end now.
     void quitRequested();
@@ -354,7 +354,6 @@ private:
     void followTransfer();
     void followBatch();
     void announceProgress();
-    void noteProgress();
     void schedulePresentation();
     void quitWhenDone();
 
@@ -373,7 +372,6 @@ private:
     bool m_quitting = false;
     bool m_batchShown = false;
     TransferRate m_batchRate;
-    QTimer m_progressTick;
     QTimer m_presentationTick;
     std::optional<QUrl> m_lastDownloadFolder; // chosen while the app runs
     bool m_showsDownloadedFolder = false;
