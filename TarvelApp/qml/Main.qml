@@ -14,11 +14,11 @@ ApplicationWindow {
     width: Theme.windowWidth
     height: Theme.windowHeight
     // While a transfer runs the title says how far it is; otherwise where the window is.
-    title: contentView.transferWindowTitle !== "" ? contentView.transferWindowTitle : contentView.windowTitle
+    title: contentView.windowTitle
 
     // Closing during a transfer asks first; the answer stops it before the process ends.
     onClosing: (close) => {
-        if (contentView.hasTransfer) {
+        if (contentView.transfers.hasTransfer) {
             close.accepted = false
             quitQuestion.open()
         }
@@ -60,11 +60,11 @@ ApplicationWindow {
         objectName: "dropArea"
         anchors.fill: parent
         keys: ["text/uri-list"]
-        onEntered: (drag) => drag.accepted = drag.hasUrls && window.contentView.uploadEnabled
+        onEntered: (drag) => drag.accepted = drag.hasUrls && window.contentView.transfers.uploadEnabled
         onDropped: (drop) => {
             if (!drop.hasUrls)
                 return
-            window.contentView.startUploadDropped(drop.urls)
+            window.contentView.transfers.startUploadDropped(drop.urls)
             drop.acceptProposedAction()
         }
     }
@@ -74,7 +74,7 @@ ApplicationWindow {
         spacing: 0
 
         StatusBar {
-            contentView: window.contentView
+            status: window.contentView.status
             Layout.fillWidth: true
         }
 
@@ -90,7 +90,7 @@ ApplicationWindow {
 
             RemoteBrowser {
                 objectName: "remoteBrowser"
-                contentView: window.contentView
+                browser: window.contentView.browser
                 SplitView.minimumWidth: Theme.browserMinimumWidth
                 SplitView.preferredWidth: Theme.browserPreferredWidth
                 SplitView.fillWidth: true
@@ -98,7 +98,8 @@ ApplicationWindow {
 
             LocalActions {
                 objectName: "localActions"
-                contentView: window.contentView
+                transfers: window.contentView.transfers
+                donation: window.contentView.donation
                 SplitView.minimumWidth: Theme.sidePaneMinimumWidth
                 SplitView.preferredWidth: Theme.sidePanePreferredWidth
                 SplitView.maximumWidth: Theme.sidePaneMaximumWidth
