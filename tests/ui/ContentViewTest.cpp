@@ -651,6 +651,52 @@ TEST_F(ContentViewTest, TransferPaneFollowsProgressCancelAndQuit)
     EXPECT_EQ(vm.statusMessage(), "The transfer was cancelled.");
 }
 
+// A batch's progress and its next file reach only the transfer pane's own lines (the status
+// bar keeps its one sentence and arrow); a listing during the batch reaches the browser and
+// leaves those lines be.
+TEST_F(ContentViewTest, EachPaneHearsOnlyWhatItShows)
+{
+    connect();
+    Gate first;
+    Gate second;
+    int begun = 0;
+    engine->beforeDownload = [&begun, holdFirst = first.hook(), holdSecond = second.hook()] {
+        return ++begun == 1 ? holdFirst() : holdSecond();
+    };
+    QTemporaryDir target;
+    auto batch = vm.downloadItems({photo, notes}, QUrl::fromLocalFile(target.path()));
+    ASSERT_TRUE(first.waitEntered());
+    ASSERT_TRUE(tarvel::test::spinUntil([&] { return transfers->transferRouteText().startsWith("photo.jpg"); }));
+    tarvel::test::settle();
+
+    SignalCount elsewhere;
+    elsewhere.watch(status, &StatusPresenter::statusChanged);
+    elsewhere.watch(browser, &BrowserPresenter::locationChanged);
+    elsewhere.watch(browser, &BrowserPresenter::browsingChanged);
+    elsewhere.watch(transfers, &TransferPresenter::transferChanged);
+    elsewhere.watch(transfers, &TransferPresenter::uploadChanged);
+    QSignalSpy files(transfers, &TransferPresenter::fileChanged);
+    QSignalSpy progress(transfers, &TransferPresenter::progressChanged);
+    engine->lastTransferControl->setProgress(1'000'000, 2'000'000);
+    ASSERT_TRUE(tarvel::test::spinUntil([&] { return progress.count() >= 1; }));
+    EXPECT_EQ(files.count(), 0);
+    first.open();
+    ASSERT_TRUE(second.waitEntered());
+    ASSERT_TRUE(tarvel::test::spinUntil([&] { return transfers->transferRouteText().startsWith("notes.txt"); }));
+    EXPECT_GE(files.count(), 1);
+    EXPECT_EQ(elsewhere.total(), 0);
+
+    QSignalSpy location(browser, &BrowserPresenter::locationChanged);
+    files.clear();
+    progress.clear();
+    runSync(vm.openFolder(dcim));
+    tarvel::test::settle();
+    EXPECT_GE(location.count(), 1);
+    EXPECT_EQ(files.count() + progress.count(), 0);
+    second.open();
+    runSync(std::move(batch));
+}
+
 // SIGTERM (the session ending) stops the transfer first, as closing the window does, and a
 // second one would end the process at once.
 TEST_F(ContentViewTest, TerminationSignalStopsTheTransferBeforeQuitting)
