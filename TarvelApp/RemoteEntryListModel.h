@@ -19,7 +19,7 @@ namespace tarvel {
 class RemoteEntryListModel : public QAbstractListModel {
     Q_OBJECT
     QML_ELEMENT
-    QML_UNCREATABLE("Rows come from ContentView.")
+    QML_UNCREATABLE("Rows come from the browser's presenter.")
     Q_PROPERTY(int currentRow READ currentRow NOTIFY currentRowChanged)
 
 public:

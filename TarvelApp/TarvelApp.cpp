@@ -68,7 +68,7 @@ TarvelApp::TarvelApp(std::shared_ptr<AndroidFileTransferEngine> engine, std::sha
     });
 }
 
-// The window goes first: its bindings read the presenter, which reads the view model.
+// The window goes first: its bindings read the presenters, which read the view model.
 TarvelApp::~TarvelApp()
 {
     m_qml.reset();

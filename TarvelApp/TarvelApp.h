@@ -1,7 +1,7 @@
 #pragma once
 
 // The application entry: owns the one view model over the engine it is given, the
-// window's presenter and the window itself, and runs the start task (scan, then open the
+// window's root presenter and the window itself, and runs the start task (scan, then open the
 // first storage) when the window is first shown. Knows no particular engine, so the
 // real app, the demo and the screenshot tool share it.
 

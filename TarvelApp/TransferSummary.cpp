@@ -9,7 +9,7 @@ TransferSummary summarizeTransfer(const TransferJob &job)
     const bool download = job.direction == TransferDirection::download;
     TransferSummary summary{
         .title = download ? QStringLiteral("Downloading") : QStringLiteral("Uploading"),
-        .iconName = download ? QStringLiteral("square.and.arrow.down") : QStringLiteral("square.and.arrow.up"),
+        .iconName = transferSymbol(job.direction),
         // Where the copy lands: the folder when the job knows it, else the file.
         .routeText = job.sourceName + QStringLiteral(" -> ")
             + (job.destinationFolderName.isEmpty() ? job.destinationName : job.destinationFolderName),
@@ -21,6 +21,12 @@ TransferSummary summarizeTransfer(const TransferJob &job)
         summary.bytesText = formatByteCount(job.completedBytes) + QStringLiteral(" of ") + formatByteCount(*job.totalBytes);
     }
     return summary;
+}
+
+QString transferSymbol(TransferDirection direction)
+{
+    return direction == TransferDirection::download ? QStringLiteral("square.and.arrow.down")
+                                                    : QStringLiteral("square.and.arrow.up");
 }
 
 } // namespace tarvel

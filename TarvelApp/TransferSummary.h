@@ -22,5 +22,7 @@ struct TransferSummary {
 };
 
 TransferSummary summarizeTransfer(const TransferJob &job);
+// The arrow of a direction: down for a download, up for an upload.
+QString transferSymbol(TransferDirection direction);
 
 } // namespace tarvel

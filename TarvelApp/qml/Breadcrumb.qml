@@ -8,7 +8,7 @@ import Tarvel
 Flow {
     id: crumbs
 
-    required property ContentView contentView
+    required property BrowserPresenter browser
 
     // A breadcrumb is about to open its folder: its button goes with the path it belongs
     // to, so the keyboard's focus needs a new home first.
@@ -17,7 +17,7 @@ Flow {
     spacing: Theme.spacingXS
 
     Repeater {
-        model: crumbs.contentView.breadcrumbTrail
+        model: crumbs.browser.breadcrumbTrail
 
         delegate: Row {
             id: crumb
@@ -32,7 +32,7 @@ Flow {
                 objectName: "breadcrumbButton"
                 text: crumb.modelData
                 flat: true
-                enabled: crumbs.contentView.upEnabled
+                enabled: crumbs.browser.upEnabled
                 font.pixelSize: Theme.calloutSize
                 width: Math.min(contentItem.implicitWidth + leftPadding + rightPadding, crumbs.width / 2)
                 contentItem: PlainText {
@@ -44,14 +44,14 @@ Flow {
                 toolTipText: contentItem.truncated ? crumb.modelData : ""
                 onClicked: {
                     crumbs.opened();
-                    crumbs.contentView.startOpenBreadcrumb(crumb.index);
+                    crumbs.browser.startOpenBreadcrumb(crumb.index);
                 }
             }
 
             SymbolIcon {
-                source: crumbs.contentView.disclosureClosedIconSource
+                source: crumbs.browser.breadcrumbSeparatorIconSource
                 tint: title.color
-                size: 12
+                size: Theme.smallIconSize
                 anchors.verticalCenter: parent.verticalCenter
             }
         }
@@ -61,10 +61,10 @@ Flow {
         id: title
         objectName: "locationTitle"
         role: PlainText.Headline
-        text: crumbs.contentView.currentLocationTitle
+        text: crumbs.browser.currentLocationTitle
         elide: Text.ElideMiddle
         width: Math.min(implicitWidth, crumbs.width)
-        height: Math.max(implicitHeight, 24)
+        height: Math.max(implicitHeight, Theme.headerTitleHeight)
         verticalAlignment: Text.AlignVCenter
     }
 }

@@ -8,7 +8,7 @@ import Tarvel
 ColumnLayout {
     id: section
 
-    required property ContentView contentView
+    required property DonationPresenter donation
     property bool expanded: false
 
     spacing: Theme.spacingL
@@ -19,9 +19,9 @@ ColumnLayout {
 
     SymbolButton {
         objectName: "supportToggle"
-        text: section.contentView.supportTitle
-        icon.source: section.expanded ? section.contentView.disclosureOpenIconSource
-                                      : section.contentView.disclosureClosedIconSource
+        text: section.donation.supportTitle
+        icon.source: section.expanded ? section.donation.disclosureOpenIconSource
+                                      : section.donation.disclosureClosedIconSource
         flat: true
         font.bold: true
         onClicked: section.expanded = !section.expanded
@@ -32,7 +32,7 @@ ColumnLayout {
         visible: section.expanded
         role: PlainText.Caption
         secondary: true
-        text: section.contentView.supportStatement
+        text: section.donation.supportStatement
         wrapMode: Text.Wrap
         Layout.fillWidth: true
     }
@@ -45,20 +45,20 @@ ColumnLayout {
         // Without the image the address stands alone at the left.
         Loader {
             objectName: "donationQRCode"
-            active: section.contentView.donationQRCodeSource.toString() !== ""
+            active: section.donation.donationQRCodeSource.toString() !== ""
             visible: active
-            Layout.preferredWidth: 72
-            Layout.preferredHeight: 72
+            Layout.preferredWidth: Theme.qrCodeSize
+            Layout.preferredHeight: Theme.qrCodeSize
             Layout.alignment: Qt.AlignTop
 
             sourceComponent: Rectangle {
                 color: "white"
                 Accessible.role: Accessible.Graphic
-                Accessible.name: section.contentView.donationQRCodeName
+                Accessible.name: section.donation.donationQRCodeName
 
                 Image {
                     anchors.fill: parent
-                    source: section.contentView.donationQRCodeSource
+                    source: section.donation.donationQRCodeSource
                     fillMode: Image.Stretch
                     // Crisp modules: a smoothed QR code scans worse.
                     smooth: false
@@ -86,13 +86,13 @@ ColumnLayout {
             PlainText {
                 role: PlainText.Caption
                 secondary: true
-                text: section.contentView.donationAddressCaption
+                text: section.donation.donationAddressCaption
             }
 
             TextEdit {
                 id: address
                 objectName: "donationAddress"
-                text: section.contentView.donationAddress
+                text: section.donation.donationAddress
                 textFormat: TextEdit.PlainText
                 readOnly: true
                 selectByMouse: true
@@ -117,30 +117,30 @@ ColumnLayout {
     SymbolButton {
         objectName: "copyAddressButton"
         visible: section.expanded
-        text: section.contentView.copyAddressTitle
-        icon.source: section.contentView.copyAddressIconSource
+        text: section.donation.copyAddressTitle
+        icon.source: section.donation.copyAddressIconSource
         font.pixelSize: Theme.captionSize
         Layout.fillWidth: true
-        onClicked: section.contentView.copyDonationAddress()
+        onClicked: section.donation.copyDonationAddress()
     }
 
     SymbolButton {
         objectName: "koFiButton"
         visible: section.expanded
-        text: section.contentView.koFiTitle
-        icon.source: section.contentView.koFiIconSource
+        text: section.donation.koFiTitle
+        icon.source: section.donation.koFiIconSource
         font.pixelSize: Theme.captionSize
         Layout.fillWidth: true
-        onClicked: section.contentView.openKoFi()
+        onClicked: section.donation.openKoFi()
     }
 
     SymbolButton {
         objectName: "walletButton"
         visible: section.expanded
-        text: section.contentView.walletTitle
-        icon.source: section.contentView.walletIconSource
+        text: section.donation.walletTitle
+        icon.source: section.donation.walletIconSource
         font.pixelSize: Theme.captionSize
         Layout.fillWidth: true
-        onClicked: section.contentView.openBitcoinWallet()
+        onClicked: section.donation.openBitcoinWallet()
     }
 }

@@ -8,7 +8,8 @@ import Tarvel
 Pane {
     id: pane
 
-    required property ContentView contentView
+    required property TransferPresenter transfers
+    required property DonationPresenter donation
 
     padding: 0
     background: Rectangle {
@@ -33,50 +34,50 @@ Pane {
 
             PlainText {
                 role: PlainText.Headline
-                text: pane.contentView.transfersTitle
+                text: pane.transfers.transfersTitle
             }
 
             SymbolButton {
                 objectName: "uploadButton"
-                text: pane.contentView.chooseFileTitle
-                icon.source: pane.contentView.chooseFileIconSource
-                enabled: pane.contentView.uploadEnabled
+                text: pane.transfers.chooseFileTitle
+                icon.source: pane.transfers.chooseFileIconSource
+                enabled: pane.transfers.uploadEnabled
                 font.pixelSize: Theme.bodySize
                 topPadding: Theme.spacingM
                 bottomPadding: Theme.spacingM
                 Layout.fillWidth: true
-                onClicked: pane.contentView.startChooseFileToUpload()
+                onClicked: pane.transfers.startChooseFileToUpload()
             }
 
             SymbolButton {
                 objectName: "uploadFolderButton"
-                text: pane.contentView.chooseFolderTitle
-                icon.source: pane.contentView.chooseFolderIconSource
-                enabled: pane.contentView.uploadEnabled
+                text: pane.transfers.chooseFolderTitle
+                icon.source: pane.transfers.chooseFolderIconSource
+                enabled: pane.transfers.uploadEnabled
                 Layout.fillWidth: true
-                onClicked: pane.contentView.startChooseFolderToUpload()
+                onClicked: pane.transfers.startChooseFolderToUpload()
             }
 
             SymbolButton {
                 objectName: "pasteButton"
-                text: pane.contentView.pasteTitle
-                icon.source: pane.contentView.pasteIconSource
-                enabled: pane.contentView.uploadEnabled
+                text: pane.transfers.pasteTitle
+                icon.source: pane.transfers.pasteIconSource
+                enabled: pane.transfers.uploadEnabled
                 Layout.fillWidth: true
-                onClicked: pane.contentView.startPasteFromClipboard()
+                onClicked: pane.transfers.startPasteFromClipboard()
             }
 
             Shortcut {
                 sequences: [StandardKey.Paste]
-                enabled: pane.contentView.uploadEnabled
-                onActivated: pane.contentView.startPasteFromClipboard()
+                enabled: pane.transfers.uploadEnabled
+                onActivated: pane.transfers.startPasteFromClipboard()
             }
 
             PlainText {
                 objectName: "uploadHelperText"
                 role: PlainText.Callout
                 secondary: true
-                text: pane.contentView.uploadHelperText
+                text: pane.transfers.uploadHelperText
                 wrapMode: Text.Wrap
                 Layout.fillWidth: true
             }
@@ -87,41 +88,41 @@ Pane {
 
             TransferSummaryView {
                 objectName: "transferSummary"
-                visible: pane.contentView.hasTransfer
-                contentView: pane.contentView
+                visible: pane.transfers.hasTransfer
+                transfers: pane.transfers
                 Layout.fillWidth: true
             }
 
             ColumnLayout {
                 objectName: "noTransfer"
-                visible: !pane.contentView.hasTransfer
+                visible: !pane.transfers.hasTransfer
                 spacing: Theme.spacingS
                 Layout.fillWidth: true
 
                 IconTitle {
-                    iconSource: pane.contentView.noTransferIconSource
-                    text: pane.contentView.noTransferTitle
+                    iconSource: pane.transfers.noTransferIconSource
+                    text: pane.transfers.noTransferTitle
                     Layout.fillWidth: true
                 }
 
                 PlainText {
                     role: PlainText.Caption
                     secondary: true
-                    text: pane.contentView.noTransferDescription
+                    text: pane.transfers.noTransferDescription
                     wrapMode: Text.Wrap
                     Layout.fillWidth: true
                 }
 
                 SymbolButton {
                     objectName: "showInFolderButton"
-                    visible: pane.contentView.showInFolderVisible
-                    text: pane.contentView.showInFolderTitle
-                    onClicked: pane.contentView.showDownloadedFolder()
+                    visible: pane.transfers.showInFolderVisible
+                    text: pane.transfers.showInFolderTitle
+                    onClicked: pane.transfers.showDownloadedFolder()
                 }
             }
 
             DonationSection {
-                contentView: pane.contentView
+                donation: pane.donation
                 Layout.fillWidth: true
             }
         }

@@ -8,14 +8,14 @@ import Tarvel
 ColumnLayout {
     id: header
 
-    required property ContentView contentView
+    required property BrowserPresenter browser
 
     signal breadcrumbOpened()
 
     spacing: Theme.spacingXS
 
     Breadcrumb {
-        contentView: header.contentView
+        browser: header.browser
         onOpened: header.breadcrumbOpened()
         Layout.fillWidth: true
     }
@@ -28,7 +28,7 @@ ColumnLayout {
             objectName: "locationDetail"
             role: PlainText.Caption
             secondary: true
-            text: header.contentView.locationDetailText
+            text: header.browser.locationDetailText
             maximumLineCount: 1
             elide: Text.ElideRight
             Layout.fillWidth: true
@@ -37,18 +37,18 @@ ColumnLayout {
         PlainText {
             role: PlainText.Caption
             secondary: true
-            text: header.contentView.sortLabel
+            text: header.browser.sortLabel
         }
 
         ComboBox {
             id: sort
             objectName: "sortChooser"
-            model: header.contentView.sortTitles
-            currentIndex: header.contentView.sortIndex
+            model: header.browser.sortTitles
+            currentIndex: header.browser.sortIndex
             implicitContentWidthPolicy: ComboBox.WidestText
             font.pixelSize: Theme.captionSize
-            Accessible.name: header.contentView.sortLabel
-            onActivated: index => header.contentView.setSortIndex(index)
+            Accessible.name: header.browser.sortLabel
+            onActivated: index => header.browser.setSortIndex(index)
 
             FocusRing {}
         }

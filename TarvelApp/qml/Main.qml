@@ -8,17 +8,17 @@ ApplicationWindow {
 
     required property ContentView contentView
 
-    minimumWidth: 760
-    minimumHeight: 460
+    minimumWidth: Theme.windowMinimumWidth
+    minimumHeight: Theme.windowMinimumHeight
     // Opens at the panes' preferred widths.
-    width: 820
-    height: 560
+    width: Theme.windowWidth
+    height: Theme.windowHeight
     // While a transfer runs the title says how far it is; otherwise where the window is.
-    title: contentView.transferWindowTitle !== "" ? contentView.transferWindowTitle : contentView.windowTitle
+    title: contentView.windowTitle
 
     // Closing during a transfer asks first; the answer stops it before the process ends.
     onClosing: (close) => {
-        if (contentView.hasTransfer) {
+        if (contentView.transfers.hasTransfer) {
             close.accepted = false
             quitQuestion.open()
         }
@@ -30,7 +30,7 @@ ApplicationWindow {
         title: window.contentView.quitQuestionTitle
         modal: true
         anchors.centerIn: parent
-        width: Math.min(420, window.width - 2 * Theme.paneMargin)
+        width: Math.min(Theme.dialogWidth, window.width - 2 * Theme.paneMargin)
         padding: Theme.paneMargin
 
         PlainText {
@@ -60,11 +60,11 @@ ApplicationWindow {
         objectName: "dropArea"
         anchors.fill: parent
         keys: ["text/uri-list"]
-        onEntered: (drag) => drag.accepted = drag.hasUrls && window.contentView.uploadEnabled
+        onEntered: (drag) => drag.accepted = drag.hasUrls && window.contentView.transfers.uploadEnabled
         onDropped: (drop) => {
             if (!drop.hasUrls)
                 return
-            window.contentView.startUploadDropped(drop.urls)
+            window.contentView.transfers.startUploadDropped(drop.urls)
             drop.acceptProposedAction()
         }
     }
@@ -74,7 +74,7 @@ ApplicationWindow {
         spacing: 0
 
         StatusBar {
-            contentView: window.contentView
+            status: window.contentView.status
             Layout.fillWidth: true
         }
 
@@ -90,18 +90,19 @@ ApplicationWindow {
 
             RemoteBrowser {
                 objectName: "remoteBrowser"
-                contentView: window.contentView
-                SplitView.minimumWidth: 420
-                SplitView.preferredWidth: 520
+                browser: window.contentView.browser
+                SplitView.minimumWidth: Theme.browserMinimumWidth
+                SplitView.preferredWidth: Theme.browserPreferredWidth
                 SplitView.fillWidth: true
             }
 
             LocalActions {
                 objectName: "localActions"
-                contentView: window.contentView
-                SplitView.minimumWidth: 260
-                SplitView.preferredWidth: 300
-                SplitView.maximumWidth: 340
+                transfers: window.contentView.transfers
+                donation: window.contentView.donation
+                SplitView.minimumWidth: Theme.sidePaneMinimumWidth
+                SplitView.preferredWidth: Theme.sidePanePreferredWidth
+                SplitView.maximumWidth: Theme.sidePaneMaximumWidth
             }
         }
     }

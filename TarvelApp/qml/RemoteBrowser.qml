@@ -4,23 +4,18 @@ import QtQuick.Layouts
 import Tarvel
 
 Pane {
-    id: browser
+    id: pane
 
-    required property ContentView contentView
+    required property BrowserPresenter browser
 
     padding: Theme.paneMargin
     // The listing has the keyboard when the window opens, as a file manager's does.
     focus: true
 
-    // Window-wide, like a file manager's: they work wherever the focus is.
-    Shortcut {
-        sequences: ["F5", "Ctrl+R"]
-        onActivated: browser.contentView.startRefresh()
-    }
-
+    // Window-wide, like a file manager's: it works wherever the focus is.
     Shortcut {
         sequences: ["Backspace", "Alt+Up"]
-        onActivated: browser.contentView.startNavigateUp()
+        onActivated: pane.browser.startNavigateUp()
     }
 
     ColumnLayout {
@@ -33,18 +28,18 @@ Pane {
 
             SymbolButton {
                 objectName: "upButton"
-                icon.source: browser.contentView.upIconSource
+                icon.source: pane.browser.upIconSource
                 display: AbstractButton.IconOnly
                 implicitWidth: implicitHeight + 6
-                enabled: browser.contentView.upEnabled
-                Accessible.name: browser.contentView.upTitle
-                toolTipText: browser.contentView.upTitle
+                enabled: pane.browser.upEnabled
+                Accessible.name: pane.browser.upTitle
+                toolTipText: pane.browser.upTitle
                 Layout.alignment: Qt.AlignTop
-                onClicked: browser.contentView.startNavigateUp()
+                onClicked: pane.browser.startNavigateUp()
             }
 
             LocationHeader {
-                contentView: browser.contentView
+                browser: pane.browser
                 onBreadcrumbOpened: list.forceActiveFocus(Qt.OtherFocusReason)
                 Layout.fillWidth: true
                 Layout.alignment: Qt.AlignTop
@@ -53,29 +48,29 @@ Pane {
 
         // Only when there is a choice: more than one phone, more than one storage.
         RowLayout {
-            visible: browser.contentView.showsDevicePicker || browser.contentView.showsStoragePicker
+            visible: pane.browser.showsDevicePicker || pane.browser.showsStoragePicker
             spacing: Theme.spacingM
             Layout.fillWidth: true
 
             Picker {
                 objectName: "devicePicker"
-                visible: browser.contentView.showsDevicePicker
-                enabled: browser.contentView.pickersEnabled
-                model: browser.contentView.deviceChoices
-                selectedIndex: browser.contentView.selectedDeviceIndex
-                Accessible.name: browser.contentView.devicePickerTitle
-                onChosen: index => browser.contentView.startSelectDevice(index)
+                visible: pane.browser.showsDevicePicker
+                enabled: pane.browser.pickersEnabled
+                model: pane.browser.deviceChoices
+                selectedIndex: pane.browser.selectedDeviceIndex
+                Accessible.name: pane.browser.devicePickerTitle
+                onChosen: index => pane.browser.startSelectDevice(index)
                 Layout.fillWidth: true
             }
 
             Picker {
                 objectName: "storagePicker"
-                visible: browser.contentView.showsStoragePicker
-                enabled: browser.contentView.pickersEnabled
-                model: browser.contentView.storageChoices
-                selectedIndex: browser.contentView.selectedStorageIndex
-                Accessible.name: browser.contentView.storagePickerTitle
-                onChosen: index => browser.contentView.startSelectStorage(index)
+                visible: pane.browser.showsStoragePicker
+                enabled: pane.browser.pickersEnabled
+                model: pane.browser.storageChoices
+                selectedIndex: pane.browser.selectedStorageIndex
+                Accessible.name: pane.browser.storagePickerTitle
+                onChosen: index => pane.browser.startSelectStorage(index)
                 Layout.fillWidth: true
             }
         }
@@ -83,9 +78,9 @@ Pane {
         // The inset list: rows on the content colour, in a rounded group. It stays in
         // place, focus and all, while the empty state covers it.
         Rectangle {
-            color: browser.contentView.showsEmptyState ? "transparent" : browser.palette.base
-            border.color: list.activeFocus ? browser.palette.highlight
-                                           : browser.contentView.showsEmptyState ? "transparent" : browser.palette.mid
+            color: pane.browser.showsEmptyState ? "transparent" : pane.palette.base
+            border.color: list.activeFocus ? pane.palette.highlight
+                                           : pane.browser.showsEmptyState ? "transparent" : pane.palette.mid
             border.width: list.activeFocus ? Theme.focusRingWidth : 1
             radius: Theme.groupRadius
             Layout.fillWidth: true
@@ -95,26 +90,26 @@ Pane {
                 id: list
                 objectName: "remoteList"
                 anchors.fill: parent
-                anchors.margins: 4
+                anchors.margins: Theme.listInset
                 clip: true
                 focus: true
                 activeFocusOnTab: true
                 keyNavigationEnabled: false
                 boundsBehavior: Flickable.StopAtBounds
-                model: browser.contentView.entries
+                model: pane.browser.entries
                 ScrollBar.vertical: ScrollBar {}
                 Accessible.role: Accessible.List
-                Accessible.name: browser.contentView.currentLocationTitle
+                Accessible.name: pane.browser.currentLocationTitle
 
                 // The model says which row is current; the view follows and keeps it in sight.
                 function showCurrentRow() {
-                    currentIndex = browser.contentView.entries.currentRow;
+                    currentIndex = pane.browser.entries.currentRow;
                     if (currentIndex >= 0)
                         positionViewAtIndex(currentIndex, ListView.Contain);
                 }
 
                 Connections {
-                    target: browser.contentView.entries
+                    target: pane.browser.entries
                     function onCurrentRowChanged() { list.showCurrentRow() }
                 }
                 Component.onCompleted: showCurrentRow()
@@ -122,12 +117,12 @@ Pane {
                 Keys.onPressed: event => {
                     const rowHeight = list.currentItem ? list.currentItem.height : 40;
                     const rowsPerPage = Math.max(1, Math.floor(list.height / rowHeight) - 1);
-                    event.accepted = browser.contentView.pressBrowserKey(event.key, event.modifiers, event.text,
+                    event.accepted = pane.browser.pressBrowserKey(event.key, event.modifiers, event.text,
                                                                          rowsPerPage);
                 }
 
                 delegate: RemoteEntryRow {
-                    contentView: browser.contentView
+                    browser: pane.browser
                     width: ListView.view.width
                 }
             }
@@ -135,15 +130,15 @@ Pane {
             EmptyState {
                 objectName: "emptyState"
                 anchors.fill: parent
-                visible: browser.contentView.showsEmptyState
-                iconSource: browser.contentView.emptyStateIconSource
-                title: browser.contentView.emptyStateTitle
-                description: browser.contentView.emptyStateDescription
+                visible: pane.browser.showsEmptyState
+                iconSource: pane.browser.emptyStateIconSource
+                title: pane.browser.emptyStateTitle
+                description: pane.browser.emptyStateDescription
             }
         }
 
         SelectionBar {
-            contentView: browser.contentView
+            browser: pane.browser
             Layout.fillWidth: true
         }
     }

@@ -22,7 +22,7 @@ ItemDelegate {
     required property string actionAccessibleName
     required property string selectTitle
     required property bool selected
-    property ContentView contentView
+    property BrowserPresenter browser
 
     // Where the keyboard is: shown while the list has the focus.
     readonly property bool keyboardCurrent: ListView.isCurrentItem && ListView.view.activeFocus
@@ -58,10 +58,10 @@ ItemDelegate {
     MouseArea {
         z: 0.5
         anchors.fill: parent
-        cursorShape: row.isFolder && row.contentView.browseEnabled ? Qt.PointingHandCursor : Qt.ArrowCursor
+        cursorShape: row.isFolder && row.browser.browseEnabled ? Qt.PointingHandCursor : Qt.ArrowCursor
         onClicked: mouse => {
             row.ListView.view.forceActiveFocus(Qt.MouseFocusReason);
-            row.contentView.clickRow(row.index, mouse.modifiers);
+            row.browser.clickRow(row.index, mouse.modifiers);
         }
     }
 
@@ -71,7 +71,7 @@ ItemDelegate {
 
         // The kind's icon, which gives way to a check mark on hover and on a selected row.
         Item {
-            implicitWidth: 22
+            implicitWidth: Theme.rowIconWidth
             implicitHeight: Math.max(kindIcon.implicitHeight, check.implicitHeight)
             Layout.alignment: Qt.AlignVCenter
 
@@ -81,7 +81,7 @@ ItemDelegate {
                 visible: !check.visible
                 source: row.iconSource
                 tint: row.iconTint
-                size: 18
+                size: Theme.largeIconSize
             }
 
             CheckBox {
@@ -93,7 +93,7 @@ ItemDelegate {
                 checked: row.selected
                 focusPolicy: Qt.NoFocus
                 Accessible.name: row.selectTitle
-                onClicked: row.contentView.toggleRowSelection(row.index)
+                onClicked: row.browser.toggleRowSelection(row.index)
             }
         }
 
@@ -138,12 +138,12 @@ ItemDelegate {
             icon.source: row.actionIconSource
             implicitWidth: implicitHeight + 4
             // A folder opens also during a transfer; a file waits for the transfer to end.
-            enabled: row.isFolder ? row.contentView.browseEnabled : row.contentView.rowActionsEnabled
+            enabled: row.isFolder ? row.browser.browseEnabled : row.browser.rowActionsEnabled
             // The list takes the focus once; its rows' buttons are reached by Enter.
             focusPolicy: Qt.NoFocus
             Accessible.name: row.actionAccessibleName
             toolTipText: row.actionTitle
-            onClicked: row.contentView.startRowAction(row.index)
+            onClicked: row.browser.startRowAction(row.index)
         }
     }
 }

@@ -8,14 +8,14 @@ import Tarvel
 RowLayout {
     id: bar
 
-    required property ContentView contentView
+    required property BrowserPresenter browser
 
     spacing: Theme.spacingL
 
     PlainText {
         objectName: "selectionText"
         role: PlainText.Callout
-        text: bar.contentView.selectionText
+        text: bar.browser.selectionText
         maximumLineCount: 1
         elide: Text.ElideRight
         Layout.fillWidth: true
@@ -23,9 +23,9 @@ RowLayout {
 
     SymbolButton {
         objectName: "downloadSelectionButton"
-        text: bar.contentView.downloadSelectionTitle
-        icon.source: bar.contentView.downloadSelectionIconSource
-        enabled: bar.contentView.downloadSelectionEnabled
-        onClicked: bar.contentView.startDownloadSelection()
+        text: bar.browser.downloadSelectionTitle
+        icon.source: bar.browser.downloadSelectionIconSource
+        enabled: bar.browser.downloadSelectionEnabled
+        onClicked: bar.browser.startDownloadSelection()
     }
 }

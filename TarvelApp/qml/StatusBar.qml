@@ -6,7 +6,7 @@ import Tarvel
 Pane {
     id: bar
 
-    required property ContentView contentView
+    required property StatusPresenter status
 
     leftPadding: Theme.paneMargin
     rightPadding: Theme.paneMargin
@@ -16,22 +16,26 @@ Pane {
         color: Qt.darker(bar.palette.window, 1.03)
     }
 
+    // Window-wide, like a file manager's: they work wherever the focus is.
+    Shortcut {
+        sequences: ["F5", "Ctrl+R"]
+        onActivated: bar.status.startRefresh()
+    }
+
     RowLayout {
         anchors.fill: parent
         spacing: Theme.spacingL
 
         Item {
-            Layout.preferredWidth: 18
-            Layout.preferredHeight: 18
+            Layout.preferredWidth: Theme.largeIconSize
+            Layout.preferredHeight: Theme.largeIconSize
 
-            // A copy shows its own bar, so the spinner gives way to the copy's arrow: an
-            // animation running for the length of a copy draws the window continuously.
             BusyIndicator {
                 id: spinner
                 objectName: "statusSpinner"
                 anchors.fill: parent
                 padding: 0
-                visible: bar.contentView.showsStatusSpinner && !bar.contentView.hasTransfer
+                visible: bar.status.showsStatusSpinner
                 running: visible
             }
 
@@ -39,17 +43,16 @@ Pane {
                 objectName: "statusIcon"
                 anchors.centerIn: parent
                 visible: !spinner.visible
-                source: bar.contentView.showsStatusSpinner ? bar.contentView.currentTransferIconSource
-                                                           : bar.contentView.statusIconSource
-                tint: bar.contentView.statusTint
-                size: 16
+                source: bar.status.statusIconSource
+                tint: bar.status.statusTint
+                size: Theme.iconSize
             }
         }
 
         PlainText {
             objectName: "statusText"
             role: PlainText.Callout
-            text: bar.contentView.statusMessage
+            text: bar.status.statusMessage
             maximumLineCount: 1
             elide: Text.ElideMiddle
             // Takes the free space, which keeps Refresh at the edge and clear of a long status.
@@ -57,16 +60,16 @@ Pane {
             Layout.rightMargin: Theme.spacingXL
 
             StatusAnnouncer {
-                text: bar.contentView.statusMessage
+                text: bar.status.statusMessage
             }
         }
 
         SymbolButton {
             objectName: "refreshButton"
-            text: bar.contentView.refreshTitle
-            icon.source: bar.contentView.refreshIconSource
-            enabled: bar.contentView.refreshEnabled
-            onClicked: bar.contentView.startRefresh()
+            text: bar.status.refreshTitle
+            icon.source: bar.status.refreshIconSource
+            enabled: bar.status.refreshEnabled
+            onClicked: bar.status.startRefresh()
         }
     }
 }

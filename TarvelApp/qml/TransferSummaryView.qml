@@ -8,42 +8,42 @@ import Tarvel
 ColumnLayout {
     id: summary
 
-    required property ContentView contentView
+    required property TransferPresenter transfers
 
     spacing: Theme.spacingM
 
     // A batch: which file of how many, its bytes and time left, over its own bar.
     PlainText {
         objectName: "batchText"
-        visible: summary.contentView.hasBatch
+        visible: summary.transfers.hasBatch
         role: PlainText.Caption
-        text: summary.contentView.batchText
+        text: summary.transfers.batchText
         wrapMode: Text.Wrap
         Layout.fillWidth: true
     }
 
     ProgressBar {
         objectName: "batchProgress"
-        visible: summary.contentView.hasBatch
-        indeterminate: summary.contentView.batchProgress <= 0
-        value: summary.contentView.batchProgress
-        Accessible.name: summary.contentView.batchText
+        visible: summary.transfers.hasBatch
+        indeterminate: summary.transfers.batchProgress <= 0
+        value: summary.transfers.batchProgress
+        Accessible.name: summary.transfers.batchText
         Layout.fillWidth: true
     }
 
     IconTitle {
         objectName: "transferTitle"
-        iconSource: summary.contentView.currentTransferIconSource
-        text: summary.contentView.currentTransferTitle
+        iconSource: summary.transfers.transferIconSource
+        text: summary.transfers.transferTitle
         Layout.fillWidth: true
     }
 
     PlainText {
         objectName: "transferRoute"
-        visible: summary.contentView.showsCurrentFile
+        visible: summary.transfers.showsCurrentFile
         role: PlainText.Caption
         secondary: true
-        text: summary.contentView.currentTransferRouteText
+        text: summary.transfers.transferRouteText
         wrapMode: Text.WrapAtWordBoundaryOrAnywhere
         maximumLineCount: 2
         elide: Text.ElideRight
@@ -52,18 +52,18 @@ ColumnLayout {
 
     ProgressBar {
         objectName: "transferProgress"
-        visible: summary.contentView.showsCurrentFile
-        indeterminate: summary.contentView.transferBarIndeterminate
-        value: summary.contentView.transferProgress
-        Accessible.name: summary.contentView.transferBytesText
+        visible: summary.transfers.showsCurrentFile
+        indeterminate: summary.transfers.transferBarIndeterminate
+        value: summary.transfers.transferProgress
+        Accessible.name: summary.transfers.transferBytesText
         Layout.fillWidth: true
     }
 
     PlainText {
         objectName: "transferBytes"
-        visible: summary.contentView.transferHasProgress && summary.contentView.showsCurrentFile
+        visible: summary.transfers.transferHasProgress && summary.transfers.showsCurrentFile
         role: PlainText.Caption
-        text: summary.contentView.transferBytesText
+        text: summary.transfers.transferBytesText
         Layout.fillWidth: true
     }
 
@@ -72,21 +72,21 @@ ColumnLayout {
         visible: text !== ""
         role: PlainText.Caption
         secondary: true
-        text: summary.contentView.transferRateText
+        text: summary.transfers.transferRateText
         Layout.fillWidth: true
     }
 
     SymbolButton {
         objectName: "cancelTransferButton"
-        text: summary.contentView.cancelTransferTitle
-        enabled: summary.contentView.cancelTransferEnabled
+        text: summary.transfers.cancelTransferTitle
+        enabled: summary.transfers.cancelTransferEnabled
         Layout.alignment: Qt.AlignRight
-        onClicked: summary.contentView.startCancelTransfer()
+        onClicked: summary.transfers.startCancelTransfer()
     }
 
     Shortcut {
         sequence: "Escape"
-        enabled: summary.visible && summary.contentView.cancelTransferEnabled
-        onActivated: summary.contentView.startCancelTransfer()
+        enabled: summary.visible && summary.transfers.cancelTransferEnabled
+        onActivated: summary.transfers.startCancelTransfer()
     }
 }

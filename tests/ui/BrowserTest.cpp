@@ -38,11 +38,11 @@ protected:
     BrowserTest() { test::phone::script(*engine); }
 
     void connect() { runSync(view.refreshSequence()); }
-    QVariant cell(int row, Role role) { return view.entries()->data(view.entries()->index(row), role); }
+    QVariant cell(int row, Role role) { return browser->entries()->data(browser->entries()->index(row), role); }
     QStringList shownNames()
     {
         QStringList names;
-        for (int row = 0; row < view.entries()->rowCount(); ++row)
+        for (int row = 0; row < browser->entries()->rowCount(); ++row)
             names << cell(row, RemoteEntryListModel::nameRole).toString();
         return names;
     }
@@ -59,6 +59,7 @@ protected:
     TarvelViewModel vm{engine};
     FakeDesktopServices desktop;
     ContentView view{&vm, &desktop};
+    BrowserPresenter *browser = view.browser();
 };
 
 } // namespace
@@ -108,30 +109,30 @@ TEST_F(BrowserTest, SortingKeepsFoldersFirstAndTheEnginesOrder)
     };
     engine->entriesByParentID[""] = listed;
     connect();
-    EXPECT_EQ(view.sortTitles(), (QStringList{"Phone order", "Name", "Date", "Size"}));
-    view.clickRow(rowOf("IMG_9.jpg"), Qt::NoModifier);
-    view.entries()->setCurrentRow(rowOf("clip.mp4"));
+    EXPECT_EQ(browser->sortTitles(), (QStringList{"Phone order", "Name", "Date", "Size"}));
+    browser->clickRow(rowOf("IMG_9.jpg"), Qt::NoModifier);
+    browser->entries()->setCurrentRow(rowOf("clip.mp4"));
 
-    view.setSortIndex(1);
+    browser->setSortIndex(1);
     EXPECT_EQ(shownNames(), (QStringList{"alarms", "Music", "a.txt", "clip.mp4", "IMG_9.jpg", "img_10.jpg"}));
-    EXPECT_EQ(view.sortIndex(), 1);
-    view.setSortIndex(2);
+    EXPECT_EQ(browser->sortIndex(), 1);
+    browser->setSortIndex(2);
     EXPECT_EQ(shownNames(), (QStringList{"alarms", "Music", "clip.mp4", "a.txt", "img_10.jpg", "IMG_9.jpg"}));
-    view.setSortIndex(3);
+    browser->setSortIndex(3);
     EXPECT_EQ(shownNames(), (QStringList{"alarms", "Music", "img_10.jpg", "a.txt", "IMG_9.jpg", "clip.mp4"}));
-    EXPECT_EQ(view.entries()->currentRow(), rowOf("clip.mp4"));
-    EXPECT_TRUE(view.entries()->isSelected(rowOf("IMG_9.jpg")));
-    EXPECT_EQ(names(view.selectedEntries()), QStringList{"IMG_9.jpg"});
+    EXPECT_EQ(browser->entries()->currentRow(), rowOf("clip.mp4"));
+    EXPECT_TRUE(browser->entries()->isSelected(rowOf("IMG_9.jpg")));
+    EXPECT_EQ(names(browser->selectedEntries()), QStringList{"IMG_9.jpg"});
     EXPECT_EQ(vm.entries(), listed);
 
     // The sort holds for the next folder, and phone order is the engine's again.
     runSync(vm.openFolder(dcim));
-    EXPECT_EQ(view.sortIndex(), 3);
-    view.setSortIndex(0);
+    EXPECT_EQ(browser->sortIndex(), 3);
+    browser->setSortIndex(0);
     runSync(vm.navigateUp());
     EXPECT_EQ(shownNames(), names(listed));
-    view.setSortIndex(7);
-    EXPECT_EQ(view.sortIndex(), 0);
+    browser->setSortIndex(7);
+    EXPECT_EQ(browser->sortIndex(), 0);
 }
 
 // Typed letters move to the next name that starts with them, more letters narrow the
@@ -143,8 +144,8 @@ TEST_F(BrowserTest, TypedLettersFindTheNextName)
     connect();
     const auto typed = [&](const QString &letters) {
         for (const QChar letter : letters)
-            EXPECT_TRUE(view.pressBrowserKey(0, Qt::NoModifier, QString(letter), 10));
-        return shownNames().value(view.entries()->currentRow());
+            EXPECT_TRUE(browser->pressBrowserKey(0, Qt::NoModifier, QString(letter), 10));
+        return shownNames().value(browser->entries()->currentRow());
     };
     EXPECT_EQ(typed("c"), "cats.jpg");
     EXPECT_EQ(typed("c"), "Camera");
@@ -153,7 +154,7 @@ TEST_F(BrowserTest, TypedLettersFindTheNextName)
     EXPECT_EQ(typed("img_1"), "IMG_100.jpg");
     EXPECT_EQ(typed("05"), "IMG_105.jpg");
     EXPECT_EQ(typed("x"), "IMG_105.jpg");
-    EXPECT_FALSE(view.pressBrowserKey(Qt::Key_X, Qt::ControlModifier, QStringLiteral("\x18"), 10));
+    EXPECT_FALSE(browser->pressBrowserKey(Qt::Key_X, Qt::ControlModifier, QStringLiteral("\x18"), 10));
 }
 
 // The count says how many rows are selected and how large the files among them are
@@ -165,28 +166,28 @@ TEST_F(BrowserTest, SelectionIsCountedHandedOverAndCleared)
     engine->entriesByParentID[""] = {file("1", "b.jpg", 1'500'000), folder("2", "DCIM"), file("3", "a.jpg", 4'000'000),
                                      file("4", "c.jpg", std::nullopt)};
     connect();
-    QSignalSpy changes(&view, &ContentView::selectionChanged);
-    EXPECT_EQ(view.selectionText(), "");
-    EXPECT_FALSE(view.downloadSelectionEnabled());
-    view.clickRow(1, Qt::ControlModifier);
-    view.clickRow(3, Qt::ControlModifier);
-    EXPECT_EQ(view.selectionText(), "2 items selected");
-    view.setSortIndex(1);
-    view.entries()->selectAll();
-    EXPECT_EQ(view.selectionText(), "4 items selected · 5.5 MB");
-    EXPECT_EQ(names(view.selectedEntries()), (QStringList{"b.jpg", "DCIM", "a.jpg", "c.jpg"}));
-    EXPECT_TRUE(view.downloadSelectionEnabled());
+    QSignalSpy changes(browser, &BrowserPresenter::selectionChanged);
+    EXPECT_EQ(browser->selectionText(), "");
+    EXPECT_FALSE(browser->downloadSelectionEnabled());
+    browser->clickRow(1, Qt::ControlModifier);
+    browser->clickRow(3, Qt::ControlModifier);
+    EXPECT_EQ(browser->selectionText(), "2 items selected");
+    browser->setSortIndex(1);
+    browser->entries()->selectAll();
+    EXPECT_EQ(browser->selectionText(), "4 items selected · 5.5 MB");
+    EXPECT_EQ(names(browser->selectedEntries()), (QStringList{"b.jpg", "DCIM", "a.jpg", "c.jpg"}));
+    EXPECT_TRUE(browser->downloadSelectionEnabled());
 
     Gate listing;
     engine->beforeDirectoryListing = listing.hook();
     auto reloading = vm.loadCurrentDirectory();
     ASSERT_TRUE(listing.waitEntered());
-    EXPECT_TRUE(view.hasSelection());
-    EXPECT_FALSE(view.downloadSelectionEnabled());
+    EXPECT_TRUE(browser->hasSelection());
+    EXPECT_FALSE(browser->downloadSelectionEnabled());
     const qsizetype before = changes.size();
     listing.open();
     runSync(std::move(reloading));
-    EXPECT_FALSE(view.hasSelection());
+    EXPECT_FALSE(browser->hasSelection());
     EXPECT_EQ(changes.size(), before + 1);
 }
 
@@ -196,28 +197,28 @@ TEST_F(BrowserTest, SelectionIsCountedHandedOverAndCleared)
 TEST_F(BrowserTest, HeaderCountTitleAndTheRowAfterNavigation)
 {
     EXPECT_EQ(view.windowTitle(), "Tarvel");
-    EXPECT_EQ(view.locationDetailText(), "No phone connected");
+    EXPECT_EQ(browser->locationDetailText(), "No phone connected");
     connect();
     EXPECT_EQ(view.windowTitle(), "Internal shared storage – Pixel 8 – Tarvel");
-    EXPECT_EQ(view.locationDetailText(), "4 items · 10 GB available of 64 GB");
+    EXPECT_EQ(browser->locationDetailText(), "4 items · 10 GB available of 64 GB");
     runSync(vm.openFolder(dcim));
-    EXPECT_EQ(view.itemCountText(), "1 item");
+    EXPECT_EQ(browser->itemCountText(), "1 item");
     runSync(vm.navigateUp());
 
     runSync(vm.openFolder(music));
     runSync(vm.navigateUp());
-    EXPECT_EQ(view.entries()->currentRow(), 1);
+    EXPECT_EQ(browser->entries()->currentRow(), 1);
     QList<RemoteEntry> many;
     for (int i = 0; i < 3000; ++i)
         many.append(file(QString::number(100 + i), QStringLiteral("IMG_%1.jpg").arg(i), 1000));
     engine->entriesByParentID["30"] = many;
     runSync(vm.openFolder(music));
-    EXPECT_EQ(view.entries()->currentRow(), 0);
-    EXPECT_EQ(view.itemCountText(), "3,000 items");
+    EXPECT_EQ(browser->entries()->currentRow(), 0);
+    EXPECT_EQ(browser->itemCountText(), "3,000 items");
 
     engine->storagesToReturn = {{.id = "65537", .name = "Phone"}};
     runSync(vm.loadSelectedDeviceStorage());
-    EXPECT_EQ(view.locationDetailText(), "4 items");
+    EXPECT_EQ(browser->locationDetailText(), "4 items");
 }
 
 // Refresh goes back down the path it showed, as far as the folders still exist, each
@@ -230,7 +231,7 @@ TEST_F(BrowserTest, RefreshReturnsToTheFolderItShowed)
     for (const RemoteEntry &next : {dcim, camera, folder("12", "Raw", "11")})
         runSync(vm.openFolder(next));
 
-    runSync(view.refreshKeepingPlace());
+    runSync(view.status()->refreshKeepingPlace());
     EXPECT_EQ(names(vm.folderPath()), (QStringList{"DCIM", "Camera", "Raw"}));
     EXPECT_EQ(vm.statusMessage(), "Showing Raw.");
 
@@ -238,17 +239,17 @@ TEST_F(BrowserTest, RefreshReturnsToTheFolderItShowed)
     engine->entriesByParentID[""] = {folder("210", "DCIM"), music};
     engine->entriesByParentID["210"] = {folder("211", "Camera", "210")};
     engine->entriesByParentID["211"] = {};
-    runSync(view.refreshKeepingPlace());
+    runSync(view.status()->refreshKeepingPlace());
     EXPECT_EQ(names(vm.folderPath()), (QStringList{"DCIM", "Camera"}));
     EXPECT_EQ(vm.currentParentID(), "211");
     EXPECT_EQ(vm.statusMessage(), "Showing Camera.");
 
     engine->entriesByParentID["210"] = {};
-    runSync(view.refreshKeepingPlace());
+    runSync(view.status()->refreshKeepingPlace());
     EXPECT_EQ(names(vm.folderPath()), QStringList{"DCIM"});
 
     engine->storagesToReturn = {{.id = "131073", .name = "SD card"}};
-    runSync(view.refreshKeepingPlace());
+    runSync(view.status()->refreshKeepingPlace());
     EXPECT_TRUE(vm.folderPath().isEmpty());
     EXPECT_EQ(vm.selectedStorage()->name, "SD card");
 }
@@ -265,6 +266,6 @@ TEST_F(BrowserTest, FreeSpaceIsReadAgainAfterATransfer)
                                  .freeBytes = 7'500'000'000}};
     transfer.open();
     runSync(std::move(downloading));
-    ASSERT_TRUE(test::spinUntil([&] { return view.locationDetailText() == "4 items · 7.5 GB available of 64 GB"; }));
+    ASSERT_TRUE(test::spinUntil([&] { return browser->locationDetailText() == "4 items · 7.5 GB available of 64 GB"; }));
     EXPECT_EQ(vm.statusMessage(), "Downloaded photo.jpg.");
 }

@@ -272,7 +272,7 @@ TEST_F(BrowserWindowTest, BreadcrumbOpensItsFolderAndTheTitleFollows)
     // Sorting from the header's menu, with the keyboard.
     item("sortChooser")->forceActiveFocus(Qt::TabFocusReason);
     press(Qt::Key_Down);
-    EXPECT_EQ(view()->sortIndex(), 1);
+    EXPECT_EQ(view()->browser()->sortIndex(), 1);
     EXPECT_TRUE(spinUntil([&] {
         QStringList names;
         for (QQuickItem *shown : rows())

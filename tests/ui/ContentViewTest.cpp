@@ -16,7 +16,9 @@
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <memory>
 #include <string>
+#include <vector>
 
 using namespace tarvel;
 using namespace tarvel::test::phone;
@@ -31,6 +33,26 @@ const QString connectSentence =
     "Connect an Android device with a data-capable USB cable, unlock it, choose USB File transfer, then press Refresh. "
     "If it still does not appear, try another cable or USB port.";
 
+// Counts the signals of several presenters at once.
+class SignalCount {
+public:
+    template <typename Sender, typename Signal>
+    void watch(Sender *sender, Signal signal)
+    {
+        m_spies.push_back(std::make_unique<QSignalSpy>(sender, signal));
+    }
+    qsizetype total() const
+    {
+        qsizetype count = 0;
+        for (const auto &spy : m_spies)
+            count += spy->count();
+        return count;
+    }
+
+private:
+    std::vector<std::unique_ptr<QSignalSpy>> m_spies;
+};
+
 class ContentViewTest : public ::testing::Test {
 protected:
     ContentViewTest() { test::phone::script(*engine); }
@@ -43,7 +65,7 @@ protected:
 
     QVariant row(int index, RemoteEntryListModel::Role role)
     {
-        return view.entries()->data(view.entries()->index(index), role);
+        return browser->entries()->data(browser->entries()->index(index), role);
     }
 
     // Regular files (and a folder) on disk, for the upload batches.
@@ -63,32 +85,35 @@ protected:
     TarvelViewModel vm{engine};
     FakeDesktopServices desktop;
     ContentView view{&vm, &desktop};
+    StatusPresenter *status = view.status();
+    BrowserPresenter *browser = view.browser();
+    TransferPresenter *transfers = view.transfers();
     QTemporaryDir local;
 };
 
 // The status indicator and Refresh through a session: the grey cable before anything
 // is found, the green check when ready, the grey folder while a listing runs (Refresh
-// still usable), a spinner with Refresh disabled during a transfer, and the orange
-// triangle with Refresh back after a failure.
+// still usable), the copy's own arrow (no spinner: the copy has its bar) with Refresh
+// disabled during a transfer, and the orange triangle with Refresh back after a failure.
 TEST_F(ContentViewTest, StatusIndicatorAndRefreshFollowTheState)
 {
-    EXPECT_EQ(view.statusIconName(), "cable.connector");
-    EXPECT_EQ(view.statusTint(), tint::secondary);
-    EXPECT_EQ(view.statusMessage(), connectSentence);
-    EXPECT_FALSE(view.showsStatusSpinner());
-    EXPECT_TRUE(view.refreshEnabled());
+    EXPECT_EQ(status->statusIconName(), "cable.connector");
+    EXPECT_EQ(status->statusTint(), tint::secondary);
+    EXPECT_EQ(status->statusMessage(), connectSentence);
+    EXPECT_FALSE(status->showsStatusSpinner());
+    EXPECT_TRUE(status->refreshEnabled());
 
     connect();
-    EXPECT_EQ(view.statusIconName(), "checkmark.circle.fill");
-    EXPECT_EQ(view.statusTint(), tint::green);
+    EXPECT_EQ(status->statusIconName(), "checkmark.circle.fill");
+    EXPECT_EQ(status->statusTint(), tint::green);
 
     Gate listing;
     engine->beforeDirectoryListing = listing.hook();
     auto opening = vm.openFolder(dcim);
     ASSERT_TRUE(listing.waitEntered());
-    EXPECT_EQ(view.statusIconName(), "folder.badge.gearshape");
-    EXPECT_EQ(view.statusTint(), tint::secondary);
-    EXPECT_TRUE(view.refreshEnabled());
+    EXPECT_EQ(status->statusIconName(), "folder.badge.gearshape");
+    EXPECT_EQ(status->statusTint(), tint::secondary);
+    EXPECT_TRUE(status->refreshEnabled());
     listing.open();
     runSync(std::move(opening));
 
@@ -97,20 +122,21 @@ TEST_F(ContentViewTest, StatusIndicatorAndRefreshFollowTheState)
     engine->downloadError = TransferError::writeFailed();
     auto downloading = vm.download(photo.id, photo.name, QUrl::fromLocalFile("/tmp/photo.jpg"));
     ASSERT_TRUE(transfer.waitEntered());
-    EXPECT_TRUE(view.showsStatusSpinner());
-    EXPECT_FALSE(view.refreshEnabled());
+    EXPECT_FALSE(status->showsStatusSpinner());
+    EXPECT_EQ(status->statusIconName(), "square.and.arrow.down");
+    EXPECT_FALSE(status->refreshEnabled());
     transfer.open();
     runSync(std::move(downloading));
-    EXPECT_FALSE(view.showsStatusSpinner());
-    EXPECT_EQ(view.statusIconName(), "exclamationmark.triangle.fill");
-    EXPECT_EQ(view.statusTint(), tint::orange);
-    EXPECT_TRUE(view.refreshEnabled());
+    EXPECT_FALSE(status->showsStatusSpinner());
+    EXPECT_EQ(status->statusIconName(), "exclamationmark.triangle.fill");
+    EXPECT_EQ(status->statusTint(), tint::orange);
+    EXPECT_TRUE(status->refreshEnabled());
 
     engine->scanError = TransferError::permissionDenied();
     connect();
-    EXPECT_EQ(view.statusIconName(), "exclamationmark.triangle.fill");
-    EXPECT_EQ(view.statusMessage(), "This account may not use the phone's USB connection. Sign in at the computer "
-                                    "itself, or add a udev rule for the phone, then plug it in again.");
+    EXPECT_EQ(status->statusIconName(), "exclamationmark.triangle.fill");
+    EXPECT_EQ(status->statusMessage(), "This account may not use the phone's USB connection. Sign in at the computer "
+                                       "itself, or add a udev rule for the phone, then plug it in again.");
 }
 
 // The refresh sequence lists storage only when the scan found a device.
@@ -124,7 +150,7 @@ TEST_F(ContentViewTest, RefreshSequenceOpensTheStorageOnlyWhenADeviceWasFound)
     engine->devicesToReturn = {pixel};
     connect();
     EXPECT_EQ(engine->directoryRequests, (QList{DirectoryRequest{pixel.id, internal.id, std::nullopt}}));
-    EXPECT_EQ(view.statusMessage(), "Showing Internal shared storage.");
+    EXPECT_EQ(status->statusMessage(), "Showing Internal shared storage.");
 }
 
 TEST_F(ContentViewTest, HeaderNamesTheFolderAndTheFreeSpace)
@@ -136,14 +162,14 @@ TEST_F(ContentViewTest, HeaderNamesTheFolderAndTheFreeSpace)
     EXPECT_EQ(view.currentLocationTitle(), "Internal shared storage");
     EXPECT_EQ(view.breadcrumbText(), "");
     EXPECT_EQ(view.storageSubtitle(), "10 GB available of 64 GB");
-    EXPECT_FALSE(view.upEnabled());
+    EXPECT_FALSE(browser->upEnabled());
 
     runSync(vm.openFolder(dcim));
     runSync(vm.openFolder(camera));
     EXPECT_EQ(view.currentLocationTitle(), "Camera");
     EXPECT_EQ(view.breadcrumbText(), "DCIM / Camera");
     EXPECT_EQ(view.storageSubtitle(), "DCIM / Camera - 10 GB available of 64 GB");
-    EXPECT_TRUE(view.upEnabled());
+    EXPECT_TRUE(browser->upEnabled());
 
     // A device whose storage cannot be listed: the device's name stands in.
     engine->storagesToReturn = {};
@@ -185,28 +211,28 @@ INSTANTIATE_TEST_SUITE_P(SpaceTable, StorageSubtitleTest,
 
 TEST_F(ContentViewTest, EmptyStateSaysWhatIsGoingOn)
 {
-    EXPECT_TRUE(view.showsEmptyState());
-    EXPECT_EQ(view.emptyStateTitle(), "No Android device");
-    EXPECT_EQ(view.emptyStateIconName(), "cable.connector");
-    EXPECT_EQ(view.emptyStateDescription(),
+    EXPECT_TRUE(browser->showsEmptyState());
+    EXPECT_EQ(browser->emptyStateTitle(), "No Android device");
+    EXPECT_EQ(browser->emptyStateIconName(), "cable.connector");
+    EXPECT_EQ(browser->emptyStateDescription(),
               "Use a data-capable USB cable, unlock the device, choose USB File transfer, then press Refresh. "
               "If it still does not appear, try another cable or USB port.");
 
     connect();
-    EXPECT_FALSE(view.showsEmptyState());
+    EXPECT_FALSE(browser->showsEmptyState());
 
     runSync(vm.openFolder(music));
-    EXPECT_TRUE(view.showsEmptyState());
-    EXPECT_EQ(view.emptyStateTitle(), "No files");
-    EXPECT_EQ(view.emptyStateIconName(), "folder");
-    EXPECT_EQ(view.emptyStateDescription(), "This folder is empty.");
+    EXPECT_TRUE(browser->showsEmptyState());
+    EXPECT_EQ(browser->emptyStateTitle(), "No files");
+    EXPECT_EQ(browser->emptyStateIconName(), "folder");
+    EXPECT_EQ(browser->emptyStateDescription(), "This folder is empty.");
 
     Gate listing;
     engine->beforeDirectoryListing = listing.hook();
     auto reloading = vm.loadCurrentDirectory();
     ASSERT_TRUE(listing.waitEntered());
-    EXPECT_EQ(view.emptyStateTitle(), "Loading files");
-    EXPECT_EQ(view.emptyStateDescription(), "Reading the selected storage.");
+    EXPECT_EQ(browser->emptyStateTitle(), "Loading files");
+    EXPECT_EQ(browser->emptyStateDescription(), "Reading the selected storage.");
     listing.open();
     runSync(std::move(reloading));
 
@@ -215,22 +241,22 @@ TEST_F(ContentViewTest, EmptyStateSaysWhatIsGoingOn)
     engine->directoryError = TransferError::nativeError("LIBMTP_Get_Files_And_Folders failed");
     runSync(vm.loadCurrentDirectory());
     EXPECT_EQ(vm.state(), State::transferFailed);
-    EXPECT_EQ(view.emptyStateTitle(), "Files unavailable");
-    EXPECT_EQ(view.emptyStateIconName(), "exclamationmark.triangle");
-    EXPECT_EQ(view.emptyStateDescription(), "LIBMTP_Get_Files_And_Folders failed");
+    EXPECT_EQ(browser->emptyStateTitle(), "Files unavailable");
+    EXPECT_EQ(browser->emptyStateIconName(), "exclamationmark.triangle");
+    EXPECT_EQ(browser->emptyStateDescription(), "LIBMTP_Get_Files_And_Folders failed");
 
     engine->scanError = TransferError::unsupportedUSBMode();
     connect();
     EXPECT_EQ(vm.state(), State::deviceUnavailable);
-    EXPECT_EQ(view.emptyStateTitle(), "Files unavailable");
-    EXPECT_EQ(view.emptyStateDescription(), view.statusMessage());
+    EXPECT_EQ(browser->emptyStateTitle(), "Files unavailable");
+    EXPECT_EQ(browser->emptyStateDescription(), status->statusMessage());
 }
 
 TEST_F(ContentViewTest, RowsListTheEntriesInTheEnginesOrder)
 {
     engine->entriesByParentID[""] = {notes, {.id = "50", .name = "Sized folder", .kind = RemoteEntryKind::folder, .sizeBytes = 4096}, photo};
     connect();
-    RemoteEntryListModel *rows = view.entries();
+    RemoteEntryListModel *rows = browser->entries();
     ASSERT_EQ(rows->rowCount(), 3);
     EXPECT_EQ(rows->roleNames().value(RemoteEntryListModel::detailTextRole), "detailText");
 
@@ -254,8 +280,8 @@ TEST_F(ContentViewTest, RowsListTheEntriesInTheEnginesOrder)
 TEST_F(ContentViewTest, ActionsAreEnabledOnlyWhenReadyWithAStorage)
 {
     const auto expectActions = [&](bool enabled) {
-        EXPECT_EQ(view.rowActionsEnabled(), enabled);
-        EXPECT_EQ(view.uploadEnabled(), enabled);
+        EXPECT_EQ(browser->rowActionsEnabled(), enabled);
+        EXPECT_EQ(transfers->uploadEnabled(), enabled);
     };
     expectActions(false);
     connect();
@@ -267,7 +293,7 @@ TEST_F(ContentViewTest, ActionsAreEnabledOnlyWhenReadyWithAStorage)
     auto reloading = vm.loadCurrentDirectory();
     ASSERT_TRUE(listing.waitEntered());
     expectActions(false);
-    EXPECT_TRUE(view.upEnabled());
+    EXPECT_TRUE(browser->upEnabled());
     listing.open();
     runSync(std::move(reloading));
     engine->beforeDirectoryListing = {};
@@ -279,16 +305,16 @@ TEST_F(ContentViewTest, ActionsAreEnabledOnlyWhenReadyWithAStorage)
     ASSERT_TRUE(transfer.waitEntered());
     expectActions(false);
     // Browsing goes on during a transfer: its listings run between two files.
-    EXPECT_TRUE(view.upEnabled());
-    EXPECT_TRUE(view.browseEnabled());
+    EXPECT_TRUE(browser->upEnabled());
+    EXPECT_TRUE(browser->browseEnabled());
     transfer.open();
     runSync(std::move(downloading));
 
     // A failed transfer leaves the listing up and usable at once; its sentence stays.
     EXPECT_EQ(vm.state(), State::transferFailed);
-    EXPECT_FALSE(view.showsEmptyState());
+    EXPECT_FALSE(browser->showsEmptyState());
     expectActions(true);
-    EXPECT_TRUE(view.upEnabled());
+    EXPECT_TRUE(browser->upEnabled());
 
     // A device without a storage.
     engine->storagesToReturn = {};
@@ -316,7 +342,7 @@ TEST_F(ContentViewTest, UploadHelperTextFollowsItsRulesInOrder)
     engine->beforeDirectoryListing = listing.hook();
     auto reloading = vm.loadCurrentDirectory();
     ASSERT_TRUE(listing.waitEntered());
-    EXPECT_FALSE(view.uploadEnabled());
+    EXPECT_FALSE(transfers->uploadEnabled());
     EXPECT_EQ(view.uploadHelperText(), "Uploads and pasted files go to Camera.");
     listing.open();
     runSync(std::move(reloading));
@@ -333,31 +359,31 @@ TEST_F(ContentViewTest, UploadHelperTextFollowsItsRulesInOrder)
 TEST_F(ContentViewTest, DownloadAsksWhereAndStartsOnlyWhenConfirmed)
 {
     connect();
-    const QString before = view.statusMessage();
+    const QString before = status->statusMessage();
     runSync(view.chooseDownloadDestination(photo));
     ASSERT_EQ(desktop.savePanels.size(), 1);
     EXPECT_EQ(desktop.savePanels[0].proposedName, "photo.jpg");
     EXPECT_EQ(desktop.savePanels[0].prompt, "Download");
     EXPECT_TRUE(engine->downloadRequests.isEmpty());
-    EXPECT_EQ(view.statusMessage(), before);
+    EXPECT_EQ(status->statusMessage(), before);
 
     desktop.saveLocation = QUrl::fromLocalFile("/home/user/copy.jpg");
     runSync(view.chooseDownloadDestination(photo));
     test::spinUntil([&] { return !engine->downloadRequests.isEmpty(); });
     EXPECT_EQ(engine->downloadRequests, (QList{DownloadRequest{pixel.id, photo.id, QUrl::fromLocalFile("/home/user/copy.jpg")}}));
-    EXPECT_EQ(view.statusMessage(), "Downloaded photo.jpg.");
+    EXPECT_EQ(status->statusMessage(), "Downloaded photo.jpg.");
 }
 
 // A name from the phone is only ever a file name in the folder the user picks.
 TEST_F(ContentViewTest, ProposedNameCannotNameAnotherFolder)
 {
-    EXPECT_EQ(ContentView::proposedFileName("IMG 1.jpg"), "IMG 1.jpg");
-    EXPECT_EQ(ContentView::proposedFileName("../../.bashrc"), ".._.._.bashrc");
-    EXPECT_EQ(ContentView::proposedFileName("/etc/passwd"), "_etc_passwd");
-    EXPECT_EQ(ContentView::proposedFileName(QString("a") + QChar(0) + "b"), "a_b");
-    EXPECT_EQ(ContentView::proposedFileName(".."), "__");
-    EXPECT_EQ(ContentView::proposedFileName("."), "_");
-    EXPECT_EQ(ContentView::proposedFileName(".hidden"), ".hidden");
+    EXPECT_EQ(BrowserPresenter::proposedFileName("IMG 1.jpg"), "IMG 1.jpg");
+    EXPECT_EQ(BrowserPresenter::proposedFileName("../../.bashrc"), ".._.._.bashrc");
+    EXPECT_EQ(BrowserPresenter::proposedFileName("/etc/passwd"), "_etc_passwd");
+    EXPECT_EQ(BrowserPresenter::proposedFileName(QString("a") + QChar(0) + "b"), "a_b");
+    EXPECT_EQ(BrowserPresenter::proposedFileName(".."), "__");
+    EXPECT_EQ(BrowserPresenter::proposedFileName("."), "_");
+    EXPECT_EQ(BrowserPresenter::proposedFileName(".hidden"), ".hidden");
 
     // The download itself keeps the phone's id and name.
     connect();
@@ -365,7 +391,7 @@ TEST_F(ContentViewTest, ProposedNameCannotNameAnotherFolder)
     runSync(view.chooseDownloadDestination(test::file("60", "a/b.txt")));
     EXPECT_EQ(desktop.savePanels.last().proposedName, "a_b.txt");
     EXPECT_EQ(engine->downloadRequests.last().remoteFileID, "60");
-    EXPECT_EQ(view.statusMessage(), "Downloaded a/b.txt.");
+    EXPECT_EQ(status->statusMessage(), "Downloaded a/b.txt.");
 }
 
 TEST_F(ContentViewTest, ChosenFilesUploadInOrderThenTheFolderIsListedOnce)
@@ -385,9 +411,10 @@ TEST_F(ContentViewTest, ChosenFilesUploadInOrderThenTheFolderIsListedOnce)
         EXPECT_EQ(request.storageID, internal.id);
     }
     EXPECT_EQ(uploaded, desktop.filesToOpen);
-    EXPECT_EQ(engine->directoryRequests.size(), listings + 1);
+    // The folder's names before the first file, its listing after the last.
+    EXPECT_EQ(engine->directoryRequests.size(), listings + 2);
     EXPECT_EQ(engine->directoryRequests.last().parentID, dcim.id);
-    EXPECT_EQ(view.statusMessage(), "Showing DCIM.");
+    EXPECT_EQ(status->statusMessage(), "Uploaded 3 files to DCIM.");
 }
 
 // A failed upload does not stop the batch; the listing is still read again at the end.
@@ -399,9 +426,10 @@ TEST_F(ContentViewTest, AFailedUploadDoesNotStopTheBatch)
     QList<QString> statuses;
     QObject::connect(&vm, &TarvelViewModel::statusMessageChanged, [&] { statuses.append(vm.statusMessage()); });
     runSync(view.uploadFiles({localFile("a.txt"), localFile("b.txt")}));
-    EXPECT_TRUE(statuses.contains("Uploading a.txt..."));
-    EXPECT_TRUE(statuses.contains("Uploading b.txt..."));
-    EXPECT_EQ(engine->directoryRequests.size(), listings + 1);
+    EXPECT_EQ(statuses.last(), "Uploaded 0 of 2 files; 2 failed, the first: a.txt: The file could not be copied. "
+                               "Check the cable and try again.");
+    // The folder's names before the first file, its listing after the last.
+    EXPECT_EQ(engine->directoryRequests.size(), listings + 2);
 }
 
 TEST_F(ContentViewTest, PasteUploadsOnlyTheRegularFiles)
@@ -429,7 +457,7 @@ TEST_F(ContentViewTest, BatchGoesOnWhenThePresenterGoesDuringTheFileCheck)
     runSync(std::move(batch));
     ASSERT_EQ(engine->uploadRequests.size(), 1);
     EXPECT_EQ(engine->uploadRequests[0].localURL.fileName(), "a.txt");
-    EXPECT_EQ(vm.statusMessage(), "Showing Internal shared storage.");
+    EXPECT_EQ(vm.statusMessage(), "Uploaded 1 file to Internal shared storage.");
 }
 
 // A cancelled panel, an empty clipboard or one with only a folder: no upload, no
@@ -437,10 +465,14 @@ TEST_F(ContentViewTest, BatchGoesOnWhenThePresenterGoesDuringTheFileCheck)
 TEST_F(ContentViewTest, NothingUsableDoesNothingAtAll)
 {
     connect();
-    const QString status = view.statusMessage();
+    const QString before = status->statusMessage();
     const int listings = engine->directoryRequests.size();
-    int changes = 0;
-    QObject::connect(&view, &ContentView::presentationChanged, [&] { ++changes; });
+    SignalCount changes;
+    changes.watch(status, &StatusPresenter::statusChanged);
+    changes.watch(browser, &BrowserPresenter::locationChanged);
+    changes.watch(browser, &BrowserPresenter::browsingChanged);
+    changes.watch(transfers, &TransferPresenter::uploadChanged);
+    changes.watch(transfers, &TransferPresenter::transferChanged);
 
     runSync(view.chooseFileToUpload());
     runSync(view.pasteFilesFromFinder());
@@ -451,29 +483,29 @@ TEST_F(ContentViewTest, NothingUsableDoesNothingAtAll)
 
     EXPECT_TRUE(engine->uploadRequests.isEmpty());
     EXPECT_EQ(engine->directoryRequests.size(), listings);
-    EXPECT_EQ(changes, 0);
-    EXPECT_EQ(view.statusMessage(), status);
+    EXPECT_EQ(changes.total(), 0);
+    EXPECT_EQ(status->statusMessage(), before);
 }
 
 TEST_F(ContentViewTest, TransferSummaryShowsTheRunningJob)
 {
     connect();
-    EXPECT_FALSE(view.hasTransfer());
+    EXPECT_FALSE(transfers->hasTransfer());
 
     Gate transfer;
     engine->beforeDownload = transfer.hook();
     auto downloading = vm.download(photo.id, photo.name, QUrl::fromLocalFile("/home/user/copy.jpg"));
     ASSERT_TRUE(transfer.waitEntered());
-    EXPECT_TRUE(view.hasTransfer());
-    EXPECT_EQ(view.transferTitle(), "Downloading");
-    EXPECT_EQ(view.transferIconName(), "square.and.arrow.down");
+    EXPECT_TRUE(transfers->hasTransfer());
+    EXPECT_EQ(transfers->transferTitle(), "Downloading");
+    EXPECT_EQ(transfers->transferIconName(), "square.and.arrow.down");
     // The folder the copy lands in, not the file name the user just typed.
-    EXPECT_EQ(view.transferRouteText(), "photo.jpg -> user");
-    EXPECT_FALSE(view.transferHasProgress());
-    EXPECT_EQ(view.transferBytesText(), "");
+    EXPECT_EQ(transfers->transferRouteText(), "photo.jpg -> user");
+    EXPECT_FALSE(transfers->transferHasProgress());
+    EXPECT_EQ(transfers->transferBytesText(), "");
     transfer.open();
     runSync(std::move(downloading));
-    EXPECT_FALSE(view.hasTransfer());
+    EXPECT_FALSE(transfers->hasTransfer());
 }
 
 // The byte text and the bar appear only for a job that knows a positive total.
@@ -500,14 +532,14 @@ TEST(TransferSummaryTest, ProgressOnlyWithAKnownTotal)
 TEST_F(ContentViewTest, DonationActionsUseTheConfiguredAddress)
 {
     desktop.clipboardURLs = {localFile("copied.txt")};
-    view.copyDonationAddress();
+    view.donation()->copyDonationAddress();
     EXPECT_EQ(desktop.clipboardText, DonationSupport::btcSegWitAddress());
     EXPECT_TRUE(desktop.clipboardURLs.isEmpty());
 
-    view.openKoFi();
-    view.openBitcoinWallet();
+    view.donation()->openKoFi();
+    view.donation()->openBitcoinWallet();
     EXPECT_EQ(desktop.openedURLs, (QList{DonationSupport::koFiURL(), DonationSupport::bitcoinURL()}));
-    EXPECT_FALSE(view.donationQRCodeSource().isEmpty());
+    EXPECT_FALSE(view.donation()->donationQRCodeSource().isEmpty());
 }
 
 // Every symbol the presenter can name has an icon of our own that renders.
@@ -532,18 +564,20 @@ TEST_F(ContentViewTest, EveryIconSourceIsAFileOfOurs)
 {
     QStringList checked;
     const auto checkAll = [&] {
-        const QMetaObject *meta = view.metaObject();
-        for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
-            const QMetaProperty property = meta->property(i);
-            if (!QByteArray(property.name()).endsWith("IconSource"))
-                continue;
-            const QUrl source = property.read(&view).toUrl();
-            if (source.isEmpty())
-                continue;
-            checked.append(property.name());
-            EXPECT_TRUE(QFile::exists(":" + source.path())) << property.name() << " " << source.toString().toStdString();
+        for (QObject *presenter : QList<QObject *>{status, browser, transfers, view.donation()}) {
+            const QMetaObject *meta = presenter->metaObject();
+            for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
+                const QMetaProperty property = meta->property(i);
+                if (!QByteArray(property.name()).endsWith("IconSource"))
+                    continue;
+                const QUrl source = property.read(presenter).toUrl();
+                if (source.isEmpty())
+                    continue;
+                checked.append(property.name());
+                EXPECT_TRUE(QFile::exists(":" + source.path())) << property.name() << " " << source.toString().toStdString();
+            }
         }
-        for (int r = 0; r < view.entries()->rowCount(); ++r) {
+        for (int r = 0; r < browser->entries()->rowCount(); ++r) {
             for (const auto role : {RemoteEntryListModel::iconSourceRole, RemoteEntryListModel::actionIconSourceRole}) {
                 const QUrl source = row(r, role).toUrl();
                 EXPECT_TRUE(QFile::exists(":" + source.path())) << source.toString().toStdString();
@@ -567,43 +601,100 @@ TEST_F(ContentViewTest, EveryIconSourceIsAFileOfOurs)
 
 } // namespace
 
-// A transfer's start (its job, state and sentence) re-reads the window's texts once; progress
-// ticks touch only the transfer's own properties; Cancel reads "Cancelling…" until the lane
-// is free; closing during a transfer stops it and only then asks to quit.
+// A transfer's start shows the pane once; progress ticks raise only the transfer's
+// progress, and the window's title only when its percentage moves; Cancel reads
+// "Cancelling…" until the lane is free; closing during a transfer stops it and only then
+// asks to quit.
 TEST_F(ContentViewTest, TransferPaneFollowsProgressCancelAndQuit)
 {
     connect();
     Gate transfer;
     engine->beforeDownload = transfer.hook();
-    QSignalSpy started(&view, &ContentView::presentationChanged);
+    QSignalSpy started(transfers, &TransferPresenter::transferChanged);
     auto downloading = vm.download(photo.id, photo.name, QUrl::fromLocalFile("/home/user/Photos/copy.jpg"));
     ASSERT_TRUE(transfer.waitEntered());
     tarvel::test::settle();
     EXPECT_EQ(started.count(), 1);
-    EXPECT_EQ(view.transferWindowTitle(), "Tarvel – Downloading");
-    EXPECT_EQ(view.cancelTransferTitle(), "Cancel");
+    EXPECT_EQ(view.windowTitle(), "Tarvel – Downloading");
+    EXPECT_EQ(transfers->cancelTransferTitle(), "Cancel");
 
-    QSignalSpy everything(&view, &ContentView::presentationChanged);
-    QSignalSpy progress(&view, &ContentView::transferProgressChanged);
+    SignalCount elsewhere;
+    elsewhere.watch(status, &StatusPresenter::statusChanged);
+    elsewhere.watch(browser, &BrowserPresenter::locationChanged);
+    elsewhere.watch(browser, &BrowserPresenter::browsingChanged);
+    elsewhere.watch(transfers, &TransferPresenter::transferChanged);
+    elsewhere.watch(transfers, &TransferPresenter::fileChanged);
+    elsewhere.watch(transfers, &TransferPresenter::uploadChanged);
+    QSignalSpy progress(transfers, &TransferPresenter::progressChanged);
+    QSignalSpy title(&view, &ContentView::windowTitleChanged);
     engine->lastTransferControl->setProgress(450'000, 1'000'000);
     ASSERT_TRUE(tarvel::test::spinUntil([&] { return progress.count() >= 1; }));
-    EXPECT_TRUE(view.transferHasProgress());
-    EXPECT_EQ(everything.count(), 0);
-    EXPECT_EQ(view.transferBytesText(), "450 KB of 1 MB");
-    EXPECT_EQ(view.transferWindowTitle(), "Tarvel – Downloading 45%");
+    EXPECT_TRUE(transfers->transferHasProgress());
+    EXPECT_EQ(transfers->transferBytesText(), "450 KB of 1 MB");
+    EXPECT_EQ(view.windowTitle(), "Tarvel – Downloading 45%");
+    engine->lastTransferControl->setProgress(452'000, 1'000'000);
+    ASSERT_TRUE(tarvel::test::spinUntil([&] { return transfers->transferBytesText() == "452 KB of 1 MB"; }));
+    EXPECT_EQ(title.count(), 1);
+    EXPECT_EQ(elsewhere.total(), 0);
 
     QSignalSpy quit(&view, &ContentView::quitRequested);
     view.stopTransferAndQuit();
     EXPECT_TRUE(engine->lastTransferControl->isCancelled());
-    EXPECT_EQ(view.cancelTransferTitle(), "Cancelling…");
-    EXPECT_FALSE(view.cancelTransferEnabled());
+    EXPECT_EQ(transfers->cancelTransferTitle(), "Cancelling…");
+    EXPECT_FALSE(transfers->cancelTransferEnabled());
     EXPECT_EQ(quit.count(), 0);
     transfer.open();
     runSync(std::move(downloading));
     EXPECT_EQ(quit.count(), 1);
-    EXPECT_EQ(view.cancelTransferTitle(), "Cancel");
-    EXPECT_EQ(view.transferWindowTitle(), "");
+    EXPECT_EQ(transfers->cancelTransferTitle(), "Cancel");
+    EXPECT_EQ(transfers->transferWindowTitle(), "");
     EXPECT_EQ(vm.statusMessage(), "The transfer was cancelled.");
+}
+
+// A batch's progress and its next file reach only the transfer pane's own lines (the status
+// bar keeps its one sentence and arrow); a listing during the batch reaches the browser and
+// leaves those lines be.
+TEST_F(ContentViewTest, EachPaneHearsOnlyWhatItShows)
+{
+    connect();
+    Gate first;
+    Gate second;
+    int begun = 0;
+    engine->beforeDownload = [&begun, holdFirst = first.hook(), holdSecond = second.hook()] {
+        return ++begun == 1 ? holdFirst() : holdSecond();
+    };
+    QTemporaryDir target;
+    auto batch = vm.downloadItems({photo, notes}, QUrl::fromLocalFile(target.path()));
+    ASSERT_TRUE(first.waitEntered());
+    ASSERT_TRUE(tarvel::test::spinUntil([&] { return transfers->transferRouteText().startsWith("photo.jpg"); }));
+    tarvel::test::settle();
+
+    SignalCount elsewhere;
+    elsewhere.watch(status, &StatusPresenter::statusChanged);
+    elsewhere.watch(browser, &BrowserPresenter::locationChanged);
+    elsewhere.watch(browser, &BrowserPresenter::browsingChanged);
+    elsewhere.watch(transfers, &TransferPresenter::transferChanged);
+    elsewhere.watch(transfers, &TransferPresenter::uploadChanged);
+    QSignalSpy files(transfers, &TransferPresenter::fileChanged);
+    QSignalSpy progress(transfers, &TransferPresenter::progressChanged);
+    engine->lastTransferControl->setProgress(1'000'000, 2'000'000);
+    ASSERT_TRUE(tarvel::test::spinUntil([&] { return progress.count() >= 1; }));
+    EXPECT_EQ(files.count(), 0);
+    first.open();
+    ASSERT_TRUE(second.waitEntered());
+    ASSERT_TRUE(tarvel::test::spinUntil([&] { return transfers->transferRouteText().startsWith("notes.txt"); }));
+    EXPECT_GE(files.count(), 1);
+    EXPECT_EQ(elsewhere.total(), 0);
+
+    QSignalSpy location(browser, &BrowserPresenter::locationChanged);
+    files.clear();
+    progress.clear();
+    runSync(vm.openFolder(dcim));
+    tarvel::test::settle();
+    EXPECT_GE(location.count(), 1);
+    EXPECT_EQ(files.count() + progress.count(), 0);
+    second.open();
+    runSync(std::move(batch));
 }
 
 // SIGTERM (the session ending) stops the transfer first, as closing the window does, and a
@@ -652,14 +743,14 @@ TEST_F(ContentViewTest, DownloadOfSeveralEntriesAsksForAFolderOnce)
     connect();
     QTemporaryDir target;
     desktop.folderToChoose = QUrl::fromLocalFile(target.path());
-    runSync(view.downloadEntries({photo, dcim}));
+    runSync(transfers->downloadEntries({photo, dcim}));
     ASSERT_EQ(desktop.folderPanels, QList<QUrl>{desktop.downloads});
-    EXPECT_TRUE(view.showInFolderVisible());
+    EXPECT_TRUE(transfers->showInFolderVisible());
     EXPECT_EQ(vm.statusMessage().left(11), "Downloaded ");
-    view.showDownloadedFolder();
+    transfers->showDownloadedFolder();
     EXPECT_EQ(desktop.openedURLs.last(), QUrl::fromLocalFile(target.path()));
 
     desktop.folderToChoose.reset();
-    runSync(view.downloadEntries({photo}));
+    runSync(transfers->downloadEntries({photo}));
     EXPECT_EQ(desktop.folderPanels.last(), QUrl::fromLocalFile(target.path()));
 }

@@ -44,6 +44,8 @@ protected:
     TarvelViewModel vm{engine};
     FakeDesktopServices desktop;
     ContentView view{&vm, &desktop};
+    StatusPresenter *status = view.status();
+    BrowserPresenter *browser = view.browser();
 };
 
 } // namespace
@@ -56,18 +58,18 @@ TEST_F(PhonesViewTest, PickerLabels)
     engine->devicesToReturn = {pixel};
     engine->storagesToReturn = {internal};
     runSync(view.refreshSequence());
-    EXPECT_FALSE(view.showsDevicePicker());
-    EXPECT_FALSE(view.showsStoragePicker());
+    EXPECT_FALSE(browser->showsDevicePicker());
+    EXPECT_FALSE(browser->showsStoragePicker());
 
     engine->devicesToReturn = {phoneA, phoneB};
     engine->storagesToReturn = {ownMemory, sdCard, AndroidStorage{"196609", "USB-Stick", std::nullopt, std::nullopt}};
     runSync(view.refreshSequence());
-    EXPECT_TRUE(view.showsDevicePicker());
-    EXPECT_EQ(view.deviceChoices(), (QStringList{"Pixel 8", "Galaxy S23"}));
-    EXPECT_EQ(view.selectedDeviceIndex(), 0);
-    EXPECT_TRUE(view.showsStoragePicker());
-    EXPECT_EQ(view.storageChoices(), (QStringList{"Internal storage, 128 GB", "SD card, 32 GB", "USB-Stick"}));
-    EXPECT_EQ(view.selectedStorageIndex(), 0);
+    EXPECT_TRUE(browser->showsDevicePicker());
+    EXPECT_EQ(browser->deviceChoices(), (QStringList{"Pixel 8", "Galaxy S23"}));
+    EXPECT_EQ(browser->selectedDeviceIndex(), 0);
+    EXPECT_TRUE(browser->showsStoragePicker());
+    EXPECT_EQ(browser->storageChoices(), (QStringList{"Internal storage, 128 GB", "SD card, 32 GB", "USB-Stick"}));
+    EXPECT_EQ(browser->selectedStorageIndex(), 0);
 
     AndroidStorage secondCard = sdCard;
     secondCard.id = "196609";
@@ -78,9 +80,9 @@ TEST_F(PhonesViewTest, PickerLabels)
     twinA.serialNumber = "38161FDJH00";
     engine->devicesToReturn = {twinA, twinB};
     runSync(view.refreshSequence());
-    EXPECT_EQ(view.storageChoices(),
+    EXPECT_EQ(browser->storageChoices(),
               (QStringList{"Internal storage, 128 GB", "SD card (SanDisk), 32 GB", "SD card (Samsung EVO), 32 GB"}));
-    EXPECT_EQ(view.deviceChoices(), (QStringList{"Pixel 8 (38161FDJH00)", "Pixel 8 (USB 1-5)"}));
+    EXPECT_EQ(browser->deviceChoices(), (QStringList{"Pixel 8 (38161FDJH00)", "Pixel 8 (USB 1-5)"}));
 }
 
 // The status bar spins while phones are looked for, and a failure that keeps the listing
@@ -94,23 +96,23 @@ TEST_F(PhonesViewTest, StatusIndicatorWhileLookingAndOnWarnings)
     engine->beforeScan = scan.hook();
     auto looking = view.refreshSequence();
     ASSERT_TRUE(scan.waitEntered());
-    EXPECT_TRUE(view.showsStatusSpinner());
-    EXPECT_EQ(view.statusIconName(), "");
-    EXPECT_EQ(view.statusMessage(), "Looking for phones\u2026");
-    EXPECT_TRUE(view.refreshEnabled());
-    EXPECT_EQ(view.emptyStateTitle(), "Looking for phones"); // not the last search's failure
-    EXPECT_EQ(view.emptyStateIconName(), "cable.connector");
+    EXPECT_TRUE(status->showsStatusSpinner());
+    EXPECT_EQ(status->statusIconName(), "");
+    EXPECT_EQ(status->statusMessage(), "Looking for phones\u2026");
+    EXPECT_TRUE(status->refreshEnabled());
+    EXPECT_EQ(browser->emptyStateTitle(), "Looking for phones"); // not the last search's failure
+    EXPECT_EQ(browser->emptyStateIconName(), "cable.connector");
     scan.open();
     runSync(std::move(looking));
-    EXPECT_FALSE(view.showsStatusSpinner());
-    EXPECT_EQ(view.statusIconName(), "checkmark.circle.fill");
+    EXPECT_FALSE(status->showsStatusSpinner());
+    EXPECT_EQ(status->statusIconName(), "checkmark.circle.fill");
 
     engine->directoryError = TransferError::nativeError("PTP I/O error");
     runSync(vm.openFolder(dcim));
     EXPECT_EQ(vm.state(), State::ready);
-    EXPECT_EQ(view.statusIconName(), "exclamationmark.triangle.fill");
-    EXPECT_EQ(view.statusTint(), tint::orange);
-    EXPECT_TRUE(view.rowActionsEnabled()); // what is shown can still be used
+    EXPECT_EQ(status->statusIconName(), "exclamationmark.triangle.fill");
+    EXPECT_EQ(status->statusTint(), tint::orange);
+    EXPECT_TRUE(browser->rowActionsEnabled()); // what is shown can still be used
 }
 
 // While a transfer runs the pickers are dead, so the copy's destination cannot change
@@ -122,20 +124,20 @@ TEST_F(PhonesViewTest, PickersWaitForTheTransfer)
     engine->beforeDownload = transfer.hook();
     auto downloading = vm.download(photo.id, photo.name, QUrl::fromLocalFile("/tmp/photo.jpg"));
     ASSERT_TRUE(transfer.waitEntered());
-    EXPECT_FALSE(view.pickersEnabled());
-    view.startSelectStorage(1);
-    view.startSelectDevice(1);
+    EXPECT_FALSE(browser->pickersEnabled());
+    browser->startSelectStorage(1);
+    browser->startSelectDevice(1);
     test::settle();
     EXPECT_EQ(vm.selectedStorage(), ownMemory);
     EXPECT_EQ(vm.selectedDevice(), phoneA);
     transfer.open();
     runSync(std::move(downloading));
 
-    view.startSelectStorage(7);
-    view.startSelectStorage(-1);
+    browser->startSelectStorage(7);
+    browser->startSelectStorage(-1);
     test::settle();
     EXPECT_EQ(vm.selectedStorage(), ownMemory);
-    view.startSelectStorage(1);
+    browser->startSelectStorage(1);
     ASSERT_TRUE(spinUntil([&] { return vm.state() == State::ready; }));
     EXPECT_EQ(vm.selectedStorage(), sdCard);
 }

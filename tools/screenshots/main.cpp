@@ -242,7 +242,7 @@ int main(int argc, char **argv)
 
     // The phone appears; Refresh lists the storage root.
     scriptPhone(*engine);
-    app.contentView()->startRefresh();
+    app.contentView()->status()->startRefresh();
     spinUntil([&] { return !viewModel->entries().isEmpty(); });
     ok &= shooter.shoot(QStringLiteral("02-storage-root"), small);
 
@@ -254,9 +254,9 @@ int main(int argc, char **argv)
     shooter.press(Qt::Key_Up);
     ok &= shooter.shoot(QStringLiteral("08-keyboard-selection"), small);
     shooter.writeAccessibilityTree();
-    app.contentView()->setSortIndex(3);
+    app.contentView()->browser()->setSortIndex(3);
     ok &= shooter.shoot(QStringLiteral("09-sorted-by-size"), small);
-    app.contentView()->setSortIndex(0);
+    app.contentView()->browser()->setSortIndex(0);
 
     // Seven folders down, then an empty one.
     QStringList deep = {QStringLiteral("9"), QStringLiteral("50"), QStringLiteral("51"), QStringLiteral("52"),
@@ -339,7 +339,7 @@ int main(int argc, char **argv)
     spinUntil([&] { return viewModel->state() == TarvelConnectionState::ready; });
     ok &= shooter.shoot(QStringLiteral("14-batch-done"), small);
     engine->directoryError = TransferError::unsupportedUSBMode();
-    app.contentView()->startRefresh();
+    app.contentView()->status()->startRefresh();
     spinUntil([&] { return viewModel->state() == TarvelConnectionState::transferFailed; });
     ok &= shooter.shoot(QStringLiteral("07-failed"), small);
 
@@ -348,7 +348,7 @@ int main(int argc, char **argv)
     QPromise<void> scanGate;
     scanGate.start();
     engine->beforeScan = [future = scanGate.future()] { return waitFor(future); };
-    app.contentView()->startRefresh();
+    app.contentView()->status()->startRefresh();
     spinUntil([&] { return viewModel->scanning(); });
     ok &= shooter.shoot(QStringLiteral("08-looking"), small);
     scanGate.finish();
@@ -361,7 +361,7 @@ int main(int argc, char **argv)
                                  .freeBytes = 41'276'000'000, .kind = StorageKind::internal},
                                 {.id = "131073", .name = "SanDisk", .capacityBytes = 64'000'000'000,
                                  .freeBytes = 12'500'000'000, .kind = StorageKind::removable}};
-    app.contentView()->startRefresh();
+    app.contentView()->status()->startRefresh();
     spinUntil([&] { return viewModel->storages().size() == 2 && viewModel->state() == TarvelConnectionState::ready; });
     ok &= shooter.shoot(QStringLiteral("09-pickers"), small);
     if (auto *picker = app.window()->findChild<QQuickItem *>(QStringLiteral("storagePicker"))) {
@@ -382,14 +382,14 @@ int main(int argc, char **argv)
     engine->devicesToReturn = {};
     for (const auto &[name, reason] : reasons) {
         diagnosis->reports = {{.address = {3, 7}, .problem = reason}};
-        app.contentView()->startRefresh();
+        app.contentView()->status()->startRefresh();
         spinUntil([&] { return !viewModel->scanning() && viewModel->state() == TarvelConnectionState::deviceUnavailable; });
         ok &= shooter.shoot(name, small);
     }
     diagnosis->reports = {};
-    app.contentView()->startRefresh();
+    app.contentView()->status()->startRefresh();
     spinUntil([&] { return !viewModel->scanning() && viewModel->state() == TarvelConnectionState::noDevice; });
-    app.contentView()->startRefresh();
+    app.contentView()->status()->startRefresh();
     spinUntil([&] { return viewModel->statusMessage() == QStringLiteral("Still no phone found."); });
     ok &= shooter.shoot(QStringLiteral("15-still-no-phone"), small);
 

@@ -1,0 +1,302 @@
+#include "TarvelApp/TransferPresenter.h"
+
+#include "TarvelApp/ByteCountFormat.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace tarvel {
+
+using State = TarvelConnectionState;
+
+TransferPresenter::TransferPresenter(TarvelViewModel *viewModel, DesktopServices *desktop, QObject *parent)
+    : QObject(parent), m_viewModel(viewModel), m_desktop(desktop), m_uploadChanges(this, [this] {
+        if (m_viewModel)
+            Q_EMIT uploadChanged();
+    })
+{
+    const auto uploadChanges = {&TarvelViewModel::stateChanged, &TarvelViewModel::selectedDeviceChanged,
+                                &TarvelViewModel::selectedStorageChanged, &TarvelViewModel::folderPathChanged};
+    for (auto signal : uploadChanges)
+        connect(viewModel, signal, this, [this] { m_uploadChanges.request(); });
+    connect(viewModel, &TarvelViewModel::currentTransferChanged, this, &TransferPresenter::followTransfer);
+    connect(viewModel, &TarvelViewModel::currentBatchChanged, this, &TransferPresenter::followBatch);
+    connect(viewModel, &TarvelViewModel::cancellingTransferChanged, this, &TransferPresenter::transferChanged);
+    m_clock.start();
+}
+
+// The same job with more bytes is progress; a new one is the pane's next file, and no job
+// the end of one. The view model samples the lane on its own timer, so each of these is
+// passed on at once.
+void TransferPresenter::followTransfer()
+{
+    const auto job = m_viewModel->currentTransfer();
+    const QUuid id = job ? job->id : QUuid();
+    if (id == m_shownTransfer) {
+        if (job) {
+            m_rate.add(m_clock.elapsed(), job->completedBytes);
+            Q_EMIT progressChanged();
+        }
+        return;
+    }
+    // Whatever a transfer did to the phone's free space shows once it has ended. Queued,
+    // so the view model finishes announcing the end before it is asked anything else.
+    if (!job) {
+        QTimer::singleShot(0, this, [this] {
+            if (m_viewModel)
+                m_viewModel->refreshStorageSpace();
+        });
+    }
+    m_shownTransfer = id;
+    m_rate.reset();
+    if (job)
+        m_rate.add(m_clock.elapsed(), job->completedBytes);
+    followPane();
+    Q_EMIT fileChanged();
+    Q_EMIT progressChanged();
+}
+
+// A batch's start and end change the pane; its progress only the batch's own lines.
+void TransferPresenter::followBatch()
+{
+    const auto batch = m_viewModel->currentBatch();
+    if (batch && m_batchShown) {
+        m_batchRate.add(m_clock.elapsed(), batch->completedBytes);
+        Q_EMIT progressChanged();
+        return;
+    }
+    if (!batch && !m_batchShown)
+        return;
+    m_batchShown = batch.has_value();
+    m_batchRate.reset();
+    followPane();
+    Q_EMIT fileChanged();
+    Q_EMIT progressChanged();
+}
+
+void TransferPresenter::followPane()
+{
+    if (m_paneShowsTransfer == hasTransfer())
+        return;
+    m_paneShowsTransfer = hasTransfer();
+    Q_EMIT transferChanged();
+}
+
+void TransferPresenter::setShowsDownloadedFolder(bool shows)
+{
+    if (m_showsDownloadedFolder == shows)
+        return;
+    m_showsDownloadedFolder = shows;
+    Q_EMIT transferChanged();
+}
+
+bool TransferPresenter::canStartTransfer() const
+{
+    const State state = m_viewModel->state();
+    return (state == State::ready || state == State::transferFailed) && m_viewModel->selectedDevice()
+        && m_viewModel->selectedStorage();
+}
+
+QString TransferPresenter::uploadHelperText() const
+{
+    if (!m_viewModel->selectedDevice())
+        return QStringLiteral("Connect an Android device before uploading files.");
+    if (m_viewModel->state() == State::transferring)
+        return QStringLiteral("Wait for the current transfer to finish.");
+    const QList<RemoteEntry> path = m_viewModel->folderPath();
+    if (!path.isEmpty())
+        return QStringLiteral("Uploads and pasted files go to ") + path.last().name + QStringLiteral(".");
+    return QStringLiteral("Uploads and pasted files go to the Android storage root shown on the left.");
+}
+
+bool TransferPresenter::hasTransfer() const
+{
+    return m_viewModel->currentTransfer().has_value() || m_viewModel->currentBatch().has_value();
+}
+
+QString TransferPresenter::cancelTransferTitle() const
+{
+    return m_viewModel->cancellingTransfer() ? QStringLiteral("Cancelling…") : QStringLiteral("Cancel");
+}
+
+bool TransferPresenter::cancelTransferEnabled() const
+{
+    return hasTransfer() && !m_viewModel->cancellingTransfer();
+}
+
+bool TransferPresenter::showInFolderVisible() const
+{
+    return m_showsDownloadedFolder && m_lastDownloadFolder && !hasTransfer();
+}
+
+TransferSummary TransferPresenter::summary() const
+{
+    if (const auto job = m_viewModel->currentTransfer())
+        return summarizeTransfer(*job);
+    // A batch between files, or still listing its folders: its direction, no file yet.
+    if (const auto batch = m_viewModel->currentBatch()) {
+        TransferSummary shown = summarizeTransfer(TransferJob{.direction = batch->direction});
+        shown.routeText.clear();
+        return shown;
+    }
+    return TransferSummary{};
+}
+
+QString TransferPresenter::transferRateText() const
+{
+    const auto job = m_viewModel->currentTransfer();
+    return job ? m_rate.text(job->totalBytes) : QString();
+}
+
+QString TransferPresenter::batchText() const
+{
+    const auto batch = m_viewModel->currentBatch();
+    if (!batch)
+        return {};
+    if (batch->listingFolders)
+        return QStringLiteral("Looking through folders: %1 so far").arg(batch->fileCount == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(batch->fileCount));
+    QString text = QStringLiteral("File %1 of %2").arg(std::max(batch->fileNumber, 1)).arg(batch->fileCount);
+    if (batch->totalBytes > 0)
+        text += QStringLiteral(" · ") + formatByteCount(batch->completedBytes) + QStringLiteral(" of ") + formatByteCount(batch->totalBytes);
+    const QString rate = m_batchRate.text(batch->totalBytes > 0 ? std::optional(batch->totalBytes) : std::nullopt);
+    const qsizetype timeLeft = rate.indexOf(QStringLiteral(" · "));
+    if (timeLeft >= 0)
+        text += rate.mid(timeLeft);
+    return text;
+}
+
+double TransferPresenter::batchProgress() const
+{
+    const auto batch = m_viewModel->currentBatch();
+    return batch && batch->totalBytes > 0 ? double(batch->completedBytes) / double(batch->totalBytes) : 0.0;
+}
+
+QString TransferPresenter::transferWindowTitle() const
+{
+    if (!hasTransfer())
+        return {};
+    const TransferSummary shown = summary();
+    QString title = QStringLiteral("Tarvel – ") + shown.title;
+    // A batch's own share of its bytes, or the single file's.
+    if (hasBatch() && batchProgress() > 0)
+        title += QStringLiteral(" %1%").arg(int(batchProgress() * 100));
+    else if (!hasBatch() && shown.hasProgress)
+        title += QStringLiteral(" %1%").arg(int(shown.progress * 100));
+    return title;
+}
+
+// Actions
+
+QCoro::Task<> TransferPresenter::chooseFileToUpload()
+{
+    QPointer<TransferPresenter> self(this);
+    const QList<QUrl> chosen = co_await m_desktop->chooseFilesToOpen(QStringLiteral("Upload"));
+    if (!self || chosen.isEmpty())
+        co_return;
+    co_await uploadFiles(chosen);
+}
+
+QCoro::Task<> TransferPresenter::pasteFilesFromFinder()
+{
+    return uploadFiles(m_desktop->fileURLsOnClipboard());
+}
+
+QCoro::Task<> TransferPresenter::uploadFiles(QList<QUrl> urls)
+{
+    QPointer<TransferPresenter> self(this);
+    QPointer<TarvelViewModel> viewModel = m_viewModel;
+    auto keepRegularFiles = [urls] {
+        QList<QUrl> files;
+        for (const QUrl &url : urls) {
+            if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile())
+                files.append(url);
+        }
+        return files;
+    };
+    const QList<QUrl> files = co_await awaitResult(m_fileChecks.run(std::move(keepRegularFiles)));
+    if (files.isEmpty() || !viewModel)
+        co_return;
+    // The batch belongs to the view model: it starts even when this pane went meanwhile.
+    if (self)
+        self->setShowsDownloadedFolder(false);
+    co_await viewModel->uploadItems(files, viewModel->currentParentID());
+}
+
+QCoro::Task<> TransferPresenter::uploadItems(QList<QUrl> urls)
+{
+    if (urls.isEmpty())
+        co_return;
+    setShowsDownloadedFolder(false);
+    // Into the folder shown now: the user may browse elsewhere while the batch runs.
+    co_await m_viewModel->uploadItems(urls, m_viewModel->currentParentID());
+}
+
+QCoro::Task<> TransferPresenter::chooseFolderToUpload()
+{
+    QPointer<TransferPresenter> self(this);
+    const QUrl home = QUrl::fromLocalFile(QDir::homePath());
+    const std::optional<QUrl> chosen = co_await m_desktop->chooseFolder(QStringLiteral("Upload"), home);
+    if (!self || !chosen || chosen->isEmpty())
+        co_return;
+    QList<QUrl> items{*chosen}; // named: GCC 12 mishandles a braced list inside co_await
+    co_await uploadItems(std::move(items));
+}
+
+QCoro::Task<> TransferPresenter::downloadEntries(QList<RemoteEntry> entries)
+{
+    if (entries.isEmpty())
+        co_return;
+    QPointer<TransferPresenter> self(this);
+    const QUrl startIn = m_lastDownloadFolder.value_or(m_desktop->downloadsFolder());
+    const std::optional<QUrl> chosen = co_await m_desktop->chooseFolder(QStringLiteral("Download Here"), startIn);
+    if (!self || !chosen || chosen->isEmpty())
+        co_return;
+    m_lastDownloadFolder = *chosen;
+    co_await m_viewModel->downloadItems(entries, *chosen);
+    if (self)
+        self->setShowsDownloadedFolder(true);
+}
+
+// Slots QML calls. Each checks the rule that enables its control, so a stale click or a
+// shortcut fired in the wrong state does nothing.
+
+void TransferPresenter::startChooseFileToUpload()
+{
+    if (uploadEnabled())
+        chooseFileToUpload();
+}
+
+void TransferPresenter::startChooseFolderToUpload()
+{
+    if (uploadEnabled())
+        chooseFolderToUpload();
+}
+
+void TransferPresenter::startPasteFromClipboard()
+{
+    if (uploadEnabled())
+        uploadItems(m_desktop->fileURLsOnClipboard());
+}
+
+void TransferPresenter::startUploadDropped(QList<QUrl> urls)
+{
+    if (uploadEnabled())
+        uploadItems(urls);
+}
+
+void TransferPresenter::startCancelTransfer()
+{
+    if (cancelTransferEnabled())
+        m_viewModel->cancelTransfer();
+}
+
+void TransferPresenter::showDownloadedFolder()
+{
+    if (m_lastDownloadFolder)
+        m_desktop->openURL(*m_lastDownloadFolder);
+}
+
+} // namespace tarvel
