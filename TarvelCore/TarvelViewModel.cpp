@@ -81,6 +81,22 @@ QCoro::Task<std::optional<QList<USBPhoneReport>>> inspect(std::shared_ptr<PhoneD
     co_return std::optional(reports);
 }
 
+std::exception_ptr noResult()
+{
+    return std::make_exception_ptr(TransferError::nativeError(QStringLiteral("The operation ended without a result")));
+}
+
+// One folder's listing through the engine's run of listings.
+QCoro::Task<DirectoryListing> listOne(std::shared_ptr<AndroidFileTransferEngine> engine, DirectoryRequest request)
+{
+    QList<DirectoryRequest> requests{std::move(request)};
+    auto control = std::make_shared<TransferControl>();
+    const QList<Attempt<DirectoryListing>> listings = co_await engine->listFolders(std::move(requests), std::move(control));
+    if (listings.isEmpty() || listings.first().error)
+        std::rethrow_exception(listings.isEmpty() ? noResult() : listings.first().error);
+    co_return listings.first().value;
+}
+
 bool isAt(const AndroidDevice &device, USBAddress address)
 {
     return device.busNumber == address.busNumber && device.deviceNumber == address.deviceNumber;
@@ -347,7 +363,7 @@ QCoro::Task<> TarvelViewModel::loadDirectory(QString deviceID, QString storageID
     // Requests are named before the co_await: GCC 12 destroys a temporary with a destructor
     // that is written inside a co_await expression twice.
     DirectoryRequest request{deviceID, storageID, parentID};
-    const auto [listing, error] = co_await attempt(engine->listFolder(std::move(request)));
+    const auto [listing, error] = co_await attempt(listOne(engine, std::move(request)));
     if (!self)
         co_return;
     if (error) {
@@ -496,8 +512,12 @@ QCoro::Task<> TarvelViewModel::download(QString remoteFileID, QString remoteName
         TransferJob{.id = QUuid::createUuid(), .direction = TransferDirection::download, .sourceName = remoteName,
                     .destinationName = to.fileName(), .destinationFolderName = folderName},
         QStringLiteral("Downloading ") + remoteName + QStringLiteral("..."));
-    DownloadRequest request{deviceID, remoteFileID, to};
-    const auto [error] = co_await attempt(engine->download(std::move(request), control));
+    const QString path = to.toLocalFile();
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString folder = slash > 0 ? path.left(slash) : (slash == 0 ? QStringLiteral("/") : QStringLiteral("."));
+    QList<DownloadRequest> requests{DownloadRequest{deviceID, remoteFileID, folder, path.mid(slash + 1)}};
+    const auto [outcomes, failure] = co_await attempt(engine->downloadSeries(std::move(requests), control));
+    const std::exception_ptr error = failure ? failure : outcomes.value(0, noResult());
     if (self)
         finishTransfer(deviceID, generation, error, QStringLiteral("Downloaded ") + remoteName + QStringLiteral("."));
 }
@@ -525,8 +545,9 @@ QCoro::Task<> TarvelViewModel::upload(QUrl localURL, std::optional<QString> toRe
         TransferJob{.id = QUuid::createUuid(), .direction = TransferDirection::upload, .sourceName = name,
                     .destinationName = storage.name, .destinationFolderName = folderName},
         QStringLiteral("Uploading ") + name + QStringLiteral("..."));
-    UploadRequest request{deviceID, storage.id, localURL, toRemoteParentID};
-    const auto [error] = co_await attempt(engine->upload(std::move(request), control));
+    QList<UploadRequest> requests{UploadRequest{deviceID, storage.id, localURL, toRemoteParentID}};
+    const auto [outcomes, failure] = co_await attempt(engine->uploadSeries(std::move(requests), control));
+    const std::exception_ptr error = failure ? failure : outcomes.value(0, noResult());
     if (self)
         finishTransfer(deviceID, generation, error, QStringLiteral("Uploaded ") + name + QStringLiteral("."));
 }
@@ -738,11 +759,6 @@ bool readyToPlace(const TransferQueue &queue, int index)
 {
     const BatchStep &step = queue.at(index);
     return step.kind == RemoteEntryKind::folder && !queue.skipsStep(index) && !unfitForLocalName(step.name);
-}
-
-std::exception_ptr noResult()
-{
-    return std::make_exception_ptr(TransferError::nativeError(QStringLiteral("The operation ended without a result")));
 }
 
 QSet<QString> namesOf(const QHash<QString, RemoteEntry> &entries)
@@ -985,7 +1001,7 @@ QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFo
             const qsizetype folderSlash = slash > 0 ? target.lastIndexOf(QLatin1Char('/'), slash - 1) : -1;
             series.append(SeriesFile{j, target.mid(slash + 1),
                                      slash > 0 ? target.mid(folderSlash + 1, slash - folderSlash - 1) : QString()});
-            requests.append(DownloadRequest{deviceID, queue->at(j).source, QUrl::fromLocalFile(target), false});
+            requests.append(DownloadRequest{deviceID, queue->at(j).source, target.left(slash), target.mid(slash + 1), false});
         }
         startSeries(series);
         auto [outcomes, error] = co_await attempt(engine->downloadSeries(std::move(requests), control));
@@ -1051,7 +1067,7 @@ QCoro::Task<> TarvelViewModel::uploadItems(QList<QUrl> localItems, std::optional
         const QString into = queue->destinationOf(i, root).value_or(root);
         if (!known.contains(into)) {
             DirectoryRequest request{deviceID, storageID, folderID(into)};
-            const auto [listing, error] = co_await attempt(engine->listFolder(std::move(request)));
+            const auto [listing, error] = co_await attempt(listOne(engine, std::move(request)));
             if (!current())
                 co_return;
             disconnected = isDisconnection(error);
@@ -1073,7 +1089,8 @@ QCoro::Task<> TarvelViewModel::uploadItems(QList<QUrl> localItems, std::optional
             }
             const std::optional<QString> parent = folderID(into);
             const QString name = freeName(step.name, namesOf(known.value(into)));
-            const auto [made, error] = co_await attempt(engine->createFolder(deviceID, storageID, parent, name));
+            FolderRequest request{deviceID, storageID, parent, name};
+            const auto [made, error] = co_await attempt(engine->createFolder(std::move(request)));
             if (!current())
                 co_return;
             disconnected = isDisconnection(error);

@@ -53,17 +53,21 @@ FakeAndroidFileTransferEngine::Hook failingCall(std::shared_ptr<FakeAndroidFileT
 
 // Runs a whole series in one call, as the phone's engine does, through the fake's copies.
 struct SeriesEngine : FakeAndroidFileTransferEngine {
-    using Copy = std::function<QCoro::Task<>(int)>;
+    using Copy = std::function<QCoro::Task<QList<std::exception_ptr>>(int)>;
     QCoro::Task<QList<std::exception_ptr>> downloadSeries(QList<DownloadRequest> requests,
                                                           std::shared_ptr<TransferControl> control) override
     {
-        Copy copy = [this, requests, control](int k) { return download(requests.at(k), control); };
+        Copy copy = [this, requests, control](int k) {
+            return FakeAndroidFileTransferEngine::downloadSeries({requests.at(k)}, control);
+        };
         co_return co_await runAll(int(requests.size()), control, std::move(copy));
     }
     QCoro::Task<QList<std::exception_ptr>> uploadSeries(QList<UploadRequest> requests,
                                                         std::shared_ptr<TransferControl> control) override
     {
-        Copy copy = [this, requests, control](int k) { return upload(requests.at(k), control); };
+        Copy copy = [this, requests, control](int k) {
+            return FakeAndroidFileTransferEngine::uploadSeries({requests.at(k)}, control);
+        };
         co_return co_await runAll(int(requests.size()), control, std::move(copy));
     }
     QCoro::Task<QList<std::exception_ptr>> runAll(int count, std::shared_ptr<TransferControl> control, Copy copy)
@@ -73,8 +77,8 @@ struct SeriesEngine : FakeAndroidFileTransferEngine {
         for (int k = 0; k < count && !control->isCancelled(); ++k) {
             control->setProgress(0, 0);
             control->setFileInSeries(k);
-            const auto [error] = co_await attempt(copy(k));
-            outcomes.append(error);
+            const auto [outcome, error] = co_await attempt(copy(k));
+            outcomes.append(error ? error : outcome.value(0));
         }
         co_return outcomes;
     }
@@ -100,7 +104,7 @@ protected:
     {
         QStringList paths;
         for (const DownloadRequest &request : engine->downloadRequests)
-            paths.append(QDir(computer.path()).relativeFilePath(request.localURL.toLocalFile()));
+            paths.append(QDir(computer.path()).relativeFilePath(QDir(request.localFolder).filePath(request.localName)));
         return paths;
     }
 

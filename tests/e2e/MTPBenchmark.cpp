@@ -334,12 +334,12 @@ Figures measureEngine(TarvelApp &app, const Paths &paths)
         die(qPrintable(vm.statusMessage()));
     auto engine = std::make_shared<MTPAndroidFileTransferEngine>();
     quiet();
-    figures.listing = timeTicking([&] { return engine->listFolder(DirectoryRequest{vm.selectedDevice()->id, vm.selectedStorage()->id, folder}); });
+    figures.listing = timeTicking([&] { return test::listOne(engine.get(), DirectoryRequest{vm.selectedDevice()->id, vm.selectedStorage()->id, folder}); });
 
     // The same selection of 1,000 files, and the same tree, as batches.
     const RemoteEntry batchFolder = entryNamed(vm.entries(), "Batch1000");
     const QList<RemoteEntry> selection =
-        test::runSync(engine->listFolder(DirectoryRequest{vm.selectedDevice()->id, vm.selectedStorage()->id, batchFolder.id}), 600s).entries;
+        test::runSync(test::listOne(engine.get(), DirectoryRequest{vm.selectedDevice()->id, vm.selectedStorage()->id, batchFolder.id}), 600s).entries;
     QDir(paths.engineBatch()).removeRecursively();
     QDir().mkpath(paths.engineBatch());
     quiet();

@@ -100,6 +100,16 @@ bool spinUntil(Pred pred, std::chrono::milliseconds deadline = defaultDeadline)
     return pred();
 }
 
+// One request through an engine's run of them: what it gave, or what it threw. The engine
+// must outlive the task.
+QCoro::Task<DirectoryListing> listOne(AndroidFileTransferEngine *engine, DirectoryRequest request);
+QCoro::Task<> downloadOne(AndroidFileTransferEngine *engine, DownloadRequest request,
+                          std::shared_ptr<TransferControl> control = std::make_shared<TransferControl>());
+QCoro::Task<> uploadOne(AndroidFileTransferEngine *engine, UploadRequest request,
+                        std::shared_ptr<TransferControl> control = std::make_shared<TransferControl>());
+// A download into the folder and name of a local path.
+DownloadRequest downloadTo(QString deviceID, QString remoteFileID, const QString &path, bool replacesExisting = true);
+
 // Lets queued events run (a released gate resumes its waiters through the event loop).
 void settle();
 
