@@ -183,6 +183,9 @@ QString TarvelViewModel::message(const TransferError &error)
     case TransferError::Kind::disconnected: return disconnectedSentence;
     case TransferError::Kind::deviceRefused:
         return withNativeText(QStringLiteral("The phone refused the request"), error.nativeMessage());
+    case TransferError::Kind::diskFull: return QStringLiteral("Not enough space on the computer's disk.");
+    case TransferError::Kind::localFileFailed:
+        return withNativeText(QStringLiteral("The file could not be copied on the computer"), error.nativeMessage());
     case TransferError::Kind::nativeError: break;
     }
     // Only a text with no characters at all counts as empty: blanks are shown as they are.
