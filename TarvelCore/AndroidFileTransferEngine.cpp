@@ -4,11 +4,6 @@ namespace tarvel {
 
 namespace {
 
-std::exception_ptr noResult()
-{
-    return std::make_exception_ptr(TransferError::nativeError(QStringLiteral("The operation ended without a result")));
-}
-
 // The first operations failed with nativeError and the native text for everything but a
 // cancel; the one body tells failures apart, and its kinds are mapped back here.
 [[noreturn]] void rethrowAsFirstOperations(const std::exception_ptr &error)
@@ -61,6 +56,16 @@ QCoro::Task<> AndroidFileTransferEngine::uploadFile(QString deviceID, QString st
     QList<UploadRequest> requests{UploadRequest{deviceID, storageID, localURL, remoteParentID}};
     auto control = std::make_shared<TransferControl>();
     rethrowFirst(co_await uploadSeries(std::move(requests), std::move(control)));
+}
+
+QCoro::Task<DirectoryListing> listOneFolder(std::shared_ptr<AndroidFileTransferEngine> engine, DirectoryRequest request)
+{
+    QList<DirectoryRequest> requests{std::move(request)};
+    auto control = std::make_shared<TransferControl>();
+    const QList<Attempt<DirectoryListing>> listings = co_await engine->listFolders(std::move(requests), std::move(control));
+    if (listings.isEmpty() || listings.first().error)
+        std::rethrow_exception(listings.isEmpty() ? noResult() : listings.first().error);
+    co_return listings.first().value;
 }
 
 FakeAndroidFileTransferEngine::FakeAndroidFileTransferEngine(QList<AndroidDevice> devicesToReturn,

@@ -98,6 +98,10 @@ public:
     QCoro::Task<> uploadFile(QString deviceID, QString storageID, QUrl localURL, std::optional<QString> remoteParentID);
 };
 
+// One folder through the engine's run of listings: its listing, or what it failed with,
+// thrown as the engine gave it.
+QCoro::Task<DirectoryListing> listOneFolder(std::shared_ptr<AndroidFileTransferEngine> engine, DirectoryRequest request);
+
 // Reads its members at the moment each step needs them, so a test may change them
 // between or during operations. Runs on the caller's (UI) thread; it touches no file.
 // Each run of requests does only its first, as an engine does when another job waits.
@@ -116,14 +120,15 @@ public:
 
     QCoro::Task<QList<AndroidDevice>> scanDevices() override;
     QCoro::Task<QList<AndroidStorage>> listStorage(QString deviceID) override;
-    // Waits for beforeDirectoryListing, records the request, then throws directoryError or
-    // answers from entriesByParentID ("" is the root), else entriesToReturn; the listing is
-    // marked incomplete while listingsIncomplete is set.
+    // Waits for beforeDirectoryListing, records the request, then answers with directoryError
+    // as the listing's error (it does not throw), or from entriesByParentID ("" is the root),
+    // else entriesToReturn; the listing is marked incomplete while listingsIncomplete is set.
     QCoro::Task<QList<Attempt<DirectoryListing>>> listFolders(QList<DirectoryRequest> requests,
                                                               std::shared_ptr<TransferControl> control) override;
-    // Hand the test the control through lastTransferControl, wait for their hook, then end
-    // cancelled when the control was cancelled meanwhile, else throw downloadError or
-    // uploadError, else record the request. A failed copy is not recorded.
+    // Hand the test the control through lastTransferControl, wait for their hook, then answer
+    // cancelled when the control was cancelled meanwhile, else downloadError or uploadError
+    // as the copy's outcome (they do not throw), else record the request. A failed copy is
+    // not recorded.
     QCoro::Task<QList<std::exception_ptr>> downloadSeries(QList<DownloadRequest> requests,
                                                           std::shared_ptr<TransferControl> control) override;
     QCoro::Task<QList<std::exception_ptr>> uploadSeries(QList<UploadRequest> requests,

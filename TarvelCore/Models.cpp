@@ -46,4 +46,17 @@ const char *TransferError::what() const noexcept
     return m_what.constData();
 }
 
+std::optional<TransferError::Kind> kindOf(const std::exception_ptr &error)
+{
+    if (!error)
+        return std::nullopt;
+    try {
+        std::rethrow_exception(error);
+    } catch (const TransferError &failure) {
+        return failure.kind();
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
 } // namespace tarvel

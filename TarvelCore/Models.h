@@ -158,6 +158,9 @@ private:
     QByteArray m_what;
 };
 
+// The kind of a TransferError; nothing for no error or any other exception.
+std::optional<TransferError::Kind> kindOf(const std::exception_ptr &error);
+
 } // namespace tarvel
 
 Q_DECLARE_METATYPE(tarvel::AndroidDevice)

@@ -88,4 +88,38 @@ DownloadRequest downloadTo(QString deviceID, QString remoteFileID, const QString
                            replacesExisting};
 }
 
+QCoro::Task<QList<std::exception_ptr>> SeriesEngine::downloadSeries(QList<DownloadRequest> requests,
+                                                                    std::shared_ptr<TransferControl> control)
+{
+    Copy copy = [this, requests, control](int k) {
+        return FakeAndroidFileTransferEngine::downloadSeries({requests.at(k)}, control);
+    };
+    co_return co_await runAll(int(requests.size()), control, std::move(copy));
+}
+
+QCoro::Task<QList<std::exception_ptr>> SeriesEngine::uploadSeries(QList<UploadRequest> requests,
+                                                                  std::shared_ptr<TransferControl> control)
+{
+    Copy copy = [this, requests, control](int k) {
+        return FakeAndroidFileTransferEngine::uploadSeries({requests.at(k)}, control);
+    };
+    co_return co_await runAll(int(requests.size()), control, std::move(copy));
+}
+
+// As the lane does: no file after one the phone refused to go on with.
+QCoro::Task<QList<std::exception_ptr>> SeriesEngine::runAll(int count, std::shared_ptr<TransferControl> control, Copy copy)
+{
+    ++calls;
+    QList<std::exception_ptr> outcomes;
+    for (int k = 0; k < count && !control->isCancelled(); ++k) {
+        control->setProgress(0, 0);
+        control->setFileInSeries(k);
+        const auto [outcome, error] = co_await attempt(copy(k));
+        outcomes.append(error ? error : outcome.value(0));
+        if (kindOf(outcomes.last()) == TransferError::Kind::disconnected)
+            break;
+    }
+    co_return outcomes;
+}
+
 } // namespace tarvel::test
