@@ -164,31 +164,107 @@ QString TarvelViewModel::currentLocationName() const
 
 QCoro::Task<> TarvelViewModel::refreshDevices()
 {
+    co_await search(Search::firstPhone);
+}
+
+QCoro::Task<> TarvelViewModel::findPhones()
+{
+    co_await search(Search::chosenPhone);
+}
+
+QCoro::Task<> TarvelViewModel::search(Search way)
+{
     QPointer<TarvelViewModel> self(this);
     const auto engine = m_engine;
-    const auto [found, error] = co_await attempt(engine->scanDevices());
-    if (!self)
+    // The first design's refresh knew nothing of the bus.
+    const auto diagnosis = way == Search::firstPhone ? nullptr : m_diagnosis;
+    // A look at the list does not take the status from a search that runs.
+    const qint64 generation = way == Search::listOnly ? m_searchGeneration : ++m_searchGeneration;
+    if (way == Search::chosenPhone) {
+        setScanning(true);
+        if (isIdle())
+            setStatusMessage(sentences::lookingForPhones());
+    }
+    auto [found, error] = co_await attempt(engine->scanDevices());
+    if (!self || generation != m_searchGeneration || (way == Search::listOnly && error))
         co_return;
+    if (diagnosis && namesRepeat(found)) {
+        const auto reports = co_await inspect(diagnosis);
+        if (!self || generation != m_searchGeneration)
+            co_return;
+        if (reports)
+            found = withSerials(found, *reports);
+    }
+    if (way == Search::listOnly) {
+        const bool keepsShown = m_selectedDevice && std::any_of(found.cbegin(), found.cend(), [this](const AndroidDevice &d) {
+            return d.id == m_selectedDevice->id;
+        });
+        if (keepsShown)
+            setDevices(found);
+        else
+            co_await search(Search::chosenPhone); // the phone shown is gone as well: look again from the start
+        co_return;
+    }
 
-    // The selection when the scan returns, not when it started, is what a new first device is compared with.
-    const std::optional<QString> previousID = m_selectedDevice ? std::optional(m_selectedDevice->id) : std::nullopt;
     if (error || found.isEmpty()) {
         setDevices({});
         setSelectedDevice(std::nullopt);
         abandonSelectedDevice();
-        if (error)
+        std::optional<TransferError> reason;
+        if (diagnosis) {
+            const auto reports = co_await inspect(diagnosis);
+            if (!self || generation != m_searchGeneration)
+                co_return;
+            if (reports)
+                reason = explainMissingPhone(*reports);
+        }
+        if (m_scanning)
+            setScanning(false);
+        // What the bus shows says more than a failed scan, unless it shows nothing at all.
+        if (reason && reason->kind() != TransferError::Kind::noDevice) {
+            m_lastSearchFoundNothing = false;
+            m_lastSearchProblem = reason->kind();
+            setStatus(TarvelConnectionState::deviceUnavailable, message(*reason));
+        } else if (error) {
+            m_lastSearchFoundNothing = false;
+            m_lastSearchProblem = TransferError::Kind::nativeError;
             setStatus(TarvelConnectionState::deviceUnavailable, message(error));
-        else
-            setStatus(TarvelConnectionState::noDevice, sentences::connect());
+        } else {
+            // Said differently the second time, so a Refresh that finds nothing visibly did something.
+            const bool again = way == Search::chosenPhone && m_lastSearchFoundNothing;
+            m_lastSearchFoundNothing = true;
+            m_lastSearchProblem = TransferError::Kind::noDevice;
+            setStatus(TarvelConnectionState::noDevice, again ? sentences::stillNoPhone() : sentences::connect());
+        }
         co_return;
     }
 
+    m_lastSearchFoundNothing = false;
+    // The selection when the scan returns, not when it started, is what is compared with.
+    // The phone the user chose stays while it is attached; the first design took the first.
+    const std::optional<QString> previousID = m_selectedDevice ? std::optional(m_selectedDevice->id) : std::nullopt;
+    AndroidDevice chosen = found.first();
+    for (const AndroidDevice &device : found) {
+        if (device.id == previousID && way == Search::chosenPhone)
+            chosen = device;
+    }
+    std::optional<QString> storageID = m_selectedStorage ? std::optional(m_selectedStorage->id) : std::nullopt;
     setDevices(found);
-    setSelectedDevice(found.first());
-    if (previousID != found.first().id)
+    setSelectedDevice(chosen);
+    if (previousID != chosen.id) {
         abandonSelectedDevice();
+        storageID.reset();
+    }
+    if (m_scanning)
+        setScanning(false);
+    if (way == Search::firstPhone) {
+        if (isIdle())
+            setStatus(TarvelConnectionState::ready, sentences::ready(chosen.name));
+        co_return;
+    }
     if (isIdle())
-        setStatus(TarvelConnectionState::ready, sentences::ready(found.first().name));
+        setStatus(TarvelConnectionState::loadingDirectory, sentences::opening(chosen.name));
+    co_await loadStorage(storageID);
 }
 
 QCoro::Task<> TarvelViewModel::loadSelectedDeviceStorage()
@@ -375,79 +451,6 @@ QCoro::Task<> TarvelViewModel::listFolder(std::optional<QString> parentID, QList
     showBrowsingFailure(error, attemptedLocationName);
 }
 
-QCoro::Task<> TarvelViewModel::findPhones()
-{
-    QPointer<TarvelViewModel> self(this);
-    const auto engine = m_engine;
-    const auto diagnosis = m_diagnosis;
-    const qint64 search = ++m_searchGeneration;
-    setScanning(true);
-    if (isIdle())
-        setStatusMessage(sentences::lookingForPhones());
-    auto [found, error] = co_await attempt(engine->scanDevices());
-    if (!self || search != m_searchGeneration)
-        co_return;
-
-    if (error || found.isEmpty()) {
-        setDevices({});
-        setSelectedDevice(std::nullopt);
-        abandonSelectedDevice();
-        std::optional<TransferError> reason;
-        if (diagnosis) {
-            const auto reports = co_await inspect(diagnosis);
-            if (!self || search != m_searchGeneration)
-                co_return;
-            if (reports)
-                reason = explainMissingPhone(*reports);
-        }
-        setScanning(false);
-        // What the bus shows says more than a failed scan, unless it shows nothing at all.
-        if (reason && reason->kind() != TransferError::Kind::noDevice) {
-            m_lastSearchFoundNothing = false;
-            m_lastSearchProblem = reason->kind();
-            setStatus(TarvelConnectionState::deviceUnavailable, message(*reason));
-        } else if (error) {
-            m_lastSearchFoundNothing = false;
-            m_lastSearchProblem = TransferError::Kind::nativeError;
-            setStatus(TarvelConnectionState::deviceUnavailable, message(error));
-        } else {
-            // Said differently the second time, so a Refresh that finds nothing visibly did something.
-            const bool again = m_lastSearchFoundNothing;
-            m_lastSearchFoundNothing = true;
-            m_lastSearchProblem = TransferError::Kind::noDevice;
-            setStatus(TarvelConnectionState::noDevice, again ? sentences::stillNoPhone() : sentences::connect());
-        }
-        co_return;
-    }
-
-    if (diagnosis && namesRepeat(found)) {
-        const auto reports = co_await inspect(diagnosis);
-        if (!self || search != m_searchGeneration)
-            co_return;
-        if (reports)
-            found = withSerials(found, *reports);
-    }
-    m_lastSearchFoundNothing = false;
-    // The phone the user chose stays while it is attached; otherwise the first, as always.
-    const std::optional<QString> previousID = m_selectedDevice ? std::optional(m_selectedDevice->id) : std::nullopt;
-    AndroidDevice chosen = found.first();
-    for (const AndroidDevice &device : found) {
-        if (device.id == previousID)
-            chosen = device;
-    }
-    std::optional<QString> storageID = m_selectedStorage ? std::optional(m_selectedStorage->id) : std::nullopt;
-    setDevices(found);
-    setSelectedDevice(chosen);
-    if (previousID != chosen.id) {
-        abandonSelectedDevice();
-        storageID.reset();
-    }
-    setScanning(false);
-    if (isIdle())
-        setStatus(TarvelConnectionState::loadingDirectory, sentences::opening(chosen.name));
-    co_await loadStorage(storageID);
-}
-
 QCoro::Task<> TarvelViewModel::selectDevice(QString deviceID)
 {
     if (!isIdle() || (m_selectedDevice && m_selectedDevice->id == deviceID))
@@ -487,29 +490,6 @@ QCoro::Task<> TarvelViewModel::selectStorage(QString storageID)
     showBrowsingFailure(error, chosen.name);
 }
 
-QCoro::Task<> TarvelViewModel::updateDeviceList()
-{
-    QPointer<TarvelViewModel> self(this);
-    const auto engine = m_engine;
-    const auto diagnosis = m_diagnosis;
-    auto [found, error] = co_await attempt(engine->scanDevices());
-    if (!self || error)
-        co_return;
-    if (diagnosis && namesRepeat(found)) {
-        const auto reports = co_await inspect(diagnosis);
-        if (!self)
-            co_return;
-        if (reports)
-            found = withSerials(found, *reports);
-    }
-    const bool keepsShown = m_selectedDevice
-        && std::any_of(found.cbegin(), found.cend(), [this](const AndroidDevice &d) { return d.id == m_selectedDevice->id; });
-    if (keepsShown)
-        setDevices(found);
-    else
-        co_await findPhones(); // the phone shown is gone as well: look again from the start
-}
-
 void TarvelViewModel::followPlugEvents(USBPlugEvents *events)
 {
     connect(events, &USBPlugEvents::deviceArrived, this, [this](USBAddress address) { phoneArrived(address); });
@@ -530,7 +510,7 @@ QCoro::Task<> TarvelViewModel::phoneArrived(USBAddress address)
     }
     // What is shown, and any transfer, stays; the new phone joins the list to choose from.
     if (m_selectedDevice && m_selectedStorage) {
-        co_await updateDeviceList();
+        co_await search(Search::listOnly);
         co_return;
     }
     co_await findPhones();
@@ -542,9 +522,9 @@ QCoro::Task<> TarvelViewModel::phoneArrived(USBAddress address)
     if (problem != TransferError::Kind::permissionDenied && problem != TransferError::Kind::deviceUnavailable
         && problem != TransferError::Kind::nativeError)
         co_return;
-    const qint64 search = m_searchGeneration;
+    const qint64 generation = m_searchGeneration;
     co_await QCoro::sleepFor(std::chrono::milliseconds(arrivalRetryDelayMs));
-    if (!self || search != m_searchGeneration || m_selectedStorage)
+    if (!self || generation != m_searchGeneration || m_selectedStorage)
         co_return;
     co_await findPhones();
 }
@@ -582,7 +562,7 @@ QCoro::Task<> TarvelViewModel::phoneLeft(USBAddress address)
     }
     // An engine that gives no bus address: only a scan can say whether the phone shown went.
     if (m_selectedDevice && !m_selectedDevice->busNumber)
-        co_await updateDeviceList();
+        co_await search(Search::listOnly);
 }
 
 } // namespace tarvel

@@ -74,6 +74,8 @@ public:
     std::optional<QString> locationName() const;
 
     // None of these throws: every failure ends as state and statusMessage.
+    // The first window's search, through findPhones' body: the first phone is selected and
+    // said ready while nothing runs; the bus is not asked and the storage not opened.
     QCoro::Task<> refreshDevices();
     QCoro::Task<> loadSelectedDeviceStorage();
     QCoro::Task<> openFolder(RemoteEntry entry);
@@ -177,8 +179,14 @@ private:
     void abandonSelectedDevice();
     bool isCurrentStorageLoad(const QString &deviceID, qint64 generation) const;
 
-    // Scans and updates the list of phones, keeping the one shown.
-    QCoro::Task<> updateDeviceList();
+    // The one search: refreshDevices, findPhones, and a look at the list when a phone comes
+    // or goes while another is shown.
+    enum class Search {
+        firstPhone, // refreshDevices: the first phone, said ready; the bus is not asked
+        chosenPhone, // findPhones: the phone chosen while it is there, opened; the bus explains
+        listOnly,   // the list, while the phone shown is in it; else as chosenPhone
+    };
+    QCoro::Task<> search(Search way);
     // loadSelectedDeviceStorage, opening the storage with this id when it is listed.
     QCoro::Task<> loadStorage(std::optional<QString> preferredStorageID);
     QCoro::Task<> loadDirectory(QString deviceID, QString storageID, std::optional<QString> parentID,
@@ -228,7 +236,7 @@ private:
     QTimer m_progressTimer;
 
     std::shared_ptr<PhoneDiagnosis> m_diagnosis; // may be null
-    qint64 m_searchGeneration = 0;               // of findPhones, whose latest run owns the status
+    qint64 m_searchGeneration = 0;               // of the latest search, which owns the status
     bool m_lastSearchFoundNothing = false;
     // Why the latest search showed no phone; absent when it showed one.
     std::optional<TransferError::Kind> m_lastSearchProblem;
