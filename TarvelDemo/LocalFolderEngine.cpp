@@ -1,5 +1,7 @@
 #include "TarvelDemo/LocalFolderEngine.h"
 
+#include "TarvelCore/LocalFiles.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -20,18 +22,33 @@ std::optional<qint64> positive(qint64 value)
     return value >= 1 ? std::optional(value) : std::nullopt;
 }
 
+// Which side of a copy a file is on: the computer's failures are kinds of their own, which
+// the app words; the phone's are the demo's own text.
+enum class Side { phone, computer };
+
+[[noreturn]] void failOn(Side side, const QFileDevice &file, bool reading)
+{
+    if (side == Side::phone)
+        fail((reading ? QStringLiteral("Could not read %1: %2") : QStringLiteral("Could not write %1: %2"))
+                 .arg(file.fileName(), file.errorString()));
+    if (file.error() == QFileDevice::ResourceError)
+        throw TransferError::diskFull();
+    throw TransferError::localFileFailed(file.errorString());
+}
+
 // Copies through a QSaveFile: the destination appears only when the whole file is
 // there, and a failed, stopped or cancelled copy leaves whatever was at the destination
 // untouched. Progress goes into the control, which also says when to stop.
-void copyFile(const QString &from, const QString &to, bool slow, const std::atomic_bool &stopping,
-              TransferControl &control)
+void copyFile(const QString &from, Side fromSide, const QString &to, bool replaces, bool slow,
+              const std::atomic_bool &stopping, TransferControl &control)
 {
+    const Side toSide = fromSide == Side::phone ? Side::computer : Side::phone;
     QFile source(from);
     if (!source.open(QIODevice::ReadOnly))
-        fail(QStringLiteral("Could not read %1: %2").arg(from, source.errorString()));
+        failOn(fromSide, source, true);
     QSaveFile target(to);
     if (!target.open(QIODevice::WriteOnly))
-        fail(QStringLiteral("Could not write %1: %2").arg(to, target.errorString()));
+        failOn(toSide, target, false);
     const qint64 size = source.size();
     const qint64 chunk = slow ? 256 * 1024 : 4 * 1024 * 1024;
     qint64 copied = 0;
@@ -39,38 +56,33 @@ void copyFile(const QString &from, const QString &to, bool slow, const std::atom
     QByteArray buffer;
     while (!(buffer = source.read(chunk)).isEmpty()) {
         if (stopping)
-            fail(QStringLiteral("The demo phone was disconnected"));
+            throw TransferError::disconnected();
         if (control.isCancelled())
             throw TransferError::cancelled();
         if (target.write(buffer) != buffer.size())
-            fail(QStringLiteral("Could not write %1: %2").arg(to, target.errorString()));
+            failOn(toSide, target, false);
         copied += buffer.size();
         control.setProgress(copied, size);
         if (slow)
             QThread::msleep(250);
     }
     if (source.error() != QFileDevice::NoError)
-        fail(QStringLiteral("Could not read %1: %2").arg(from, source.errorString()));
+        failOn(fromSide, source, true);
     if (control.isCancelled())
         throw TransferError::cancelled();
+    // Not atomic, as a demo may be: the batches that ask this choose free names first.
+    if (!replaces && QFileInfo::exists(to))
+        throw TransferError::localFileFailed(QStringLiteral("%1 is already there").arg(QFileInfo(to).fileName()));
     if (!target.commit())
-        fail(QStringLiteral("Could not write %1: %2").arg(to, target.errorString()));
+        failOn(toSide, target, false);
 }
 
-// "photo.jpg" becomes "photo (2).jpg", "photo (3).jpg", ... until the name is free:
-// an upload never replaces a file that is already on the phone.
-QString freeName(const QDir &folder, const QString &name)
+// An upload never replaces a file that is already on the phone: it takes the app's free
+// name instead.
+QString freeNameIn(const QDir &folder, const QString &name)
 {
-    if (!folder.exists(name))
-        return name;
-    const QFileInfo info(name);
-    const QString base = info.completeBaseName();
-    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
-    for (int n = 2;; ++n) {
-        const QString candidate = QStringLiteral("%1 (%2)%3").arg(base).arg(n).arg(suffix);
-        if (!folder.exists(candidate))
-            return candidate;
-    }
+    const QStringList present = folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    return freeName(name, QSet<QString>(present.begin(), present.end()));
 }
 
 } // namespace
@@ -169,7 +181,8 @@ void copyFromPhone(const QString &folder, bool slow, const std::atomic_bool &sto
     const QString from = resolve(folder, request.remoteFileID);
     if (!QFileInfo(from).isFile())
         fail(QStringLiteral("The demo phone has no file %1").arg(request.remoteFileID));
-    copyFile(from, QDir(request.localFolder).filePath(request.localName), slow, stopping, control);
+    copyFile(from, Side::phone, QDir(request.localFolder).filePath(request.localName), request.replacesExisting, slow,
+             stopping, control);
 }
 
 void copyToPhone(const QString &folder, bool slow, const std::atomic_bool &stopping, const UploadRequest &request,
@@ -183,11 +196,11 @@ void copyToPhone(const QString &folder, bool slow, const std::atomic_bool &stopp
     const QString name = request.remoteName.value_or(QFileInfo(from).fileName());
     if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QLatin1String(".") || name == QLatin1String(".."))
         fail(QStringLiteral("Invalid local upload filename"));
-    copyFile(from, target.filePath(freeName(target, name)), slow, stopping, control);
+    copyFile(from, Side::computer, target.filePath(freeNameIn(target, name)), true, slow, stopping, control);
 }
 
 // Copies one request after another in one worker job, as a phone's lane does, until a job
-// waits behind it or one is cancelled.
+// waits behind it, or one is cancelled or finds the phone gone.
 template <typename Request, typename Copy>
 QList<std::exception_ptr> runSeries(const SerialWorker &worker, const QList<Request> &requests,
                                     TransferControl &control, Copy copy)
@@ -205,7 +218,7 @@ QList<std::exception_ptr> runSeries(const SerialWorker &worker, const QList<Requ
             outcomes.append(nullptr);
         } catch (const TransferError &error) {
             outcomes.append(std::current_exception());
-            if (error.kind() == TransferError::Kind::cancelled)
+            if (error.kind() == TransferError::Kind::cancelled || error.kind() == TransferError::Kind::disconnected)
                 break;
         }
     }
