@@ -13,6 +13,9 @@
 
 namespace tarvel {
 
+// Each front names its batch before awaiting it: GCC 12 destroys a temporary written
+// inside a co_await expression twice.
+
 QCoro::Task<> TarvelViewModel::download(QString remoteFileID, QString remoteName, QUrl to)
 {
     if (!m_selectedDevice) {
@@ -27,8 +30,9 @@ QCoro::Task<> TarvelViewModel::download(QString remoteFileID, QString remoteName
     TransferJob job{.id = QUuid::createUuid(), .direction = TransferDirection::download, .sourceName = remoteName,
                     .destinationName = to.fileName(),
                     .destinationFolderName = QFileInfo(QFileInfo(path).absolutePath()).fileName()};
-    co_await runBatch(std::make_shared<DownloadBatch>(asHost(), m_selectedDevice->id, remoteFileID, std::move(job), folder,
-                                                      path.mid(slash + 1)));
+    auto batch = std::make_shared<DownloadBatch>(asHost(), m_selectedDevice->id, remoteFileID, std::move(job), folder,
+                                                 path.mid(slash + 1));
+    co_await runBatch(std::move(batch));
 }
 
 QCoro::Task<> TarvelViewModel::upload(QUrl localURL, std::optional<QString> toRemoteParentID)
@@ -51,25 +55,27 @@ QCoro::Task<> TarvelViewModel::upload(QUrl localURL, std::optional<QString> toRe
     std::optional<QList<RemoteEntry>> shown;
     if (toRemoteParentID == m_currentParentID)
         shown = m_entries;
-    co_await runBatch(std::make_shared<UploadBatch>(asHost(), m_selectedDevice->id, storage.id, localURL, toRemoteParentID,
-                                                    std::move(job), std::move(shown)));
+    auto batch = std::make_shared<UploadBatch>(asHost(), m_selectedDevice->id, storage.id, localURL, toRemoteParentID,
+                                               std::move(job), std::move(shown));
+    co_await runBatch(std::move(batch));
 }
 
 QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFolder)
 {
     if (!readyForBatch() || items.isEmpty())
         co_return;
-    co_await runBatch(std::make_shared<DownloadBatch>(asHost(), m_selectedDevice->id, m_selectedStorage->id, std::move(items),
-                                                      toFolder.toLocalFile()));
+    auto batch = std::make_shared<DownloadBatch>(asHost(), m_selectedDevice->id, m_selectedStorage->id, std::move(items),
+                                                 toFolder.toLocalFile());
+    co_await runBatch(std::move(batch));
 }
 
 QCoro::Task<> TarvelViewModel::uploadItems(QList<QUrl> localItems, std::optional<QString> toRemoteParentID)
 {
     if (!readyForBatch() || localItems.isEmpty())
         co_return;
-    const QString destinationName = uploadFolderName(toRemoteParentID);
-    co_await runBatch(std::make_shared<UploadBatch>(asHost(), m_selectedDevice->id, m_selectedStorage->id, std::move(localItems),
-                                                    toRemoteParentID, destinationName));
+    auto batch = std::make_shared<UploadBatch>(asHost(), m_selectedDevice->id, m_selectedStorage->id, std::move(localItems),
+                                               toRemoteParentID, uploadFolderName(toRemoteParentID));
+    co_await runBatch(std::move(batch));
 }
 
 // A batch needs a phone and a listed storage; without them the status says what to do.
