@@ -51,46 +51,25 @@ StorageKind storageKind(uint16_t storageType)
     }
 }
 
-// Names and parents arrive from the bridge as the window shows them: fallback names
-// filled in, and no parent text for the storage root.
-RemoteEntry mapEntry(const CMTPDirectoryEntry &entry)
+// Names and parents arrive from the bridge as the window shows them: fallback names filled
+// in, and no parent text for the storage root. MTP always reports a file's size, so 0 is an
+// empty file; a folder of size 0 has none.
+RemoteEntry mapEntry(const CMTPDirectoryEntryV2 &entry)
 {
     const QString parent = fieldText(entry.parent_id);
+    const bool folder = entry.is_folder == 1;
     return RemoteEntry{
         .id = fieldText(entry.id),
         .name = fieldText(entry.name),
         .parentID = parent.isEmpty() ? std::nullopt : std::optional(parent),
-        .kind = entry.is_folder == 1 ? RemoteEntryKind::folder : RemoteEntryKind::file,
-        .sizeBytes = positive(entry.size_bytes),
-        .modifiedAt = std::nullopt,
+        .kind = folder ? RemoteEntryKind::folder : RemoteEntryKind::file,
+        .sizeBytes = entry.size_bytes >= (folder ? 1 : 0) ? std::optional<qint64>(entry.size_bytes) : std::nullopt,
+        .modifiedAt = entry.modified_at > 0 ? std::optional(QDateTime::fromSecsSinceEpoch(entry.modified_at, Qt::UTC))
+                                            : std::nullopt,
     };
 }
 
-void collectEntry(const CMTPDirectoryEntry *entry, void *context)
-{
-    static_cast<QList<RemoteEntry> *>(context)->append(mapEntry(*entry));
-}
-
-RemoteEntry mapEntry(const CMTPDirectoryEntryV2 &entry)
-{
-    CMTPDirectoryEntry first;
-    static_assert(sizeof first.id == sizeof entry.id && sizeof first.name == sizeof entry.name
-                  && sizeof first.parent_id == sizeof entry.parent_id);
-    memcpy(first.id, entry.id, sizeof first.id);
-    memcpy(first.name, entry.name, sizeof first.name);
-    memcpy(first.parent_id, entry.parent_id, sizeof first.parent_id);
-    first.is_folder = entry.is_folder;
-    first.size_bytes = entry.size_bytes;
-    RemoteEntry mapped = mapEntry(first);
-    // MTP always reports a file's size, so 0 is an empty file, not a missing size.
-    if (mapped.kind == RemoteEntryKind::file && entry.size_bytes == 0)
-        mapped.sizeBytes = 0;
-    if (entry.modified_at > 0)
-        mapped.modifiedAt = QDateTime::fromSecsSinceEpoch(entry.modified_at, Qt::UTC);
-    return mapped;
-}
-
-void collectEntryV2(const CMTPDirectoryEntryV2 *entry, void *context)
+void collectEntry(const CMTPDirectoryEntryV2 *entry, void *context)
 {
     static_cast<QList<RemoteEntry> *>(context)->append(mapEntry(*entry));
 }
@@ -126,7 +105,7 @@ DirectoryListing listOnLane(const DirectoryRequest &request)
     listing.entries.reserve(512);
     const CMTPListingResult result =
         cmtp_list_directory_v2(request.deviceID.toUtf8().constData(), request.storageID.toUtf8().constData(),
-                               optionalText(request.parentID).constData(), &collectEntryV2, &listing.entries);
+                               optionalText(request.parentID).constData(), &collectEntry, &listing.entries);
     if (result.ok != 1)
         failWithCode(result.code, fieldText(result.error), statusText());
     listing.complete = result.complete == 1;
@@ -167,22 +146,21 @@ private:
     int m_fd = -1;
 };
 
-// One download, on the lane; a new file of a series goes into the series' open folder.
-void copyFromPhone(const DownloadRequest &request, TransferControl &control, SeriesFolder *series = nullptr)
+// One download, on the lane; a new file goes into the series' open folder.
+void copyFromPhone(const DownloadRequest &request, TransferControl &control, SeriesFolder &series)
 {
     // Cancelled while it waited for the lane: it never starts.
     if (control.isCancelled())
         throw TransferError::cancelled();
     const QByteArray device = request.deviceID.toUtf8();
     const QByteArray file = request.remoteFileID.toUtf8();
-    const QByteArray path = request.localURL.toLocalFile().toUtf8();
-    const qsizetype slash = path.lastIndexOf('/');
-    const int folder = series && !request.replacesExisting && slash > 0 ? series->at(path.left(slash)) : -1;
-    const auto copy = request.replacesExisting ? &cmtp_download_file_v2 : &cmtp_download_new_file;
-    const CMTPTransferResultV2 result =
-        folder >= 0 ? cmtp_download_new_file_at(device.constData(), file.constData(), folder,
-                                                 path.constData() + slash + 1, &reportProgress, &control)
-                    : copy(device.constData(), file.constData(), path.constData(), &reportProgress, &control);
+    const QByteArray name = request.localName.toUtf8();
+    const int folder = request.replacesExisting ? -1 : series.at(request.localFolder.toUtf8());
+    const CMTPTransferResultV2 result = folder >= 0
+        ? cmtp_download_new_file_at(device.constData(), file.constData(), folder, name.constData(), &reportProgress, &control)
+        : (request.replacesExisting ? &cmtp_download_file_v2 : &cmtp_download_new_file)(
+              device.constData(), file.constData(), (request.localFolder + QLatin1Char('/') + request.localName).toUtf8().constData(),
+              &reportProgress, &control);
     if (result.ok != 1)
         failWithCode(result.code, fieldText(result.error), QStringLiteral("MTP download failed"));
 }
@@ -280,57 +258,6 @@ QCoro::Task<QList<AndroidStorage>> MTPAndroidFileTransferEngine::listStorage(QSt
     co_return co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
 }
 
-QCoro::Task<QList<RemoteEntry>> MTPAndroidFileTransferEngine::listDirectory(QString deviceID, QString storageID,
-                                                                            std::optional<QString> parentID)
-{
-    auto work = [deviceID, storageID, parentID] {
-        const QByteArray device = deviceID.toUtf8();
-        const QByteArray storage = storageID.toUtf8();
-        const QByteArray parent = optionalText(parentID);
-        const auto result = std::make_unique<CMTPDirectoryResult>();
-        // Entries arrive through the callback, all of them and in the device's order,
-        // from the bridge's one listing of the folder.
-        QList<RemoteEntry> entries;
-        entries.reserve(512);
-        cmtp_list_directory_each(result.get(), device.constData(), storage.constData(), parent.constData(),
-                                 &collectEntry, &entries);
-        if (cmtp_directory_result_ok(result.get()) != 1)
-            fail(QString::fromUtf8(cmtp_directory_result_error(result.get())), statusText());
-        return entries;
-    };
-    co_return co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
-}
-
-QCoro::Task<> MTPAndroidFileTransferEngine::downloadFile(QString deviceID, QString remoteFileID, QUrl localURL)
-{
-    auto work = [deviceID, remoteFileID, path = localURL.toLocalFile()] {
-        const CMTPTransferResult result =
-            cmtp_download_file(deviceID.toUtf8().constData(), remoteFileID.toUtf8().constData(), path.toUtf8().constData());
-        if (result.ok != 1)
-            fail(fieldText(result.error), QStringLiteral("MTP download failed"));
-    };
-    co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
-}
-
-QCoro::Task<> MTPAndroidFileTransferEngine::uploadFile(QString deviceID, QString storageID, QUrl localURL,
-                                                       std::optional<QString> remoteParentID)
-{
-    auto work = [deviceID, storageID, path = localURL.toLocalFile(), remoteParentID] {
-        const CMTPTransferResult result =
-            cmtp_upload_file(deviceID.toUtf8().constData(), storageID.toUtf8().constData(), path.toUtf8().constData(),
-                             optionalText(remoteParentID).constData());
-        if (result.ok != 1)
-            fail(fieldText(result.error), QStringLiteral("MTP upload failed"));
-    };
-    co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
-}
-
-QCoro::Task<DirectoryListing> MTPAndroidFileTransferEngine::listFolder(DirectoryRequest request)
-{
-    auto work = [request] { return listOnLane(request); };
-    co_return co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
-}
-
 // The folders go one after another in one lane job; a job that waits goes in between two.
 QCoro::Task<QList<Attempt<DirectoryListing>>> MTPAndroidFileTransferEngine::listFolders(QList<DirectoryRequest> requests,
                                                                                          std::shared_ptr<TransferControl> control)
@@ -354,18 +281,12 @@ QCoro::Task<QList<Attempt<DirectoryListing>>> MTPAndroidFileTransferEngine::list
     co_return co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
 }
 
-QCoro::Task<> MTPAndroidFileTransferEngine::download(DownloadRequest request, std::shared_ptr<TransferControl> control)
-{
-    auto work = [request, control] { copyFromPhone(request, *control); };
-    co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
-}
-
 QCoro::Task<QList<std::exception_ptr>> MTPAndroidFileTransferEngine::downloadSeries(QList<DownloadRequest> requests,
                                                                                    std::shared_ptr<TransferControl> control)
 {
     auto work = [requests, control] {
         SeriesFolder folder;
-        auto copy = [&folder](const DownloadRequest &request, TransferControl &on) { copyFromPhone(request, on, &folder); };
+        auto copy = [&folder](const DownloadRequest &request, TransferControl &on) { copyFromPhone(request, on, folder); };
         return runSeries(requests, *control, copy);
     };
     co_return co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
@@ -378,19 +299,12 @@ QCoro::Task<QList<std::exception_ptr>> MTPAndroidFileTransferEngine::uploadSerie
     co_return co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
 }
 
-QCoro::Task<> MTPAndroidFileTransferEngine::upload(UploadRequest request, std::shared_ptr<TransferControl> control)
+QCoro::Task<QString> MTPAndroidFileTransferEngine::createFolder(FolderRequest request)
 {
-    auto work = [request, control] { copyToPhone(request, *control); };
-    co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
-}
-
-QCoro::Task<QString> MTPAndroidFileTransferEngine::createFolder(QString deviceID, QString storageID,
-                                                                std::optional<QString> parentID, QString name)
-{
-    auto work = [deviceID, storageID, parentID, name] {
+    auto work = [request] {
         const CMTPFolderResult result =
-            cmtp_create_folder(deviceID.toUtf8().constData(), storageID.toUtf8().constData(),
-                               optionalText(parentID).constData(), name.toUtf8().constData());
+            cmtp_create_folder(request.deviceID.toUtf8().constData(), request.storageID.toUtf8().constData(),
+                               optionalText(request.parentID).constData(), request.name.toUtf8().constData());
         if (result.ok != 1)
             failWithCode(result.code, fieldText(result.error), QStringLiteral("Could not create the folder"));
         return fieldText(result.id);

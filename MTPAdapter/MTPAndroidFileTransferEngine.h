@@ -17,28 +17,19 @@ public:
 
     QCoro::Task<QList<AndroidDevice>> scanDevices() override;
     QCoro::Task<QList<AndroidStorage>> listStorage(QString deviceID) override;
-    QCoro::Task<QList<RemoteEntry>> listDirectory(QString deviceID, QString storageID, std::optional<QString> parentID) override;
-    QCoro::Task<> downloadFile(QString deviceID, QString remoteFileID, QUrl localURL) override;
-    QCoro::Task<> uploadFile(QString deviceID, QString storageID, QUrl localURL, std::optional<QString> remoteParentID) override;
 
-    // The newer operations map the bridge's result codes to the errors the window words:
-    // a cancel to cancelled, a vanished phone to disconnected, a phone's refusal to
-    // deviceRefused with its text, and everything else to nativeError with the bridge's text.
-    QCoro::Task<DirectoryListing> listFolder(DirectoryRequest request) override;
-    QCoro::Task<> download(DownloadRequest request, std::shared_ptr<TransferControl> control) override;
-    QCoro::Task<> upload(UploadRequest request, std::shared_ptr<TransferControl> control) override;
-    QCoro::Task<QString> createFolder(QString deviceID, QString storageID, std::optional<QString> parentID,
-                                      QString name) override;
-    // Every call waits its turn on the one lane.
-    bool queuesOperations() const override { return true; }
-    // One lane job for as many of the folders or files as run before another job waits.
+    // The bridge's result codes become the errors the window words: a cancel is cancelled,
+    // a vanished phone disconnected, a phone's refusal deviceRefused with its text, and
+    // everything else nativeError with the bridge's text. Runs of requests go to the lane as
+    // one job, which ends early when another job waits, so a listing the user asks for goes
+    // in between two files.
     QCoro::Task<QList<Attempt<DirectoryListing>>> listFolders(QList<DirectoryRequest> requests,
                                                               std::shared_ptr<TransferControl> control) override;
-    // One lane job for as many of the files as run before another job waits.
     QCoro::Task<QList<std::exception_ptr>> downloadSeries(QList<DownloadRequest> requests,
                                                           std::shared_ptr<TransferControl> control) override;
     QCoro::Task<QList<std::exception_ptr>> uploadSeries(QList<UploadRequest> requests,
                                                         std::shared_ptr<TransferControl> control) override;
+    QCoro::Task<QString> createFolder(FolderRequest request) override;
 
     // The bridge's own status text; nothing in the app shows it.
     QString diagnosticSummary() const;

@@ -4,66 +4,68 @@ namespace tarvel {
 
 namespace {
 
-// A series of one: what an engine without series does with the first copy of one.
-QCoro::Task<QList<std::exception_ptr>> firstOfSeries(std::shared_ptr<TransferControl> control,
-                                                     std::function<QCoro::Task<>()> copy)
+// The first operations failed with nativeError and the native text for everything but a
+// cancel; the one body tells failures apart, and its kinds are mapped back here.
+[[noreturn]] void rethrowAsFirstOperations(const std::exception_ptr &error)
 {
-    control->setProgress(0, 0);
-    control->setFileInSeries(0);
-    const auto [error] = co_await attempt(copy());
-    co_return QList<std::exception_ptr>{error};
+    try {
+        std::rethrow_exception(error);
+    } catch (const TransferError &failure) {
+        if (failure.kind() == TransferError::Kind::disconnected)
+            throw TransferError::nativeError(QStringLiteral("MTP device is not connected or not available"));
+        if (failure.kind() != TransferError::Kind::cancelled && !failure.nativeMessage().isEmpty())
+            throw TransferError::nativeError(failure.nativeMessage());
+        throw;
+    }
+}
+
+// What the one request of a run ended with, thrown.
+void rethrowFirst(const QList<std::exception_ptr> &outcomes)
+{
+    const std::exception_ptr first = outcomes.isEmpty() ? noResult() : outcomes.first();
+    if (first)
+        rethrowAsFirstOperations(first);
 }
 
 } // namespace
 
-QCoro::Task<DirectoryListing> AndroidFileTransferEngine::listFolder(DirectoryRequest request)
+QCoro::Task<QList<RemoteEntry>> AndroidFileTransferEngine::listDirectory(QString deviceID, QString storageID,
+                                                                         std::optional<QString> parentID)
 {
-    QList<RemoteEntry> entries = co_await listDirectory(request.deviceID, request.storageID, request.parentID);
-    co_return DirectoryListing{std::move(entries)};
+    QList<DirectoryRequest> requests{DirectoryRequest{deviceID, storageID, parentID}};
+    auto control = std::make_shared<TransferControl>();
+    const QList<Attempt<DirectoryListing>> listings = co_await listFolders(std::move(requests), std::move(control));
+    if (listings.isEmpty() || listings.first().error)
+        rethrowAsFirstOperations(listings.isEmpty() ? noResult() : listings.first().error);
+    co_return listings.first().value.entries;
 }
 
-QCoro::Task<> AndroidFileTransferEngine::download(DownloadRequest request, std::shared_ptr<TransferControl> control)
+QCoro::Task<> AndroidFileTransferEngine::downloadFile(QString deviceID, QString remoteFileID, QUrl localURL)
 {
-    if (control->isCancelled())
-        throw TransferError::cancelled();
-    co_await downloadFile(request.deviceID, request.remoteFileID, request.localURL);
+    const QString path = localURL.toLocalFile();
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString folder = slash > 0 ? path.left(slash) : (slash == 0 ? QStringLiteral("/") : QStringLiteral("."));
+    QList<DownloadRequest> requests{DownloadRequest{deviceID, remoteFileID, folder, path.mid(slash + 1), true}};
+    auto control = std::make_shared<TransferControl>();
+    rethrowFirst(co_await downloadSeries(std::move(requests), std::move(control)));
 }
 
-QCoro::Task<> AndroidFileTransferEngine::upload(UploadRequest request, std::shared_ptr<TransferControl> control)
+QCoro::Task<> AndroidFileTransferEngine::uploadFile(QString deviceID, QString storageID, QUrl localURL,
+                                                    std::optional<QString> remoteParentID)
 {
-    if (control->isCancelled())
-        throw TransferError::cancelled();
-    if (request.remoteName && *request.remoteName != request.localURL.fileName())
-        throw TransferError::nativeError(QStringLiteral("This phone cannot give an upload another name."));
-    co_await uploadFile(request.deviceID, request.storageID, request.localURL, request.remoteParentID);
+    QList<UploadRequest> requests{UploadRequest{deviceID, storageID, localURL, remoteParentID}};
+    auto control = std::make_shared<TransferControl>();
+    rethrowFirst(co_await uploadSeries(std::move(requests), std::move(control)));
 }
 
-QCoro::Task<QString> AndroidFileTransferEngine::createFolder(QString, QString, std::optional<QString>, QString)
+QCoro::Task<DirectoryListing> listOneFolder(std::shared_ptr<AndroidFileTransferEngine> engine, DirectoryRequest request)
 {
-    throw TransferError::nativeError(QStringLiteral("This phone cannot create folders."));
-    co_return QString();
-}
-
-QCoro::Task<QList<std::exception_ptr>> AndroidFileTransferEngine::downloadSeries(QList<DownloadRequest> requests,
-                                                                                std::shared_ptr<TransferControl> control)
-{
-    std::function<QCoro::Task<>()> copy = [this, first = requests.value(0), control] { return download(first, control); };
-    co_return co_await firstOfSeries(control, std::move(copy));
-}
-
-QCoro::Task<QList<std::exception_ptr>> AndroidFileTransferEngine::uploadSeries(QList<UploadRequest> requests,
-                                                                              std::shared_ptr<TransferControl> control)
-{
-    std::function<QCoro::Task<>()> copy = [this, first = requests.value(0), control] { return upload(first, control); };
-    co_return co_await firstOfSeries(control, std::move(copy));
-}
-
-QCoro::Task<QList<Attempt<DirectoryListing>>> AndroidFileTransferEngine::listFolders(QList<DirectoryRequest> requests,
-                                                                                      std::shared_ptr<TransferControl>)
-{
-    DirectoryRequest first = requests.value(0);
-    Attempt<DirectoryListing> listing = co_await attempt(listFolder(std::move(first)));
-    co_return QList{listing};
+    QList<DirectoryRequest> requests{std::move(request)};
+    auto control = std::make_shared<TransferControl>();
+    const QList<Attempt<DirectoryListing>> listings = co_await engine->listFolders(std::move(requests), std::move(control));
+    if (listings.isEmpty() || listings.first().error)
+        std::rethrow_exception(listings.isEmpty() ? noResult() : listings.first().error);
+    co_return listings.first().value;
 }
 
 FakeAndroidFileTransferEngine::FakeAndroidFileTransferEngine(QList<AndroidDevice> devicesToReturn,
@@ -104,79 +106,67 @@ QCoro::Task<QList<AndroidStorage>> FakeAndroidFileTransferEngine::listStorage(QS
     co_return QList<AndroidStorage>(storagesToReturn);
 }
 
-QCoro::Task<QList<RemoteEntry>> FakeAndroidFileTransferEngine::listDirectory(QString deviceID, QString storageID,
-                                                                             std::optional<QString> parentID)
+QCoro::Task<QList<Attempt<DirectoryListing>>> FakeAndroidFileTransferEngine::listFolders(
+    QList<DirectoryRequest> requests, std::shared_ptr<TransferControl>)
 {
+    const DirectoryRequest request = requests.value(0);
     // A copy: the test may reassign the member while the hook is suspended.
     if (const Hook hook = beforeDirectoryListing)
         co_await hook();
-    directoryRequests.append(DirectoryRequest{deviceID, storageID, parentID});
-    if (directoryError)
-        throw TransferError(*directoryError);
-    const QString key = parentID.value_or(QString());
-    const auto found = entriesByParentID.constFind(key);
-    if (found != entriesByParentID.constEnd())
-        co_return QList<RemoteEntry>(*found);
-    co_return QList<RemoteEntry>(entriesToReturn);
+    directoryRequests.append(request);
+    Attempt<DirectoryListing> listing;
+    if (directoryError) {
+        listing.error = std::make_exception_ptr(TransferError(*directoryError));
+    } else {
+        const auto found = entriesByParentID.constFind(request.parentID.value_or(QString()));
+        listing.value.entries = found != entriesByParentID.constEnd() ? *found : entriesToReturn;
+        listing.value.complete = !listingsIncomplete;
+    }
+    co_return QList<Attempt<DirectoryListing>>{listing};
 }
 
-QCoro::Task<> FakeAndroidFileTransferEngine::downloadFile(QString deviceID, QString remoteFileID, QUrl localURL)
+QCoro::Task<QList<std::exception_ptr>> FakeAndroidFileTransferEngine::downloadSeries(QList<DownloadRequest> requests,
+                                                                                    std::shared_ptr<TransferControl> control)
 {
-    if (const Hook hook = beforeDownload)
-        co_await hook();
-    if (downloadError)
-        throw TransferError(*downloadError);
-    downloadRequests.append(DownloadRequest{deviceID, remoteFileID, localURL});
-}
-
-QCoro::Task<> FakeAndroidFileTransferEngine::uploadFile(QString deviceID, QString storageID, QUrl localURL,
-                                                        std::optional<QString> remoteParentID)
-{
-    if (uploadError)
-        throw TransferError(*uploadError);
-    uploadRequests.append(UploadRequest{deviceID, storageID, localURL, remoteParentID});
-    co_return;
-}
-
-QCoro::Task<DirectoryListing> FakeAndroidFileTransferEngine::listFolder(DirectoryRequest request)
-{
-    QList<RemoteEntry> entries = co_await listDirectory(request.deviceID, request.storageID, request.parentID);
-    co_return DirectoryListing{std::move(entries), !listingsIncomplete};
-}
-
-QCoro::Task<> FakeAndroidFileTransferEngine::download(DownloadRequest request, std::shared_ptr<TransferControl> control)
-{
+    const DownloadRequest request = requests.value(0);
     lastTransferControl = control;
     if (const Hook hook = beforeDownload)
         co_await hook();
+    std::exception_ptr outcome;
     if (control->isCancelled())
-        throw TransferError::cancelled();
-    if (downloadError)
-        throw TransferError(*downloadError);
-    downloadRequests.append(request);
+        outcome = std::make_exception_ptr(TransferError::cancelled());
+    else if (downloadError)
+        outcome = std::make_exception_ptr(TransferError(*downloadError));
+    else
+        downloadRequests.append(request);
+    co_return QList<std::exception_ptr>{outcome};
 }
 
-QCoro::Task<> FakeAndroidFileTransferEngine::upload(UploadRequest request, std::shared_ptr<TransferControl> control)
+QCoro::Task<QList<std::exception_ptr>> FakeAndroidFileTransferEngine::uploadSeries(QList<UploadRequest> requests,
+                                                                                  std::shared_ptr<TransferControl> control)
 {
+    const UploadRequest request = requests.value(0);
     lastTransferControl = control;
     if (const Hook hook = beforeUpload)
         co_await hook();
+    std::exception_ptr outcome;
     if (control->isCancelled())
-        throw TransferError::cancelled();
-    if (uploadError)
-        throw TransferError(*uploadError);
-    uploadRequests.append(request);
+        outcome = std::make_exception_ptr(TransferError::cancelled());
+    else if (uploadError)
+        outcome = std::make_exception_ptr(TransferError(*uploadError));
+    else
+        uploadRequests.append(request);
+    co_return QList<std::exception_ptr>{outcome};
 }
 
-QCoro::Task<QString> FakeAndroidFileTransferEngine::createFolder(QString deviceID, QString storageID,
-                                                                 std::optional<QString> parentID, QString name)
+QCoro::Task<QString> FakeAndroidFileTransferEngine::createFolder(FolderRequest request)
 {
     if (createFolderError)
         throw TransferError(*createFolderError);
-    folderRequests.append(FolderRequest{deviceID, storageID, parentID, name});
+    folderRequests.append(request);
     const QString id = QStringLiteral("folder-%1").arg(folderRequests.size());
-    entriesByParentID[parentID.value_or(QString())].append(
-        RemoteEntry{.id = id, .name = name, .parentID = parentID, .kind = RemoteEntryKind::folder});
+    entriesByParentID[request.parentID.value_or(QString())].append(
+        RemoteEntry{.id = id, .name = request.name, .parentID = request.parentID, .kind = RemoteEntryKind::folder});
     co_return id;
 }
 

@@ -30,8 +30,11 @@ struct DirectoryRequest {
 struct DownloadRequest {
     QString deviceID = {};
     QString remoteFileID = {};
-    QUrl localURL = {};
-    bool replacesExisting = true; // false: a file already at localURL makes the copy fail, untouched
+    // Where the copy lands: a folder on the computer and a name in it, as the batch placed
+    // them, so the path is never joined and split again on the way to the bridge.
+    QString localFolder = {};
+    QString localName = {};
+    bool replacesExisting = true; // false: a file already there makes the copy fail, untouched
 
     friend bool operator==(const DownloadRequest &, const DownloadRequest &) = default;
 };
@@ -63,52 +66,45 @@ struct DirectoryListing {
     friend bool operator==(const DirectoryListing &, const DirectoryListing &) = default;
 };
 
-// Every operation may throw; engines throw TransferError. Ids in results are
-// handed back to later calls unchanged.
+// Every operation may throw; engines throw TransferError. Ids in results are handed back
+// to later calls unchanged.
+//
+// Each verb has one body. Listings and copies take a run of requests, which an engine may
+// do in one go (one lane job) while nothing else waits for the phone. Each returns how the
+// first requests ended, in order: at least the first, none after one that was cancelled
+// or found the phone gone, and none once `control` is cancelled; the caller asks again for
+// the rest. Copies store their progress and the request in flight in `control` and, once
+// it is cancelled, stop soon with TransferError::cancelled() and leave nothing behind: no
+// partial file on the computer, no partial object on the phone.
 class AndroidFileTransferEngine {
 public:
     virtual ~AndroidFileTransferEngine() = default;
     virtual QCoro::Task<QList<AndroidDevice>> scanDevices() = 0;
     virtual QCoro::Task<QList<AndroidStorage>> listStorage(QString deviceID) = 0;
-    // An absent parentID is the storage's root.
-    virtual QCoro::Task<QList<RemoteEntry>> listDirectory(QString deviceID, QString storageID, std::optional<QString> parentID) = 0;
-    virtual QCoro::Task<> downloadFile(QString deviceID, QString remoteFileID, QUrl localURL) = 0;
-    virtual QCoro::Task<> uploadFile(QString deviceID, QString storageID, QUrl localURL, std::optional<QString> remoteParentID) = 0;
-
-    // Later additions. Each has a default built on the operations above, so an engine
-    // written against those alone keeps working.
-
-    // listDirectory that also says when the phone could not describe every object.
-    virtual QCoro::Task<DirectoryListing> listFolder(DirectoryRequest request);
-    // downloadFile and uploadFile that store their progress in `control` and, once it is
-    // cancelled, stop soon with TransferError::cancelled() and leave nothing behind: no
-    // partial local file, no partial object on the phone.
-    virtual QCoro::Task<> download(DownloadRequest request, std::shared_ptr<TransferControl> control);
-    virtual QCoro::Task<> upload(UploadRequest request, std::shared_ptr<TransferControl> control);
-    // Creates folder `name` inside parentID (absent: the storage's root); returns its id.
-    virtual QCoro::Task<QString> createFolder(QString deviceID, QString storageID, std::optional<QString> parentID,
-                                              QString name);
-    // True when operations started together still run one at a time, in the order they
-    // were started.
-    virtual bool queuesOperations() const { return false; }
-    // Downloads the first requests, in order, as download does each, storing in `control`
-    // which one is in flight. Returns how each that ran ended, null for copied: at least the
-    // first, and no more after one that was cancelled or found the phone gone. The caller
-    // asks again for the rest. The default runs only the first.
-    virtual QCoro::Task<QList<std::exception_ptr>> downloadSeries(QList<DownloadRequest> requests,
-                                                                  std::shared_ptr<TransferControl> control);
-    // The same for uploads.
-    virtual QCoro::Task<QList<std::exception_ptr>> uploadSeries(QList<UploadRequest> requests,
-                                                                std::shared_ptr<TransferControl> control);
-    // Lists the first folders, in order, as listFolder does each. Returns each one's listing or
-    // error: at least the first, and none after one that found the phone gone or once
-    // `control` is cancelled. The caller asks again for the rest. The default lists only the first.
     virtual QCoro::Task<QList<Attempt<DirectoryListing>>> listFolders(QList<DirectoryRequest> requests,
-                                                                      std::shared_ptr<TransferControl> control);
+                                                                      std::shared_ptr<TransferControl> control) = 0;
+    virtual QCoro::Task<QList<std::exception_ptr>> downloadSeries(QList<DownloadRequest> requests,
+                                                                  std::shared_ptr<TransferControl> control) = 0;
+    virtual QCoro::Task<QList<std::exception_ptr>> uploadSeries(QList<UploadRequest> requests,
+                                                                std::shared_ptr<TransferControl> control) = 0;
+    // Creates folder `name` inside parentID (absent: the storage's root); returns its id.
+    virtual QCoro::Task<QString> createFolder(FolderRequest request) = 0;
+
+    // The first operations, one request each through the bodies above, kept for code written
+    // against them. An absent parentID is the storage's root; a download replaces what is at
+    // localURL once it is complete; an upload is named after its local file.
+    QCoro::Task<QList<RemoteEntry>> listDirectory(QString deviceID, QString storageID, std::optional<QString> parentID);
+    QCoro::Task<> downloadFile(QString deviceID, QString remoteFileID, QUrl localURL);
+    QCoro::Task<> uploadFile(QString deviceID, QString storageID, QUrl localURL, std::optional<QString> remoteParentID);
 };
+
+// One folder through the engine's run of listings: its listing, or what it failed with,
+// thrown as the engine gave it.
+QCoro::Task<DirectoryListing> listOneFolder(std::shared_ptr<AndroidFileTransferEngine> engine, DirectoryRequest request);
 
 // Reads its members at the moment each step needs them, so a test may change them
 // between or during operations. Runs on the caller's (UI) thread; it touches no file.
+// Each run of requests does only its first, as an engine does when another job waits.
 class FakeAndroidFileTransferEngine : public AndroidFileTransferEngine {
 public:
     using Hook = std::function<QCoro::Task<>()>; // empty means absent
@@ -124,20 +120,22 @@ public:
 
     QCoro::Task<QList<AndroidDevice>> scanDevices() override;
     QCoro::Task<QList<AndroidStorage>> listStorage(QString deviceID) override;
-    QCoro::Task<QList<RemoteEntry>> listDirectory(QString deviceID, QString storageID, std::optional<QString> parentID) override;
-    QCoro::Task<> downloadFile(QString deviceID, QString remoteFileID, QUrl localURL) override;
-    QCoro::Task<> uploadFile(QString deviceID, QString storageID, QUrl localURL, std::optional<QString> remoteParentID) override;
-    // Record their requests like the calls above and hand the test the control through
-    // lastTransferControl; a transfer whose control is cancelled while its hook holds it
-    // throws TransferError::cancelled() and records nothing.
-    QCoro::Task<> download(DownloadRequest request, std::shared_ptr<TransferControl> control) override;
-    QCoro::Task<> upload(UploadRequest request, std::shared_ptr<TransferControl> control) override;
-    // listDirectory's answer, marked incomplete while listingsIncomplete is set.
-    QCoro::Task<DirectoryListing> listFolder(DirectoryRequest request) override;
+    // Waits for beforeDirectoryListing, records the request, then answers with directoryError
+    // as the listing's error (it does not throw), or from entriesByParentID ("" is the root),
+    // else entriesToReturn; the listing is marked incomplete while listingsIncomplete is set.
+    QCoro::Task<QList<Attempt<DirectoryListing>>> listFolders(QList<DirectoryRequest> requests,
+                                                              std::shared_ptr<TransferControl> control) override;
+    // Hand the test the control through lastTransferControl, wait for their hook, then answer
+    // cancelled when the control was cancelled meanwhile, else downloadError or uploadError
+    // as the copy's outcome (they do not throw), else record the request. A failed copy is
+    // not recorded.
+    QCoro::Task<QList<std::exception_ptr>> downloadSeries(QList<DownloadRequest> requests,
+                                                          std::shared_ptr<TransferControl> control) override;
+    QCoro::Task<QList<std::exception_ptr>> uploadSeries(QList<UploadRequest> requests,
+                                                        std::shared_ptr<TransferControl> control) override;
     // Records the request and answers "folder-<n>" (n counts from 1), or throws
     // createFolderError; the new folder shows in later listings of its parent.
-    QCoro::Task<QString> createFolder(QString deviceID, QString storageID, std::optional<QString> parentID,
-                                      QString name) override;
+    QCoro::Task<QString> createFolder(FolderRequest request) override;
 
     QList<AndroidDevice> devicesToReturn;
     std::optional<TransferError> scanError;

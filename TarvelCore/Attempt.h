@@ -7,6 +7,8 @@
 //     auto [found, error] = co_await attempt(engine->scanDevices());
 //     if (!self || !isCurrent(...)) co_return;
 
+#include "TarvelCore/Models.h"
+
 #include <QCoro/QCoroTask>
 
 #include <exception>
@@ -48,6 +50,13 @@ inline QCoro::Task<Attempt<void>> attempt(QCoro::Task<> task)
         outcome.error = std::current_exception();
     }
     co_return outcome;
+}
+
+// What a run of requests that answered none of them is taken as: the caller asked for at
+// least the first.
+inline std::exception_ptr noResult()
+{
+    return std::make_exception_ptr(TransferError::nativeError(QStringLiteral("The operation ended without a result")));
 }
 
 } // namespace tarvel

@@ -17,6 +17,8 @@ const char *kindName(TransferError::Kind kind)
     case TransferError::Kind::disconnected: return "disconnected";
     case TransferError::Kind::deviceRefused: return "deviceRefused";
     case TransferError::Kind::deviceInUse: return "deviceInUse";
+    case TransferError::Kind::diskFull: return "diskFull";
+    case TransferError::Kind::localFileFailed: return "localFileFailed";
     }
     return "unknown";
 }
@@ -27,7 +29,7 @@ TransferError::TransferError(Kind kind, QString nativeMessage)
 {
     // what() must return storage that lives as long as the error; build it once.
     m_what = kindName(kind);
-    if (kind == Kind::nativeError || kind == Kind::deviceRefused)
+    if (!m_nativeMessage.isEmpty())
         m_what += ": " + m_nativeMessage.toUtf8();
 }
 
@@ -42,6 +44,19 @@ TransferError TransferError::deviceInUse(PhoneHolder holder)
 const char *TransferError::what() const noexcept
 {
     return m_what.constData();
+}
+
+std::optional<TransferError::Kind> kindOf(const std::exception_ptr &error)
+{
+    if (!error)
+        return std::nullopt;
+    try {
+        std::rethrow_exception(error);
+    } catch (const TransferError &failure) {
+        return failure.kind();
+    } catch (...) {
+        return std::nullopt;
+    }
 }
 
 } // namespace tarvel

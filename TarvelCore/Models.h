@@ -103,8 +103,8 @@ struct PhoneHolder {
     friend bool operator==(const PhoneHolder &, const PhoneHolder &) = default;
 };
 
-// The one error engines throw. Only nativeError and deviceRefused carry a payload: the
-// native layer's own text.
+// The one error engines throw. Only nativeError, deviceRefused and localFileFailed carry a
+// payload: the native layer's or the system's own text.
 class TransferError : public std::exception {
 public:
     enum class Kind {
@@ -119,6 +119,8 @@ public:
         disconnected,  // the phone went away or stopped answering in the middle of an operation
         deviceRefused, // the phone answered with an error; the text is the protocol's own
         deviceInUse,   // another program holds the phone; holder() says which
+        diskFull,      // the computer's disk (or the user's quota) has no room for the file
+        localFileFailed, // a file on the computer could not be read, written or saved; the text is the system's
     };
 
     static TransferError nativeError(QString message) { return TransferError(Kind::nativeError, std::move(message)); }
@@ -132,9 +134,11 @@ public:
     static TransferError disconnected() { return TransferError(Kind::disconnected); }
     static TransferError deviceRefused(QString message) { return TransferError(Kind::deviceRefused, std::move(message)); }
     static TransferError deviceInUse(PhoneHolder holder);
+    static TransferError diskFull() { return TransferError(Kind::diskFull); }
+    static TransferError localFileFailed(QString systemText) { return TransferError(Kind::localFileFailed, std::move(systemText)); }
 
     Kind kind() const { return m_kind; }
-    // Empty for every kind but nativeError and deviceRefused.
+    // Empty for every kind but nativeError, deviceRefused and localFileFailed.
     const QString &nativeMessage() const { return m_nativeMessage; }
     // Who holds the phone, for deviceInUse; unseen for every other kind.
     const PhoneHolder &holder() const { return m_holder; }
@@ -153,6 +157,9 @@ private:
     PhoneHolder m_holder;
     QByteArray m_what;
 };
+
+// The kind of a TransferError; nothing for no error or any other exception.
+std::optional<TransferError::Kind> kindOf(const std::exception_ptr &error);
 
 } // namespace tarvel
 

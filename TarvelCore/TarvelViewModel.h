@@ -2,13 +2,14 @@
 
 // The state of the window and every user operation. Lives on the UI thread; each
 // operation suspends while the engine works and, when it resumes, applies its result
-// only if nothing newer has been asked for since (the two generation counters and the
-// selected device's id decide).
+// only if nothing newer has been asked for since: a listing while its generation and the
+// selected device's id are unchanged, a transfer while it is the batch the view model
+// holds, a search while it is the latest.
 
 #include "TarvelCore/AndroidFileTransferEngine.h"
+#include "TarvelCore/Batch.h"
+#include "TarvelCore/LocalFiles.h"
 #include "TarvelCore/Models.h"
-#include "TarvelCore/SerialWorker.h"
-#include "TarvelCore/TransferQueue.h"
 #include "TarvelCore/PhoneDiagnosis.h"
 #include "TarvelCore/USBPlugEvents.h"
 
@@ -22,7 +23,8 @@
 
 namespace tarvel {
 
-class TarvelViewModel : public QObject {
+// Its transfers are batches (one file is a batch of one), which it hosts.
+class TarvelViewModel : public QObject, private BatchHost {
     Q_OBJECT
     Q_PROPERTY(tarvel::TarvelConnectionState state READ state NOTIFY stateChanged)
     Q_PROPERTY(QString statusMessage READ statusMessage NOTIFY statusMessageChanged)
@@ -45,6 +47,8 @@ public:
     // explained from what the USB bus shows.
     TarvelViewModel(std::shared_ptr<AndroidFileTransferEngine> engine, std::shared_ptr<PhoneDiagnosis> diagnosis,
                     QObject *parent = nullptr);
+    // A transfer still on the lane ends there unseen.
+    ~TarvelViewModel() override;
 
     TarvelConnectionState state() const { return m_state; }
     QString statusMessage() const { return m_statusMessage; }
@@ -70,6 +74,8 @@ public:
     std::optional<QString> locationName() const;
 
     // None of these throws: every failure ends as state and statusMessage.
+    // The first window's search, through findPhones' body: the first phone is selected and
+    // said ready while nothing runs; the bus is not asked and the storage not opened.
     QCoro::Task<> refreshDevices();
     QCoro::Task<> loadSelectedDeviceStorage();
     QCoro::Task<> openFolder(RemoteEntry entry);
@@ -78,23 +84,28 @@ public:
     // Opens the folder `depth` levels down the shown path at once: 0 is the storage's
     // root. Nothing happens for a depth that is not above the folder shown.
     QCoro::Task<> navigateToDepth(qsizetype depth);
+    // One file to exactly `to`, replacing what is there once the copy is complete; needs no
+    // storage and shows no batch line. A DownloadBatch of one file.
     QCoro::Task<> download(QString remoteFileID, QString remoteName, QUrl to);
     // Reads the selected storage's sizes again (after a transfer changed them), leaving
     // the listing, the state and the status as they are.
     QCoro::Task<> refreshStorageSpace();
+    // One local file into the phone folder (absent: the storage's root), under its own name
+    // unless the folder holds that name already; shows no batch line and leaves listing the
+    // folder again to the caller. An UploadBatch of one file.
     QCoro::Task<> upload(QUrl localURL, std::optional<QString> toRemoteParentID);
     // Copies the entries (files, and folders with everything in them) into the local folder,
     // keeping the folders' structure. Nothing there is ever replaced: a taken name becomes
-    // "name (2).ext". Folders are listed first, one listing each, then the files are copied
-    // one at a time, each a job of its own on the lane, so a listing asked for meanwhile
-    // runs between two files. A file that fails does not stop the others; the batch ends in
-    // one sentence that says what was copied where and what failed and why.
+    // "name (2).ext". Folders are listed first, then runs of files go to the lane as one job
+    // each, so a listing asked for meanwhile runs between two files. A file that fails does
+    // not stop the others; the batch ends in one sentence that says what was copied where
+    // and what failed and why. (DownloadBatch)
     QCoro::Task<> downloadItems(QList<RemoteEntry> items, QUrl toFolder);
     // The same the other way: local files and folders into the phone folder (absent: the
     // storage's root). Folders that are already there are filled, not doubled; a file never
     // takes the name of another object in its folder. What is not a regular file or folder,
     // cannot be read or is gone is skipped and named at the end. The folder shown is listed
-    // again once the batch ends.
+    // again just before the batch's last sentence. (UploadBatch)
     QCoro::Task<> uploadItems(QList<QUrl> localItems, std::optional<QString> toRemoteParentID);
     // Asks the running transfer to stop. It ends soon, with state ready, the cancelled
     // sentence and nothing left behind; with no transfer running nothing happens.
@@ -109,7 +120,8 @@ public:
     QCoro::Task<> selectDevice(QString deviceID);
     QCoro::Task<> selectStorage(QString storageID);
     // Acts on the events from now on: a phone plugged in is found and shown (the phone
-    // shown stays), and the phone shown pulled out ends its transfer and the browsing.
+    // shown stays), and the phone shown pulled out ends the browsing and stops its transfer,
+    // which ends in the sentence of a phone that went away, counting what it copied.
     void followPlugEvents(USBPlugEvents *events);
     QCoro::Task<> phoneArrived(USBAddress address);
     QCoro::Task<> phoneLeft(USBAddress address);
@@ -121,7 +133,7 @@ public:
     // How often a running transfer's byte counts are read into currentTransfer.
     static constexpr int progressIntervalMs = 100;
 
-    // The one sentence the user reads for an error.
+    // The one sentence the user reads for an error, as Sentences words it.
     static QString message(const std::exception_ptr &error);
     static QString message(const TransferError &error);
 
@@ -142,8 +154,6 @@ Q_SIGNALS:
     void statusIsWarningChanged();
 
 private:
-    using Generation = qint64 TarvelViewModel::*;
-
     void setState(TarvelConnectionState value);
     void setStatusMessage(QString value);
     void setDevices(QList<AndroidDevice> value);
@@ -160,17 +170,25 @@ private:
     void setStatusIsWarning(bool value);
     void setStatus(TarvelConnectionState state, QString message);
     void setWarning(QString message);
+    // A status that tells of the phone going away, which the bus's later word of it keeps.
+    void sayPhoneGone(TarvelConnectionState state, QString message);
 
     bool isIdle() const { return !m_currentTransfer && !m_currentBatch; }
     void clearBrowsingState();
+    void forgetBrowsing();
     void abandonSelectedDevice();
-    bool isCurrent(const QString &deviceID, Generation counter, qint64 generation) const;
     bool isCurrentStorageLoad(const QString &deviceID, qint64 generation) const;
-    bool isCurrentTransfer(const QString &deviceID, qint64 generation) const;
+
+    // The one search: refreshDevices, findPhones, and a look at the list when a phone comes
+    // or goes while another is shown.
+    enum class Search {
+        firstPhone, // refreshDevices: the first phone, said ready; the bus is not asked
+        chosenPhone, // findPhones: the phone chosen while it is there, opened; the bus explains
+        listOnly,   // the list, while the phone shown is in it; else as chosenPhone
+    };
+    QCoro::Task<> search(Search way);
     // loadSelectedDeviceStorage, opening the storage with this id when it is listed.
     QCoro::Task<> loadStorage(std::optional<QString> preferredStorageID);
-    // Scans and updates the list of phones, keeping the one shown.
-    QCoro::Task<> updateDeviceList();
     QCoro::Task<> loadDirectory(QString deviceID, QString storageID, std::optional<QString> parentID,
                                 QList<RemoteEntry> folderPath, qint64 generation, bool clearsBrowsingOnFailure);
     // The shared body of openFolder, navigateUp and loadCurrentDirectory.
@@ -178,24 +196,23 @@ private:
                              std::optional<QString> attemptedLocationName);
     void showBrowsingFailure(const std::exception_ptr &error, std::optional<QString> attemptedLocationName);
     QString currentLocationName() const;
-    std::shared_ptr<TransferControl> startTransfer(TransferJob job, QString startText);
-    void finishTransfer(const QString &deviceID, qint64 generation, const std::exception_ptr &error, QString doneText);
+
+    bool readyForBatch();
+    QString uploadFolderName(const std::optional<QString> &parentID) const;
+    // Shows the batch and runs it; a transfer that was shown runs on unseen.
+    QCoro::Task<> runBatch(std::shared_ptr<Batch> batch);
+    // Stops the transfer shown and forgets it: its end is never shown.
+    void dropTransfer();
     void stopTransfer();
     void sampleProgress();
-    bool readyForBatch();
-    std::shared_ptr<TransferControl> startBatch(std::shared_ptr<TransferQueue> queue, QString startText);
-    void startBatchFile(const BatchStep &step, QString destinationName, QString destinationFolderName);
-    // A file of a series, and where it goes as the window names it.
-    struct SeriesFile {
-        int step = 0;
-        QString name = {};
-        QString folderName = {};
-    };
-    void startSeries(QList<SeriesFile> files);
-    void followSeries(int inFlight, bool shows);
-    void endSeries(int ran);
-    void finishBatch(const QString &deviceID, qint64 generation, bool cancelled, bool disconnected);
-    QString uploadFolderName(const std::optional<QString> &parentID) const;
+
+    BatchHost &asHost() { return *this; } // the base is private: batches are made here
+    std::shared_ptr<AndroidFileTransferEngine> engine() const override { return m_engine; }
+    LocalFiles &localFiles() override { return m_localFiles; }
+    void show(const BatchView &view) override;
+    void say(QString sentence) override;
+    QCoro::Task<> landedIn(QString storageID, std::optional<QString> parentID) override;
+    void end(BatchEnd end) override;
 
     TarvelConnectionState m_state = TarvelConnectionState::noDevice;
     QString m_statusMessage;
@@ -210,26 +227,23 @@ private:
     bool m_cancellingTransfer = false;
     bool m_scanning = false;
     bool m_statusIsWarning = false;
+    bool m_statusSaysPhoneGone = false;
 
     std::shared_ptr<AndroidFileTransferEngine> m_engine;
     qint64 m_storageLoadGeneration = 0;
-    qint64 m_transferGeneration = 0;
-    std::shared_ptr<TransferControl> m_transferControl; // of the transfer shown, while it runs
     std::optional<TransferBatch> m_currentBatch;
-    std::shared_ptr<TransferQueue> m_queue; // of the batch shown, while it runs
-    QList<SeriesFile> m_series;   // the files the lane runs as one series
-    int m_seriesShown = -1;       // which of them the window shows; -1: none yet
-    qint64 m_seriesBytesBefore = 0; // the bytes of those before it
+    std::shared_ptr<Batch> m_batch; // the transfer shown, while it runs
     QTimer m_progressTimer;
-    // Local file work of batches (walking folders, making folders, finding free names):
-    // it can block on a slow disk. Last, so it goes first and waits for a job in progress.
-    SerialWorker m_localFiles;
 
     std::shared_ptr<PhoneDiagnosis> m_diagnosis; // may be null
-    qint64 m_searchGeneration = 0;               // of findPhones, whose latest run owns the status
+    qint64 m_searchGeneration = 0;               // of the latest search, which owns the status
     bool m_lastSearchFoundNothing = false;
     // Why the latest search showed no phone; absent when it showed one.
     std::optional<TransferError::Kind> m_lastSearchProblem;
+
+    // Local file work of batches: it can block on a slow disk. Last, so it goes first and
+    // waits for a job in progress.
+    LocalFiles m_localFiles;
 };
 
 } // namespace tarvel

@@ -28,7 +28,8 @@ public:
     }
 
     // A series of files copied in one lane job: the lane says which of them is in flight,
-    // counting from 0, after it has set that file's counts to nothing.
+    // counting from 0, after it has set that file's counts to nothing. The files before it
+    // have ended; the window reads from here which file to show, never from its own guess.
     void setFileInSeries(int index) { m_fileInSeries.store(index, std::memory_order_release); }
     int fileInSeries() const { return m_fileInSeries.load(std::memory_order_acquire); }
 

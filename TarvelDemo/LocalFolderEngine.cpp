@@ -1,5 +1,7 @@
 #include "TarvelDemo/LocalFolderEngine.h"
 
+#include "TarvelCore/LocalFiles.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -20,18 +22,33 @@ std::optional<qint64> positive(qint64 value)
     return value >= 1 ? std::optional(value) : std::nullopt;
 }
 
+// Which side of a copy a file is on: the computer's failures are kinds of their own, which
+// the app words; the phone's are the demo's own text.
+enum class Side { phone, computer };
+
+[[noreturn]] void failOn(Side side, const QFileDevice &file, bool reading)
+{
+    if (side == Side::phone)
+        fail((reading ? QStringLiteral("Could not read %1: %2") : QStringLiteral("Could not write %1: %2"))
+                 .arg(file.fileName(), file.errorString()));
+    if (file.error() == QFileDevice::ResourceError)
+        throw TransferError::diskFull();
+    throw TransferError::localFileFailed(file.errorString());
+}
+
 // Copies through a QSaveFile: the destination appears only when the whole file is
 // there, and a failed, stopped or cancelled copy leaves whatever was at the destination
 // untouched. Progress goes into the control, which also says when to stop.
-void copyFile(const QString &from, const QString &to, bool slow, const std::atomic_bool &stopping,
-              TransferControl &control)
+void copyFile(const QString &from, Side fromSide, const QString &to, bool replaces, bool slow,
+              const std::atomic_bool &stopping, TransferControl &control)
 {
+    const Side toSide = fromSide == Side::phone ? Side::computer : Side::phone;
     QFile source(from);
     if (!source.open(QIODevice::ReadOnly))
-        fail(QStringLiteral("Could not read %1: %2").arg(from, source.errorString()));
+        failOn(fromSide, source, true);
     QSaveFile target(to);
     if (!target.open(QIODevice::WriteOnly))
-        fail(QStringLiteral("Could not write %1: %2").arg(to, target.errorString()));
+        failOn(toSide, target, false);
     const qint64 size = source.size();
     const qint64 chunk = slow ? 256 * 1024 : 4 * 1024 * 1024;
     qint64 copied = 0;
@@ -39,38 +56,33 @@ void copyFile(const QString &from, const QString &to, bool slow, const std::atom
     QByteArray buffer;
     while (!(buffer = source.read(chunk)).isEmpty()) {
         if (stopping)
-            fail(QStringLiteral("The demo phone was disconnected"));
+            throw TransferError::disconnected();
         if (control.isCancelled())
             throw TransferError::cancelled();
         if (target.write(buffer) != buffer.size())
-            fail(QStringLiteral("Could not write %1: %2").arg(to, target.errorString()));
+            failOn(toSide, target, false);
         copied += buffer.size();
         control.setProgress(copied, size);
         if (slow)
             QThread::msleep(250);
     }
     if (source.error() != QFileDevice::NoError)
-        fail(QStringLiteral("Could not read %1: %2").arg(from, source.errorString()));
+        failOn(fromSide, source, true);
     if (control.isCancelled())
         throw TransferError::cancelled();
+    // Not atomic, as a demo may be: the batches that ask this choose free names first.
+    if (!replaces && QFileInfo::exists(to))
+        throw TransferError::localFileFailed(QStringLiteral("%1 is already there").arg(QFileInfo(to).fileName()));
     if (!target.commit())
-        fail(QStringLiteral("Could not write %1: %2").arg(to, target.errorString()));
+        failOn(toSide, target, false);
 }
 
-// "photo.jpg" becomes "photo (2).jpg", "photo (3).jpg", ... until the name is free:
-// an upload never replaces a file that is already on the phone.
-QString freeName(const QDir &folder, const QString &name)
+// An upload never replaces a file that is already on the phone: it takes the app's free
+// name instead.
+QString freeNameIn(const QDir &folder, const QString &name)
 {
-    if (!folder.exists(name))
-        return name;
-    const QFileInfo info(name);
-    const QString base = info.completeBaseName();
-    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
-    for (int n = 2;; ++n) {
-        const QString candidate = QStringLiteral("%1 (%2)%3").arg(base).arg(n).arg(suffix);
-        if (!folder.exists(candidate))
-            return candidate;
-    }
+    const QStringList present = folder.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    return freeName(name, QSet<QString>(present.begin(), present.end()));
 }
 
 } // namespace
@@ -134,89 +146,135 @@ void checkIDs(const QString &device, const QString &storage)
 
 } // namespace
 
-QCoro::Task<QList<RemoteEntry>> LocalFolderEngine::listDirectory(QString device, QString storage,
-                                                                 std::optional<QString> parentID)
+namespace {
+
+DirectoryListing listFolder(const QString &folder, bool slow, const DirectoryRequest &request)
 {
-    auto work = [folder = m_folder, slow = m_slow, device, storage, parentID] {
-        checkIDs(device, storage);
-        const QDir dir(resolve(folder, parentID));
-        if (slow)
-            QThread::msleep(600);
-        if (!dir.exists())
-            fail(QStringLiteral("The demo phone has no folder %1").arg(parentID.value_or(QString())));
-        const QDir root(folder);
-        QList<RemoteEntry> entries;
-        for (const QFileInfo &info : dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot,
-                                                       QDir::DirsFirst | QDir::Name | QDir::IgnoreCase)) {
-            entries.append(RemoteEntry{
-                .id = root.relativeFilePath(info.absoluteFilePath()),
-                .name = info.fileName(),
-                .parentID = parentID && !parentID->isEmpty() ? parentID : std::nullopt,
-                .kind = info.isDir() ? RemoteEntryKind::folder : RemoteEntryKind::file,
-                // An empty file has a size, 0; only a folder has none.
-                .sizeBytes = info.isDir() ? std::nullopt : std::optional(info.size()),
-                .modifiedAt = info.lastModified().toUTC(),
-            });
+    checkIDs(request.deviceID, request.storageID);
+    const std::optional<QString> &parentID = request.parentID;
+    const QDir dir(resolve(folder, parentID));
+    if (slow)
+        QThread::msleep(600);
+    if (!dir.exists())
+        fail(QStringLiteral("The demo phone has no folder %1").arg(parentID.value_or(QString())));
+    const QDir root(folder);
+    DirectoryListing listing;
+    for (const QFileInfo &info : dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot,
+                                                   QDir::DirsFirst | QDir::Name | QDir::IgnoreCase)) {
+        listing.entries.append(RemoteEntry{
+            .id = root.relativeFilePath(info.absoluteFilePath()),
+            .name = info.fileName(),
+            .parentID = parentID && !parentID->isEmpty() ? parentID : std::nullopt,
+            .kind = info.isDir() ? RemoteEntryKind::folder : RemoteEntryKind::file,
+            // An empty file has a size, 0; only a folder has none.
+            .sizeBytes = info.isDir() ? std::nullopt : std::optional(info.size()),
+            .modifiedAt = info.lastModified().toUTC(),
+        });
+    }
+    return listing;
+}
+
+void copyFromPhone(const QString &folder, bool slow, const std::atomic_bool &stopping, const DownloadRequest &request,
+                   TransferControl &control)
+{
+    checkIDs(request.deviceID, LocalFolderEngine::storageID);
+    const QString from = resolve(folder, request.remoteFileID);
+    if (!QFileInfo(from).isFile())
+        fail(QStringLiteral("The demo phone has no file %1").arg(request.remoteFileID));
+    copyFile(from, Side::phone, QDir(request.localFolder).filePath(request.localName), request.replacesExisting, slow,
+             stopping, control);
+}
+
+void copyToPhone(const QString &folder, bool slow, const std::atomic_bool &stopping, const UploadRequest &request,
+                 TransferControl &control)
+{
+    checkIDs(request.deviceID, request.storageID);
+    const QDir target(resolve(folder, request.remoteParentID));
+    const QString from = request.localURL.toLocalFile();
+    if (!QFileInfo(from).isFile())
+        fail(QStringLiteral("Local upload path is not a regular file"));
+    const QString name = request.remoteName.value_or(QFileInfo(from).fileName());
+    if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QLatin1String(".") || name == QLatin1String(".."))
+        fail(QStringLiteral("Invalid local upload filename"));
+    copyFile(from, Side::computer, target.filePath(freeNameIn(target, name)), true, slow, stopping, control);
+}
+
+// Copies one request after another in one worker job, as a phone's lane does, until a job
+// waits behind it, or one is cancelled or finds the phone gone.
+template <typename Request, typename Copy>
+QList<std::exception_ptr> runSeries(const SerialWorker &worker, const QList<Request> &requests,
+                                    TransferControl &control, Copy copy)
+{
+    QList<std::exception_ptr> outcomes;
+    for (const Request &request : requests) {
+        if (!outcomes.isEmpty() && worker.hasWaitingJobs())
+            break;
+        control.setProgress(0, 0);
+        control.setFileInSeries(int(outcomes.size()));
+        try {
+            if (control.isCancelled())
+                throw TransferError::cancelled();
+            copy(request);
+            outcomes.append(nullptr);
+        } catch (const TransferError &error) {
+            outcomes.append(std::current_exception());
+            if (error.kind() == TransferError::Kind::cancelled || error.kind() == TransferError::Kind::disconnected)
+                break;
         }
-        return entries;
+    }
+    return outcomes;
+}
+
+} // namespace
+
+QCoro::Task<QList<Attempt<DirectoryListing>>> LocalFolderEngine::listFolders(QList<DirectoryRequest> requests,
+                                                                              std::shared_ptr<TransferControl> control)
+{
+    auto work = [this, folder = m_folder, slow = m_slow, requests, control] {
+        QList<Attempt<DirectoryListing>> listings;
+        for (const DirectoryRequest &request : requests) {
+            if (!listings.isEmpty() && (m_worker.hasWaitingJobs() || control->isCancelled()))
+                break;
+            Attempt<DirectoryListing> &listing = listings.emplace_back();
+            try {
+                listing.value = listFolder(folder, slow, request);
+            } catch (const TransferError &) {
+                listing.error = std::current_exception();
+            }
+        }
+        return listings;
     };
     co_return co_await awaitResult(m_worker.run(std::move(work)));
 }
 
-QCoro::Task<> LocalFolderEngine::downloadFile(QString device, QString remoteFileID, QUrl localURL)
+QCoro::Task<QList<std::exception_ptr>> LocalFolderEngine::downloadSeries(QList<DownloadRequest> requests,
+                                                                        std::shared_ptr<TransferControl> control)
 {
-    // Named first: GCC 12 destroys temporaries written inside a co_await expression twice.
-    DownloadRequest request{device, remoteFileID, localURL};
-    auto control = std::make_shared<TransferControl>();
-    co_await download(std::move(request), std::move(control));
-}
-
-QCoro::Task<> LocalFolderEngine::uploadFile(QString device, QString storage, QUrl localURL,
-                                            std::optional<QString> remoteParentID)
-{
-    UploadRequest request{device, storage, localURL, remoteParentID};
-    auto control = std::make_shared<TransferControl>();
-    co_await upload(std::move(request), std::move(control));
-}
-
-QCoro::Task<> LocalFolderEngine::download(DownloadRequest request, std::shared_ptr<TransferControl> control)
-{
-    auto work = [folder = m_folder, slow = m_slow, stopping = m_stopping, request, control] {
-        if (control->isCancelled())
-            throw TransferError::cancelled();
-        checkIDs(request.deviceID, storageID);
-        const QString from = resolve(folder, request.remoteFileID);
-        if (!QFileInfo(from).isFile())
-            fail(QStringLiteral("The demo phone has no file %1").arg(request.remoteFileID));
-        copyFile(from, request.localURL.toLocalFile(), slow, *stopping, *control);
+    auto work = [this, folder = m_folder, slow = m_slow, stopping = m_stopping, requests, control] {
+        return runSeries(m_worker, requests, *control, [&](const DownloadRequest &request) {
+            copyFromPhone(folder, slow, *stopping, request, *control);
+        });
     };
-    co_await awaitResult(m_worker.run(std::move(work)));
+    co_return co_await awaitResult(m_worker.run(std::move(work)));
 }
 
-QCoro::Task<> LocalFolderEngine::upload(UploadRequest request, std::shared_ptr<TransferControl> control)
+QCoro::Task<QList<std::exception_ptr>> LocalFolderEngine::uploadSeries(QList<UploadRequest> requests,
+                                                                      std::shared_ptr<TransferControl> control)
 {
-    auto work = [folder = m_folder, slow = m_slow, stopping = m_stopping, request, control] {
-        if (control->isCancelled())
-            throw TransferError::cancelled();
+    auto work = [this, folder = m_folder, slow = m_slow, stopping = m_stopping, requests, control] {
+        return runSeries(m_worker, requests, *control, [&](const UploadRequest &request) {
+            copyToPhone(folder, slow, *stopping, request, *control);
+        });
+    };
+    co_return co_await awaitResult(m_worker.run(std::move(work)));
+}
+
+QCoro::Task<QString> LocalFolderEngine::createFolder(FolderRequest request)
+{
+    auto work = [folder = m_folder, request] {
         checkIDs(request.deviceID, request.storageID);
-        const QDir target(resolve(folder, request.remoteParentID));
-        const QString from = request.localURL.toLocalFile();
-        if (!QFileInfo(from).isFile())
-            fail(QStringLiteral("Local upload path is not a regular file"));
-        const QString name = request.remoteName.value_or(QFileInfo(from).fileName());
-        if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QLatin1String(".") || name == QLatin1String(".."))
-            fail(QStringLiteral("Invalid local upload filename"));
-        copyFile(from, target.filePath(freeName(target, name)), slow, *stopping, *control);
-    };
-    co_await awaitResult(m_worker.run(std::move(work)));
-}
-
-QCoro::Task<QString> LocalFolderEngine::createFolder(QString device, QString storage, std::optional<QString> parentID,
-                                                     QString name)
-{
-    auto work = [folder = m_folder, device, storage, parentID, name] {
-        checkIDs(device, storage);
-        QDir parent(resolve(folder, parentID));
+        QDir parent(resolve(folder, request.parentID));
+        const QString &name = request.name;
         if (name.isEmpty() || name.contains(QLatin1Char('/')) || name == QLatin1String(".") || name == QLatin1String(".."))
             fail(QStringLiteral("Invalid folder name"));
         if (parent.exists(name) || !parent.mkdir(name))

@@ -23,13 +23,13 @@ public:
 
     QCoro::Task<QList<AndroidDevice>> scanDevices() override;
     QCoro::Task<QList<AndroidStorage>> listStorage(QString deviceID) override;
-    QCoro::Task<QList<RemoteEntry>> listDirectory(QString deviceID, QString storageID, std::optional<QString> parentID) override;
-    QCoro::Task<> downloadFile(QString deviceID, QString remoteFileID, QUrl localURL) override;
-    QCoro::Task<> uploadFile(QString deviceID, QString storageID, QUrl localURL, std::optional<QString> remoteParentID) override;
-    QCoro::Task<> download(DownloadRequest request, std::shared_ptr<TransferControl> control) override;
-    QCoro::Task<> upload(UploadRequest request, std::shared_ptr<TransferControl> control) override;
-    QCoro::Task<QString> createFolder(QString deviceID, QString storageID, std::optional<QString> parentID,
-                                      QString name) override;
+    QCoro::Task<QList<Attempt<DirectoryListing>>> listFolders(QList<DirectoryRequest> requests,
+                                                              std::shared_ptr<TransferControl> control) override;
+    QCoro::Task<QList<std::exception_ptr>> downloadSeries(QList<DownloadRequest> requests,
+                                                          std::shared_ptr<TransferControl> control) override;
+    QCoro::Task<QList<std::exception_ptr>> uploadSeries(QList<UploadRequest> requests,
+                                                        std::shared_ptr<TransferControl> control) override;
+    QCoro::Task<QString> createFolder(FolderRequest request) override;
 
     static inline const QString deviceID = QStringLiteral("demo-phone");
     static inline const QString storageID = QStringLiteral("demo-storage");

@@ -2,7 +2,7 @@
 // conflicts on both sides, a listing between two files, cancel, failures and the sentence
 // that ends a batch.
 
-#include "TarvelCore/Attempt.h"
+#include "TarvelCore/LocalFiles.h"
 #include "TarvelCore/TarvelViewModel.h"
 #include "tests/support/TestSupport.h"
 
@@ -13,8 +13,6 @@
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
-
-#include <functional>
 
 using namespace tarvel;
 using tarvel::test::Gate;
@@ -51,36 +49,6 @@ FakeAndroidFileTransferEngine::Hook failingCall(std::shared_ptr<FakeAndroidFileT
     };
 }
 
-// Runs a whole series in one call, as the phone's engine does, through the fake's copies.
-struct SeriesEngine : FakeAndroidFileTransferEngine {
-    using Copy = std::function<QCoro::Task<>(int)>;
-    QCoro::Task<QList<std::exception_ptr>> downloadSeries(QList<DownloadRequest> requests,
-                                                          std::shared_ptr<TransferControl> control) override
-    {
-        Copy copy = [this, requests, control](int k) { return download(requests.at(k), control); };
-        co_return co_await runAll(int(requests.size()), control, std::move(copy));
-    }
-    QCoro::Task<QList<std::exception_ptr>> uploadSeries(QList<UploadRequest> requests,
-                                                        std::shared_ptr<TransferControl> control) override
-    {
-        Copy copy = [this, requests, control](int k) { return upload(requests.at(k), control); };
-        co_return co_await runAll(int(requests.size()), control, std::move(copy));
-    }
-    QCoro::Task<QList<std::exception_ptr>> runAll(int count, std::shared_ptr<TransferControl> control, Copy copy)
-    {
-        ++calls;
-        QList<std::exception_ptr> outcomes;
-        for (int k = 0; k < count && !control->isCancelled(); ++k) {
-            control->setProgress(0, 0);
-            control->setFileInSeries(k);
-            const auto [error] = co_await attempt(copy(k));
-            outcomes.append(error);
-        }
-        co_return outcomes;
-    }
-    int calls = 0;
-};
-
 class TransferBatchTest : public ::testing::Test {
 protected:
     TransferBatchTest()
@@ -100,7 +68,7 @@ protected:
     {
         QStringList paths;
         for (const DownloadRequest &request : engine->downloadRequests)
-            paths.append(QDir(computer.path()).relativeFilePath(request.localURL.toLocalFile()));
+            paths.append(QDir(computer.path()).relativeFilePath(QDir(request.localFolder).filePath(request.localName)));
         return paths;
     }
 
@@ -194,7 +162,7 @@ TEST_F(TransferBatchTest, FailuresAreNamedAndTheRestGoesOn)
 // counts once, and a cancel inside the series keeps the files before it.
 TEST_F(TransferBatchTest, SeriesShowTheFileInFlightAndCountEachOutcome)
 {
-    auto series = std::make_shared<SeriesEngine>();
+    auto series = std::make_shared<test::SeriesEngine>();
     series->devicesToReturn = {pixel};
     series->storagesToReturn = {internal};
     const RemoteEntry trip = folder("20", "Trip");

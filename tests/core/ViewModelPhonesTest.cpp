@@ -267,8 +267,9 @@ TEST_F(ViewModelPhonesTest, ChoosingAPhone)
 }
 
 // Plug events in any order while a download runs: another phone coming and going only
-// changes the list; the phone shown pulled out ends the transfer with its own sentence and
-// the late result of the engine changes nothing; plugged back in, it is shown again.
+// changes the list; the phone shown pulled out ends the browsing at once and stops the
+// transfer, which ends in the sentence of a phone that went away; plugged back in, it is
+// shown again, and pulled out idle it is named.
 TEST_F(ViewModelPhonesTest, PlugEventsWhileATransferRuns)
 {
     plugs.plugIn(addressOf(pixel));
@@ -296,14 +297,13 @@ TEST_F(ViewModelPhonesTest, PlugEventsWhileATransferRuns)
     EXPECT_EQ(engine->scans, scansBefore);
 
     plugs.pullOut(addressOf(pixel));
-    EXPECT_FALSE(vm.currentTransfer());
     EXPECT_TRUE(engine->lastTransferControl->isCancelled());
-    expectStatus(State::noDevice, "Pixel 8 was unplugged before photo.jpg was copied.");
     EXPECT_FALSE(vm.selectedDevice());
     EXPECT_TRUE(vm.entries().isEmpty());
     transfer.open();
     runSync(std::move(downloading));
-    expectStatus(State::noDevice, "Pixel 8 was unplugged before photo.jpg was copied.");
+    EXPECT_FALSE(vm.currentTransfer());
+    expectStatus(State::noDevice, "The phone was disconnected. Connect it again, unlock it, then press Refresh.");
 
     engine->devicesToReturn = {pixel};
     diagnosis->reports = {report(pixel)};

@@ -360,7 +360,7 @@ TEST_F(ViewModelTest, TransfersReportStartEndAndFailure)
     runSync(std::move(downloading));
     EXPECT_FALSE(vm.currentTransfer());
     expectStatus(State::ready, "Downloaded photo.jpg.");
-    EXPECT_EQ(engine->downloadRequests, (QList{DownloadRequest{pixel.id, "40", local("copy.jpg")}}));
+    EXPECT_EQ(engine->downloadRequests, (QList{test::downloadTo(pixel.id, "40", local("copy.jpg").toLocalFile())}));
 
     engine->beforeDownload = {};
     engine->downloadError = TransferError::nativeError("");

@@ -158,28 +158,28 @@ TEST_F(LocalFolderEngineTest, ReportsProgressAndHonoursCancel)
 {
     const QUrl copy = QUrl::fromLocalFile(computer.filePath("copy.txt"));
     auto control = std::make_shared<TransferControl>();
-    runSync(engine.download(DownloadRequest{LocalFolderEngine::deviceID, "b.txt", copy}, control));
+    runSync(test::downloadOne(&engine, test::downloadTo(LocalFolderEngine::deviceID, "b.txt", copy.toLocalFile()), control));
     EXPECT_EQ(control->completedBytes(), 3);
     EXPECT_EQ(control->totalBytes(), 3);
 
     write(computer.filePath("copy.txt"), "mine");
     auto cancelled = std::make_shared<TransferControl>();
     cancelled->cancel();
-    EXPECT_THROW(runSync(engine.download(DownloadRequest{LocalFolderEngine::deviceID, "b.txt", copy}, cancelled)),
+    EXPECT_THROW(runSync(test::downloadOne(&engine, test::downloadTo(LocalFolderEngine::deviceID, "b.txt", copy.toLocalFile()), cancelled)),
                  TransferError);
     EXPECT_EQ(read(computer.filePath("copy.txt")), "mine");
-    EXPECT_THROW(runSync(engine.upload(UploadRequest{LocalFolderEngine::deviceID, LocalFolderEngine::storageID, copy,
+    EXPECT_THROW(runSync(test::uploadOne(&engine, UploadRequest{LocalFolderEngine::deviceID, LocalFolderEngine::storageID, copy,
                                                      std::nullopt, QString("renamed.txt")},
                                        cancelled)),
                  TransferError);
     EXPECT_FALSE(QFile::exists(phone.filePath("renamed.txt")));
 
-    runSync(engine.upload(UploadRequest{LocalFolderEngine::deviceID, LocalFolderEngine::storageID, copy, std::nullopt,
+    runSync(test::uploadOne(&engine, UploadRequest{LocalFolderEngine::deviceID, LocalFolderEngine::storageID, copy, std::nullopt,
                                         QString("renamed.txt")},
                           control));
     EXPECT_EQ(read(phone.filePath("renamed.txt")), "mine");
-    EXPECT_EQ(runSync(engine.createFolder(LocalFolderEngine::deviceID, LocalFolderEngine::storageID, QString("Music"), "Live")),
+    EXPECT_EQ(runSync(engine.createFolder(FolderRequest{LocalFolderEngine::deviceID, LocalFolderEngine::storageID, QString("Music"), "Live"})),
               "Music/Live");
-    EXPECT_THROW(runSync(engine.createFolder(LocalFolderEngine::deviceID, LocalFolderEngine::storageID, QString("Music"), "Live")),
+    EXPECT_THROW(runSync(engine.createFolder(FolderRequest{LocalFolderEngine::deviceID, LocalFolderEngine::storageID, QString("Music"), "Live"})),
                  TransferError);
 }

@@ -171,7 +171,7 @@ TEST_F(MTPPhone, ListsRootAndNestedFolders)
 // second (MTP dates have whole seconds), and an empty file's size of 0.
 TEST_F(MTPPhone, ListingsCarryTheFilesDates)
 {
-    const QList<RemoteEntry> root = runSync(engine->listFolder(DirectoryRequest{device.id, storage.id, {}}), slow).entries;
+    const QList<RemoteEntry> root = runSync(test::listOne(engine.get(), DirectoryRequest{device.id, storage.id, {}}), slow).entries;
     int dated = 0;
     for (const RemoteEntry &entry : root) {
         const QFileInfo host(phoneDir() + QLatin1Char('/') + entry.name);

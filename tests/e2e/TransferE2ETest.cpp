@@ -67,7 +67,7 @@ protected:
         device = runSync(engine->scanDevices()).first();
         storage = runSync(engine->listStorage(device.id)).first();
     }
-    QList<RemoteEntry> root() { return runSync(engine->listFolder(DirectoryRequest{device.id, storage.id, {}}), 600s).entries; }
+    QList<RemoteEntry> root() { return runSync(test::listOne(engine.get(), DirectoryRequest{device.id, storage.id, {}}), 600s).entries; }
     RemoteEntry named(const QString &name)
     {
         for (const RemoteEntry &entry : root())
@@ -107,7 +107,7 @@ TEST_F(StoppedTransfer, CancelledDownloadLeavesTheDestinationAsItWas)
 
     auto control = std::make_shared<TransferControl>();
     HalfWayCancel watcher(control, 300'000'000);
-    EXPECT_EQ(failureOf(engine->download(DownloadRequest{device.id, video.id, QUrl::fromLocalFile(local("video.bin"))}, control)),
+    EXPECT_EQ(failureOf(test::downloadOne(engine.get(), test::downloadTo(device.id, video.id, local("video.bin")), control)),
               TransferError::Kind::cancelled);
     EXPECT_EQ(readAll(local("video.bin")), QByteArray("the user's own file\n"));
     EXPECT_EQ(everythingIn(workDir()), before);
@@ -119,7 +119,7 @@ TEST_F(StoppedTransfer, CancelledDownloadLeavesTheDestinationAsItWas)
     // Run to its end, the count stops at exactly the file's size.
     const RemoteEntry photo = named(QStringLiteral("big.bin"));
     auto whole = std::make_shared<TransferControl>();
-    runSync(engine->download(DownloadRequest{device.id, photo.id, QUrl::fromLocalFile(local("whole.bin"))}, whole), 600s);
+    runSync(test::downloadOne(engine.get(), test::downloadTo(device.id, photo.id, local("whole.bin")), whole), 600s);
     EXPECT_EQ(whole->completedBytes(), 100'000'000);
     EXPECT_EQ(whole->totalBytes(), 100'000'000);
 }
@@ -130,7 +130,7 @@ TEST_F(StoppedTransfer, CancelledUploadLeavesNothingOnThePhone)
     root(); // the phone takes files only into folders listed in the session
     auto control = std::make_shared<TransferControl>();
     HalfWayCancel watcher(control, 300'000'000);
-    EXPECT_EQ(failureOf(engine->upload(UploadRequest{device.id, storage.id, QUrl::fromLocalFile(local("upload300.bin"))}, control)),
+    EXPECT_EQ(failureOf(test::uploadOne(engine.get(), UploadRequest{device.id, storage.id, QUrl::fromLocalFile(local("upload300.bin"))}, control)),
               TransferError::Kind::cancelled);
     EXPECT_TRUE(watcher.monotonic());
     EXPECT_FALSE(QFile::exists(phoneDir() + "/upload300.bin"));

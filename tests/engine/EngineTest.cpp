@@ -108,7 +108,7 @@ TEST_F(EngineTest, EntriesMapKindsParentsAndSizes)
     EXPECT_EQ(runSync(engine.listDirectory(pixelID, "65537", std::nullopt)),
               (QList<RemoteEntry>{
                   {.id = "10", .name = "DCIM", .parentID = std::nullopt, .kind = RemoteEntryKind::folder, .sizeBytes = std::nullopt},
-                  {.id = "11", .name = "empty.txt", .parentID = std::nullopt, .kind = RemoteEntryKind::file, .sizeBytes = std::nullopt},
+                  {.id = "11", .name = "empty.txt", .parentID = std::nullopt, .kind = RemoteEntryKind::file, .sizeBytes = 0},
                   {.id = "12", .name = "Untitled", .parentID = std::nullopt, .kind = RemoteEntryKind::file, .sizeBytes = 5},
               }));
     EXPECT_EQ(runSync(engine.listDirectory(pixelID, "65537", QString("17"))),
@@ -116,7 +116,7 @@ TEST_F(EngineTest, EntriesMapKindsParentsAndSizes)
     EXPECT_EQ(ScriptedLibmtp::listings.front().parent, LIBMTP_FILES_AND_FOLDERS_ROOT); // absent parent: the root
 
     // The newer listing tells an empty file (0 bytes) from a size the phone did not give.
-    const QList<RemoteEntry> listed = runSync(engine.listFolder(DirectoryRequest{pixelID, "65537", std::nullopt})).entries;
+    const QList<RemoteEntry> listed = runSync(test::listOne(&engine, DirectoryRequest{pixelID, "65537", std::nullopt})).entries;
     ASSERT_EQ(listed.size(), 3);
     EXPECT_EQ(listed[0].sizeBytes, std::nullopt);
     EXPECT_EQ(listed[1].sizeBytes, 0);
@@ -260,30 +260,30 @@ TEST_F(EngineTest, NewerOperationsReportProgressAndTellFailuresApart)
     const QUrl target = QUrl::fromLocalFile(dir.filePath("a.jpg"));
     ScriptedLibmtp::downloadContent = "0123456789";
     auto control = std::make_shared<TransferControl>();
-    runSync(engine.download(DownloadRequest{pixelID, "12", target}, control));
+    runSync(test::downloadOne(&engine, test::downloadTo(pixelID, "12", target.toLocalFile()), control));
     EXPECT_EQ(control->completedBytes(), 10);
     EXPECT_EQ(control->totalBytes(), 10);
 
     auto cancelled = std::make_shared<TransferControl>();
     cancelled->cancel();
-    EXPECT_EQ(failure(engine.download(DownloadRequest{pixelID, "12", target}, cancelled)), TransferError::cancelled());
+    EXPECT_EQ(failure(test::downloadOne(&engine, test::downloadTo(pixelID, "12", target.toLocalFile()), cancelled)), TransferError::cancelled());
     ScriptedLibmtp::downloadOutcome = {-1, {"Error 2007: PTP Incomplete Transfer"}};
-    EXPECT_EQ(failure(engine.download(DownloadRequest{pixelID, "12", target}, control)),
+    EXPECT_EQ(failure(test::downloadOne(&engine, test::downloadTo(pixelID, "12", target.toLocalFile()), control)),
               TransferError::deviceRefused("Error 2007: PTP Incomplete Transfer"));
     ScriptedLibmtp::breakOpenSessions();
     ScriptedLibmtp::devices.clear();
     ScriptedLibmtp::uploadOutcome = {-1, {"Error 02ff: PTP I/O Error"}};
-    EXPECT_EQ(failure(engine.upload(UploadRequest{pixelID, "65537", target}, control)), TransferError::disconnected());
+    EXPECT_EQ(failure(test::uploadOne(&engine, UploadRequest{pixelID, "65537", target}, control)), TransferError::disconnected());
 
     ScriptedLibmtp::devices = {ScriptedDevice{}};
     ScriptedLibmtp::folders[LIBMTP_FILES_AND_FOLDERS_ROOT] = {
         ScriptedObject{.id = 5, .name = "b.jpg", .size = 3, .modified = 1'700'000'000}};
     ScriptedLibmtp::listingOutcome = {0, {"Error 02fe: PTP Data Expected"}};
-    const DirectoryListing listing = runSync(engine.listFolder(DirectoryRequest{pixelID, "65537", std::nullopt}));
+    const DirectoryListing listing = runSync(test::listOne(&engine, DirectoryRequest{pixelID, "65537", std::nullopt}));
     EXPECT_FALSE(listing.complete);
     ASSERT_EQ(listing.entries.size(), 1);
     EXPECT_EQ(listing.entries[0].modifiedAt, QDateTime::fromSecsSinceEpoch(1'700'000'000, Qt::UTC));
-    EXPECT_EQ(runSync(engine.createFolder(pixelID, "65537", QString("5"), "Trip")), "700");
+    EXPECT_EQ(runSync(engine.createFolder(FolderRequest{pixelID, "65537", QString("5"), "Trip"})), "700");
 }
 
 // A series runs file after file (or folder after folder) in one lane job; a job that
@@ -294,12 +294,12 @@ TEST_F(EngineTest, SeriesLetsAWaitingJobInBetweenTwoFiles)
     const QTemporaryDir dir;
     QList<DownloadRequest> requests;
     for (const char *name : {"a", "b", "c"})
-        requests.append(DownloadRequest{pixelID, "12", QUrl::fromLocalFile(dir.filePath(name)), false});
+        requests.append(DownloadRequest{pixelID, "12", dir.path(), name, false});
     auto control = std::make_shared<TransferControl>();
     QSemaphore release;
     auto blocker = MTPOperationLane::shared().run([&release] { release.acquire(); });
     auto series = engine.downloadSeries(requests, control);
-    auto listing = engine.listFolder(DirectoryRequest{pixelID, "65537", std::nullopt});
+    auto listing = test::listOne(&engine, DirectoryRequest{pixelID, "65537", std::nullopt});
     release.release();
     EXPECT_EQ(runSync(std::move(series)).size(), 1);
     runSync(std::move(listing));
@@ -309,7 +309,7 @@ TEST_F(EngineTest, SeriesLetsAWaitingJobInBetweenTwoFiles)
     QDir(dir.path()).mkdir("sub");
     QList<DownloadRequest> rest = requests.mid(1);
     for (const char *name : {"sub/d", "missing/e"})
-        rest.append(DownloadRequest{pixelID, "12", QUrl::fromLocalFile(dir.filePath(name)), false});
+        rest.append(test::downloadTo(pixelID, "12", dir.filePath(name), false));
     const QList<std::exception_ptr> outcomes = runSync(engine.downloadSeries(rest, control));
     ASSERT_EQ(outcomes.size(), 4);
     EXPECT_EQ(outcomes.mid(0, 3), (QList<std::exception_ptr>{nullptr, nullptr, nullptr}));

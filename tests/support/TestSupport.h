@@ -16,6 +16,7 @@
 
 #include <chrono>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -99,6 +100,30 @@ bool spinUntil(Pred pred, std::chrono::milliseconds deadline = defaultDeadline)
     loop.exec();
     return pred();
 }
+
+// One request through an engine's run of them: what it gave, or what it threw. The engine
+// must outlive the task.
+QCoro::Task<DirectoryListing> listOne(AndroidFileTransferEngine *engine, DirectoryRequest request);
+QCoro::Task<> downloadOne(AndroidFileTransferEngine *engine, DownloadRequest request,
+                          std::shared_ptr<TransferControl> control = std::make_shared<TransferControl>());
+QCoro::Task<> uploadOne(AndroidFileTransferEngine *engine, UploadRequest request,
+                        std::shared_ptr<TransferControl> control = std::make_shared<TransferControl>());
+// A download into the folder and name of a local path.
+DownloadRequest downloadTo(QString deviceID, QString remoteFileID, const QString &path, bool replacesExisting = true);
+
+// Runs a whole series in one call, as the phone's engine does, each file through the
+// fake's copy of one, storing which file is in flight in the control.
+struct SeriesEngine : FakeAndroidFileTransferEngine {
+    QCoro::Task<QList<std::exception_ptr>> downloadSeries(QList<DownloadRequest> requests,
+                                                          std::shared_ptr<TransferControl> control) override;
+    QCoro::Task<QList<std::exception_ptr>> uploadSeries(QList<UploadRequest> requests,
+                                                        std::shared_ptr<TransferControl> control) override;
+    int calls = 0;
+
+private:
+    using Copy = std::function<QCoro::Task<QList<std::exception_ptr>>(int)>;
+    QCoro::Task<QList<std::exception_ptr>> runAll(int count, std::shared_ptr<TransferControl> control, Copy copy);
+};
 
 // Lets queued events run (a released gate resumes its waiters through the event loop).
 void settle();

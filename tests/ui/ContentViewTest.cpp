@@ -370,7 +370,7 @@ TEST_F(ContentViewTest, DownloadAsksWhereAndStartsOnlyWhenConfirmed)
     desktop.saveLocation = QUrl::fromLocalFile("/home/user/copy.jpg");
     runSync(view.chooseDownloadDestination(photo));
     test::spinUntil([&] { return !engine->downloadRequests.isEmpty(); });
-    EXPECT_EQ(engine->downloadRequests, (QList{DownloadRequest{pixel.id, photo.id, QUrl::fromLocalFile("/home/user/copy.jpg")}}));
+    EXPECT_EQ(engine->downloadRequests, (QList{DownloadRequest{pixel.id, photo.id, "/home/user", "copy.jpg"}}));
     EXPECT_EQ(status->statusMessage(), "Downloaded photo.jpg.");
 }
 

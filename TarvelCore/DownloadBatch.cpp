@@ -1,0 +1,185 @@
+#include "TarvelCore/DownloadBatch.h"
+
+#include "TarvelCore/Sentences.h"
+
+#include <algorithm>
+
+namespace tarvel {
+
+DownloadBatch::DownloadBatch(BatchHost &host, QString deviceID, QString storageID, QList<RemoteEntry> items,
+                             QString folder)
+    : Batch(host, TransferDirection::download, folder.mid(folder.lastIndexOf(QLatin1Char('/')) + 1), std::move(deviceID),
+            std::move(storageID))
+    , m_folder(std::move(folder))
+{
+    for (const RemoteEntry &item : items)
+        m_queue.add(BatchStep{.kind = item.kind, .name = item.name, .source = item.id, .size = item.sizeBytes.value_or(0)});
+}
+
+// No storage: the first window's download needed none.
+DownloadBatch::DownloadBatch(BatchHost &host, QString deviceID, QString remoteFileID, TransferJob job,
+                             QString localFolder, QString localName)
+    : Batch(host, TransferDirection::download, job.destinationFolderName, std::move(deviceID), QString())
+    , m_folder(std::move(localFolder))
+{
+    m_queue.add(BatchStep{.name = job.sourceName, .source = std::move(remoteFileID), .target = std::move(localName)});
+    showOnly(std::move(job));
+}
+
+QCoro::Task<> DownloadBatch::steps()
+{
+    co_await listFolders();
+    if (!attached() || phoneGone())
+        co_return;
+    m_queue.foldersListed();
+    // The batch's own folder first: its files' names are chosen there.
+    for (int i = single() ? 0 : -1; i < m_queue.size() && !m_control->isCancelled(); ++i) {
+        if (i >= 0 && m_queue.skipsStep(i)) {
+            m_queue.fail(i, {});
+            continue;
+        }
+        if (i >= 0 && !single()) {
+            if (const auto unfit = unfitForLocalName(m_queue.at(i).name)) {
+                m_queue.fail(i, *unfit);
+                continue;
+            }
+        }
+        std::optional<int> last;
+        if (i < 0 || m_queue.at(i).kind == RemoteEntryKind::folder)
+            last = co_await placeFrom(i);
+        else
+            last = co_await copyFrom(i);
+        if (!attached() || !last)
+            co_return;
+        i = *last;
+    }
+}
+
+QCoro::Task<> DownloadBatch::listFolders()
+{
+    for (int i = 0; i < m_queue.size() && !m_control->isCancelled();) {
+        QList<int> folders;
+        QList<DirectoryRequest> requests;
+        for (int j = i; j < m_queue.size(); ++j) {
+            if (m_queue.at(j).kind == RemoteEntryKind::folder) {
+                folders.append(j);
+                requests.append(DirectoryRequest{m_deviceID, m_storageID, m_queue.at(j).source});
+            }
+        }
+        if (folders.isEmpty())
+            co_return;
+        auto [listings, error] = co_await attempt(m_engine->listFolders(std::move(requests), m_control));
+        if (!attached())
+            co_return;
+        if (error || listings.isEmpty())
+            listings = {Attempt<DirectoryListing>{.error = error ? error : noResult()}};
+        const qsizetype answered = std::min(listings.size(), folders.size());
+        for (qsizetype k = 0; k < answered; ++k) {
+            const int folder = folders.at(k);
+            const auto &[listing, failure] = listings.at(k);
+            if (kindOf(failure) == TransferError::Kind::disconnected) {
+                phoneWentAway();
+                co_return;
+            }
+            if (failure) {
+                fail(folder, failure, {});
+                continue;
+            }
+            if (!listing.complete)
+                m_queue.note(m_queue.at(folder).name + QStringLiteral(": ")
+                             + sentences::reason(sentences::Problem::partlyListed));
+            for (const RemoteEntry &entry : listing.entries)
+                m_queue.add(BatchStep{.kind = entry.kind, .name = entry.name, .source = entry.id,
+                                      .size = entry.sizeBytes.value_or(0), .parent = folder});
+        }
+        i = folders.at(answered - 1) + 1;
+    }
+}
+
+FolderPlace DownloadBatch::placeOf(int step) const
+{
+    FolderPlace place{.id = step, .into = m_folder};
+    if (step >= 0) {
+        place.parent = m_queue.at(step).parent;
+        place.into = m_queue.destinationOf(step, m_folder);
+        place.name = m_queue.at(step).name;
+    }
+    for (const int file : m_queue.filesIn(step))
+        place.files.append(m_queue.at(file).name);
+    return place;
+}
+
+bool DownloadBatch::readyToPlace(int step) const
+{
+    const BatchStep &at = m_queue.at(step);
+    return at.kind == RemoteEntryKind::folder && !m_queue.skipsStep(step) && !unfitForLocalName(at.name);
+}
+
+// A file whose download can join a series: nothing about it fails before it runs.
+bool DownloadBatch::readyToDownload(int step) const
+{
+    const BatchStep &at = m_queue.at(step);
+    return at.kind == RemoteEntryKind::file && at.target && !m_queue.skipsStep(step) && !unfitForLocalName(at.name);
+}
+
+// This folder and the ready folders right after it are placed in one job.
+QCoro::Task<std::optional<int>> DownloadBatch::placeFrom(int first)
+{
+    QList<FolderPlace> places;
+    for (int j = first; j < m_queue.size() && (j == first || readyToPlace(j)); ++j)
+        places.append(placeOf(j));
+    auto [placed, error] = co_await attempt(host().localFiles().place(places));
+    if (!attached())
+        co_return std::nullopt;
+    if (error || placed.isEmpty())
+        placed = {Attempt<LocalPlacement>{.error = error ? error : noResult()}};
+    const qsizetype answered = std::min(placed.size(), places.size());
+    for (qsizetype k = 0; k < answered; ++k) {
+        const int step = places.at(k).id;
+        const auto &[where, failure] = placed.at(k);
+        if (failure && step < 0) {
+            // Without its own folder the batch has nowhere to go.
+            m_queue.note(sentences::failureReason(failure, TransferDirection::download, {}));
+            co_return std::nullopt;
+        }
+        if (step >= 0 && m_queue.skipsStep(step)) {
+            m_queue.fail(step, {});
+        } else if (failure) {
+            fail(step, failure, {});
+        } else {
+            if (step >= 0)
+                m_queue.setTarget(step, where.folder);
+            const QList<int> files = m_queue.filesIn(step);
+            for (qsizetype n = 0; n < files.size() && n < where.names.size(); ++n)
+                m_queue.setTarget(files.at(n), where.names.at(n));
+        }
+    }
+    co_return places.at(answered - 1).id;
+}
+
+// This file and the ready files right after it go to the lane as one series, each as its
+// folder and its name, straight from where it was placed.
+QCoro::Task<std::optional<int>> DownloadBatch::copyFrom(int first)
+{
+    QList<SeriesFile> series;
+    QList<DownloadRequest> requests;
+    for (int j = first; j < m_queue.size() && (j == first || readyToDownload(j)); ++j) {
+        const BatchStep &file = m_queue.at(j);
+        const QString folder = m_queue.destinationOf(j, m_folder).value_or(m_folder);
+        const QString name = file.target.value_or(file.name);
+        series.append(SeriesFile{j, name, folder.mid(folder.lastIndexOf(QLatin1Char('/')) + 1), name});
+        requests.append(DownloadRequest{m_deviceID, file.source, folder, name, single()});
+    }
+    startSeries(series);
+    auto [outcomes, error] = co_await attempt(m_engine->downloadSeries(std::move(requests), m_control));
+    if (!attached())
+        co_return std::nullopt;
+    if (error || outcomes.isEmpty())
+        outcomes = {error ? error : noResult()};
+    const qsizetype ran = std::min(outcomes.size(), series.size());
+    if (!endSeries(std::move(outcomes)))
+        co_return std::nullopt;
+    co_return series.at(ran - 1).step;
+}
+
+} // namespace tarvel

@@ -1,0 +1,40 @@
+#pragma once
+
+// Copies from the phone: every folder's contents are listed first, the folders known so
+// far in one run, then each folder is made on the computer and its files' names chosen
+// just before its turn, and its ready files go to the lane as one series. A listing the
+// user asks for meanwhile runs between two files. A file that fails does not stop the
+// others.
+
+#include "TarvelCore/Batch.h"
+#include "TarvelCore/LocalFiles.h"
+
+namespace tarvel {
+
+class DownloadBatch : public Batch {
+public:
+    // The entries, folders with everything in them, into the local folder `folder`, keeping
+    // the folders' structure. Nothing there is ever replaced: a taken name becomes
+    // "name (2).ext".
+    DownloadBatch(BatchHost &host, QString deviceID, QString storageID, QList<RemoteEntry> items, QString folder);
+    // The one file `remoteFileID` into `localFolder` under `localName`, replacing what is
+    // there once the copy is complete; it shows `job`.
+    DownloadBatch(BatchHost &host, QString deviceID, QString remoteFileID, TransferJob job, QString localFolder,
+                  QString localName);
+
+protected:
+    QCoro::Task<> steps() override;
+
+private:
+    QCoro::Task<> listFolders();
+    // Each returns the last step it dealt with, or nothing when the batch stops there.
+    QCoro::Task<std::optional<int>> placeFrom(int step);
+    QCoro::Task<std::optional<int>> copyFrom(int step);
+    FolderPlace placeOf(int step) const;
+    bool readyToPlace(int step) const;
+    bool readyToDownload(int step) const;
+
+    const QString m_folder;
+};
+
+} // namespace tarvel

@@ -1,0 +1,80 @@
+#pragma once
+
+// Every sentence the user reads from the core, and the reasons that end up inside them.
+// One event has one wording wherever it is learnt: a phone that went away reads the same
+// whether the bus or the lane noticed first, and a full disk the same for one file or a
+// batch. The engines hand over kinds and the system's own text, never sentences.
+
+#include "TarvelCore/Models.h"
+
+#include <QString>
+
+#include <exception>
+
+namespace tarvel {
+
+class TransferQueue;
+
+namespace sentences {
+
+// Finding and opening a phone.
+QString connect();
+QString unlock();
+QString lookingForPhones();
+QString stillNoPhone();
+QString opening(const QString &phone);
+QString ready(const QString &phone);
+
+// A phone that went away. Anything it cut short (a listing, a copy, a batch) reads as the
+// disconnection, with what the batch copied before it when that was anything, and what to
+// do; a phone pulled out while nothing ran only changes what is attached, like "<phone> is
+// ready." when it came, so it is named and nothing needs doing.
+QString disconnected(int filesDone = 0, int fileCount = 0);
+QString unplugged(const QString &phone);
+
+// Browsing.
+QString showing(const QString &location, bool whole);
+QString couldNotOpen(const QString &attempted, const QString &shown);
+
+// One transfer. "..." is three full stops, as the first window had it.
+QString copying(TransferDirection direction, const QString &name);
+QString copied(TransferDirection direction, const QString &name);
+// `name` as the user chose it; `localName` is the file on the computer, which a full disk
+// or a file that could not be read or written names.
+QString copyFailed(const TransferError &error, TransferDirection direction, const QString &name,
+                   const QString &localName);
+
+// Batches. An empty destination (a phone folder the window never showed) is left unsaid.
+QString lookingThrough(TransferDirection direction);
+QString batchRunning(const TransferBatch &batch);
+QString batchDone(const TransferQueue &queue);
+QString batchCancelled(const TransferQueue &queue);
+// Why one item of a batch failed, as it reads after the item's name.
+QString failureReason(const std::exception_ptr &error, TransferDirection direction, const QString &localName);
+
+// What kept an item of a batch from being copied (whole), as it reads after its name.
+enum class Problem {
+    linkLoops,        // a symbolic link that leads to itself
+    gone,             // removed since it was chosen
+    unreadable,       // a file this account may not read
+    notFileOrFolder,  // a pipe, a socket, a device
+    linkLeadsBack,    // a link into a folder the walk is inside
+    folderUnreadable,
+    notLocal,         // a URL that is no file on this computer
+    nameEmpty,        // a phone's name no file on the computer can have
+    nameHasSlash,
+    nameTooLong,
+    folderNotMade,    // the folder could not be made on the computer
+    partlyListed,     // the phone could not describe some of a folder's items
+};
+QString reason(Problem problem);
+
+// The one translation of an error into what the user reads.
+QString error(const TransferError &error);
+QString error(const std::exception_ptr &error);
+
+// Reasons end sentences of their own; inside ours they lose their full stop.
+QString withoutFullStop(QString text);
+
+} // namespace sentences
+} // namespace tarvel

@@ -1,0 +1,203 @@
+// The view model's transfers: each operation is a front that makes a batch (one file is a
+// batch of one) and runs it, and the view model is the host the batches report to.
+
+#include "TarvelCore/TarvelViewModel.h"
+
+#include "TarvelCore/DownloadBatch.h"
+#include "TarvelCore/Sentences.h"
+#include "TarvelCore/UploadBatch.h"
+
+#include <QFileInfo>
+#include <QPointer>
+#include <QUuid>
+
+namespace tarvel {
+
+// Each front names its batch before awaiting it: GCC 12 destroys a temporary written
+// inside a co_await expression twice.
+
+QCoro::Task<> TarvelViewModel::download(QString remoteFileID, QString remoteName, QUrl to)
+{
+    if (!m_selectedDevice) {
+        setCurrentTransfer(std::nullopt);
+        setStatus(TarvelConnectionState::noDevice, sentences::connect());
+        co_return;
+    }
+    // The one place a path is split: the user chose it whole.
+    const QString path = to.toLocalFile();
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString folder = slash > 0 ? path.left(slash) : (slash == 0 ? QStringLiteral("/") : QStringLiteral("."));
+    TransferJob job{.id = QUuid::createUuid(), .direction = TransferDirection::download, .sourceName = remoteName,
+                    .destinationName = to.fileName(),
+                    .destinationFolderName = QFileInfo(QFileInfo(path).absolutePath()).fileName()};
+    auto batch = std::make_shared<DownloadBatch>(asHost(), m_selectedDevice->id, remoteFileID, std::move(job), folder,
+                                                 path.mid(slash + 1));
+    co_await runBatch(std::move(batch));
+}
+
+QCoro::Task<> TarvelViewModel::upload(QUrl localURL, std::optional<QString> toRemoteParentID)
+{
+    if (!m_selectedDevice) {
+        setCurrentTransfer(std::nullopt);
+        setStatus(TarvelConnectionState::noDevice, sentences::connect());
+        co_return;
+    }
+    if (!m_selectedStorage) {
+        setCurrentTransfer(std::nullopt);
+        setStatus(TarvelConnectionState::deviceUnavailable, sentences::unlock());
+        co_return;
+    }
+    const AndroidStorage storage = *m_selectedStorage;
+    TransferJob job{.id = QUuid::createUuid(), .direction = TransferDirection::upload, .sourceName = localURL.fileName(),
+                    .destinationName = storage.name, .destinationFolderName = uploadFolderName(toRemoteParentID)};
+    // The window uploads its files one by one into the folder shown and lists it once at the
+    // end: what is shown is what the folder holds, without a listing for each.
+    std::optional<QList<RemoteEntry>> shown;
+    if (toRemoteParentID == m_currentParentID)
+        shown = m_entries;
+    auto batch = std::make_shared<UploadBatch>(asHost(), m_selectedDevice->id, storage.id, localURL, toRemoteParentID,
+                                               std::move(job), std::move(shown));
+    co_await runBatch(std::move(batch));
+}
+
+QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFolder)
+{
+    if (!readyForBatch() || items.isEmpty())
+        co_return;
+    auto batch = std::make_shared<DownloadBatch>(asHost(), m_selectedDevice->id, m_selectedStorage->id, std::move(items),
+                                                 toFolder.toLocalFile());
+    co_await runBatch(std::move(batch));
+}
+
+QCoro::Task<> TarvelViewModel::uploadItems(QList<QUrl> localItems, std::optional<QString> toRemoteParentID)
+{
+    if (!readyForBatch() || localItems.isEmpty())
+        co_return;
+    auto batch = std::make_shared<UploadBatch>(asHost(), m_selectedDevice->id, m_selectedStorage->id, std::move(localItems),
+                                               toRemoteParentID, uploadFolderName(toRemoteParentID));
+    co_await runBatch(std::move(batch));
+}
+
+// A batch needs a phone and a listed storage; without them the status says what to do.
+bool TarvelViewModel::readyForBatch()
+{
+    if (m_selectedDevice && m_selectedStorage)
+        return true;
+    setStatus(m_selectedDevice ? TarvelConnectionState::deviceUnavailable : TarvelConnectionState::noDevice,
+              m_selectedDevice ? sentences::unlock() : sentences::connect());
+    return false;
+}
+
+// The phone folder an upload lands in, as the window knows it: the storage's root, the
+// folder shown, one up its path or one in it. Empty for any other: sentences leave it out.
+QString TarvelViewModel::uploadFolderName(const std::optional<QString> &parentID) const
+{
+    if (!parentID)
+        return m_selectedStorage ? m_selectedStorage->name : QString();
+    if (parentID == m_currentParentID)
+        return currentLocationName();
+    for (const QList<RemoteEntry> &known : {m_folderPath, m_entries}) {
+        for (const RemoteEntry &entry : known) {
+            if (entry.id == *parentID && entry.kind == RemoteEntryKind::folder)
+                return entry.name;
+        }
+    }
+    return QString();
+}
+
+QCoro::Task<> TarvelViewModel::runBatch(std::shared_ptr<Batch> batch)
+{
+    // A transfer started over a running one (the window never does) takes its place on
+    // screen; the other's copy runs to its end unseen.
+    if (m_batch)
+        m_batch->letGo();
+    stopTransfer();
+    m_batch = batch;
+    m_progressTimer.start();
+    const BatchView view = batch->view();
+    if (m_currentBatch && !view.counts)
+        setCurrentBatch(std::nullopt);
+    setCurrentTransfer(view.file);
+    if (view.counts)
+        setCurrentBatch(view.counts);
+    setStatus(TarvelConnectionState::transferring, batch->startSentence());
+    co_await batch->run();
+}
+
+void TarvelViewModel::cancelTransfer()
+{
+    if (!m_batch || m_batch->isCancelled())
+        return;
+    m_batch->cancel();
+    setCancellingTransfer(true);
+}
+
+void TarvelViewModel::dropTransfer()
+{
+    if (m_batch) {
+        m_batch->cancel();
+        m_batch->letGo();
+        m_batch.reset();
+    }
+    stopTransfer();
+    setCurrentTransfer(std::nullopt);
+    if (m_currentBatch)
+        setCurrentBatch(std::nullopt);
+}
+
+void TarvelViewModel::stopTransfer()
+{
+    m_progressTimer.stop();
+    if (m_cancellingTransfer)
+        setCancellingTransfer(false);
+}
+
+// Runs on the timer, so the window hears of progress at most ten times a second however
+// often the lane stores it.
+void TarvelViewModel::sampleProgress()
+{
+    if (!m_batch)
+        return;
+    BatchView view = m_batch->view();
+    // A file shows first when its batch says so; one the window was told is gone stays gone.
+    if (!m_currentTransfer)
+        view.file.reset();
+    show(view);
+}
+
+void TarvelViewModel::show(const BatchView &view)
+{
+    if (view.file != m_currentTransfer)
+        setCurrentTransfer(view.file);
+    if (view.counts && view.counts != m_currentBatch)
+        setCurrentBatch(view.counts);
+}
+
+void TarvelViewModel::say(QString sentence)
+{
+    setStatus(TarvelConnectionState::transferring, std::move(sentence));
+}
+
+QCoro::Task<> TarvelViewModel::landedIn(QString storageID, std::optional<QString> parentID)
+{
+    if (m_currentParentID == parentID && m_selectedStorage && m_selectedStorage->id == storageID)
+        co_await loadCurrentDirectory();
+}
+
+void TarvelViewModel::end(BatchEnd end)
+{
+    m_batch.reset();
+    stopTransfer();
+    setCurrentTransfer(std::nullopt);
+    if (m_currentBatch)
+        setCurrentBatch(std::nullopt);
+    // Whether the phone is still listed depends on whether the bus has told of it yet; the
+    // sentence does not.
+    if (end.phoneGone)
+        sayPhoneGone(m_selectedDevice ? TarvelConnectionState::deviceUnavailable : TarvelConnectionState::noDevice,
+                     std::move(end.sentence));
+    else
+        setStatus(end.state, std::move(end.sentence));
+}
+
+} // namespace tarvel
