@@ -68,16 +68,25 @@ bool eventually(Question answered)
     return true;
 }
 
-// Whether folder `parent` holds a file called `name`, of exactly `*size` bytes when given.
-bool holds_file(LIBMTP_mtpdevice_t *device, uint32_t storage, uint32_t parent, const char *name, const uint64_t *size)
+// Where an upload goes, as the caller asked: libmtp rewrites the description it is handed
+// with the phone's own numbers (the root's parent as 0, on some phones).
+struct upload_target {
+    const char *name;
+    uint32_t storage;
+    uint32_t parent;
+    uint64_t size;
+};
+
+// Whether the target folder holds a file of the target's name, of its size when asked.
+bool holds_file(LIBMTP_mtpdevice_t *device, const upload_target &target, bool whole)
 {
-    LIBMTP_file_t *files = LIBMTP_Get_Files_And_Folders(device, storage, parent);
+    LIBMTP_file_t *files = LIBMTP_Get_Files_And_Folders(device, target.storage, target.parent);
     bool found = false;
     while (files) {
         LIBMTP_file_t *next = files->next;
         found = found
-            || (files->filetype != LIBMTP_FILETYPE_FOLDER && files->filename && strcmp(files->filename, name) == 0
-                && (!size || files->filesize == *size));
+            || (files->filetype != LIBMTP_FILETYPE_FOLDER && files->filename && strcmp(files->filename, target.name) == 0
+                && (!whole || files->filesize == target.size));
         LIBMTP_destroy_file_t(files);
         files = next;
     }
@@ -85,26 +94,26 @@ bool holds_file(LIBMTP_mtpdevice_t *device, uint32_t storage, uint32_t parent, c
     return found;
 }
 
-// Deletes the object an interrupted upload created, only when it is still there and is what
-// this upload made: some phones hand back the id of another object of a similar name.
-void delete_partial_upload(LIBMTP_mtpdevice_t *device, const LIBMTP_file_t &sent)
+// Deletes the object `id` an interrupted upload created, only when it is still there and is
+// what this upload made: some phones hand back the id of another object of a similar name.
+void delete_partial_upload(LIBMTP_mtpdevice_t *device, uint32_t id, const upload_target &target)
 {
-    if (!device || sent.item_id == 0)
+    if (!device || id == 0)
         return;
-    if (LIBMTP_file_t *object = LIBMTP_Get_Filemetadata(device, sent.item_id)) {
+    if (LIBMTP_file_t *object = LIBMTP_Get_Filemetadata(device, id)) {
         const uint32_t parent = object->parent_id == 0 ? kRootFolder : object->parent_id;
-        if (object->filename && strcmp(object->filename, sent.filename) == 0 && parent == sent.parent_id
-            && object->storage_id == sent.storage_id)
-            LIBMTP_Delete_Object(device, sent.item_id);
+        if (object->filename && strcmp(object->filename, target.name) == 0 && parent == target.parent
+            && object->storage_id == target.storage)
+            LIBMTP_Delete_Object(device, id);
         LIBMTP_destroy_file_t(object);
     }
     clear_errors(device);
 }
 
-// After libmtp's send failed: whether the file arrived after all, and if not, nothing of it
-// stays on the phone.
+// After libmtp's send of object `id` failed: whether the file arrived after all, and if not,
+// nothing of it stays on the phone.
 bool finish_failed_upload(CMTPTransferResult &result, LIBMTP_mtpdevice_t *device, const char *device_id,
-                          const progress_relay &relay, const local_file &file, const LIBMTP_file_t &sent)
+                          const progress_relay &relay, const local_file &file, uint32_t id, const upload_target &target)
 {
     const session after = fail_transfer(result, device, device_id, relay, file, false);
     // Every byte went out and only a question afterwards failed: when the phone holds the whole
@@ -113,13 +122,13 @@ bool finish_failed_upload(CMTPTransferResult &result, LIBMTP_mtpdevice_t *device
     // the size it first saw.
     const bool confirmed = strstr(result.error, "Could not retrieve updated metadata") != nullptr;
     const bool arrived = after.device && !relay.stopped && file.error == 0 && file.remaining == 0
-        && (confirmed ? eventually([&] { return holds_file(after.device, sent.storage_id, sent.parent_id, sent.filename, nullptr); })
-                      : holds_file(after.device, sent.storage_id, sent.parent_id, sent.filename, &sent.filesize));
+        && (confirmed ? eventually([&] { return holds_file(after.device, target, false); })
+                      : holds_file(after.device, target, true));
     if (arrived) {
         memset(&result, 0, sizeof result);
         return true;
     }
-    delete_partial_upload(after.device, sent);
+    delete_partial_upload(after.device, id, target);
     return false;
 }
 
@@ -279,12 +288,13 @@ CMTPTransferResult cmtp_upload_file_as(const char *device_id, const char *storag
     description->parent_id = parent;
     description->storage_id = storage;
 
-    local_file local{file.fd, 0, static_cast<uint64_t>(info.st_size), 0};
+    const upload_target target{name, storage, parent, static_cast<uint64_t>(info.st_size)};
+    local_file local{file.fd, 0, target.size, 0};
     progress_relay relay{progress, context, &local, false};
     clear_errors(device);
     // libmtp fills in item_id once the phone has created the object, also when the copy fails.
     const bool sent = LIBMTP_Send_File_From_Handler(device, read_chunk, &local, description, relay_progress, &relay) == 0
-        || finish_failed_upload(result, device, device_id, relay, local, *description);
+        || finish_failed_upload(result, device, device_id, relay, local, description->item_id, target);
     if (sent) {
         result.ok = 1;
         if (progress)

@@ -368,16 +368,22 @@ TEST_F(BridgeUpload, StoppedUploadRemovesOnlyItsOwnPartialObject)
     EXPECT_EQ(ScriptedLibmtp::uploads[0].content, "01234567");
     EXPECT_EQ(ScriptedLibmtp::deletedObjects, std::vector<uint32_t>{900});
     EXPECT_TRUE(ScriptedLibmtp::objects.empty());
+    Progress again;
+    again.stopAfter = 1;
+    EXPECT_EQ(cmtp_upload_file_as(kPhone, kStorage, path("clip.mp4").c_str(), nullptr, nullptr, &Progress::report, &again).code,
+              CMTP_RESULT_CANCELLED); // into the root, which the phone calls 0
+    EXPECT_EQ(ScriptedLibmtp::deletedObjects, (std::vector<uint32_t>{900, 900}));
+    EXPECT_TRUE(ScriptedLibmtp::objects.empty());
 
     ScriptedLibmtp::uploadOutcome = {-1, {"Error 200c: PTP Store Full"}};
     ScriptedLibmtp::uploadLeavesNoObject = true;
     EXPECT_EQ(upload("clip.mp4").code, CMTP_RESULT_DEVICE_REFUSED);
-    EXPECT_EQ(ScriptedLibmtp::deletedObjects.size(), 1u);
+    EXPECT_EQ(ScriptedLibmtp::deletedObjects.size(), 2u);
 
     ScriptedLibmtp::uploadCreatesId = 901;
     ScriptedLibmtp::objects[901] = {901, "clip.mp4.txt", 5, LIBMTP_FILETYPE_UNKNOWN, 10};
     EXPECT_EQ(upload("clip.mp4").code, CMTP_RESULT_DEVICE_REFUSED); // the id is another object's
-    EXPECT_EQ(ScriptedLibmtp::deletedObjects.size(), 1u);
+    EXPECT_EQ(ScriptedLibmtp::deletedObjects.size(), 2u);
 
     ScriptedLibmtp::uploadFailsAfterLastByte = true;
     ScriptedLibmtp::uploadOutcome = {-1, {"LIBMTP_Send_File_From_Handler(): Could not retrieve updated metadata."}};

@@ -334,12 +334,14 @@ int LIBMTP_Send_File_From_Handler(LIBMTP_mtpdevice_t *device, MTPDataGetFunc get
     checked(device, "LIBMTP_Send_File_From_Handler");
     ScriptedLibmtp::uploads.push_back({file->filename ? file->filename : "", file->filesize, file->filetype,
                                        file->parent_id, file->storage_id, std::string()});
+    // Like libmtp, the description takes the phone's own numbers once the object is made: a
+    // phone reports the root as parent 0.
     file->item_id = ScriptedLibmtp::uploadCreatesId;
+    file->parent_id = file->parent_id == LIBMTP_FILES_AND_FOLDERS_ROOT ? 0 : file->parent_id;
     if (file->item_id != 0)
         ScriptedLibmtp::objects[file->item_id] = {file->item_id, file->filename ? std::optional<std::string>(file->filename)
                                                                                 : std::nullopt,
-                                                  0, LIBMTP_FILETYPE_UNKNOWN,
-                                                  file->parent_id == LIBMTP_FILES_AND_FOLDERS_ROOT ? 0 : file->parent_id};
+                                                  0, LIBMTP_FILETYPE_UNKNOWN, file->parent_id};
     std::string &content = ScriptedLibmtp::uploads.back().content;
     const bool fails = ScriptedLibmtp::uploadOutcome.result != 0;
     int result = moveInChunks(

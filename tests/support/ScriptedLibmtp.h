@@ -110,8 +110,9 @@ struct ScriptedLibmtp {
     // "Cancelled transfer"; so does a handler that fails. Otherwise they return
     // downloadOutcome.result and uploadOutcome.result; a scripted failure moves half the bytes
     // first. An upload sets the description's item_id to uploadCreatesId (the object the
-    // device created; 0 for none) in both outcomes; one that got an object id and then fails
-    // leaves that object in objects (a partial file on the phone) unless uploadLeavesNoObject.
+    // device created; 0 for none) in both outcomes, and its parent_id to the phone's (0 for the
+    // root); one that got an object id and then fails leaves that object in objects (a partial
+    // file on the phone) unless uploadLeavesNoObject.
     static inline std::string downloadContent = "downloaded bytes";
     static inline ScriptedOutcome downloadOutcome;
     static inline uint32_t uploadCreatesId = 900;
