@@ -143,12 +143,17 @@ typedef void (*cmtp_directory_entry_callback)(const CMTPDirectoryEntry *entry, v
  * ignored). */
 typedef int (*cmtp_progress_callback)(uint64_t sent, uint64_t total, void *context);
 
-/* ---- The failure texts of opening a device, shared by every call that names one ----
- * "MTP device is not connected or not available" (a null or empty id, no phone with this id
- * on the bus): DEVICE_GONE. "MTP device scan failed" (libusb could not list the bus) and
- * "Could not open MTP device; unlock the phone and choose File transfer" (the phone is there
- * but will not open: locked, or held by another program): OTHER. A device that is open stays
- * open after any failure, unless its phone has gone; then the call reports DEVICE_GONE. */
+/* ---- What every call that names a device shares ----
+ * Opening it: "MTP device is not connected or not available" (a null or empty id, or no phone
+ * with this id on the bus) is DEVICE_GONE; "MTP device scan failed" (libusb could not list the
+ * bus) and "Could not open MTP device; unlock the phone and choose File transfer" (the phone
+ * is there but will not open: locked, or held by another program) are OTHER.
+ * A failure inside libmtp: the result's text is libmtp's last non-empty error text, else the
+ * call's own fallback. One cheap request then asks whether the session still answers: a phone
+ * that answers refused (DEVICE_REFUSED); a dead session is replaced by a new one when the phone
+ * is still on the bus (DEVICE_REFUSED too, and the next call works without a new scan); a
+ * phone no longer on the bus is let go of (DEVICE_GONE). Otherwise an open device stays open
+ * after any failure. */
 
 /* Touches no device: available 1 and the static message "libmtp headers are available". */
 CMTPBridgeStatus cmtp_bridge_status(void);
@@ -159,11 +164,10 @@ CMTPBridgeStatus cmtp_bridge_status(void);
 CMTPScanResult cmtp_scan_devices(void);
 
 /* Fills *result (nothing happens when it is null) with the storages of the device, at most
- * 16, in the device's order. When the handle kept open for this device fails (its session
- * may have died), a phone still on the bus is opened once more before the failure is
- * reported, so a Refresh recovers a phone whose session broke.
- * Failures: the device-open texts; DEVICE_GONE when the phone left; else libmtp's last error
- * text, or "Could not list MTP storage", as DEVICE_REFUSED. */
+ * 16, in the device's order. When the handle kept open for this device fails, a phone still
+ * on the bus gets a new session before the failure is reported, so a Refresh recovers a phone
+ * whose session broke. Failures: the device-open texts; libmtp's, with the fallback "Could not
+ * list MTP storage" (DEVICE_REFUSED). */
 void cmtp_list_storage_into(CMTPStorageResult *result, const char *device_id);
 
 /* Accessors that accept null: ok and count read 0, the error text reads "" (a static
@@ -177,13 +181,12 @@ CMTPStorageInfo cmtp_storage_at(const CMTPStorageResult *result, int32_t index);
 /* Hands each object directly inside `parent_id` of `storage_id`, however many, to
  * callback(entry, context) in libmtp's order (`callback` may be null). Failures, in the
  * order they are checked: the device-open texts (the device is opened before the ids are
- * read), "Invalid MTP storage id" and "Invalid MTP parent id" (OTHER); then, when libmtp
- * returns nothing or leaves errors behind: a phone that left or stopped answering fails
- * with DEVICE_GONE (its handle is closed), and one that still answers with DEVICE_REFUSED;
- * the text is libmtp's last error text, else "Could not list MTP directory". A part of a
- * folder never passes for the whole: on any failure the callback is not called at all. A
- * phone that answers but could not describe some objects gives ok with `complete` 0. An
- * empty folder is a success with count 0. */
+ * read), "Invalid MTP storage id" and "Invalid MTP parent id" (OTHER); then libmtp's, with
+ * the fallback "Could not list MTP directory". libmtp returning nothing with errors, or
+ * objects with errors from a session that then does not answer, is a failure: a part of a
+ * folder never passes for the whole, and on any failure the callback is not called at all.
+ * Objects with errors from a phone that still answers (it could not describe some of them)
+ * give ok with `complete` 0. An empty folder is a success with count 0. */
 CMTPListingResult cmtp_list_directory_each(const char *device_id, const char *storage_id, const char *parent_id,
                                            cmtp_directory_entry_callback callback, void *context);
 
@@ -211,8 +214,8 @@ CMTPDirectoryEntry cmtp_directory_entry_at(const CMTPDirectoryResult *result, in
  * device-open texts; LOCAL_FILE with system_error: "Could not save the download: <system
  * text>" (the name is a folder, or the file cannot take its place), "Could not create a
  * temporary file for the download: <system text>", "Could not write the download: <system
- * text>" (a full disk is ENOSPC or EDQUOT); CANCELLED ("Download cancelled"); and libmtp's
- * last error text, else "MTP download failed", as DEVICE_REFUSED or DEVICE_GONE. */
+ * text>" (a full disk is ENOSPC or EDQUOT); CANCELLED ("Download cancelled"); and libmtp's,
+ * with the fallback "MTP download failed". */
 CMTPTransferResult cmtp_download_file_at(const char *device_id, const char *file_id, int folder_fd, const char *name,
                                          int replace, cmtp_progress_callback progress, void *context);
 
@@ -235,8 +238,8 @@ CMTPTransferResult cmtp_download_file(const char *device_id, const char *file_id
  * (OTHER: the name is empty, ".", "..", or holds '/'); the device-open texts; "Could not
  * allocate MTP file metadata" and "Could not allocate MTP upload filename" (OTHER);
  * LOCAL_FILE: "Could not read the local file: <system text>", "The local file ended before
- * its size" (it shrank while it was sent); CANCELLED ("Upload cancelled"); and libmtp's last
- * error text, else "MTP upload failed", as DEVICE_REFUSED or DEVICE_GONE. */
+ * its size" (it shrank while it was sent); CANCELLED ("Upload cancelled"); and libmtp's, with
+ * the fallback "MTP upload failed". */
 CMTPTransferResult cmtp_upload_file_as(const char *device_id, const char *storage_id, const char *local_path,
                                        const char *parent_id, const char *remote_name,
                                        cmtp_progress_callback progress, void *context);
@@ -249,8 +252,8 @@ CMTPTransferResult cmtp_upload_file(const char *device_id, const char *storage_i
  * returns once the phone describes it (a phone may take a moment, and refuses files sent into
  * a folder it does not know yet). Failures: "Invalid MTP storage id", "Invalid MTP parent id",
  * "Invalid folder name" (OTHER: empty, ".", "..", or holding '/'); the device-open texts;
- * "Could not allocate MTP upload filename" (OTHER); libmtp's text, else "Could not create the
- * folder", as DEVICE_REFUSED or DEVICE_GONE. */
+ * "Could not allocate MTP upload filename" (OTHER); libmtp's, with the fallback "Could not
+ * create the folder". */
 CMTPFolderResult cmtp_create_folder(const char *device_id, const char *storage_id, const char *parent_id,
                                     const char *name);
 

@@ -78,6 +78,10 @@ LIBMTP_mtpdevice_t *open_detected(LIBMTP_raw_device_t &raw, const char *device_i
         code = CMTP_RESULT_OTHER;
         return nullptr;
     }
+    if (!exit_hook_registered) {
+        atexit(release_at_exit);
+        exit_hook_registered = true;
+    }
     cached_device = device;
     cached_bus = raw.bus_location;
     cached_devnum = raw.devnum;
@@ -143,10 +147,6 @@ LIBMTP_mtpdevice_t *open_device(const char *device_id, char (&error)[512], int32
         return cached_device;
     // Only one device is ever open, so the old one goes before the new one is tried.
     release(true);
-    if (!exit_hook_registered) {
-        atexit(release_at_exit);
-        exit_hook_registered = true;
-    }
     LIBMTP_raw_device_t raw;
     if (const char *missing = detect(device_id, &raw)) {
         fail_open(missing, error, code);

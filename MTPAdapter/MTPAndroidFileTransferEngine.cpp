@@ -302,8 +302,9 @@ QCoro::Task<QString> MTPAndroidFileTransferEngine::createFolder(FolderRequest re
     co_return co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
 }
 
-// The bridge's text is detail: it travels only where the error carries a text. A local file
-// problem's carries the system's own words, bare when the bridge had none.
+// The bridge's text is detail: it travels only where the error carries a text. The system's
+// own words stand in for a local file problem the bridge did not describe (a folder the
+// engine could not open).
 TransferError MTPAndroidFileTransferEngine::errorFor(int32_t code, int systemError, const QString &text)
 {
     switch (code) {

@@ -18,13 +18,10 @@ public:
     QCoro::Task<QList<AndroidDevice>> scanDevices() override;
     QCoro::Task<QList<AndroidStorage>> listStorage(QString deviceID) override;
 
-    // The bridge's result codes become the errors the window words: a cancel is cancelled,
-    // a vanished phone disconnected, a phone's refusal deviceRefused with its text, a full
-    // disk diskFull, another local file problem localFileFailed with the system's words, and
-    // everything else nativeError with the bridge's text. Runs of requests go to the lane as
-    // one job, which ends early when another job waits, so a listing the user asks for goes
-    // in between two files. A download goes into its folder by name: the series opens each
-    // folder once, and a folder that cannot be opened fails its files with the system's error.
+    // Runs of requests go to the lane as one job, which ends early when another job waits, so
+    // a listing the user asks for goes in between two files. A download goes into its folder
+    // by name: the series opens each folder once, and a folder that cannot be opened fails its
+    // files with the system's error.
     QCoro::Task<QList<Attempt<DirectoryListing>>> listFolders(QList<DirectoryRequest> requests,
                                                               std::shared_ptr<TransferControl> control) override;
     QCoro::Task<QList<std::exception_ptr>> downloadSeries(QList<DownloadRequest> requests,
@@ -34,7 +31,10 @@ public:
     QCoro::Task<QString> createFolder(FolderRequest request) override;
 
     // The one translation of a failed bridge result (its code, the system's errno of a local
-    // file problem, and its text) into the error the core words.
+    // file problem, and its text) into the error the core words: a cancel is cancelled, a
+    // phone that left disconnected, a phone's refusal deviceRefused with its text, a full disk
+    // or quota diskFull, another local file problem localFileFailed with the bridge's words
+    // (which hold the system's), and everything else nativeError with the bridge's text.
     static TransferError errorFor(int32_t code, int systemError, const QString &text);
 
     // The bridge's own status text; nothing in the app shows it.
