@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 
+#include <cerrno>
 #include <cstring>
 #include <memory>
 
@@ -29,9 +30,18 @@ QString statusText()
     return status.message && *status.message ? QString::fromUtf8(status.message) : QStringLiteral("MTP bridge status unavailable");
 }
 
-[[noreturn]] void fail(const QString &error, const QString &fallback)
+// Throws the failure of a bridge result whose ok is not 1. The bridge always says what failed;
+// a result without a text would get the fallback, as the first operations did.
+template <typename Result>
+void throwIfFailed(const Result &result, const QString &fallback = statusText())
 {
-    throw TransferError::nativeError(error.isEmpty() ? fallback : error);
+    if (result.ok == 1)
+        return;
+    const QString text = fieldText(result.error);
+    int systemError = 0;
+    if constexpr (requires { result.system_error; })
+        systemError = result.system_error;
+    throw MTPAndroidFileTransferEngine::errorFor(result.code, systemError, text.isEmpty() ? fallback : text);
 }
 
 std::optional<qint64> positive(int64_t value)
@@ -54,7 +64,7 @@ StorageKind storageKind(uint16_t storageType)
 // Names and parents arrive from the bridge as the window shows them: fallback names filled
 // in, and no parent text for the storage root. MTP always reports a file's size, so 0 is an
 // empty file; a folder of size 0 has none.
-RemoteEntry mapEntry(const CMTPDirectoryEntryV2 &entry)
+RemoteEntry mapEntry(const CMTPDirectoryEntry &entry)
 {
     const QString parent = fieldText(entry.parent_id);
     const bool folder = entry.is_folder == 1;
@@ -69,23 +79,12 @@ RemoteEntry mapEntry(const CMTPDirectoryEntryV2 &entry)
     };
 }
 
-void collectEntry(const CMTPDirectoryEntryV2 *entry, void *context)
+void collectEntry(const CMTPDirectoryEntry *entry, void *context)
 {
     static_cast<QList<RemoteEntry> *>(context)->append(mapEntry(*entry));
 }
 
-// The errors of the newer calls, by the bridge's result code.
-[[noreturn]] void failWithCode(int32_t code, const QString &error, const QString &fallback)
-{
-    switch (code) {
-    case CMTP_RESULT_CANCELLED: throw TransferError::cancelled();
-    case CMTP_RESULT_DEVICE_GONE: throw TransferError::disconnected();
-    case CMTP_RESULT_DEVICE_REFUSED: throw TransferError::deviceRefused(error.isEmpty() ? fallback : error);
-    default: fail(error, fallback);
-    }
-}
-
-// Stores libmtp's counts in the control and stops the transfer once it is cancelled.
+// Stores the bridge's counts in the control and stops the transfer once it is cancelled.
 int reportProgress(uint64_t sent, uint64_t total, void *context)
 {
     auto *control = static_cast<TransferControl *>(context);
@@ -104,17 +103,16 @@ DirectoryListing listOnLane(const DirectoryRequest &request)
     DirectoryListing listing;
     listing.entries.reserve(512);
     const CMTPListingResult result =
-        cmtp_list_directory_v2(request.deviceID.toUtf8().constData(), request.storageID.toUtf8().constData(),
-                               optionalText(request.parentID).constData(), &collectEntry, &listing.entries);
-    if (result.ok != 1)
-        failWithCode(result.code, fieldText(result.error), statusText());
+        cmtp_list_directory_each(request.deviceID.toUtf8().constData(), request.storageID.toUtf8().constData(),
+                                 optionalText(request.parentID).constData(), &collectEntry, &listing.entries);
+    throwIfFailed(result);
     listing.complete = result.complete == 1;
     return listing;
 }
 
-// The local folder a series of downloads goes into, open while the series runs: each new
-// file is then made and moved into place by its name alone, which spares two lookups of
-// the whole path per file. The next folder of a tree closes the one before.
+// The local folder a series of downloads goes into, open while the series runs: each file is
+// made and moved into place by its name alone, and the folder's path is looked up once. The
+// next folder of a tree closes the one before.
 class SeriesFolder {
 public:
     SeriesFolder() = default;
@@ -122,15 +120,17 @@ public:
     SeriesFolder &operator=(const SeriesFolder &) = delete;
     ~SeriesFolder() { forget(); }
 
-    // The open folder at `path`, or -1 when it cannot be opened (the download by path then
-    // says why).
-    int at(const QByteArray &path)
+    // The open folder at `path`; throws the system's error when it cannot be opened.
+    int at(const QString &path)
     {
-        if (path != m_path) {
+        if (!m_path || path != *m_path) {
             forget();
             m_path = path;
-            m_fd = open(path.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+            m_fd = open(path.toUtf8().constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+            m_error = m_fd < 0 ? errno : 0;
         }
+        if (m_fd < 0)
+            throw MTPAndroidFileTransferEngine::errorFor(CMTP_RESULT_LOCAL_FILE, m_error, QString());
         return m_fd;
     }
 
@@ -142,27 +142,22 @@ private:
         m_fd = -1;
     }
 
-    QByteArray m_path;
+    std::optional<QString> m_path;
     int m_fd = -1;
+    int m_error = 0;
 };
 
-// One download, on the lane; a new file goes into the series' open folder.
+// One download, on the lane.
 void copyFromPhone(const DownloadRequest &request, TransferControl &control, SeriesFolder &series)
 {
     // Cancelled while it waited for the lane: it never starts.
     if (control.isCancelled())
         throw TransferError::cancelled();
-    const QByteArray device = request.deviceID.toUtf8();
-    const QByteArray file = request.remoteFileID.toUtf8();
-    const QByteArray name = request.localName.toUtf8();
-    const int folder = request.replacesExisting ? -1 : series.at(request.localFolder.toUtf8());
-    const CMTPTransferResultV2 result = folder >= 0
-        ? cmtp_download_new_file_at(device.constData(), file.constData(), folder, name.constData(), &reportProgress, &control)
-        : (request.replacesExisting ? &cmtp_download_file_v2 : &cmtp_download_new_file)(
-              device.constData(), file.constData(), (request.localFolder + QLatin1Char('/') + request.localName).toUtf8().constData(),
-              &reportProgress, &control);
-    if (result.ok != 1)
-        failWithCode(result.code, fieldText(result.error), QStringLiteral("MTP download failed"));
+    const int folder = series.at(request.localFolder);
+    throwIfFailed(cmtp_download_file_at(request.deviceID.toUtf8().constData(), request.remoteFileID.toUtf8().constData(),
+                                        folder, request.localName.toUtf8().constData(), request.replacesExisting ? 1 : 0,
+                                        &reportProgress, &control),
+                  QStringLiteral("MTP download failed"));
 }
 
 // One upload, on the lane.
@@ -170,12 +165,11 @@ void copyToPhone(const UploadRequest &request, TransferControl &control)
 {
     if (control.isCancelled())
         throw TransferError::cancelled();
-    const CMTPTransferResultV2 result = cmtp_upload_file_v2(
-        request.deviceID.toUtf8().constData(), request.storageID.toUtf8().constData(),
-        request.localURL.toLocalFile().toUtf8().constData(), optionalText(request.remoteParentID).constData(),
-        optionalText(request.remoteName).constData(), &reportProgress, &control);
-    if (result.ok != 1)
-        failWithCode(result.code, fieldText(result.error), QStringLiteral("MTP upload failed"));
+    throwIfFailed(cmtp_upload_file_as(request.deviceID.toUtf8().constData(), request.storageID.toUtf8().constData(),
+                                      request.localURL.toLocalFile().toUtf8().constData(),
+                                      optionalText(request.remoteParentID).constData(),
+                                      optionalText(request.remoteName).constData(), &reportProgress, &control),
+                  QStringLiteral("MTP upload failed"));
 }
 
 // The files of a series go one after another in one lane job, so the lane never waits for
@@ -211,8 +205,7 @@ QCoro::Task<QList<AndroidDevice>> MTPAndroidFileTransferEngine::scanDevices()
 {
     auto work = [] {
         const CMTPScanResult result = cmtp_scan_devices();
-        if (result.ok != 1)
-            fail(fieldText(result.error), statusText());
+        throwIfFailed(result);
         QList<AndroidDevice> devices;
         const int count = qBound(0, result.count, 16);
         devices.reserve(count);
@@ -235,22 +228,20 @@ QCoro::Task<QList<AndroidDevice>> MTPAndroidFileTransferEngine::scanDevices()
 QCoro::Task<QList<AndroidStorage>> MTPAndroidFileTransferEngine::listStorage(QString deviceID)
 {
     auto work = [deviceID] {
-        const QByteArray device = deviceID.toUtf8();
-        const auto result = std::make_unique<CMTPStorageDetailsResult>();
-        cmtp_list_storage_details_into(result.get(), device.constData());
-        if (result->ok != 1)
-            fail(fieldText(result->error), statusText());
+        const auto result = std::make_unique<CMTPStorageResult>();
+        cmtp_list_storage_into(result.get(), deviceID.toUtf8().constData());
+        throwIfFailed(*result);
         QList<AndroidStorage> storages;
         const int count = qBound(0, result->count, 16);
         storages.reserve(count);
         for (int i = 0; i < count; ++i) {
-            const CMTPStorageInfo &info = result->storages[i].info;
+            const CMTPStorageInfo &info = result->storages[i];
             storages.append(AndroidStorage{
                 .id = fieldText(info.id),
                 .name = fieldText(info.name),
                 .capacityBytes = positive(info.capacity_bytes),
                 .freeBytes = positive(info.free_bytes),
-                .kind = storageKind(result->storages[i].storage_type),
+                .kind = storageKind(info.storage_type),
             });
         }
         return storages;
@@ -305,11 +296,28 @@ QCoro::Task<QString> MTPAndroidFileTransferEngine::createFolder(FolderRequest re
         const CMTPFolderResult result =
             cmtp_create_folder(request.deviceID.toUtf8().constData(), request.storageID.toUtf8().constData(),
                                optionalText(request.parentID).constData(), request.name.toUtf8().constData());
-        if (result.ok != 1)
-            failWithCode(result.code, fieldText(result.error), QStringLiteral("Could not create the folder"));
+        throwIfFailed(result, QStringLiteral("Could not create the folder"));
         return fieldText(result.id);
     };
     co_return co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
+}
+
+// The bridge's text is detail: it travels only where the error carries a text. The system's
+// own words stand in for a local file problem the bridge did not describe (a folder the
+// engine could not open).
+TransferError MTPAndroidFileTransferEngine::errorFor(int32_t code, int systemError, const QString &text)
+{
+    switch (code) {
+    case CMTP_RESULT_CANCELLED: return TransferError::cancelled();
+    case CMTP_RESULT_DEVICE_GONE: return TransferError::disconnected();
+    case CMTP_RESULT_DEVICE_REFUSED: return TransferError::deviceRefused(text);
+    case CMTP_RESULT_LOCAL_FILE:
+        if (systemError == ENOSPC || systemError == EDQUOT)
+            return TransferError::diskFull();
+        return TransferError::localFileFailed(text.isEmpty() && systemError != 0 ? QString::fromLocal8Bit(strerror(systemError))
+                                                                                : text);
+    default: return TransferError::nativeError(text);
+    }
 }
 
 QString MTPAndroidFileTransferEngine::diagnosticSummary() const

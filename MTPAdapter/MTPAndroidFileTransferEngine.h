@@ -1,8 +1,8 @@
 #pragma once
 
-// The engine over the native bridge. It holds no state: every operation makes one
-// bridge call on the process's one operation lane and maps the fixed-size result
-// records to domain values, or throws TransferError::nativeError with the bridge's text.
+// The engine over the native bridge. It holds no state: every operation makes its bridge
+// calls on the process's one operation lane and maps the fixed-size result records to
+// domain values, or throws the TransferError its result code stands for.
 
 #include "TarvelCore/AndroidFileTransferEngine.h"
 #include "TarvelCore/PhoneDiagnosis.h"
@@ -18,11 +18,10 @@ public:
     QCoro::Task<QList<AndroidDevice>> scanDevices() override;
     QCoro::Task<QList<AndroidStorage>> listStorage(QString deviceID) override;
 
-    // The bridge's result codes become the errors the window words: a cancel is cancelled,
-    // a vanished phone disconnected, a phone's refusal deviceRefused with its text, and
-    // everything else nativeError with the bridge's text. Runs of requests go to the lane as
-    // one job, which ends early when another job waits, so a listing the user asks for goes
-    // in between two files.
+    // Runs of requests go to the lane as one job, which ends early when another job waits, so
+    // a listing the user asks for goes in between two files. A download goes into its folder
+    // by name: the series opens each folder once, and a folder that cannot be opened fails its
+    // files with the system's error.
     QCoro::Task<QList<Attempt<DirectoryListing>>> listFolders(QList<DirectoryRequest> requests,
                                                               std::shared_ptr<TransferControl> control) override;
     QCoro::Task<QList<std::exception_ptr>> downloadSeries(QList<DownloadRequest> requests,
@@ -30,6 +29,13 @@ public:
     QCoro::Task<QList<std::exception_ptr>> uploadSeries(QList<UploadRequest> requests,
                                                         std::shared_ptr<TransferControl> control) override;
     QCoro::Task<QString> createFolder(FolderRequest request) override;
+
+    // The one translation of a failed bridge result (its code, the system's errno of a local
+    // file problem, and its text) into the error the core words: a cancel is cancelled, a
+    // phone that left disconnected, a phone's refusal deviceRefused with its text, a full disk
+    // or quota diskFull, another local file problem localFileFailed with the bridge's words
+    // (which hold the system's), and everything else nativeError with the bridge's text.
+    static TransferError errorFor(int32_t code, int systemError, const QString &text);
 
     // The bridge's own status text; nothing in the app shows it.
     QString diagnosticSummary() const;
@@ -41,9 +47,10 @@ public:
     // At quit, after waitForIdle: closes the phone on the lane, so its session ends cleanly
     // instead of being cut by the process exit. Waits at most timeoutMs.
     static bool closeDevice(int timeoutMs);
-    // Told, on the lane, just before the bridge closes a phone it opened (at quit, or for a
-    // new session after a failure): closing can reset the phone, and a hot-plug watch
-    // should not take that for a pull and a plug. Set it once, before the first operation.
+    // Told, on the lane, just before the bridge closes a phone it chose to close (at quit, for
+    // another phone, or for a new session with a phone still on the bus after a failure):
+    // closing can reset the phone, and a hot-plug watch should not take that for a pull and
+    // a plug. Not told when a phone has left. Set it once, before the first operation.
     static void onDeviceClosing(std::function<void(USBAddress)> handler);
 };
 

@@ -1,4 +1,5 @@
-// Scanning, the one-entry device cache, the error-stack message and storage listing.
+// Scanning, the one-entry device cache and its close listener, the error-stack message and
+// storage listing.
 
 #include "tests/bridge/BridgeTestSupport.h"
 
@@ -7,16 +8,24 @@
 
 using namespace tarvel::test;
 
-extern "C" int bridge_c_count_folder(CMTPDirectoryResult *result, const char *device_id, const char *storage_id,
-                                     const char *parent_id);
+extern "C" int bridge_c_count_folder(const char *device_id, const char *storage_id, const char *parent_id);
 
 namespace {
 
 using Calls = std::vector<std::string>;
+using Addresses = std::vector<std::pair<uint32_t, uint8_t>>;
 
 ScriptedDevice phoneAt(uint8_t deviceNumber)
 {
     return {.busLocation = 20, .deviceNumber = deviceNumber, .vendorId = 9, .productId = 171, .product = "Pixel"};
+}
+
+// The addresses the close listener was told of, in order.
+void listenToCloses(Addresses &told)
+{
+    cmtp_set_close_listener(
+        [](uint32_t bus, uint8_t device, void *addresses) { static_cast<Addresses *>(addresses)->emplace_back(bus, device); },
+        &told);
 }
 
 } // namespace
@@ -24,6 +33,7 @@ ScriptedDevice phoneAt(uint8_t deviceNumber)
 using BridgeScan = BridgeTest;
 using BridgeDeviceCache = BridgeTest;
 using BridgeDeviceCacheDeathTest = BridgeTest;
+using BridgeCloseListener = BridgeTest;
 using BridgeErrorStack = BridgeTest;
 using BridgeStorage = BridgeTest;
 using BridgeHeader = BridgeTest;
@@ -124,25 +134,31 @@ TEST_F(BridgeDeviceCache, OldIdOfARepluggedPhoneWorksOnlyWhileCached)
     EXPECT_EQ(ScriptedLibmtp::openHandles(), 0);
 }
 
-// Every way an open fails, with its text; only a null or empty id leaves the cache alone.
+// Every way an open fails, with its text and code (only a phone missing from the bus is gone);
+// only a null or empty id leaves the cache alone.
 TEST_F(BridgeDeviceCache, OpenFailuresGiveTheirTextsAndLeaveNothingOpen)
 {
     ASSERT_EQ(listStorage()->ok, 1);
     EXPECT_STREQ(listStorage(nullptr)->error, kNotAvailable);
-    EXPECT_STREQ(listStorage("")->error, kNotAvailable);
+    EXPECT_EQ(listStorage("")->code, CMTP_RESULT_DEVICE_GONE);
     EXPECT_EQ(ScriptedLibmtp::releases, 0);
     EXPECT_EQ(ScriptedLibmtp::detections, 1);
 
-    EXPECT_STREQ(listStorage("mtp-1-3-18d1-4ee1")->error, kNotAvailable);
+    const auto other = listStorage("mtp-1-3-18d1-4ee1");
+    EXPECT_STREQ(other->error, kNotAvailable);
+    EXPECT_EQ(other->code, CMTP_RESULT_DEVICE_GONE);
     EXPECT_EQ(ScriptedLibmtp::releases, 1);
 
     ScriptedLibmtp::detectResult = LIBMTP_ERROR_CONNECTING;
-    EXPECT_STREQ(listStorage()->error, "MTP device scan failed");
+    const auto unscanned = listStorage();
+    EXPECT_STREQ(unscanned->error, "MTP device scan failed");
+    EXPECT_EQ(unscanned->code, CMTP_RESULT_OTHER);
     ScriptedLibmtp::detectResult = LIBMTP_ERROR_NONE;
     ScriptedLibmtp::devices[0].opens = false;
     const auto locked = listStorage();
     EXPECT_EQ(locked->ok, 0);
     EXPECT_STREQ(locked->error, "Could not open MTP device; unlock the phone and choose File transfer");
+    EXPECT_EQ(locked->code, CMTP_RESULT_OTHER);
     ScriptedLibmtp::devices.clear();
     EXPECT_STREQ(listStorage()->error, kNotAvailable);
     EXPECT_EQ(ScriptedLibmtp::openHandles(), 0);
@@ -199,6 +215,8 @@ TEST_F(BridgeStorage, ReportsAtMost16WithFallbackNamesAndSignedSizes)
     ScriptedLibmtp::storages[3].freeSpace = UINT64_MAX;
     ScriptedLibmtp::storages[3].maxCapacity = INT64_MAX;
     ScriptedLibmtp::storages[4].maxCapacity = uint64_t(INT64_MAX) + 1;
+    ScriptedLibmtp::storages[5].storageType = 0x0004; // a memory card
+    ScriptedLibmtp::storages[6].storageType = 0;
 
     const auto result = listStorage();
     ASSERT_EQ(result->ok, 1);
@@ -212,6 +230,9 @@ TEST_F(BridgeStorage, ReportsAtMost16WithFallbackNamesAndSignedSizes)
     EXPECT_EQ(result->storages[3].free_bytes, -1);
     EXPECT_EQ(result->storages[3].capacity_bytes, INT64_MAX);
     EXPECT_EQ(result->storages[4].capacity_bytes, -1);
+    EXPECT_EQ(result->storages[0].storage_type, 0x0003);
+    EXPECT_EQ(result->storages[5].storage_type, 0x0004);
+    EXPECT_EQ(result->storages[6].storage_type, 0);
     EXPECT_STREQ(result->storages[15].id, "65552");
 }
 
@@ -259,6 +280,7 @@ TEST_F(BridgeStorage, ReturnCodeAndChainDecideSuccess)
         const auto result = listStorage();
         EXPECT_EQ(result->ok, c.ok);
         EXPECT_EQ(result->count, c.count);
+        EXPECT_EQ(result->code, c.ok ? CMTP_RESULT_OK : CMTP_RESULT_DEVICE_REFUSED);
         EXPECT_STREQ(result->error, c.ok ? "" : "Could not list MTP storage");
         EXPECT_EQ(ScriptedLibmtp::openHandles(), 1);
     }
@@ -289,44 +311,58 @@ TEST_F(BridgeStorage, DeadSessionIsReopenedOnce)
     EXPECT_EQ(ScriptedLibmtp::openHandles(), 1);
 }
 
-// The detailed listing is the plain one, storage for storage, plus each storage's type;
-// its failures read the same.
-TEST_F(BridgeStorage, DetailsAddTheStorageTypeToThePlainListing)
-{
-    ScriptedLibmtp::storages = {
-        {.id = 0x00010001, .description = "Interner Speicher", .storageType = 0x0003},
-        {.id = 0x00020001, .description = "SD-Karte", .maxCapacity = 32'000'000'000, .storageType = 0x0004},
-        {.id = 0x00030001, .description = "", .storageType = 0},
-    };
-    const auto plain = listStorage();
-    auto details = std::make_unique<CMTPStorageDetailsResult>();
-    cmtp_list_storage_details_into(details.get(), kPhone);
-    ASSERT_EQ(details->ok, 1);
-    ASSERT_EQ(details->count, 3);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(std::memcmp(&details->storages[i].info, &plain->storages[i], sizeof(CMTPStorageInfo)), 0) << i;
-    EXPECT_EQ(details->storages[0].storage_type, 0x0003);
-    EXPECT_EQ(details->storages[1].storage_type, 0x0004);
-    EXPECT_EQ(details->storages[2].storage_type, 0);
-
-    ScriptedLibmtp::storageOutcome = {-1, {"Error 2001: PTP General Error"}};
-    cmtp_list_storage_details_into(details.get(), kPhone);
-    EXPECT_EQ(details->ok, 0);
-    EXPECT_EQ(details->count, 0);
-    EXPECT_STREQ(details->error, "Error 2001: PTP General Error");
-    cmtp_list_storage_details_into(details.get(), "mtp-no-such-device");
-    EXPECT_STREQ(details->error, kNotAvailable);
-    cmtp_list_storage_details_into(nullptr, kPhone); // does nothing
-}
-
 // The header is a C header too: a C file lists a folder through it.
 TEST_F(BridgeHeader, IsUsableFromC)
 {
     ScriptedLibmtp::folders[kRoot] = {{.id = 1, .name = "DCIM"}, {.id = 2, .name = "Music"}};
-    auto result = std::make_unique<CMTPDirectoryResult>();
-    EXPECT_EQ(bridge_c_count_folder(result.get(), kPhone, kStorage, nullptr), 2);
-    EXPECT_EQ(result->count, 2);
+    EXPECT_EQ(bridge_c_count_folder(kPhone, kStorage, nullptr), 2);
     const CMTPBridgeStatus status = cmtp_bridge_status();
     EXPECT_EQ(status.available, 1);
     EXPECT_STREQ(status.message, "libmtp headers are available");
+}
+
+// The listener hears of every close the bridge chooses, with the phone's address: on purpose,
+// for another phone, and for a new session with a phone still on the bus after its session
+// died. Closing can reset a phone, which a hot-plug watch must not take for a pull.
+TEST_F(BridgeCloseListener, HearsOfTheClosesTheBridgeChooses)
+{
+    ScriptedLibmtp::devices = {phoneAt(5), phoneAt(7)};
+    Addresses told;
+    listenToCloses(told);
+    ASSERT_EQ(listStorage("mtp-20-5-0009-00ab")->ok, 1);
+    cmtp_close_device();
+    EXPECT_EQ(ScriptedLibmtp::openHandles(), 0);
+    ASSERT_EQ(listStorage("mtp-20-5-0009-00ab")->ok, 1);
+    ASSERT_EQ(listStorage("mtp-20-7-0009-00ab")->ok, 1);
+    ScriptedLibmtp::breakOpenSessions();
+    ASSERT_EQ(listStorage("mtp-20-7-0009-00ab")->ok, 1);
+    EXPECT_EQ(told, (Addresses{{20, 5}, {20, 5}, {20, 7}}));
+    EXPECT_EQ(ScriptedLibmtp::openHandles(), 1);
+    cmtp_close_device();
+    cmtp_close_device(); // nothing open: nothing to tell
+    EXPECT_EQ(told.size(), 4u);
+}
+
+// A phone that left is let go of without a word, whether a Refresh or a transfer finds it
+// gone: there is nothing to reset, and a watch told of a close would hold back its departure.
+TEST_F(BridgeCloseListener, SaysNothingOfAPhoneThatLeft)
+{
+    Addresses told;
+    listenToCloses(told);
+    ASSERT_EQ(listStorage()->ok, 1);
+    ScriptedLibmtp::breakOpenSessions();
+    ScriptedLibmtp::devices.clear();
+    const auto refreshed = listStorage();
+    EXPECT_EQ(refreshed->code, CMTP_RESULT_DEVICE_GONE);
+    EXPECT_STREQ(refreshed->error, kNotAvailable);
+    EXPECT_EQ(ScriptedLibmtp::openHandles(), 0);
+
+    ScriptedLibmtp::devices = {ScriptedDevice{}};
+    ASSERT_EQ(listStorage()->ok, 1);
+    ScriptedLibmtp::breakOpenSessions();
+    ScriptedLibmtp::devices.clear();
+    ScriptedLibmtp::listingOutcome = {-1, {"Error 02ff: PTP I/O Error"}};
+    EXPECT_EQ(listEach(kStorage, nullptr).result.code, CMTP_RESULT_DEVICE_GONE);
+    EXPECT_EQ(ScriptedLibmtp::openHandles(), 0);
+    EXPECT_TRUE(told.empty());
 }

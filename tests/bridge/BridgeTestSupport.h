@@ -47,15 +47,15 @@ inline std::unique_ptr<CMTPDirectoryResult> listDirectory(const char *storageId,
 
 // Every entry the callback saw, copied while it was valid.
 struct FullListing {
-    std::unique_ptr<CMTPDirectoryResult> result = std::make_unique<CMTPDirectoryResult>();
+    CMTPListingResult result;
     std::vector<CMTPDirectoryEntry> seen;
 };
 
 inline FullListing listEach(const char *storageId, const char *parentId, const char *deviceId = kPhone)
 {
     FullListing listing;
-    cmtp_list_directory_each(
-        listing.result.get(), deviceId, storageId, parentId,
+    listing.result = cmtp_list_directory_each(
+        deviceId, storageId, parentId,
         [](const CMTPDirectoryEntry *entry, void *seen) {
             static_cast<std::vector<CMTPDirectoryEntry> *>(seen)->push_back(*entry);
         },

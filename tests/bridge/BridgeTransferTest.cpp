@@ -1,14 +1,19 @@
-// Downloads and uploads: argument checks, what libmtp is handed, and what a failure
-// leaves behind on the computer and on the phone.
+// Downloads, uploads and folders: argument checks, what libmtp is handed, progress and
+// stopping, result codes, and what a failure leaves behind on the computer and on the phone.
 
 #include "tests/bridge/BridgeTestSupport.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 using namespace tarvel::test;
@@ -33,10 +38,9 @@ mode_t modeOf(const std::string &path)
     return info.st_mode & 07777;
 }
 
-// Hidden files included: a temporary file left behind must show up here.
-QStringList namesIn(const QTemporaryDir &dir)
+std::string systemText(int error)
 {
-    return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    return std::strerror(error);
 }
 
 class Umask {
@@ -48,65 +52,142 @@ private:
     mode_t m_saved;
 };
 
+// Answers the bridge's progress calls, and asks to stop after `stopAfter` of them.
+struct Progress {
+    std::vector<std::pair<uint64_t, uint64_t>> seen;
+    size_t stopAfter = SIZE_MAX;
+    std::function<void()> during; // runs at each call
+
+    static int report(uint64_t sent, uint64_t total, void *context)
+    {
+        auto *self = static_cast<Progress *>(context);
+        self->seen.emplace_back(sent, total);
+        if (self->during)
+            self->during();
+        return self->seen.size() > self->stopAfter ? 1 : 0;
+    }
+};
+
 class BridgeTransfer : public BridgeTest {
 protected:
+    void SetUp() override
+    {
+        BridgeTest::SetUp();
+        folder = open(dir.path().toUtf8().constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        ASSERT_GE(folder, 0);
+    }
+    void TearDown() override { close(folder); }
+
     std::string path(const char *name) const { return (dir.path() + "/" + name).toStdString(); }
+    // Hidden files included: a temporary file left behind must show up here.
+    QStringList names() const
+    {
+        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    }
+    CMTPTransferResult download(const char *name, Progress *progress = nullptr, int replace = 1)
+    {
+        return cmtp_download_file_at(kPhone, "12", folder, name, replace, progress ? &Progress::report : nullptr, progress);
+    }
+    CMTPTransferResult upload(const char *name, const char *remoteName = nullptr, Progress *progress = nullptr)
+    {
+        return cmtp_upload_file_as(kPhone, kStorage, path(name).c_str(), "10", remoteName,
+                                   progress ? &Progress::report : nullptr, progress);
+    }
+
     QTemporaryDir dir;
+    int folder = -1;
 };
 
 } // namespace
 
 using BridgeDownload = BridgeTransfer;
 using BridgeUpload = BridgeTransfer;
+using BridgeFolder = BridgeTransfer;
 
-// The ids and the path are checked before the device is opened; the open's text follows.
-TEST_F(BridgeDownload, ChecksIdAndPathBeforeOpeningTheDevice)
+// The id and the destination are checked before the device is opened; the open's text follows.
+TEST_F(BridgeDownload, ChecksIdAndDestinationBeforeOpeningTheDevice)
 {
     ScriptedLibmtp::devices.clear();
     const std::string target = path("a.jpg");
     EXPECT_STREQ(cmtp_download_file("mtp-gone", "abc", target.c_str()).error, "Invalid MTP file id");
-    EXPECT_STREQ(cmtp_download_file("mtp-gone", nullptr, target.c_str()).error, "Invalid MTP file id");
+    EXPECT_STREQ(cmtp_download_file("mtp-gone", nullptr, nullptr).error, "Invalid MTP file id");
     for (const char *local : {static_cast<const char *>(nullptr), "", "/tmp/"})
         EXPECT_STREQ(cmtp_download_file("mtp-gone", "12", local).error, "Invalid local download path");
+    for (const char *name : {static_cast<const char *>(nullptr), "", ".", "..", "../c.jpg", "a/b"}) {
+        const CMTPTransferResult refused = cmtp_download_file_at("mtp-gone", "12", folder, name, 1, nullptr, nullptr);
+        EXPECT_STREQ(refused.error, "Invalid local download path");
+        EXPECT_EQ(refused.code, CMTP_RESULT_OTHER);
+    }
     EXPECT_EQ(ScriptedLibmtp::detections, 0);
 
     const CMTPTransferResult gone = cmtp_download_file("mtp-gone", "12", target.c_str());
     EXPECT_EQ(gone.ok, 0);
     EXPECT_STREQ(gone.error, kNotAvailable);
-    EXPECT_TRUE(namesIn(dir).isEmpty());
+    EXPECT_EQ(gone.code, CMTP_RESULT_DEVICE_GONE);
+    EXPECT_TRUE(names().isEmpty());
 }
 
-// A finished download lands at the destination under the mode of the file it replaces,
-// or 0666 minus the umask; libmtp only ever writes a hidden file beside it.
+// A finished download lands at the destination under the mode of the file it replaces, or
+// 0666 minus the umask; until it is whole, only a hidden file beside it is written.
 TEST_F(BridgeDownload, SuccessReplacesTheDestination)
 {
     const Umask umask(027);
     const std::string fresh = path("photo.jpg");
     const CMTPTransferResult created = cmtp_download_file(kPhone, "17", fresh.c_str());
     EXPECT_EQ(created.ok, 1);
+    EXPECT_EQ(created.code, CMTP_RESULT_OK);
     EXPECT_STREQ(created.error, "");
     EXPECT_EQ(readAll(fresh), "downloaded bytes");
     EXPECT_EQ(modeOf(fresh), 0640u);
     ASSERT_EQ(ScriptedLibmtp::downloads.size(), 1u);
     EXPECT_EQ(ScriptedLibmtp::downloads[0].id, 17u);
-    EXPECT_EQ(ScriptedLibmtp::downloads[0].path.rfind(path(".photo.jpg"), 0), 0u) << ScriptedLibmtp::downloads[0].path;
 
     const std::string existing = path("notes.txt");
     writeAll(existing, "an older and longer text");
     chmod(existing.c_str(), 0600);
     ScriptedLibmtp::downloadContent = "new";
-    EXPECT_EQ(cmtp_download_file(kPhone, "18", existing.c_str()).ok, 1);
+    Progress watching;
+    QStringList during;
+    watching.during = [&] { during = names(); };
+    EXPECT_EQ(download("notes.txt", &watching).ok, 1);
+    EXPECT_EQ(during.size(), 3);
+    EXPECT_TRUE(during[0].startsWith(".notes.txt.part-")) << during[0].toStdString();
     EXPECT_EQ(readAll(existing), "new");
     EXPECT_EQ(modeOf(existing), 0600u);
 
     // The longest name a folder takes still gets a temporary name that fits beside it.
     const std::string longest = path(std::string(255, 'L').c_str());
     EXPECT_EQ(cmtp_download_file(kPhone, "19", longest.c_str()).ok, 1);
-    EXPECT_EQ(namesIn(dir), (QStringList{QString(255, 'L'), "notes.txt", "photo.jpg"}));
+    EXPECT_EQ(names(), (QStringList{QString(255, 'L'), "notes.txt", "photo.jpg"}));
 }
 
-// libmtp deletes the file it was writing when a copy fails; the destination must not be
-// that file. It stays byte for byte as it was, and no temporary file is left.
+// Progress is told in the file's own bytes and ends at its exact size; a non-zero answer stops
+// the copy, removes the hidden file and leaves the old destination as it was.
+TEST_F(BridgeDownload, ReportsProgressAndStopsWhenAsked)
+{
+    ScriptedLibmtp::downloadContent = "0123456789abcdef";
+    Progress progress;
+    const CMTPTransferResult done = download("a.jpg", &progress);
+    EXPECT_EQ(done.ok, 1);
+    EXPECT_EQ(readAll(path("a.jpg")), "0123456789abcdef");
+    ASSERT_EQ(progress.seen.size(), 5u);
+    EXPECT_EQ(progress.seen.front(), std::make_pair(uint64_t(4), uint64_t(16)));
+    EXPECT_EQ(progress.seen.back(), std::make_pair(uint64_t(16), uint64_t(16)));
+
+    ScriptedLibmtp::downloadContent = "new content that will not arrive";
+    Progress stopping;
+    stopping.stopAfter = 2;
+    const CMTPTransferResult stopped = download("a.jpg", &stopping);
+    EXPECT_EQ(stopped.ok, 0);
+    EXPECT_EQ(stopped.code, CMTP_RESULT_CANCELLED);
+    EXPECT_EQ(stopping.seen.size(), 3u);
+    EXPECT_EQ(readAll(path("a.jpg")), "0123456789abcdef");
+    EXPECT_EQ(names(), QStringList{"a.jpg"});
+    EXPECT_EQ(download("b.jpg").ok, 1); // the phone goes on working
+}
+
+// libmtp's failure leaves the destination byte for byte as it was, and no temporary file; the
+// code says the phone refused.
 TEST_F(BridgeDownload, FailureLeavesTheDestinationAsItWas)
 {
     const std::string existing = path("keep.txt");
@@ -116,6 +197,7 @@ TEST_F(BridgeDownload, FailureLeavesTheDestinationAsItWas)
                                             "Error 2007: PTP Incomplete Transfer"}};
     const CMTPTransferResult failed = cmtp_download_file(kPhone, "17", existing.c_str());
     EXPECT_EQ(failed.ok, 0);
+    EXPECT_EQ(failed.code, CMTP_RESULT_DEVICE_REFUSED);
     EXPECT_STREQ(failed.error, "Error 2007: PTP Incomplete Transfer");
     EXPECT_EQ(readAll(existing), "precious bytes");
     EXPECT_EQ(modeOf(existing), 0644u);
@@ -123,23 +205,70 @@ TEST_F(BridgeDownload, FailureLeavesTheDestinationAsItWas)
     ScriptedLibmtp::downloadOutcome = {-1, {}};
     const CMTPTransferResult fresh = cmtp_download_file(kPhone, "17", path("new.txt").c_str());
     EXPECT_STREQ(fresh.error, "MTP download failed");
-    EXPECT_EQ(namesIn(dir), QStringList{"keep.txt"});
+    EXPECT_EQ(names(), QStringList{"keep.txt"});
     EXPECT_EQ(ScriptedLibmtp::opens.size(), 1u);
 }
 
-// Where the download cannot be stored, nothing is fetched and nothing is touched.
-TEST_F(BridgeDownload, UnwritableDestinationFailsBeforeTheTransfer)
+// What goes wrong on the computer is a local file problem with the system's errno, so a full
+// disk can be told apart: where the download cannot be stored nothing is fetched; a failed
+// write removes what was written; a file that got the name first is never replaced.
+TEST_F(BridgeDownload, LocalFailuresCarryTheSystemsError)
 {
     const CMTPTransferResult noFolder = cmtp_download_file(kPhone, "17", path("missing/a.jpg").c_str());
-    EXPECT_EQ(noFolder.ok, 0);
-    EXPECT_EQ(std::string(noFolder.error),
-              std::string("Could not create a temporary file for the download: ") + std::strerror(ENOENT));
-
+    EXPECT_EQ(noFolder.code, CMTP_RESULT_LOCAL_FILE);
+    EXPECT_EQ(noFolder.system_error, ENOENT);
+    EXPECT_EQ(noFolder.error, "Could not create a temporary file for the download: " + systemText(ENOENT));
     ASSERT_TRUE(QDir(dir.path()).mkdir("album"));
-    const CMTPTransferResult folder = cmtp_download_file(kPhone, "17", path("album").c_str());
-    EXPECT_EQ(std::string(folder.error), std::string("Could not save the download: ") + std::strerror(EISDIR));
+    const CMTPTransferResult onFolder = download("album");
+    EXPECT_EQ(onFolder.system_error, EISDIR);
+    EXPECT_EQ(onFolder.error, "Could not save the download: " + systemText(EISDIR));
     EXPECT_TRUE(ScriptedLibmtp::downloads.empty());
-    EXPECT_EQ(namesIn(dir), QStringList{"album"});
+
+    ScriptedLibmtp::downloadContent = std::string(64, 'x');
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 10;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const CMTPTransferResult tooBig = download("big.bin");
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(tooBig.code, CMTP_RESULT_LOCAL_FILE);
+    EXPECT_EQ(tooBig.system_error, EFBIG);
+    EXPECT_EQ(tooBig.error, "Could not write the download: " + systemText(EFBIG));
+    EXPECT_EQ(names(), QStringList{"album"});
+
+    writeAll(path("a.jpg"), "mine");
+    const CMTPTransferResult taken = download("a.jpg", nullptr, 0);
+    EXPECT_EQ(taken.code, CMTP_RESULT_LOCAL_FILE);
+    EXPECT_EQ(taken.system_error, EEXIST);
+    EXPECT_EQ(readAll(path("a.jpg")), "mine");
+    EXPECT_EQ(download("c.jpg", nullptr, 0).ok, 1);
+    EXPECT_EQ(names(), (QStringList{"a.jpg", "album", "c.jpg"}));
+}
+
+// After libmtp fails, one cheap request tells a phone that refused from a dead session, which
+// is replaced so the next call works, and from a phone that left.
+TEST_F(BridgeDownload, FailureTellsARefusalFromAPhoneThatLeft)
+{
+    ScriptedLibmtp::downloadOutcome = {-1, {"Error 2007: PTP Incomplete Transfer"}};
+    EXPECT_EQ(download("a.jpg").code, CMTP_RESULT_DEVICE_REFUSED);
+    EXPECT_EQ(ScriptedLibmtp::opens.size(), 1u);
+
+    ScriptedLibmtp::breakOpenSessions();
+    EXPECT_EQ(download("a.jpg").code, CMTP_RESULT_DEVICE_REFUSED);
+    EXPECT_EQ(ScriptedLibmtp::opens.size(), 2u);
+    EXPECT_EQ(ScriptedLibmtp::openHandles(), 1);
+
+    ScriptedLibmtp::breakOpenSessions();
+    ScriptedLibmtp::devices.clear();
+    ScriptedLibmtp::downloadOutcome = {-1, {"Error 02ff: PTP I/O Error"}};
+    const CMTPTransferResult gone = download("a.jpg");
+    EXPECT_EQ(gone.code, CMTP_RESULT_DEVICE_GONE);
+    EXPECT_STREQ(gone.error, "Error 02ff: PTP I/O Error");
+    EXPECT_EQ(ScriptedLibmtp::openHandles(), 0);
+    EXPECT_TRUE(names().isEmpty());
+    EXPECT_EQ(download("a.jpg").code, CMTP_RESULT_DEVICE_GONE);
 }
 
 // Each argument check in order, with its text, before the device is opened.
@@ -155,44 +284,52 @@ TEST_F(BridgeUpload, ChecksArgumentsInOrderBeforeOpeningTheDevice)
     EXPECT_EQ(upload("bad", "", "bad"), "Invalid local upload path");
     EXPECT_EQ(upload("6553x", path("missing"), "bad"), "Invalid MTP storage id");
     EXPECT_EQ(upload(kStorage, path("missing"), "-1"), "Invalid MTP parent id");
-    EXPECT_EQ(upload(kStorage, path("missing"), nullptr),
-              std::string("Could not read local file metadata: ") + std::strerror(ENOENT));
+    const CMTPTransferResult missing = cmtp_upload_file("mtp-gone", kStorage, path("missing").c_str(), nullptr);
+    EXPECT_EQ(missing.error, "Could not read local file metadata: " + systemText(ENOENT));
+    EXPECT_EQ(missing.code, CMTP_RESULT_LOCAL_FILE);
+    EXPECT_EQ(missing.system_error, ENOENT);
     EXPECT_EQ(upload(kStorage, dir.path().toStdString(), nullptr), "Local upload path is not a regular file");
+    ASSERT_EQ(mkfifo(path("pipe").c_str(), 0600), 0); // refused, not waited on
+    EXPECT_EQ(upload(kStorage, path("pipe"), nullptr), "Local upload path is not a regular file");
+    EXPECT_EQ(cmtp_upload_file_as("mtp-gone", kStorage, file.c_str(), nullptr, "a/b", nullptr, nullptr).code,
+              CMTP_RESULT_OTHER);
     EXPECT_EQ(ScriptedLibmtp::detections, 0);
     EXPECT_EQ(upload(kStorage, file, nullptr), kNotAvailable);
 }
 
-// The remote file is named after the local one and typed unknown, in the folder given.
-TEST_F(BridgeUpload, SendsTheFileUnderItsOwnName)
+// The remote file is named after the local one (or as asked) and typed unknown, in the folder
+// given, with progress in the file's own bytes.
+TEST_F(BridgeUpload, SendsTheFileUnderItsName)
 {
     const std::string photo = path("photo.jpg");
     writeAll(photo, "jpeg bytes");
     const CMTPTransferResult root = cmtp_upload_file(kPhone, kStorage, photo.c_str(), nullptr);
     EXPECT_EQ(root.ok, 1);
     EXPECT_STREQ(root.error, "");
-    EXPECT_EQ(cmtp_upload_file(kPhone, kStorage, photo.c_str(), "42").ok, 1);
+    Progress progress;
+    EXPECT_EQ(upload("photo.jpg", "photo (2).jpg", &progress).ok, 1);
+    EXPECT_EQ(progress.seen.back(), std::make_pair(uint64_t(10), uint64_t(10)));
 
     ASSERT_EQ(ScriptedLibmtp::uploads.size(), 2u);
     const UploadCall &sent = ScriptedLibmtp::uploads[0];
-    EXPECT_EQ(sent.path, photo);
     EXPECT_EQ(sent.filename, "photo.jpg");
     EXPECT_EQ(sent.filetype, LIBMTP_FILETYPE_UNKNOWN);
     EXPECT_EQ(sent.filesize, 10u);
     EXPECT_EQ(sent.content, "jpeg bytes");
     EXPECT_EQ(sent.storage, 65537u);
     EXPECT_EQ(sent.parent, kRoot);
-    EXPECT_EQ(ScriptedLibmtp::uploads[1].parent, 42u);
+    EXPECT_EQ(ScriptedLibmtp::uploads[1].filename, "photo (2).jpg");
+    EXPECT_EQ(ScriptedLibmtp::uploads[1].parent, 10u);
     EXPECT_TRUE(ScriptedLibmtp::deletedObjects.empty());
     EXPECT_EQ(ScriptedLibmtp::fileNodesDestroyed, ScriptedLibmtp::fileNodesCreated);
 
     ScriptedLibmtp::canAllocateFiles = false;
-    EXPECT_STREQ(cmtp_upload_file(kPhone, kStorage, photo.c_str(), nullptr).error,
-                 "Could not allocate MTP file metadata");
+    EXPECT_STREQ(cmtp_upload_file(kPhone, kStorage, photo.c_str(), nullptr).error, "Could not allocate MTP file metadata");
     EXPECT_EQ(ScriptedLibmtp::uploads.size(), 2u);
 }
 
-// A send that fails after the device created the object deletes exactly that object; the
-// text is still the send's, even when the deletion fails too.
+// A send that fails after the phone created the object deletes exactly that object; the text
+// is still the send's, even when the deletion fails too.
 TEST_F(BridgeUpload, FailureRemovesThePartialObject)
 {
     const std::string video = path("clip.mp4");
@@ -201,6 +338,7 @@ TEST_F(BridgeUpload, FailureRemovesThePartialObject)
     ScriptedLibmtp::uploadOutcome = {-1, {"PTP Layer error 200c: Could not send object.", "Error 200c: PTP Store Full"}};
     const CMTPTransferResult full = cmtp_upload_file(kPhone, kStorage, video.c_str(), "42");
     EXPECT_EQ(full.ok, 0);
+    EXPECT_EQ(full.code, CMTP_RESULT_DEVICE_REFUSED);
     EXPECT_STREQ(full.error, "Error 200c: PTP Store Full");
     EXPECT_EQ(ScriptedLibmtp::deletedObjects, (std::vector<uint32_t>{901}));
 
@@ -212,14 +350,65 @@ TEST_F(BridgeUpload, FailureRemovesThePartialObject)
     ScriptedLibmtp::uploadOutcome = {-1, {}};
     EXPECT_STREQ(cmtp_upload_file(kPhone, kStorage, video.c_str(), "42").error, "MTP upload failed");
     EXPECT_EQ(ScriptedLibmtp::deletedObjects, (std::vector<uint32_t>{901, 901}));
-    EXPECT_EQ(ScriptedLibmtp::fileNodesDestroyed, 3);
+    EXPECT_EQ(ScriptedLibmtp::fileNodesDestroyed, ScriptedLibmtp::fileNodesCreated);
     EXPECT_EQ(ScriptedLibmtp::opens.size(), 1u);
+}
 
-    // Only libmtp's question after the copy failed, and the phone lists the file: it arrived
-    // and stays.
-    ScriptedLibmtp::uploadCreatesId = 902;
-    ScriptedLibmtp::uploadOutcome = {-1, {"LIBMTP_Send_File_From_File(): Could not retrieve updated metadata."}};
-    ScriptedLibmtp::folders[42] = {{902, "clip.mp4", 5, LIBMTP_FILETYPE_UNKNOWN, 42}};
-    EXPECT_EQ(cmtp_upload_file(kPhone, kStorage, video.c_str(), "42").ok, 1);
+// An interrupted upload removes the object it created, and only that object: not one that is
+// already gone, nor another object the phone handed back the id of. When every byte went out
+// and only libmtp's question afterwards failed, a phone that holds the whole file has it.
+TEST_F(BridgeUpload, StoppedUploadRemovesOnlyItsOwnPartialObject)
+{
+    writeAll(path("clip.mp4"), "0123456789abcdef");
+    Progress stopping;
+    stopping.stopAfter = 1;
+    const CMTPTransferResult stopped = upload("clip.mp4", "clip (2).mp4", &stopping);
+    EXPECT_EQ(stopped.code, CMTP_RESULT_CANCELLED);
+    ASSERT_EQ(ScriptedLibmtp::uploads.size(), 1u);
+    EXPECT_EQ(ScriptedLibmtp::uploads[0].content, "01234567");
+    EXPECT_EQ(ScriptedLibmtp::deletedObjects, std::vector<uint32_t>{900});
+    EXPECT_TRUE(ScriptedLibmtp::objects.empty());
+    Progress again;
+    again.stopAfter = 1;
+    EXPECT_EQ(cmtp_upload_file_as(kPhone, kStorage, path("clip.mp4").c_str(), nullptr, nullptr, &Progress::report, &again).code,
+              CMTP_RESULT_CANCELLED); // into the root, which the phone calls 0
+    EXPECT_EQ(ScriptedLibmtp::deletedObjects, (std::vector<uint32_t>{900, 900}));
+    EXPECT_TRUE(ScriptedLibmtp::objects.empty());
+
+    ScriptedLibmtp::uploadOutcome = {-1, {"Error 200c: PTP Store Full"}};
+    ScriptedLibmtp::uploadLeavesNoObject = true;
+    EXPECT_EQ(upload("clip.mp4").code, CMTP_RESULT_DEVICE_REFUSED);
     EXPECT_EQ(ScriptedLibmtp::deletedObjects.size(), 2u);
+
+    ScriptedLibmtp::uploadCreatesId = 901;
+    ScriptedLibmtp::objects[901] = {901, "clip.mp4.txt", 5, LIBMTP_FILETYPE_UNKNOWN, 10};
+    EXPECT_EQ(upload("clip.mp4").code, CMTP_RESULT_DEVICE_REFUSED); // the id is another object's
+    EXPECT_EQ(ScriptedLibmtp::deletedObjects.size(), 2u);
+
+    ScriptedLibmtp::uploadFailsAfterLastByte = true;
+    ScriptedLibmtp::uploadOutcome = {-1, {"LIBMTP_Send_File_From_Handler(): Could not retrieve updated metadata."}};
+    ScriptedLibmtp::folders[10] = {{901, "clip.mp4", 0, LIBMTP_FILETYPE_UNKNOWN, 10}};
+    EXPECT_EQ(upload("clip.mp4").ok, 1);
+    ScriptedLibmtp::uploadOutcome = {-1, {"Error 200c: PTP Store Full"}}; // refused, listed at the size it first saw
+    EXPECT_EQ(upload("clip.mp4").code, CMTP_RESULT_DEVICE_REFUSED);
+}
+
+TEST_F(BridgeFolder, CreatesFoldersAndRefusesNamesAPhoneCannotHold)
+{
+    const CMTPFolderResult made = cmtp_create_folder(kPhone, kStorage, nullptr, "Trip");
+    EXPECT_EQ(made.ok, 1);
+    EXPECT_STREQ(made.id, "700");
+    ASSERT_EQ(ScriptedLibmtp::createdFolders.size(), 1u);
+    EXPECT_EQ(ScriptedLibmtp::createdFolders[0].parentId, kRoot);
+    // A phone that describes the new folder only later: files sent into it before then
+    // would be refused, so the call returns once it is known.
+    ScriptedLibmtp::newFolderUnknownFor = 2;
+    EXPECT_EQ(cmtp_create_folder(kPhone, kStorage, nullptr, "Later").ok, 1);
+    EXPECT_EQ(ScriptedLibmtp::newFolderUnknownFor, -1);
+    for (const char *bad : {"", ".", "..", "a/b"})
+        EXPECT_STREQ(cmtp_create_folder(kPhone, kStorage, "10", bad).error, "Invalid folder name");
+    ScriptedLibmtp::createFolderOutcome = {-1, {"Error 200c: PTP Store Full"}};
+    const CMTPFolderResult refused = cmtp_create_folder(kPhone, kStorage, "10", "Trip");
+    EXPECT_EQ(refused.code, CMTP_RESULT_DEVICE_REFUSED);
+    EXPECT_STREQ(refused.error, "Error 200c: PTP Store Full");
 }

@@ -164,7 +164,7 @@ TEST_F(MTPPhone, ListsRootAndNestedFolders)
     EXPECT_EQ(namesOf(photos), (QSet<QString>{"IMG_0001.jpg", "IMG_0002.jpg"}));
     EXPECT_EQ(named(photos, "IMG_0001.jpg")->sizeBytes, 3000000);
     EXPECT_EQ(named(photos, "IMG_0002.jpg")->kind, RemoteEntryKind::file);
-    EXPECT_EQ(named(root, "empty.txt")->sizeBytes, std::nullopt); // 0 bytes reads as no size
+    EXPECT_EQ(named(root, "empty.txt")->sizeBytes, 0); // an empty file, not a size the phone did not give
 }
 
 // The newer listing carries each object's modification time, the host file's own to the

@@ -1,5 +1,6 @@
 // The engine over the real bridge, with libmtp replaced by the scripted stand-in.
 
+#include "CMTPBridge/CMTPBridge.h"
 #include "MTPAdapter/MTPAndroidFileTransferEngine.h"
 #include "MTPAdapter/MTPOperationLane.h"
 #include "tests/support/ScriptedLibmtp.h"
@@ -15,6 +16,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 using namespace tarvel;
 using tarvel::test::runSync;
@@ -161,8 +164,8 @@ TEST_F(EngineTest, FailuresCarryTheBridgesText)
               TransferError::nativeError("Could not read local file metadata: No such file or directory"));
 }
 
-// Local paths reach the bridge percent-decoded, names with spaces and accents intact,
-// and an absent parent uploads into the storage root.
+// Local paths reach the bridge percent-decoded, names with spaces and accents intact (the
+// bytes sent are the file's at that path), and an absent parent uploads into the storage root.
 TEST_F(EngineTest, TransfersUseTheFileSystemPath)
 {
     const QTemporaryDir dir;
@@ -176,7 +179,6 @@ TEST_F(EngineTest, TransfersUseTheFileSystemPath)
 
     runSync(engine.uploadFile(pixelID, "65537", url, std::nullopt));
     ASSERT_EQ(ScriptedLibmtp::uploads.size(), 1u);
-    EXPECT_EQ(QString::fromStdString(ScriptedLibmtp::uploads[0].path), source);
     EXPECT_EQ(QString::fromStdString(ScriptedLibmtp::uploads[0].filename), QStringLiteral("Ünïcode photo #1.jpg"));
     EXPECT_EQ(ScriptedLibmtp::uploads[0].parent, LIBMTP_FILES_AND_FOLDERS_ROOT);
     EXPECT_EQ(ScriptedLibmtp::uploads[0].content, "jpeg");
@@ -225,7 +227,7 @@ TEST(OperationLane, OneWorkerThreadOneJobAtATime)
     runSync(std::move(upload));
     EXPECT_EQ(runSync(std::move(scan)).size(), 1);
     const auto &calls = ScriptedLibmtp::calls;
-    const auto send = std::find(calls.begin(), calls.end(), "LIBMTP_Send_File_From_File");
+    const auto send = std::find(calls.begin(), calls.end(), "LIBMTP_Send_File_From_Handler");
     const auto detect = std::find(calls.rbegin(), calls.rend(), "LIBMTP_Detect_Raw_Devices");
     ASSERT_NE(send, calls.end());
     EXPECT_LT(send - calls.begin(), calls.rend() - detect - 1); // the scan ran after the upload
@@ -317,7 +319,7 @@ TEST_F(EngineTest, SeriesLetsAWaitingJobInBetweenTwoFiles)
     try {
         std::rethrow_exception(outcomes[3]);
     } catch (const TransferError &error) {
-        EXPECT_EQ(error, TransferError::nativeError("Could not create a temporary file for the download: No such file or directory"));
+        EXPECT_EQ(error, TransferError::localFileFailed(QString::fromLocal8Bit(strerror(ENOENT))));
     }
     EXPECT_EQ(control->fileInSeries(), 3);
     EXPECT_TRUE(QFile::exists(dir.filePath("c")));
@@ -330,4 +332,20 @@ TEST_F(EngineTest, SeriesLetsAWaitingJobInBetweenTwoFiles)
     EXPECT_EQ(runSync(engine.downloadSeries(requests, control)).size(), 1);
     EXPECT_EQ(ScriptedLibmtp::downloads.size(), 4u);
     EXPECT_EQ(runSync(engine.listFolders(folders, control)).size(), 1);
+}
+
+// A full disk or quota is its own error, whatever the words; any other local problem carries
+// the bridge's words, which hold the system's, or the system's own when the bridge had none.
+TEST(EngineErrors, LocalFileProblemsTellAFullDiskApart)
+{
+    const auto errorFor = &MTPAndroidFileTransferEngine::errorFor;
+    EXPECT_EQ(errorFor(CMTP_RESULT_LOCAL_FILE, ENOSPC, "Could not write the download: No space left on device"),
+              TransferError::diskFull());
+    EXPECT_EQ(errorFor(CMTP_RESULT_LOCAL_FILE, EDQUOT, "Could not save the download: Disk quota exceeded"),
+              TransferError::diskFull());
+    EXPECT_EQ(errorFor(CMTP_RESULT_LOCAL_FILE, EACCES, "Could not save the download: Permission denied"),
+              TransferError::localFileFailed("Could not save the download: Permission denied"));
+    EXPECT_EQ(errorFor(CMTP_RESULT_LOCAL_FILE, EACCES, QString()),
+              TransferError::localFileFailed(QString::fromLocal8Bit(strerror(EACCES))));
+    EXPECT_EQ(errorFor(CMTP_RESULT_OTHER, ENOSPC, "Invalid MTP file id"), TransferError::nativeError("Invalid MTP file id"));
 }

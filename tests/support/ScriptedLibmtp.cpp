@@ -2,14 +2,9 @@
 
 #include "CMTPBridge/CMTPBridge.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <algorithm>
 #include <set>
@@ -86,16 +81,6 @@ LIBMTP_file_t *newFileNode()
     return file;
 }
 
-bool writeFile(const char *path, const std::string &bytes)
-{
-    const int fd = open(path, O_WRONLY | O_CREAT | O_TRUNC, 0740);
-    if (fd < 0)
-        return false;
-    const bool written = write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-    close(fd);
-    return written;
-}
-
 // Moves `size` bytes in chunks through `step`, reporting progress after each; stops early
 // (as libmtp does) on a failing step or a progress function that asks to stop.
 template <typename Step>
@@ -121,6 +106,7 @@ namespace tarvel::test {
 
 void ScriptedLibmtp::reset()
 {
+    cmtp_set_close_listener(nullptr, nullptr);
     devices.clear();
     detectResult = LIBMTP_ERROR_NONE;
     auto flush = std::make_unique<CMTPStorageResult>();
@@ -312,36 +298,6 @@ void LIBMTP_destroy_file_t(LIBMTP_file_t *file)
     free(file);
 }
 
-int LIBMTP_Get_File_To_File(LIBMTP_mtpdevice_t *device, uint32_t id, char const *const path,
-                            LIBMTP_progressfunc_t const, void const *const)
-{
-    checked(device, "LIBMTP_Get_File_To_File");
-    ScriptedLibmtp::downloads.push_back({id, path});
-    const std::string &content = ScriptedLibmtp::downloadContent;
-    const int result = answer(device, ScriptedLibmtp::downloadOutcome);
-    if (result == 0) {
-        if (writeFile(path, content))
-            return 0;
-        answer(device, {-1, {"LIBMTP_Get_File_To_File(): Could not create file."}});
-        return -1;
-    }
-    writeFile(path, content.substr(0, content.size() / 2));
-    unlink(path);
-    return result;
-}
-
-int LIBMTP_Send_File_From_File(LIBMTP_mtpdevice_t *device, char const *const path, LIBMTP_file_t *const file,
-                               LIBMTP_progressfunc_t const, void const *const)
-{
-    checked(device, "LIBMTP_Send_File_From_File");
-    std::ifstream in(path, std::ios::binary);
-    ScriptedLibmtp::uploads.push_back({path, file->filename ? file->filename : "", file->filesize, file->filetype,
-                                       file->parent_id, file->storage_id,
-                                       std::string(std::istreambuf_iterator<char>(in), {})});
-    file->item_id = ScriptedLibmtp::uploadCreatesId;
-    return answer(device, ScriptedLibmtp::uploadOutcome);
-}
-
 int LIBMTP_Delete_Object(LIBMTP_mtpdevice_t *device, uint32_t id)
 {
     checked(device, "LIBMTP_Delete_Object");
@@ -356,7 +312,7 @@ int LIBMTP_Get_File_To_Handler(LIBMTP_mtpdevice_t *device, uint32_t const id, MT
                                LIBMTP_progressfunc_t const progress, void const *const data)
 {
     checked(device, "LIBMTP_Get_File_To_Handler");
-    ScriptedLibmtp::downloads.push_back({id, ""});
+    ScriptedLibmtp::downloads.push_back({id});
     std::string content = ScriptedLibmtp::downloadContent;
     const bool fails = ScriptedLibmtp::downloadOutcome.result != 0;
     const int moved = moveInChunks(
@@ -376,14 +332,16 @@ int LIBMTP_Send_File_From_Handler(LIBMTP_mtpdevice_t *device, MTPDataGetFunc get
                                   void const *const data)
 {
     checked(device, "LIBMTP_Send_File_From_Handler");
-    ScriptedLibmtp::uploads.push_back({"", file->filename ? file->filename : "", file->filesize, file->filetype,
+    ScriptedLibmtp::uploads.push_back({file->filename ? file->filename : "", file->filesize, file->filetype,
                                        file->parent_id, file->storage_id, std::string()});
+    // Like libmtp, the description takes the phone's own numbers once the object is made: a
+    // phone reports the root as parent 0.
     file->item_id = ScriptedLibmtp::uploadCreatesId;
+    file->parent_id = file->parent_id == LIBMTP_FILES_AND_FOLDERS_ROOT ? 0 : file->parent_id;
     if (file->item_id != 0)
         ScriptedLibmtp::objects[file->item_id] = {file->item_id, file->filename ? std::optional<std::string>(file->filename)
                                                                                 : std::nullopt,
-                                                  0, LIBMTP_FILETYPE_UNKNOWN,
-                                                  file->parent_id == LIBMTP_FILES_AND_FOLDERS_ROOT ? 0 : file->parent_id};
+                                                  0, LIBMTP_FILETYPE_UNKNOWN, file->parent_id};
     std::string &content = ScriptedLibmtp::uploads.back().content;
     const bool fails = ScriptedLibmtp::uploadOutcome.result != 0;
     int result = moveInChunks(

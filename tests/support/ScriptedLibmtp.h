@@ -8,9 +8,8 @@
 //
 // It behaves as the real library does where the bridge could notice: detection with no
 // device answers LIBMTP_ERROR_NO_DEVICE_ATTACHED, errors pile up on the device's error
-// stack until cleared, a failed LIBMTP_Get_File_To_File deletes the path it was given,
-// downloaded files are created with mode 0740, and every chain and node is allocated so
-// that the sanitizers see a leak or a double free. Using a device handle that was never
+// stack until cleared, and every chain and node is allocated so that the sanitizers see a
+// leak or a double free. Using a device handle that was never
 // opened or was already released aborts the process.
 
 #include <libmtp.h>
@@ -67,12 +66,10 @@ struct ListingCall {
 
 struct DownloadCall {
     uint32_t id;
-    std::string path;
 };
 
-// The object description and the bytes the bridge handed to LIBMTP_Send_File_From_File.
+// The object description and the bytes the bridge handed to LIBMTP_Send_File_From_Handler.
 struct UploadCall {
-    std::string path;
     std::string filename;
     uint64_t filesize;
     LIBMTP_filetype_t filetype;
@@ -83,8 +80,9 @@ struct UploadCall {
 
 struct ScriptedLibmtp {
     // Restores every script field to its default and zeroes every counter and log. It
-    // first closes the device the bridge keeps open (through the bridge's own API, by
-    // naming a device that is not attached), so no test inherits an open device.
+    // first removes the bridge's close listener and closes the device the bridge keeps open
+    // (through the bridge's own API, by naming a device that is not attached), so no test
+    // inherits an open device or a listener.
     static void reset();
 
     // ---- The script ----
@@ -105,29 +103,26 @@ struct ScriptedLibmtp {
     static inline std::map<uint32_t, std::vector<ScriptedObject>> folders;
     static inline ScriptedOutcome listingOutcome;
 
-    // LIBMTP_Get_File_To_File: writes downloadContent into the path and returns
-    // downloadOutcome.result. A failure writes half of it, then deletes the path.
+    // LIBMTP_Get_File_To_Handler and LIBMTP_Send_File_From_Handler move downloadContent and
+    // the local file in chunks of chunkSize bytes through the bridge's handler, calling the
+    // progress function after each with a total of the size plus a 12-byte header, as libmtp
+    // counts. A progress function that returns non-zero stops the copy with libmtp's
+    // "Cancelled transfer"; so does a handler that fails. Otherwise they return
+    // downloadOutcome.result and uploadOutcome.result; a scripted failure moves half the bytes
+    // first. An upload sets the description's item_id to uploadCreatesId (the object the
+    // device created; 0 for none) in both outcomes, and its parent_id to the phone's (0 for the
+    // root); one that got an object id and then fails leaves that object in objects (a partial
+    // file on the phone) unless uploadLeavesNoObject.
     static inline std::string downloadContent = "downloaded bytes";
     static inline ScriptedOutcome downloadOutcome;
-
-    // LIBMTP_Send_File_From_File: sets the description's item_id to uploadCreatesId (the
-    // object the device created; 0 for none) in both outcomes, returns uploadOutcome.result.
     static inline uint32_t uploadCreatesId = 900;
     static inline ScriptedOutcome uploadOutcome;
-
-    // LIBMTP_Delete_Object: also removes the object from objects.
-    static inline ScriptedOutcome deleteOutcome;
-
-    // The handler variants move downloadContent and the local file in chunks of chunkSize
-    // bytes through the bridge's handler, calling the progress function after each with a
-    // total of the size plus a 12-byte header, as libmtp counts. A progress function that
-    // returns non-zero stops the copy with libmtp's "Cancelled transfer"; so does a handler
-    // that fails. A scripted failure moves half the bytes first. An upload that got an
-    // object id and then fails leaves that object in objects (a partial file on the phone)
-    // unless uploadLeavesNoObject.
     static inline uint32_t chunkSize = 4;
     static inline bool uploadLeavesNoObject = false;
     static inline bool uploadFailsAfterLastByte = false; // a scripted failure moves every byte first
+
+    // LIBMTP_Delete_Object: also removes the object from objects.
+    static inline ScriptedOutcome deleteOutcome;
 
     // LIBMTP_Get_Filemetadata answers from objects (id -> object); null for other ids.
     static inline std::map<uint32_t, ScriptedObject> objects;
