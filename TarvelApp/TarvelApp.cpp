@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QPointer>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
 #include <QQuickWindow>
@@ -78,6 +79,21 @@ void TarvelApp::show()
 {
     if (m_window)
         m_window->show();
+}
+
+void TarvelApp::followTransfersOnDesktop(DesktopBuses buses)
+{
+    QPointer<QQuickWindow> window = m_window;
+    m_desktopFeedback = std::make_unique<TransferDesktopFeedback>(
+        &m_viewModel, [window] { return window && window->isActive(); }, std::move(buses));
+    // The notification's "Show in Folder" opens what the window's own button opens.
+    connect(m_desktopFeedback.get(), &TransferDesktopFeedback::showFolderRequested, &m_contentView,
+            &ContentView::showDownloadedFolder);
+    if (window)
+        connect(window, &QWindow::activeChanged, m_desktopFeedback.get(), [window, feedback = m_desktopFeedback.get()] {
+            if (window->isActive())
+                feedback->windowActivated();
+        });
 }
 
 } // namespace tarvel

@@ -23,6 +23,7 @@ int main(int argc, char **argv)
             [&plugEvents](tarvel::USBAddress address) { plugEvents.ignoreEventsFor(address, std::chrono::seconds(3)); });
         tarvel::TarvelApp app(std::make_shared<tarvel::MTPAndroidFileTransferEngine>(),
                               std::make_shared<tarvel::USBPhoneDiagnosis>(), &plugEvents);
+        app.followTransfersOnDesktop();
         // Ending the session or pressing Ctrl-C quits the way the window's Quit does.
         tarvel::QuitSignals quitSignals;
         QObject::connect(&quitSignals, &tarvel::QuitSignals::received, app.contentView(),

@@ -34,6 +34,7 @@ int main(int argc, char **argv)
     tarvel::TarvelApp app(std::make_shared<tarvel::LocalFolderEngine>(folders.first(), parser.isSet(slow)));
     if (!app.window())
         return 1;
+    app.followTransfersOnDesktop();
     app.show();
     return QApplication::exec();
 }
