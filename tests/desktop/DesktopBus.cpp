@@ -8,6 +8,8 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 namespace tarvel::test {
 
 PrivateBus::PrivateBus()
@@ -57,7 +59,7 @@ QList<QDBusMessage> StandIn::calls(const QString &member) const
 bool StandIn::handleMessage(const QDBusMessage &message, const QDBusConnection &connection)
 {
     m_calls.append(message);
-    connection.send(message.createReply(m_answer(message)));
+    connection.send(message.createReply(m_answer(message, calls(message.member()).size())));
     return true;
 }
 
@@ -80,41 +82,31 @@ QDBusUnixFileDescriptor PipeLocks::make()
 
 bool PipeLocks::allReleased() const
 {
-    for (int fd : m_readEnds) {
-        pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, 0) != 1 || !(p.revents & POLLHUP))
-            return false;
-    }
-    return true;
+    return std::all_of(m_readEnds.begin(), m_readEnds.end(), [](int fd) {
+        pollfd end{fd, POLLIN, 0};
+        return ::poll(&end, 1, 0) == 1 && (end.revents & POLLHUP);
+    });
 }
 
 std::unique_ptr<StandIn> standInLogind(QDBusConnection bus, PipeLocks &locks)
 {
-    return std::make_unique<StandIn>(bus, "org.freedesktop.login1", "/org/freedesktop/login1", [&locks](const QDBusMessage &) {
-        return QVariantList{QVariant::fromValue(locks.make())};
-    });
+    return std::make_unique<StandIn>(bus, "org.freedesktop.login1", "/org/freedesktop/login1",
+                                     [&locks](const QDBusMessage &, qsizetype) { return QVariantList{QVariant::fromValue(locks.make())}; });
 }
 
 std::unique_ptr<StandIn> standInPortal(QDBusConnection bus)
 {
-    auto requests = std::make_shared<int>(0);
     return std::make_unique<StandIn>(bus, "org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop",
-                                     [requests](const QDBusMessage &call) {
-        if (call.member() != "Inhibit")
-            return QVariantList();
-        const QString path = QString("/org/freedesktop/portal/desktop/request/1_1/t%1").arg(++*requests);
-        return QVariantList{QVariant::fromValue(QDBusObjectPath(path))};
+                                     [](const QDBusMessage &call, qsizetype n) {
+        return call.member() == "Inhibit" ? QVariantList{QVariant::fromValue(QDBusObjectPath(portalRequest(n)))} : QVariantList();
     });
 }
 
 std::unique_ptr<StandIn> standInNotifications(QDBusConnection bus, const QStringList &capabilities)
 {
-    auto shown = std::make_shared<uint>(0);
     return std::make_unique<StandIn>(bus, "org.freedesktop.Notifications", "/org/freedesktop/Notifications",
-                                     [&capabilities, shown](const QDBusMessage &call) {
-        if (call.member() == "GetCapabilities")
-            return QVariantList{capabilities};
-        return call.member() == "Notify" ? QVariantList{++*shown} : QVariantList();
+                                     [&capabilities](const QDBusMessage &call, qsizetype n) {
+        return call.member() == "GetCapabilities" ? QVariantList{capabilities} : QVariantList{uint(n)};
     });
 }
 

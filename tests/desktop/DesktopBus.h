@@ -34,10 +34,10 @@ private:
 };
 
 // Owns `service` and answers every call to `path` and below it with what `answer` gives
-// for it, recording the calls.
+// for it, the n-th of its name (from 1), recording the calls.
 class StandIn : public QDBusVirtualObject {
 public:
-    using Answer = std::function<QVariantList(const QDBusMessage &)>;
+    using Answer = std::function<QVariantList(const QDBusMessage &call, qsizetype n)>;
     StandIn(QDBusConnection bus, const QString &service, const QString &path, Answer answer);
     QList<QDBusMessage> calls(const QString &member) const;
 
@@ -60,9 +60,10 @@ private:
     QList<int> m_readEnds;
 };
 
-// logind's manager, handing out locks; the portal, whose n-th request is
-// ".../request/1_1/t<n>"; the notification server, showing what `capabilities` says at
-// each call, the n-th notification with id n.
+// logind's manager, handing out locks; the portal, its n-th request at portalRequest(n);
+// the notification server, showing what `capabilities` says at each call, the n-th
+// notification with id n.
+inline QString portalRequest(qsizetype n) { return QString("/org/freedesktop/portal/desktop/request/1_1/t%1").arg(n); }
 std::unique_ptr<StandIn> standInLogind(QDBusConnection bus, PipeLocks &locks);
 std::unique_ptr<StandIn> standInPortal(QDBusConnection bus);
 std::unique_ptr<StandIn> standInNotifications(QDBusConnection bus, const QStringList &capabilities);
