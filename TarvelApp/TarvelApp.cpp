@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QPointer>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
 #include <QQuickWindow>
@@ -83,17 +82,17 @@ void TarvelApp::show()
 
 void TarvelApp::followTransfersOnDesktop(DesktopBuses buses)
 {
-    QPointer<QQuickWindow> window = m_window;
-    m_desktopFeedback = std::make_unique<TransferDesktopFeedback>(
-        &m_viewModel, [window] { return window && window->isActive(); }, std::move(buses));
+    // Active while any window of ours has the focus, a file dialog over the window too.
+    const auto active = [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; };
+    m_desktopFeedback = std::make_unique<TransferDesktopFeedback>(&m_viewModel, active, std::move(buses));
     // The notification's "Show in Folder" opens what the window's own button opens.
     connect(m_desktopFeedback.get(), &TransferDesktopFeedback::showFolderRequested, &m_contentView,
             &ContentView::showDownloadedFolder);
-    if (window)
-        connect(window, &QWindow::activeChanged, m_desktopFeedback.get(), [window, feedback = m_desktopFeedback.get()] {
-            if (window->isActive())
-                feedback->windowActivated();
-        });
+    TransferDesktopFeedback *feedback = m_desktopFeedback.get();
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, feedback, [feedback](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive)
+            feedback->windowActivated();
+    });
 }
 
 } // namespace tarvel
