@@ -80,4 +80,19 @@ void TarvelApp::show()
         m_window->show();
 }
 
+void TarvelApp::followTransfersOnDesktop(DesktopBuses buses)
+{
+    // Active while any window of ours has the focus, a file dialog over the window too.
+    const auto active = [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; };
+    m_desktopFeedback = std::make_unique<TransferDesktopFeedback>(&m_viewModel, active, std::move(buses));
+    // The notification's "Show in Folder" opens what the window's own button opens.
+    connect(m_desktopFeedback.get(), &TransferDesktopFeedback::showFolderRequested, &m_contentView,
+            &ContentView::showDownloadedFolder);
+    TransferDesktopFeedback *feedback = m_desktopFeedback.get();
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, feedback, [feedback](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive)
+            feedback->windowActivated();
+    });
+}
+
 } // namespace tarvel

@@ -5,6 +5,7 @@
 // first storage) when the window is first shown. Knows no particular engine, so the
 // real app, the demo and the screenshot tool share it.
 
+#include "DesktopSession/TransferDesktopFeedback.h"
 #include "TarvelApp/ContentView.h"
 #include "TarvelApp/DesktopServices.h"
 #include "TarvelCore/AndroidFileTransferEngine.h"
@@ -40,6 +41,10 @@ public:
     QQuickWindow *window() const { return m_window; }
 
     void show();
+    // Tells the desktop about transfers: no sleep while one runs, its progress on the
+    // taskbar, a notification when a long one ends while the window is not active. Only
+    // the programs ask for it: tests must not reach the desktop's buses.
+    void followTransfersOnDesktop(DesktopBuses buses = {});
 
 private:
     std::unique_ptr<DesktopServices> m_desktop;
@@ -48,6 +53,7 @@ private:
     std::unique_ptr<QQmlApplicationEngine> m_qml;
     QQuickWindow *m_window = nullptr;
     bool m_started = false;
+    std::unique_ptr<TransferDesktopFeedback> m_desktopFeedback;
 };
 
 } // namespace tarvel

@@ -1,4 +1,5 @@
 #include "MTPAdapter/MTPAndroidFileTransferEngine.h"
+#include "TarvelApp/CommandLine.h"
 #include "TarvelApp/QuitSignals.h"
 #include "TarvelApp/TarvelApp.h"
 #include "USBDiagnosis/USBHotplugMonitor.h"
@@ -10,9 +11,15 @@
 
 int main(int argc, char **argv)
 {
-    QApplication application(argc, argv);
     // Also the window's title: the window sets none of its own.
     QApplication::setApplicationName(QStringLiteral("Tarvel"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Move files between this computer and an Android phone over USB."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    tarvel::answerHelpAndVersion(parser, argc, argv);
+    QApplication application(argc, argv);
+    parser.process(application);
 
     int status = 1;
     {
@@ -23,6 +30,7 @@ int main(int argc, char **argv)
             [&plugEvents](tarvel::USBAddress address) { plugEvents.ignoreEventsFor(address, std::chrono::seconds(3)); });
         tarvel::TarvelApp app(std::make_shared<tarvel::MTPAndroidFileTransferEngine>(),
                               std::make_shared<tarvel::USBPhoneDiagnosis>(), &plugEvents);
+        app.followTransfersOnDesktop();
         // Ending the session or pressing Ctrl-C quits the way the window's Quit does.
         tarvel::QuitSignals quitSignals;
         QObject::connect(&quitSignals, &tarvel::QuitSignals::received, app.contentView(),

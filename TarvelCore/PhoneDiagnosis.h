@@ -22,6 +22,20 @@ struct USBAddress {
     friend bool operator==(const USBAddress &, const USBAddress &) = default;
 };
 
+// How fast a phone's USB connection runs. The text names the generation as ports and
+// cables are labelled ("USB 1.1", "USB 2.0", "USB 3" for every 3.x, "USB4") and the
+// link's speed in Mbit/s below 1000, else in Gbit/s: "USB 2.0, 480 Mbit/s",
+// "USB 3, 5 Gbit/s".
+struct USBLink {
+    QString text = {};
+    bool couldBeFaster = false; // a USB 3 phone on a USB 2 link: another port or cable would be quicker
+
+    // What the window says under the text when couldBeFaster.
+    static QString fasterHint() { return QStringLiteral("This phone could copy faster on a USB 3 port or cable."); }
+
+    friend bool operator==(const USBLink &, const USBLink &) = default;
+};
+
 // One device on the bus with an MTP, still-image or USB-debugging interface.
 struct USBPhoneReport {
     USBAddress address = {};
@@ -30,6 +44,7 @@ struct USBPhoneReport {
     QString product = {}; // the USB product string; may be empty
     QString serial = {};  // the USB serial string; may be empty
     std::optional<TransferError> problem = {}; // absent when nothing on the bus keeps it from being opened
+    std::optional<USBLink> link = {};         // absent when sysfs does not tell the speed
 
     friend bool operator==(const USBPhoneReport &, const USBPhoneReport &) = default;
 };

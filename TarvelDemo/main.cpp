@@ -1,5 +1,6 @@
 // tarvel-demo FOLDER: the Tarvel window over a local folder that plays the phone.
 
+#include "TarvelApp/CommandLine.h"
 #include "TarvelApp/TarvelApp.h"
 #include "TarvelDemo/LocalFolderEngine.h"
 
@@ -11,15 +12,17 @@
 
 int main(int argc, char **argv)
 {
-    QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvel Demo"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Try Tarvel without a phone: a local folder plays the phone's storage."));
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("The folder that plays the phone's storage."));
     const QCommandLineOption slow(QStringLiteral("slow"), QStringLiteral("Copy at about 1 MB/s, so transfers take visible time."));
     parser.addOption(slow);
+    tarvel::answerHelpAndVersion(parser, argc, argv);
+    QApplication application(argc, argv);
     parser.process(application);
 
     const QStringList folders = parser.positionalArguments();
@@ -34,6 +37,7 @@ int main(int argc, char **argv)
     tarvel::TarvelApp app(std::make_shared<tarvel::LocalFolderEngine>(folders.first(), parser.isSet(slow)));
     if (!app.window())
         return 1;
+    app.followTransfersOnDesktop();
     app.show();
     return QApplication::exec();
 }

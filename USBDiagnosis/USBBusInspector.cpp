@@ -61,6 +61,25 @@ PhoneHolder classifyHolder(const QString &program, bool usesFuse)
     return {PhoneHolderKind::program, program};
 }
 
+// The link's speed (sysfs "speed", in Mbit/s: 1.5, 12, 480, 5000, 10000, 20000) and
+// the USB version the device's descriptor claims (sysfs "version", " 3.20"). Nothing
+// when the speed is missing or unknown.
+std::optional<USBLink> readLink(const QString &devicePath)
+{
+    bool ok = false;
+    const double mbits = readAttribute(devicePath + QStringLiteral("/speed")).value_or(QString()).toDouble(&ok);
+    if (!ok || mbits <= 0)
+        return std::nullopt;
+    const QString generation = mbits <= 12     ? QStringLiteral("USB 1.1")
+                               : mbits <= 480  ? QStringLiteral("USB 2.0")
+                               : mbits <= 20000 ? QStringLiteral("USB 3")
+                                                : QStringLiteral("USB4");
+    const QString rate = mbits < 1000 ? QString::number(mbits) + QStringLiteral(" Mbit/s")
+                                      : QString::number(mbits / 1000) + QStringLiteral(" Gbit/s");
+    const double claimed = readAttribute(devicePath + QStringLiteral("/version")).value_or(QString()).toDouble();
+    return USBLink{.text = generation + QStringLiteral(", ") + rate, .couldBeFaster = claimed >= 3 && mbits <= 480};
+}
+
 } // namespace
 
 struct USBBusInspector::Interface {
@@ -124,6 +143,7 @@ QList<USBPhoneReport> USBBusInspector::inspect() const
         report.productID = quint16(readNumber(path + QStringLiteral("/idProduct"), 16).value_or(0));
         report.product = readAttribute(path + QStringLiteral("/product")).value_or(QString());
         report.serial = readAttribute(path + QStringLiteral("/serial")).value_or(QString());
+        report.link = readLink(path);
         if (mtp)
             report.problem = mtpProblem(address, *mtp);
         else

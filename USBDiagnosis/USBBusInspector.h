@@ -21,7 +21,8 @@ public:
     // Devices that could be phones, by bus and device number. Each problem is the first
     // that applies, in this order: not in File transfer mode; the MTP interface claimed by
     // another process; no read and write access to the device node. A device that goes
-    // away while it is read is left out.
+    // away while it is read is left out. Each report also tells how fast the phone's link
+    // runs, where sysfs says.
     QList<USBPhoneReport> inspect() const;
 
 private:

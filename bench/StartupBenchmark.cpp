@@ -37,6 +37,7 @@ int main(int argc, char **argv)
     tarvel::TarvelApp app(std::make_shared<tarvel::MTPAndroidFileTransferEngine>());
     if (!app.window())
         return 1;
+    app.followTransfersOnDesktop(); // as the program does: it must not touch D-Bus on the way to the first frame
 
     double firstFrameMs = -1;
     QObject::connect(app.window(), &QQuickWindow::frameSwapped, &application, [&] {

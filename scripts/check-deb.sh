@@ -31,9 +31,14 @@ echo "check-deb: installed into a clean root"
 for path in /usr/bin/tarvel /usr/bin/tarvel-demo /usr/share/applications/io.github.orvath.Tarvel.desktop \
             /usr/share/metainfo/io.github.orvath.Tarvel.metainfo.xml \
             /usr/share/icons/hicolor/scalable/apps/io.github.orvath.Tarvel.svg \
-            /usr/share/icons/hicolor/256x256/apps/io.github.orvath.Tarvel.png /lib/udev/rules.d/69-libmtp.rules; do
+            /usr/share/icons/hicolor/256x256/apps/io.github.orvath.Tarvel.png /lib/udev/rules.d/69-libmtp.rules \
+            /usr/share/man/man1/tarvel.1.gz /usr/share/man/man1/tarvel-demo.1.gz; do
     [ -e "$root$path" ] || { echo "check-deb: missing $path" >&2; exit 1; }
 done
+
+# The terminal answers without a display.
+chroot "$root" env -u DISPLAY -u QT_QPA_PLATFORM tarvel --version | grep -q '^Tarvel ' ||
+    { echo "check-deb: tarvel --version did not answer" >&2; exit 1; }
 
 # The window must come up with the installed QML modules and plugins alone.
 mkdir -p "$root/tmp/phone/DCIM"

@@ -25,14 +25,17 @@ qrencode
 "
 
 # GoogleTest; Xvfb for the screenshot and start-up scripts; zbarimg, which reads the
-# donation QR code back; the desktop entry and metainfo validators; the emulator guest
-# of the end-to-end tests (QEMU, a kernel and its modules, busybox, udev, python3 for
-# hot-plug, xz for compressed modules); debootstrap for the package check.
+# donation QR code back; the desktop entry and metainfo validators; groff, which checks
+# the man pages; a D-Bus daemon for the desktop tests' private bus and dbus-monitor for
+# the start-up script; the emulator guest of the end-to-end tests (QEMU, a kernel and its
+# modules, busybox, udev, python3 for hot-plug, xz for compressed modules); debootstrap
+# for the package check.
 TEST_PACKAGES="
 libgtest-dev libgmock-dev
 xvfb xauth
 zbar-tools
-desktop-file-utils appstream
+desktop-file-utils appstream groff-base
+dbus-daemon dbus-bin
 qemu-system-x86 linux-image-amd64 busybox-static kmod xz-utils util-linux coreutils udev python3
 debootstrap
 "

@@ -160,3 +160,39 @@ TEST(USBBusInspector, DeviceGoingAwayWhileReadIsLeftOut)
     bus.addProcess(800, "gvfsd-mtp", {node14});
     EXPECT_EQ(describe(bus.inspector().inspect()), "1:4 deviceInUse: gvfsd-mtp\n");
 }
+
+// The link reads in plain words; a USB 3 phone held to USB 2 speed gets the hint; an
+// unknown or missing speed file, or no version, is no link or no hint, never an error.
+TEST(USBBusInspector, LinkSpeedAndWhetherItCouldBeFaster)
+{
+    struct Case {
+        QByteArray speed; // empty: no file
+        QByteArray version;
+        std::optional<USBLink> link;
+    };
+    const QList<Case> cases{
+        {"480\n", " 3.20\n", USBLink{"USB 2.0, 480 Mbit/s", true}},
+        {"480\n", " 2.10\n", USBLink{"USB 2.0, 480 Mbit/s", false}},
+        {"5000\n", " 3.20\n", USBLink{"USB 3, 5 Gbit/s", false}},
+        {"10000\n", " 3.10\n", USBLink{"USB 3, 10 Gbit/s", false}},
+        {"20000\n", " 3.20\n", USBLink{"USB 3, 20 Gbit/s", false}},
+        {"12\n", " 3.00\n", USBLink{"USB 1.1, 12 Mbit/s", true}},
+        {"1.5\n", " 1.10\n", USBLink{"USB 1.1, 1.5 Mbit/s", false}},
+        {"480\n", {}, USBLink{"USB 2.0, 480 Mbit/s", false}},
+        {"unknown\n", " 3.20\n", std::nullopt},
+        {{}, " 3.20\n", std::nullopt},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.speed.toStdString() + c.version.toStdString());
+        FakeBus bus;
+        bus.addDevice("1-1", 1, 4, {mtpInterface()});
+        if (!c.speed.isEmpty())
+            bus.write("sys/bus/usb/devices/1-1/speed", c.speed);
+        if (!c.version.isEmpty())
+            bus.write("sys/bus/usb/devices/1-1/version", c.version);
+        const QList<USBPhoneReport> reports = bus.inspector().inspect();
+        ASSERT_EQ(reports.size(), 1);
+        EXPECT_EQ(reports.first().link, c.link);
+        EXPECT_EQ(reports.first().problem, std::nullopt);
+    }
+}
