@@ -86,8 +86,8 @@ void TarvelApp::followTransfersOnDesktop(DesktopBuses buses)
     const auto active = [] { return QGuiApplication::applicationState() == Qt::ApplicationActive; };
     m_desktopFeedback = std::make_unique<TransferDesktopFeedback>(&m_viewModel, active, std::move(buses));
     // The notification's "Show in Folder" opens what the window's own button opens.
-    connect(m_desktopFeedback.get(), &TransferDesktopFeedback::showFolderRequested, &m_contentView,
-            &ContentView::showDownloadedFolder);
+    connect(m_desktopFeedback.get(), &TransferDesktopFeedback::showFolderRequested, m_contentView.transfers(),
+            &TransferPresenter::showDownloadedFolder);
     TransferDesktopFeedback *feedback = m_desktopFeedback.get();
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, feedback, [feedback](Qt::ApplicationState state) {
         if (state == Qt::ApplicationActive)
