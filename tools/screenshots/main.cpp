@@ -408,8 +408,10 @@ int main(int argc, char **argv)
                         QUrl::fromLocalFile(QDir::homePath() + QStringLiteral("/boarding-pass.pdf")));
     spinUntil([&] { return viewModel->state() == TarvelConnectionState::transferring; });
     plugs.pullOut({3, 7});
-    ok &= shooter.shoot(QStringLiteral("17-pulled-out"), small);
+    // The lane gives up the cut copy, and the one sentence says what happened.
     secondGate.finish();
+    spinUntil([&] { return viewModel->state() != TarvelConnectionState::transferring; });
+    ok &= shooter.shoot(QStringLiteral("17-pulled-out"), small);
     settle();
 
     return ok ? 0 : 1;
