@@ -346,4 +346,33 @@ void MTPAndroidFileTransferEngine::onDeviceClosing(std::function<void(USBAddress
     cmtp_set_close_listener(closing ? tell : nullptr, &closing);
 }
 
+// Not built yet: the phone's deletes, renames, pictures, partial reads and events.
+QCoro::Task<QList<std::exception_ptr>> MTPAndroidFileTransferEngine::deleteObjects(QList<ObjectRequest>, std::shared_ptr<TransferControl>)
+{
+    throw TransferError::nativeError(QStringLiteral("Deleting is not built yet"));
+    co_return {};
+}
+
+QCoro::Task<> MTPAndroidFileTransferEngine::renameObject(RenameRequest)
+{
+    throw TransferError::nativeError(QStringLiteral("Renaming is not built yet"));
+    co_return;
+}
+
+QCoro::Task<QByteArray> MTPAndroidFileTransferEngine::thumbnail(ObjectRequest)
+{
+    co_return QByteArray();
+}
+
+QCoro::Task<QByteArray> MTPAndroidFileTransferEngine::readPart(ObjectRequest, qint64, qint64)
+{
+    throw TransferError::deviceRefused(QStringLiteral("Partial reads are not built yet"));
+    co_return QByteArray();
+}
+
+QCoro::Task<QList<PhoneEvent>> MTPAndroidFileTransferEngine::phoneEvents(QString, int)
+{
+    co_return {};
+}
+
 } // namespace tarvel

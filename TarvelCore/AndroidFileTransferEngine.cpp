@@ -170,4 +170,67 @@ QCoro::Task<QString> FakeAndroidFileTransferEngine::createFolder(FolderRequest r
     co_return id;
 }
 
+QCoro::Task<QList<std::exception_ptr>> FakeAndroidFileTransferEngine::deleteObjects(QList<ObjectRequest> requests,
+                                                                                   std::shared_ptr<TransferControl> control)
+{
+    const ObjectRequest request = requests.value(0);
+    lastTransferControl = control;
+    if (const Hook hook = beforeDelete)
+        co_await hook();
+    std::exception_ptr outcome;
+    if (control->isCancelled()) {
+        outcome = std::make_exception_ptr(TransferError::cancelled());
+    } else if (deleteError) {
+        outcome = std::make_exception_ptr(TransferError(*deleteError));
+    } else {
+        deleteRequests.append(request);
+        for (QList<RemoteEntry> &entries : entriesByParentID)
+            entries.removeIf([&](const RemoteEntry &entry) { return entry.id == request.objectID; });
+        entriesToReturn.removeIf([&](const RemoteEntry &entry) { return entry.id == request.objectID; });
+    }
+    co_return QList<std::exception_ptr>{outcome};
+}
+
+QCoro::Task<> FakeAndroidFileTransferEngine::renameObject(RenameRequest request)
+{
+    if (renameError)
+        throw TransferError(*renameError);
+    renameRequests.append(request);
+    const auto rename = [&](QList<RemoteEntry> &entries) {
+        for (RemoteEntry &entry : entries) {
+            if (entry.id == request.object.objectID)
+                entry.name = request.newName;
+        }
+    };
+    for (QList<RemoteEntry> &entries : entriesByParentID)
+        rename(entries);
+    rename(entriesToReturn);
+    co_return;
+}
+
+QCoro::Task<QByteArray> FakeAndroidFileTransferEngine::thumbnail(ObjectRequest request)
+{
+    if (const Hook hook = beforeThumbnail)
+        co_await hook();
+    thumbnailRequests.append(request);
+    co_return thumbnails.value(request.objectID);
+}
+
+QCoro::Task<QByteArray> FakeAndroidFileTransferEngine::readPart(ObjectRequest request, qint64 offset, qint64 length)
+{
+    partReads.append({request.objectID, offset});
+    if (partReadError)
+        throw TransferError(*partReadError);
+    co_return contents.value(request.objectID).mid(offset, length);
+}
+
+QCoro::Task<QList<PhoneEvent>> FakeAndroidFileTransferEngine::phoneEvents(QString, int)
+{
+    if (const Hook hook = beforeEvents)
+        co_await hook();
+    QList<PhoneEvent> events;
+    events.swap(pendingEvents);
+    co_return events;
+}
+
 } // namespace tarvel

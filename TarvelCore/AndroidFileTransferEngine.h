@@ -8,6 +8,8 @@
 #include "TarvelCore/TransferControl.h"
 
 #include <QCoro/QCoroTask>
+#include <QByteArray>
+#include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QUrl>
@@ -35,6 +37,7 @@ struct DownloadRequest {
     QString localFolder = {};
     QString localName = {};
     bool replacesExisting = true; // false: a file already there makes the copy fail, untouched
+    std::optional<QDateTime> modifiedAt = {}; // the phone's date, given to the copy as its own
 
     friend bool operator==(const DownloadRequest &, const DownloadRequest &) = default;
 };
@@ -56,6 +59,35 @@ struct FolderRequest {
     QString name = {};
 
     friend bool operator==(const FolderRequest &, const FolderRequest &) = default;
+};
+
+// One object on the phone as it was listed. A phone numbers its objects anew on every
+// connection, so before an engine changes or deletes anything it checks that the id still
+// names an object of this name (and, for a file, this size).
+struct ObjectRequest {
+    QString deviceID = {};
+    QString storageID = {};
+    QString objectID = {};
+    QString name = {};
+    std::optional<qint64> sizeBytes = {}; // a file's size as listed; absent for a folder
+
+    friend bool operator==(const ObjectRequest &, const ObjectRequest &) = default;
+};
+
+struct RenameRequest {
+    ObjectRequest object = {};
+    QString newName = {};
+
+    friend bool operator==(const RenameRequest &, const RenameRequest &) = default;
+};
+
+// What the phone said changed while the app was connected.
+struct PhoneEvent {
+    enum class Kind { objectAdded, objectRemoved, storageChanged };
+    Kind kind = Kind::objectAdded;
+    QString objectID = {}; // empty for storageChanged
+
+    friend bool operator==(const PhoneEvent &, const PhoneEvent &) = default;
 };
 
 // A folder's entries, and whether they are all of them.
@@ -89,6 +121,20 @@ public:
                                                                 std::shared_ptr<TransferControl> control) = 0;
     // Creates folder `name` inside parentID (absent: the storage's root); returns its id.
     virtual QCoro::Task<QString> createFolder(FolderRequest request) = 0;
+    // Deletes each object, a run like the copies above: a folder goes with what it holds
+    // where the phone does that, so callers delete what a folder holds first. An id that no
+    // longer names the object as listed fails that request and deletes nothing.
+    virtual QCoro::Task<QList<std::exception_ptr>> deleteObjects(QList<ObjectRequest> requests,
+                                                                 std::shared_ptr<TransferControl> control) = 0;
+    virtual QCoro::Task<> renameObject(RenameRequest request) = 0;
+    // The small picture the phone keeps for an image, or nothing when it keeps none.
+    virtual QCoro::Task<QByteArray> thumbnail(ObjectRequest request) = 0;
+    // At most `length` bytes of a file from `offset`; fewer at its end. Throws deviceRefused
+    // when the phone cannot read a part of a file.
+    virtual QCoro::Task<QByteArray> readPart(ObjectRequest request, qint64 offset, qint64 length) = 0;
+    // What the phone announced since the last call, waiting at most `waitMs` for something
+    // when nothing has come yet, and less when another operation wants the phone.
+    virtual QCoro::Task<QList<PhoneEvent>> phoneEvents(QString deviceID, int waitMs) = 0;
 
     // The first operations, one request each through the bodies above, kept for code written
     // against them. An absent parentID is the storage's root; a download replaces what is at
@@ -136,6 +182,18 @@ public:
     // Records the request and answers "folder-<n>" (n counts from 1), or throws
     // createFolderError; the new folder shows in later listings of its parent.
     QCoro::Task<QString> createFolder(FolderRequest request) override;
+    // Waits for beforeDelete, then answers deleteError as the outcome, else records the
+    // request and takes the object out of entriesByParentID.
+    QCoro::Task<QList<std::exception_ptr>> deleteObjects(QList<ObjectRequest> requests,
+                                                         std::shared_ptr<TransferControl> control) override;
+    // Throws renameError, else records the request and renames the object in entriesByParentID.
+    QCoro::Task<> renameObject(RenameRequest request) override;
+    // Waits for beforeThumbnail, records the request, answers from thumbnails (empty when absent).
+    QCoro::Task<QByteArray> thumbnail(ObjectRequest request) override;
+    // Records the request, throws partReadError, else answers from contents.
+    QCoro::Task<QByteArray> readPart(ObjectRequest request, qint64 offset, qint64 length) override;
+    // Waits for beforeEvents, then hands over pendingEvents and empties it.
+    QCoro::Task<QList<PhoneEvent>> phoneEvents(QString deviceID, int waitMs) override;
 
     QList<AndroidDevice> devicesToReturn;
     std::optional<TransferError> scanError;
@@ -158,6 +216,19 @@ public:
     Hook beforeScan;                          // holds scanDevices
     std::optional<TransferError> storageError; // thrown by listStorage, as a phone that will not open
     int scans = 0;
+    QList<ObjectRequest> deleteRequests;
+    std::optional<TransferError> deleteError;
+    Hook beforeDelete;
+    QList<RenameRequest> renameRequests;
+    std::optional<TransferError> renameError;
+    QHash<QString, QByteArray> thumbnails; // by object id
+    QList<ObjectRequest> thumbnailRequests;
+    Hook beforeThumbnail;
+    QHash<QString, QByteArray> contents; // what readPart reads, by object id
+    QList<std::pair<QString, qint64>> partReads; // object id and offset of each read
+    std::optional<TransferError> partReadError;
+    QList<PhoneEvent> pendingEvents;
+    Hook beforeEvents;
 };
 
 } // namespace tarvel

@@ -284,4 +284,33 @@ QCoro::Task<QString> LocalFolderEngine::createFolder(FolderRequest request)
     co_return co_await awaitResult(m_worker.run(std::move(work)));
 }
 
+// Not built yet: the phone's deletes, renames, pictures, partial reads and events.
+QCoro::Task<QList<std::exception_ptr>> LocalFolderEngine::deleteObjects(QList<ObjectRequest>, std::shared_ptr<TransferControl>)
+{
+    throw TransferError::nativeError(QStringLiteral("Deleting is not built yet"));
+    co_return {};
+}
+
+QCoro::Task<> LocalFolderEngine::renameObject(RenameRequest)
+{
+    throw TransferError::nativeError(QStringLiteral("Renaming is not built yet"));
+    co_return;
+}
+
+QCoro::Task<QByteArray> LocalFolderEngine::thumbnail(ObjectRequest)
+{
+    co_return QByteArray();
+}
+
+QCoro::Task<QByteArray> LocalFolderEngine::readPart(ObjectRequest, qint64, qint64)
+{
+    throw TransferError::deviceRefused(QStringLiteral("Partial reads are not built yet"));
+    co_return QByteArray();
+}
+
+QCoro::Task<QList<PhoneEvent>> LocalFolderEngine::phoneEvents(QString, int)
+{
+    co_return {};
+}
+
 } // namespace tarvel

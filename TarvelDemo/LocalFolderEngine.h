@@ -30,6 +30,12 @@ public:
     QCoro::Task<QList<std::exception_ptr>> uploadSeries(QList<UploadRequest> requests,
                                                         std::shared_ptr<TransferControl> control) override;
     QCoro::Task<QString> createFolder(FolderRequest request) override;
+    QCoro::Task<QList<std::exception_ptr>> deleteObjects(QList<ObjectRequest> requests,
+                                                         std::shared_ptr<TransferControl> control) override;
+    QCoro::Task<> renameObject(RenameRequest request) override;
+    QCoro::Task<QByteArray> thumbnail(ObjectRequest request) override;
+    QCoro::Task<QByteArray> readPart(ObjectRequest request, qint64 offset, qint64 length) override;
+    QCoro::Task<QList<PhoneEvent>> phoneEvents(QString deviceID, int waitMs) override;
 
     static inline const QString deviceID = QStringLiteral("demo-phone");
     static inline const QString storageID = QStringLiteral("demo-storage");
