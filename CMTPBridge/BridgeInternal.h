@@ -158,4 +158,8 @@ int create_hidden_file(int folder, const char *name, char (&hidden)[256]);
 // never touched (errno EEXIST).
 bool move_into_place(int folder, const char *hidden, const char *name, bool replace);
 
+// Flushes the folder open as `folder` (O_PATH will do), so a name given in it lasts. A file
+// system that cannot flush folders counts as flushed. False with errno set.
+bool flush_folder(int folder);
+
 } // namespace cmtp

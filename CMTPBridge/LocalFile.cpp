@@ -97,4 +97,16 @@ bool move_into_place(int folder, const char *hidden, const char *name, bool repl
     return renameat(folder, hidden, folder, name) == 0;
 }
 
+bool flush_folder(int folder)
+{
+    const int fd = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool flushed = fsync(fd) == 0 || errno == EINVAL || errno == ENOTSUP || errno == ENOSYS;
+    const int error = errno;
+    close(fd);
+    errno = error;
+    return flushed;
+}
+
 } // namespace cmtp

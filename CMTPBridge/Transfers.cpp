@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -155,7 +156,8 @@ const char *base_name(const char *path)
 extern "C" {
 
 CMTPTransferResult cmtp_download_file_at(const char *device_id, const char *file_id, int folder_fd, const char *name,
-                                         int replace, cmtp_progress_callback progress, void *context)
+                                         int replace, int64_t modified_at, cmtp_progress_callback progress,
+                                         void *context)
 {
     CMTPTransferResult result;
     memset(&result, 0, sizeof result);
@@ -203,10 +205,24 @@ CMTPTransferResult cmtp_download_file_at(const char *device_id, const char *file
         progress(local.moved, local.moved, context);
     if (kept_mode >= 0)
         fchmod(fd, static_cast<mode_t>(kept_mode));
-    if (close(fd) != 0 || !move_into_place(folder_fd, hidden, name, replace != 0)) {
-        const int error = errno;
+    // The phone's date is a courtesy: a file system that keeps none still gets the whole file.
+    if (modified_at > 0) {
+        const timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(modified_at), 0}};
+        futimens(fd, times);
+    }
+    // The file reaches the disk before it takes its name, and the name before the call succeeds:
+    // a crash never leaves a short file under the name, nor loses a download that counted.
+    int error = fsync(fd) == 0 ? 0 : errno;
+    if (close(fd) != 0 && error == 0)
+        error = errno;
+    if (error != 0 || !move_into_place(folder_fd, hidden, name, replace != 0)) {
+        error = error != 0 ? error : errno;
         unlinkat(folder_fd, hidden, 0);
         fail_local(result, "Could not save the download", error);
+        return result;
+    }
+    if (!flush_folder(folder_fd)) {
+        fail_local(result, "Could not save the download", errno);
         return result;
     }
     result.ok = 1;
@@ -232,7 +248,7 @@ CMTPTransferResult cmtp_download_file(const char *device_id, const char *file_id
         fail_local(result, "Could not create a temporary file for the download", errno);
         return result;
     }
-    return cmtp_download_file_at(device_id, file_id, opened.fd, name, 1, nullptr, nullptr);
+    return cmtp_download_file_at(device_id, file_id, opened.fd, name, 1, 0, nullptr, nullptr);
 }
 
 CMTPTransferResult cmtp_upload_file_as(const char *device_id, const char *storage_id, const char *local_path,

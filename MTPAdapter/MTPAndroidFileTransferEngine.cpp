@@ -154,9 +154,10 @@ void copyFromPhone(const DownloadRequest &request, TransferControl &control, Ser
     if (control.isCancelled())
         throw TransferError::cancelled();
     const int folder = series.at(request.localFolder);
+    const int64_t modifiedAt = request.modifiedAt && request.modifiedAt->isValid() ? request.modifiedAt->toSecsSinceEpoch() : 0;
     throwIfFailed(cmtp_download_file_at(request.deviceID.toUtf8().constData(), request.remoteFileID.toUtf8().constData(),
                                         folder, request.localName.toUtf8().constData(), request.replacesExisting ? 1 : 0,
-                                        &reportProgress, &control),
+                                        modifiedAt, &reportProgress, &control),
                   QStringLiteral("MTP download failed"));
 }
 

@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -86,7 +87,7 @@ protected:
     }
     CMTPTransferResult download(const char *name, Progress *progress = nullptr, int replace = 1)
     {
-        return cmtp_download_file_at(kPhone, "12", folder, name, replace, progress ? &Progress::report : nullptr, progress);
+        return cmtp_download_file_at(kPhone, "12", folder, name, replace, 0, progress ? &Progress::report : nullptr, progress);
     }
     CMTPTransferResult upload(const char *name, const char *remoteName = nullptr, Progress *progress = nullptr)
     {
@@ -114,7 +115,7 @@ TEST_F(BridgeDownload, ChecksIdAndDestinationBeforeOpeningTheDevice)
     for (const char *local : {static_cast<const char *>(nullptr), "", "/tmp/"})
         EXPECT_STREQ(cmtp_download_file("mtp-gone", "12", local).error, "Invalid local download path");
     for (const char *name : {static_cast<const char *>(nullptr), "", ".", "..", "../c.jpg", "a/b"}) {
-        const CMTPTransferResult refused = cmtp_download_file_at("mtp-gone", "12", folder, name, 1, nullptr, nullptr);
+        const CMTPTransferResult refused = cmtp_download_file_at("mtp-gone", "12", folder, name, 1, 0, nullptr, nullptr);
         EXPECT_STREQ(refused.error, "Invalid local download path");
         EXPECT_EQ(refused.code, CMTP_RESULT_OTHER);
     }
@@ -159,6 +160,21 @@ TEST_F(BridgeDownload, SuccessReplacesTheDestination)
     const std::string longest = path(std::string(255, 'L').c_str());
     EXPECT_EQ(cmtp_download_file(kPhone, "19", longest.c_str()).ok, 1);
     EXPECT_EQ(names(), (QStringList{QString(255, 'L'), "notes.txt", "photo.jpg"}));
+}
+
+// A finished download carries the phone's date, reaches the disk before it takes its name, and
+// counts as done only once the folder holding that name is flushed too.
+TEST_F(BridgeDownload, KeepsThePhonesDateAndIsFlushedBeforeItCounts)
+{
+    EXPECT_EQ(cmtp_download_file_at(kPhone, "12", folder, "dated.jpg", 1, 1'600'000'000, nullptr, nullptr).ok, 1);
+    struct stat info {};
+    ASSERT_EQ(stat(path("dated.jpg").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mtim.tv_sec, 1'600'000'000);
+    const std::vector<std::string> &calls = ScriptedLibmtp::calls;
+    const auto at = [&](const char *call) { return std::find(calls.begin(), calls.end(), call) - calls.begin(); };
+    EXPECT_LT(at("LIBMTP_Get_File_To_Handler"), at("fsync file"));
+    EXPECT_LT(at("fsync file"), at("rename"));
+    EXPECT_EQ(calls.back(), "fsync folder");
 }
 
 // Progress is told in the file's own bytes and ends at its exact size; a non-zero answer stops

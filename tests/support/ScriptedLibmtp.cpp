@@ -2,12 +2,17 @@
 
 #include "CMTPBridge/CMTPBridge.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <algorithm>
 #include <set>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using tarvel::test::ScriptedLibmtp;
 using tarvel::test::ScriptedOutcome;
@@ -389,6 +394,41 @@ uint32_t LIBMTP_Create_Folder(LIBMTP_mtpdevice_t *device, char *name, uint32_t p
     const uint32_t id = ScriptedLibmtp::folderCreatesId;
     ScriptedLibmtp::objects[id] = {id, std::string(name), 0, LIBMTP_FILETYPE_FOLDER, parent};
     return id;
+}
+
+} // extern "C"
+
+// The bridge's own flushes and renames of a download, logged among libmtp's calls so a test
+// sees their order; the linker sends the bridge's calls here (--wrap). A flush reaches no disk:
+// it proves nothing in a test and costs a millisecond each. A descriptor that could not be
+// flushed fails as it would (EBADF).
+extern "C" {
+
+int __real_renameat(int from, const char *old_name, int to, const char *new_name);
+int __real_renameat2(int from, const char *old_name, int to, const char *new_name, unsigned int flags);
+
+int __wrap_fsync(int fd)
+{
+    struct stat info {};
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags == -1 || (flags & O_PATH) || fstat(fd, &info) != 0) {
+        errno = EBADF;
+        return -1;
+    }
+    record(S_ISDIR(info.st_mode) ? "fsync folder" : "fsync file");
+    return 0;
+}
+
+int __wrap_renameat(int from, const char *old_name, int to, const char *new_name)
+{
+    record("rename");
+    return __real_renameat(from, old_name, to, new_name);
+}
+
+int __wrap_renameat2(int from, const char *old_name, int to, const char *new_name, unsigned int flags)
+{
+    record("rename");
+    return __real_renameat2(from, old_name, to, new_name, flags);
 }
 
 } // extern "C"

@@ -144,7 +144,9 @@ struct ScriptedLibmtp {
 
     // ---- What libmtp was asked ----
 
-    static inline std::vector<std::string> calls; // every libmtp function called, in order
+    // Every libmtp function called, in order, and the bridge's "fsync file", "fsync folder" and
+    // "rename" of a download (the test executables link them through this stand-in).
+    static inline std::vector<std::string> calls;
     static inline int inits = 0;
     static inline int detections = 0;
     static inline std::vector<uint8_t> opens; // device number of every open attempt
