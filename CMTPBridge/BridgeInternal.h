@@ -134,6 +134,13 @@ session recover(LIBMTP_mtpdevice_t *device, const char *device_id, char *error, 
 // again. On failure null, with the open's text and code.
 LIBMTP_mtpdevice_t *renew(const char *device_id, char (&error)[512], int32_t &code);
 
+// ---- What the bridge learned of the open session, forgotten when it ends ----
+
+// Stops listening to the phone's events and drops those not handed out (Events.cpp).
+void forget_events();
+// Forgets whether the phone keeps thumbnails (Objects.cpp).
+void forget_thumbnails();
+
 // ---- The local file of a transfer (LocalFile.cpp) ----
 
 // The bridge reads and writes the file itself, so it knows the system's error of a failed

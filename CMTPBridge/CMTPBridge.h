@@ -263,6 +263,92 @@ CMTPTransferResult cmtp_upload_file(const char *device_id, const char *storage_i
 CMTPFolderResult cmtp_create_folder(const char *device_id, const char *storage_id, const char *parent_id,
                                     const char *name);
 
+/* ---- Objects the caller listed ----
+ * A phone numbers its objects anew in every session, so an id alone may name another object
+ * by now. Each call below first checks, with the phone, that `object_id` still names an object
+ * called `name` (as a listing gave it, "Untitled" included) that is a file of `size_bytes`
+ * bytes, or a folder when `size_bytes` is negative. One that is gone ("The object is gone from
+ * the phone", after the session check) or is another one ("The object has changed since it was
+ * listed") is refused (DEVICE_REFUSED), and nothing is done to it.
+ * Failures every call shares, checked first: "Invalid MTP object id", "Invalid object name"
+ * (OTHER: null or empty), then the call's own arguments (OTHER), then the device-open texts,
+ * then the refusals above. */
+
+/* Told the bytes read from the phone, once per call that read any: `data` holds `size` bytes
+ * and is valid only during the call: copy what you keep. */
+typedef void (*cmtp_bytes_callback)(const unsigned char *data, uint32_t size, void *context);
+
+/* Deletes the object. A folder goes as the phone deletes folders: an Android phone with
+ * everything in it, others only when it is empty, so a caller that must know what went
+ * deletes what a folder holds first. Failure: libmtp's, with the fallback "Could not delete
+ * the object". */
+CMTPTransferResult cmtp_delete_object(const char *device_id, const char *object_id, const char *name,
+                                      int64_t size_bytes);
+
+/* Renames the object to `new_name` in its folder. Own argument: "Invalid new name" (empty,
+ * ".", "..", or holding '/'). Failure: libmtp's, with the fallback "Could not rename the
+ * object"; phones refuse a name the folder already holds, and phones without renaming refuse
+ * every one, both with libmtp's text. */
+CMTPTransferResult cmtp_rename_object(const char *device_id, const char *object_id, const char *name,
+                                      int64_t size_bytes, const char *new_name);
+
+/* Hands the small picture the phone keeps for the file to `receive` (which may be null). A
+ * phone that keeps none for it, or refuses the request, gives a success without bytes:
+ * the caller makes its own picture. After three refusals in a session without one picture
+ * given, the phone is taken to keep none at all and is not asked again in that session (a
+ * phone without thumbnails refuses every request, each costing a request and a session check).
+ * Failures other than the shared ones: none while the phone answers; one that does not answer
+ * is DEVICE_REFUSED or DEVICE_GONE as after any failure. */
+CMTPTransferResult cmtp_get_thumbnail(const char *device_id, const char *object_id, const char *name,
+                                      int64_t size_bytes, cmtp_bytes_callback receive, void *context);
+
+/* Hands `receive` (which may be null) the bytes of the file from byte `offset`: `length` of
+ * them, fewer where the file ends first, none at or past its end (a success without bytes).
+ * Offsets are 64-bit; a phone with only the first kind of partial read (no Android extension:
+ * QEMU's is one) reads below 4 GiB only and an offset at or above that is refused, as is the
+ * read on a phone that cannot read parts at all (DEVICE_REFUSED). Own argument: "Invalid part
+ * of the file" (a negative offset). Failure: libmtp's, with the fallback "Could not read a part
+ * of the file". */
+CMTPTransferResult cmtp_read_part(const char *device_id, const char *object_id, const char *name, int64_t size_bytes,
+                                  int64_t offset, uint32_t length, cmtp_bytes_callback receive, void *context);
+
+/* ---- What the phone announces ---- */
+
+typedef enum CMTPEventKind {
+    CMTP_EVENT_OBJECT_ADDED = 1,   /* `id` is the new object's */
+    CMTP_EVENT_OBJECT_REMOVED = 2, /* `id` is the object that went */
+    CMTP_EVENT_STORAGE_ADDED = 3,  /* `id` is the storage's */
+    CMTP_EVENT_STORAGE_REMOVED = 4,
+    CMTP_EVENT_LOST = 5 /* more events came than the bridge keeps (4096) and the rest were dropped:
+                           read again what is shown; `id` is empty */
+} CMTPEventKind;
+
+typedef struct CMTPPhoneEvent {
+    int32_t kind; /* a CMTPEventKind */
+    char id[64];  /* decimal id text */
+} CMTPPhoneEvent;
+
+/* Called once per event, in the order the phone sent them; `event` is valid only during the
+ * call. */
+typedef void (*cmtp_event_callback)(const CMTPPhoneEvent *event, void *context);
+/* Asked before each slice of a wait; non-zero ends the wait. */
+typedef int (*cmtp_stop_callback)(void *context);
+
+/* Hands `each` (which may be null) every event the phone sent since the last call, then
+ * returns. The first call for an open device starts listening to it, and the bridge goes on
+ * listening until the device is closed: events that come while other calls run are kept for
+ * the next call (libmtp reads them in passing, without holding up the call that runs). When
+ * none has come, the call waits for one at most `wait_ms` (a negative wait is none), in slices
+ * of 50 ms, and asks `should_stop` (which may be null) before each slice: non-zero returns at
+ * once, so a call waiting behind this one on the lane waits at most one slice. Events that
+ * announce nothing listed here (a changed object, a changed property) are left out. `context`
+ * is handed to both callbacks.
+ * Failures: the device-open texts; libmtp's, with the fallback "Could not read the phone's
+ * events" when it could not listen or stopped listening (the session check decides the code;
+ * the next call listens again). */
+CMTPTransferResult cmtp_read_events(const char *device_id, int32_t wait_ms, cmtp_event_callback each,
+                                    cmtp_stop_callback should_stop, void *context);
+
 /* Closes the open device, if any, on purpose: at quit, after the last transfer has left the
  * lane. The next call opens it again. */
 void cmtp_close_device(void);

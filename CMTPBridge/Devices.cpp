@@ -35,6 +35,9 @@ void format_device_id(char (&id)[64], const LIBMTP_raw_device_t &raw)
 void release(bool chosen)
 {
     if (cached_device) {
+        // Before the handle goes: libmtp may still deliver an event while it closes it.
+        forget_events();
+        forget_thumbnails();
         if (chosen && close_listener)
             close_listener(cached_bus, cached_devnum, close_context);
         LIBMTP_Release_Device(cached_device);

@@ -9,6 +9,7 @@
 #include <memory>
 #include <algorithm>
 #include <set>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -21,6 +22,14 @@ namespace {
 
 std::set<LIBMTP_mtpdevice_t *> liveHandles;
 std::set<LIBMTP_mtpdevice_t *> deadSessions;
+
+// The one event read armed, as libmtp hands it to libusb.
+struct ArmedRead {
+    LIBMTP_mtpdevice_t *device = nullptr;
+    LIBMTP_event_cb_fn callback = nullptr;
+    void *data = nullptr;
+};
+ArmedRead armed;
 
 void record(const char *call)
 {
@@ -126,6 +135,12 @@ void ScriptedLibmtp::reset()
     uploadCreatesId = 900;
     uploadOutcome = {};
     deleteOutcome = {};
+    renameOutcome = {};
+    thumbnails.clear();
+    contents.clear();
+    partOutcome = {};
+    phoneEvents.clear();
+    armFails = false;
     chunkSize = 4;
     uploadLeavesNoObject = false;
     uploadFailsAfterLastByte = false;
@@ -148,6 +163,8 @@ void ScriptedLibmtp::reset()
     downloads.clear();
     uploads.clear();
     deletedObjects.clear();
+    renames.clear();
+    partReads.clear();
     createdFolders.clear();
     progressTotals.clear();
     fileNodesCreated = 0;
@@ -220,6 +237,8 @@ void LIBMTP_Release_Device(LIBMTP_mtpdevice_t *device)
 {
     checked(device, "LIBMTP_Release_Device");
     ++ScriptedLibmtp::releases;
+    if (armed.device == device)
+        armed = {};
     liveHandles.erase(device);
     deadSessions.erase(device);
     freeErrors(device);
@@ -372,16 +391,84 @@ LIBMTP_file_t *LIBMTP_Get_Filemetadata(LIBMTP_mtpdevice_t *device, uint32_t cons
     checked(device, "LIBMTP_Get_Filemetadata");
     const auto found = ScriptedLibmtp::objects.find(id);
     const bool unknownYet = id == ScriptedLibmtp::folderCreatesId && ScriptedLibmtp::newFolderUnknownFor-- > 0;
-    if (found == ScriptedLibmtp::objects.end() || deadSessions.contains(device) || unknownYet) {
-        answer(device, {-1, {"Error 2009: PTP Invalid Object Handle"}});
-        return nullptr;
-    }
+    if (found == ScriptedLibmtp::objects.end() || deadSessions.contains(device) || unknownYet)
+        return nullptr; // libmtp says nothing of why
     LIBMTP_file_t *file = newFileNode();
     file->item_id = id;
     file->parent_id = found->second.parentId;
     file->storage_id = ScriptedLibmtp::objectsStorage;
     file->filename = copyText(found->second.name);
+    file->filesize = found->second.size;
+    file->filetype = found->second.type;
     return file;
+}
+
+int LIBMTP_Set_Object_Filename(LIBMTP_mtpdevice_t *device, uint32_t id, char *name)
+{
+    checked(device, "LIBMTP_Set_Object_Filename");
+    ScriptedLibmtp::renames.emplace_back(id, name);
+    const int result = answer(device, ScriptedLibmtp::renameOutcome);
+    if (result == 0)
+        ScriptedLibmtp::objects[id].name = name;
+    return result;
+}
+
+// What libmtp allocates and the caller frees, in both outcomes.
+unsigned char *copyBytes(const std::string &bytes)
+{
+    auto *data = static_cast<unsigned char *>(malloc(bytes.size() + 1));
+    memcpy(data, bytes.data(), bytes.size());
+    return data;
+}
+
+int LIBMTP_Get_Thumbnail(LIBMTP_mtpdevice_t *device, uint32_t const id, unsigned char **data, unsigned int *size)
+{
+    checked(device, "LIBMTP_Get_Thumbnail");
+    const auto found = ScriptedLibmtp::thumbnails.find(id);
+    if (found == ScriptedLibmtp::thumbnails.end())
+        return -1;
+    *data = copyBytes(found->second);
+    *size = static_cast<unsigned int>(found->second.size());
+    return 0;
+}
+
+int LIBMTP_GetPartialObject(LIBMTP_mtpdevice_t *device, uint32_t const id, uint64_t offset, uint32_t maxbytes,
+                            unsigned char **data, unsigned int *size)
+{
+    checked(device, "LIBMTP_GetPartialObject");
+    ScriptedLibmtp::partReads.emplace_back(offset, maxbytes);
+    const std::string &content = ScriptedLibmtp::contents[id];
+    const std::string part = offset < content.size() ? content.substr(offset, maxbytes) : std::string();
+    *data = copyBytes(part);
+    *size = static_cast<unsigned int>(part.size());
+    return answer(device, ScriptedLibmtp::partOutcome);
+}
+
+int LIBMTP_Read_Event_Async(LIBMTP_mtpdevice_t *device, LIBMTP_event_cb_fn callback, void *data)
+{
+    checked(device, "LIBMTP_Read_Event_Async");
+    if (ScriptedLibmtp::armFails || armed.callback)
+        return -1;
+    armed = {device, callback, data};
+    return 0;
+}
+
+int LIBMTP_Handle_Events_Timeout_Completed(struct timeval *timeout, int *completed)
+{
+    record("LIBMTP_Handle_Events_Timeout_Completed");
+    auto &events = ScriptedLibmtp::phoneEvents;
+    if (!armed.callback || events.empty()) {
+        usleep(static_cast<useconds_t>(timeout->tv_sec * 1000000 + timeout->tv_usec));
+        return 0;
+    }
+    while (armed.callback && !events.empty()) {
+        const ArmedRead read = std::exchange(armed, {});
+        const ScriptedLibmtp::ScriptedEvent event = events.front();
+        events.erase(events.begin());
+        read.callback(event.handlerResult, event.event, event.param, read.data);
+    }
+    *completed = 1;
+    return 0;
 }
 
 uint32_t LIBMTP_Create_Folder(LIBMTP_mtpdevice_t *device, char *name, uint32_t parent, uint32_t storage)

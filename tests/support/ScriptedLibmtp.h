@@ -123,8 +123,30 @@ struct ScriptedLibmtp {
 
     // LIBMTP_Delete_Object: also removes the object from objects.
     static inline ScriptedOutcome deleteOutcome;
+    // LIBMTP_Set_Object_Filename: renames the object in objects, unless renameOutcome fails.
+    static inline ScriptedOutcome renameOutcome;
+    // LIBMTP_Get_Thumbnail: thumbnails[id]; for other ids -1 with nothing on the error stack,
+    // as libmtp answers any refusal.
+    static inline std::map<uint32_t, std::string> thumbnails;
+    // LIBMTP_GetPartialObject: at most maxbytes of contents[id] from the offset, or the failure
+    // of partOutcome.
+    static inline std::map<uint32_t, std::string> contents;
+    static inline ScriptedOutcome partOutcome;
 
-    // LIBMTP_Get_Filemetadata answers from objects (id -> object); null for other ids.
+    // Events: LIBMTP_Read_Event_Async arms one read (failing when armFails); each
+    // LIBMTP_Handle_Events_Timeout_Completed hands the armed read the first of phoneEvents
+    // (its callback may arm the next, which gets the next one in the same pass), else sleeps
+    // the timeout. Releasing the device drops an armed read, as libusb does.
+    struct ScriptedEvent {
+        int handlerResult = LIBMTP_HANDLER_RETURN_OK;
+        LIBMTP_event_t event = LIBMTP_EVENT_OBJECT_ADDED;
+        uint32_t param = 0;
+    };
+    static inline std::vector<ScriptedEvent> phoneEvents;
+    static inline bool armFails = false;
+
+    // LIBMTP_Get_Filemetadata answers from objects (id -> object); null for other ids, with
+    // nothing on the error stack, as libmtp.
     static inline std::map<uint32_t, ScriptedObject> objects;
     static inline uint32_t objectsStorage = 0x00010001;
 
@@ -132,8 +154,8 @@ struct ScriptedLibmtp {
     // createFolderOutcome.result is not 0.
     static inline uint32_t folderCreatesId = 700;
     static inline ScriptedOutcome createFolderOutcome;
-    // The made folder joins objects; LIBMTP_Get_Filemetadata answers "invalid handle" for
-    // it this many times first, as a phone that indexes new objects in the background does.
+    // The made folder joins objects; LIBMTP_Get_Filemetadata answers null for it this many
+    // times first, as libmtp does for a phone that indexes new objects in the background.
     static inline int newFolderUnknownFor = 0;
 
     // LIBMTP_new_file_t returns null when false.
@@ -157,6 +179,8 @@ struct ScriptedLibmtp {
     static inline std::vector<DownloadCall> downloads;
     static inline std::vector<UploadCall> uploads;
     static inline std::vector<uint32_t> deletedObjects;
+    static inline std::vector<std::pair<uint32_t, std::string>> renames;
+    static inline std::vector<std::pair<uint64_t, uint32_t>> partReads; // offset and length asked
     static inline std::vector<ScriptedObject> createdFolders; // name and parent as asked
     static inline std::vector<uint64_t> progressTotals;       // the total of every progress call
     static inline int fileNodesCreated = 0; // listing nodes and LIBMTP_new_file_t
