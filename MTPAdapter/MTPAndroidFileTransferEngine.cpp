@@ -173,6 +173,51 @@ void copyToPhone(const UploadRequest &request, TransferControl &control)
                   QStringLiteral("MTP upload failed"));
 }
 
+// An object as the request lists it, in the bridge's terms: the texts stay alive as long as
+// this does.
+struct ListedObject {
+    explicit ListedObject(const ObjectRequest &request)
+        : device(request.deviceID.toUtf8()), id(request.objectID.toUtf8()), name(request.name.toUtf8()),
+          size(request.sizeBytes && *request.sizeBytes >= 0 ? *request.sizeBytes : -1)
+    {
+    }
+    const QByteArray device;
+    const QByteArray id;
+    const QByteArray name;
+    const int64_t size; // -1: a folder
+};
+
+// One delete, on the lane.
+void deleteOnPhone(const ObjectRequest &request, TransferControl &control)
+{
+    if (control.isCancelled())
+        throw TransferError::cancelled();
+    const ListedObject object(request);
+    throwIfFailed(cmtp_delete_object(object.device.constData(), object.id.constData(), object.name.constData(), object.size),
+                  QStringLiteral("Could not delete the object"));
+}
+
+void appendBytes(const unsigned char *data, uint32_t size, void *context)
+{
+    static_cast<QByteArray *>(context)->append(reinterpret_cast<const char *>(data), qsizetype(size));
+}
+
+void collectEvent(const CMTPPhoneEvent *event, void *context)
+{
+    auto *events = static_cast<QList<PhoneEvent> *>(context);
+    switch (event->kind) {
+    case CMTP_EVENT_OBJECT_ADDED: events->append({PhoneEvent::Kind::objectAdded, fieldText(event->id)}); break;
+    case CMTP_EVENT_OBJECT_REMOVED: events->append({PhoneEvent::Kind::objectRemoved, fieldText(event->id)}); break;
+    // A storage that came or went, or events the bridge could not keep: what is shown is read again.
+    default: events->append({PhoneEvent::Kind::storageChanged, QString()}); break;
+    }
+}
+
+int anotherJobWaits(void *)
+{
+    return MTPOperationLane::shared().hasWaitingJobs() ? 1 : 0;
+}
+
 // The files of a series go one after another in one lane job, so the lane never waits for
 // the UI thread between two of them. A job that waits, such as a listing the user asked
 // for, goes in between two files.
@@ -347,33 +392,69 @@ void MTPAndroidFileTransferEngine::onDeviceClosing(std::function<void(USBAddress
     cmtp_set_close_listener(closing ? tell : nullptr, &closing);
 }
 
-// Not built yet: the phone's deletes, renames, pictures, partial reads and events.
-QCoro::Task<QList<std::exception_ptr>> MTPAndroidFileTransferEngine::deleteObjects(QList<ObjectRequest>, std::shared_ptr<TransferControl>)
+// Deletes go one after another in one lane job, as copies do.
+QCoro::Task<QList<std::exception_ptr>> MTPAndroidFileTransferEngine::deleteObjects(QList<ObjectRequest> requests,
+                                                                                  std::shared_ptr<TransferControl> control)
 {
-    throw TransferError::nativeError(QStringLiteral("Deleting is not built yet"));
-    co_return {};
+    auto work = [requests, control] { return runSeries(requests, *control, &deleteOnPhone); };
+    co_return co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
 }
 
-QCoro::Task<> MTPAndroidFileTransferEngine::renameObject(RenameRequest)
+QCoro::Task<> MTPAndroidFileTransferEngine::renameObject(RenameRequest request)
 {
-    throw TransferError::nativeError(QStringLiteral("Renaming is not built yet"));
-    co_return;
+    auto work = [request] {
+        const ListedObject object(request.object);
+        throwIfFailed(cmtp_rename_object(object.device.constData(), object.id.constData(), object.name.constData(),
+                                         object.size, request.newName.toUtf8().constData()),
+                      QStringLiteral("Could not rename the object"));
+    };
+    co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
 }
 
-QCoro::Task<QByteArray> MTPAndroidFileTransferEngine::thumbnail(ObjectRequest)
+QCoro::Task<QByteArray> MTPAndroidFileTransferEngine::thumbnail(ObjectRequest request)
 {
-    co_return QByteArray();
+    auto work = [request] {
+        const ListedObject object(request);
+        QByteArray picture;
+        throwIfFailed(cmtp_get_thumbnail(object.device.constData(), object.id.constData(), object.name.constData(),
+                                         object.size, &appendBytes, &picture),
+                      QStringLiteral("Could not read the thumbnail"));
+        return picture;
+    };
+    co_return co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
 }
 
-QCoro::Task<QByteArray> MTPAndroidFileTransferEngine::readPart(ObjectRequest, qint64, qint64)
+// One lane job however long the part: the bridge reads at most 4 GiB a call, and libmtp holds
+// each read in memory of its own before it is copied, so a long part is read in pieces.
+QCoro::Task<QByteArray> MTPAndroidFileTransferEngine::readPart(ObjectRequest request, qint64 offset, qint64 length)
 {
-    throw TransferError::deviceRefused(QStringLiteral("Partial reads are not built yet"));
-    co_return QByteArray();
+    auto work = [request, offset, length] {
+        constexpr qint64 piece = 8 * 1024 * 1024;
+        const ListedObject object(request);
+        QByteArray bytes;
+        while (bytes.size() < length) {
+            const qsizetype before = bytes.size();
+            const auto wanted = uint32_t(qMin(length - before, piece));
+            throwIfFailed(cmtp_read_part(object.device.constData(), object.id.constData(), object.name.constData(),
+                                         object.size, offset + before, wanted, &appendBytes, &bytes),
+                          QStringLiteral("Could not read a part of the file"));
+            if (bytes.size() - before < wanted)
+                break; // the end of the file
+        }
+        return bytes;
+    };
+    co_return co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
 }
 
-QCoro::Task<QList<PhoneEvent>> MTPAndroidFileTransferEngine::phoneEvents(QString, int)
+QCoro::Task<QList<PhoneEvent>> MTPAndroidFileTransferEngine::phoneEvents(QString deviceID, int waitMs)
 {
-    co_return {};
+    auto work = [deviceID, waitMs] {
+        QList<PhoneEvent> events;
+        throwIfFailed(cmtp_read_events(deviceID.toUtf8().constData(), waitMs, &collectEvent, &anotherJobWaits, &events),
+                      QStringLiteral("Could not read the phone's events"));
+        return events;
+    };
+    co_return co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
 }
 
 } // namespace tarvel

@@ -29,11 +29,14 @@ public:
     QCoro::Task<QList<std::exception_ptr>> uploadSeries(QList<UploadRequest> requests,
                                                         std::shared_ptr<TransferControl> control) override;
     QCoro::Task<QString> createFolder(FolderRequest request) override;
+    // A run like the copies: one lane job that gives way between two objects.
     QCoro::Task<QList<std::exception_ptr>> deleteObjects(QList<ObjectRequest> requests,
                                                          std::shared_ptr<TransferControl> control) override;
     QCoro::Task<> renameObject(RenameRequest request) override;
+    // Each one short lane job; a phone that keeps no picture gives an empty one.
     QCoro::Task<QByteArray> thumbnail(ObjectRequest request) override;
     QCoro::Task<QByteArray> readPart(ObjectRequest request, qint64 offset, qint64 length) override;
+    // Holds the lane while it waits, but gives way within 50 ms to any job queued behind it.
     QCoro::Task<QList<PhoneEvent>> phoneEvents(QString deviceID, int waitMs) override;
 
     // The one translation of a failed bridge result (its code, the system's errno of a local

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QSemaphore>
 #include <QTemporaryDir>
 #include <QThread>
@@ -332,6 +333,72 @@ TEST_F(EngineTest, SeriesLetsAWaitingJobInBetweenTwoFiles)
     EXPECT_EQ(runSync(engine.downloadSeries(requests, control)).size(), 1);
     EXPECT_EQ(ScriptedLibmtp::downloads.size(), 4u);
     EXPECT_EQ(runSync(engine.listFolders(folders, control)).size(), 1);
+}
+
+// Deletes run as a series that checks each object and ends once the phone is gone; renames,
+// thumbnails and long parts map the bridge's results; a download keeps the phone's date.
+TEST_F(EngineTest, PhoneOperationsCheckEachObjectAndMapTheirResults)
+{
+    const std::string movie = [] {
+        std::string bytes(9 << 20, '\0');
+        for (size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = char(i * 7 / 5);
+        return bytes;
+    }();
+    ScriptedLibmtp::objects = {{20, {20, "a.jpg", 3, LIBMTP_FILETYPE_JPEG, 5}},
+                               {21, {21, "b.jpg", 4, LIBMTP_FILETYPE_JPEG, 5}},
+                               {22, {22, "Album", 4096, LIBMTP_FILETYPE_FOLDER, 5}},
+                               {23, {23, "movie.mp4", movie.size(), LIBMTP_FILETYPE_MP4, 5}}};
+    ScriptedLibmtp::contents[23] = movie;
+    ScriptedLibmtp::thumbnails[21] = "thumb";
+    const auto object = [](QString id, QString name, std::optional<qint64> size) {
+        return ObjectRequest{pixelID, "65537", id, name, size};
+    };
+    auto control = std::make_shared<TransferControl>();
+    const QList<std::exception_ptr> outcomes = runSync(engine.deleteObjects(
+        {object("20", "a.jpg", 3), object("21", "b.jpg", 5), object("22", "Album", std::nullopt)}, control));
+    ASSERT_EQ(outcomes.size(), 3);
+    EXPECT_EQ(kindOf(outcomes[1]), TransferError::Kind::deviceRefused);
+    EXPECT_EQ(ScriptedLibmtp::deletedObjects, (std::vector<uint32_t>{20, 22}));
+
+    ScriptedLibmtp::renameOutcome = {-1, {"Error 2002: PTP General Error"}};
+    EXPECT_EQ(failure(engine.renameObject({object("21", "b.jpg", 4), "a.jpg"})),
+              TransferError::deviceRefused("Error 2002: PTP General Error"));
+    EXPECT_EQ(runSync(engine.thumbnail(object("21", "b.jpg", 4))), QByteArray("thumb"));
+    const QByteArray part = runSync(engine.readPart(object("23", "movie.mp4", qint64(movie.size())), 1, 1 << 30));
+    EXPECT_EQ(part, QByteArray::fromStdString(movie.substr(1)));
+
+    const QTemporaryDir dir;
+    DownloadRequest dated = test::downloadTo(pixelID, "12", dir.filePath("a.jpg"));
+    dated.modifiedAt = QDateTime::fromSecsSinceEpoch(1'600'000'000, Qt::UTC);
+    runSync(test::downloadOne(&engine, dated));
+    EXPECT_EQ(QFileInfo(dir.filePath("a.jpg")).lastModified().toSecsSinceEpoch(), 1'600'000'000);
+
+    ScriptedLibmtp::breakOpenSessions();
+    ScriptedLibmtp::devices.clear();
+    const QList<std::exception_ptr> gone = runSync(engine.deleteObjects({object("21", "b.jpg", 4), object("23", "c", 1)}, control));
+    ASSERT_EQ(gone.size(), 1);
+    EXPECT_EQ(kindOf(gone[0]), TransferError::Kind::disconnected);
+}
+
+// The phone's events arrive mapped; with none, the wait gives way within one slice to a job
+// queued behind it on the lane.
+TEST_F(EngineTest, PhoneEventsGiveWayToAWaitingJob)
+{
+    using Scripted = ScriptedLibmtp::ScriptedEvent;
+    ScriptedLibmtp::phoneEvents = {Scripted{LIBMTP_HANDLER_RETURN_OK, LIBMTP_EVENT_OBJECT_ADDED, 30},
+                                   Scripted{LIBMTP_HANDLER_RETURN_OK, LIBMTP_EVENT_OBJECT_REMOVED, 31},
+                                   Scripted{LIBMTP_HANDLER_RETURN_OK, LIBMTP_EVENT_STORE_REMOVED, 0x00020001}};
+    using enum PhoneEvent::Kind;
+    EXPECT_EQ(runSync(engine.phoneEvents(pixelID, 1000)),
+              (QList<PhoneEvent>{{objectAdded, "30"}, {objectRemoved, "31"}, {storageChanged, QString()}}));
+
+    QElapsedTimer waited;
+    waited.start();
+    auto events = engine.phoneEvents(pixelID, 10'000);
+    runSync(engine.listDirectory(pixelID, "65537", std::nullopt));
+    EXPECT_LT(waited.elapsed(), 1000);
+    EXPECT_TRUE(runSync(std::move(events)).isEmpty());
 }
 
 // A full disk or quota is its own error, whatever the words; any other local problem carries
