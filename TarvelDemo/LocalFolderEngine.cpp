@@ -2,13 +2,25 @@
 
 #include "TarvelCore/LocalFiles.h"
 
+#include <QCoro/QCoroTimer>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QSaveFile>
 #include <QStorageInfo>
 #include <QThread>
 
 namespace tarvel {
+
+// The folders listed, watched on the UI thread: what each held when it was last listed or
+// looked at, and which the computer said changed since.
+struct LocalFolderEngine::Watch {
+    QString folder;
+    QFileSystemWatcher watcher;
+    QHash<QString, QSet<QString>> names; // by folder path
+    QSet<QString> changed;
+};
 
 namespace {
 
@@ -91,7 +103,12 @@ LocalFolderEngine::LocalFolderEngine(QString folder, bool slow)
     : m_folder(QFileInfo(folder).canonicalFilePath().isEmpty() ? QFileInfo(folder).absoluteFilePath()
                                                                 : QFileInfo(folder).canonicalFilePath())
     , m_slow(slow)
+    , m_watch(std::make_shared<Watch>())
 {
+    m_watch->folder = m_folder;
+    Watch *watch = m_watch.get();
+    QObject::connect(&watch->watcher, &QFileSystemWatcher::directoryChanged, &watch->watcher,
+                     [watch](const QString &path) { watch->changed.insert(path); });
 }
 
 LocalFolderEngine::~LocalFolderEngine()
@@ -230,21 +247,37 @@ QList<std::exception_ptr> runSeries(const SerialWorker &worker, const QList<Requ
 QCoro::Task<QList<Attempt<DirectoryListing>>> LocalFolderEngine::listFolders(QList<DirectoryRequest> requests,
                                                                               std::shared_ptr<TransferControl> control)
 {
-    auto work = [this, folder = m_folder, slow = m_slow, requests, control] {
+    struct Listed {
         QList<Attempt<DirectoryListing>> listings;
+        QList<std::pair<QString, QSet<QString>>> folders; // each folder listed and its names
+    };
+    auto work = [this, folder = m_folder, slow = m_slow, requests, control] {
+        Listed listed;
         for (const DirectoryRequest &request : requests) {
-            if (!listings.isEmpty() && (m_worker.hasWaitingJobs() || control->isCancelled()))
+            if (!listed.listings.isEmpty() && (m_worker.hasWaitingJobs() || control->isCancelled()))
                 break;
-            Attempt<DirectoryListing> &listing = listings.emplace_back();
+            Attempt<DirectoryListing> &listing = listed.listings.emplace_back();
             try {
                 listing.value = listFolder(folder, slow, request);
+                QSet<QString> names;
+                for (const RemoteEntry &entry : listing.value.entries)
+                    names.insert(entry.name);
+                listed.folders.append({resolve(folder, request.parentID), names});
             } catch (const TransferError &) {
                 listing.error = std::current_exception();
             }
         }
-        return listings;
+        return listed;
     };
-    co_return co_await awaitResult(m_worker.run(std::move(work)));
+    const auto watch = m_watch;
+    Listed listed = co_await awaitResult(m_worker.run(std::move(work)));
+    // A phone announces changes in the folders listed in the session.
+    for (const auto &[path, names] : listed.folders) {
+        watch->names.insert(path, names);
+        if (!watch->watcher.directories().contains(path))
+            watch->watcher.addPath(path);
+    }
+    co_return listed.listings;
 }
 
 QCoro::Task<QList<std::exception_ptr>> LocalFolderEngine::downloadSeries(QList<DownloadRequest> requests,
@@ -284,17 +317,63 @@ QCoro::Task<QString> LocalFolderEngine::createFolder(FolderRequest request)
     co_return co_await awaitResult(m_worker.run(std::move(work)));
 }
 
-// Not built yet: the phone's deletes, renames, pictures, partial reads and events.
-QCoro::Task<QList<std::exception_ptr>> LocalFolderEngine::deleteObjects(QList<ObjectRequest>, std::shared_ptr<TransferControl>)
+namespace {
+
+void checkName(const QString &name)
 {
-    throw TransferError::nativeError(QStringLiteral("Deleting is not built yet"));
-    co_return {};
+    if (name.isEmpty() || name.contains(QLatin1Char('/')) || name.contains(QChar(0)) || name == QLatin1String(".")
+        || name == QLatin1String(".."))
+        throw TransferError::deviceRefused(QStringLiteral("Invalid object name"));
 }
 
-QCoro::Task<> LocalFolderEngine::renameObject(RenameRequest)
+// The path of the object the window listed, refused when the id now names another: a
+// different name, or a file of another size.
+QString listedObject(const QString &folder, const ObjectRequest &request)
 {
-    throw TransferError::nativeError(QStringLiteral("Renaming is not built yet"));
-    co_return;
+    checkIDs(request.deviceID, request.storageID);
+    if (request.objectID.isEmpty())
+        throw TransferError::deviceRefused(QStringLiteral("The storage's root cannot be changed"));
+    const QString path = resolve(folder, request.objectID);
+    const QFileInfo info(path);
+    const bool sameSize = info.isDir() ? !request.sizeBytes : request.sizeBytes == info.size();
+    if (info.fileName() != request.name || !sameSize)
+        throw TransferError::deviceRefused(QStringLiteral("%1 is not the item that was listed").arg(request.name));
+    return path;
+}
+
+void deleteObject(const QString &folder, const ObjectRequest &request)
+{
+    const QString path = listedObject(folder, request);
+    // A phone deletes a folder with what it holds, as this does.
+    const bool deleted = QFileInfo(path).isDir() ? QDir(path).removeRecursively() : QFile::remove(path);
+    if (!deleted)
+        throw TransferError::deviceRefused(QStringLiteral("Could not delete %1").arg(request.name));
+}
+
+} // namespace
+
+QCoro::Task<QList<std::exception_ptr>> LocalFolderEngine::deleteObjects(QList<ObjectRequest> requests,
+                                                                       std::shared_ptr<TransferControl> control)
+{
+    auto work = [this, folder = m_folder, requests, control] {
+        return runSeries(m_worker, requests, *control,
+                         [&](const ObjectRequest &request) { deleteObject(folder, request); });
+    };
+    co_return co_await awaitResult(m_worker.run(std::move(work)));
+}
+
+QCoro::Task<> LocalFolderEngine::renameObject(RenameRequest request)
+{
+    auto work = [folder = m_folder, request] {
+        const QString path = listedObject(folder, request.object);
+        checkName(request.newName);
+        QDir parent = QFileInfo(path).dir();
+        if (parent.exists(request.newName))
+            throw TransferError::deviceRefused(QStringLiteral("%1 is already there").arg(request.newName));
+        if (!parent.rename(QFileInfo(path).fileName(), request.newName))
+            throw TransferError::deviceRefused(QStringLiteral("Could not rename %1").arg(request.object.name));
+    };
+    co_await awaitResult(m_worker.run(std::move(work)));
 }
 
 QCoro::Task<QByteArray> LocalFolderEngine::thumbnail(ObjectRequest)
@@ -302,15 +381,65 @@ QCoro::Task<QByteArray> LocalFolderEngine::thumbnail(ObjectRequest)
     co_return QByteArray();
 }
 
-QCoro::Task<QByteArray> LocalFolderEngine::readPart(ObjectRequest, qint64, qint64)
+QCoro::Task<QByteArray> LocalFolderEngine::readPart(ObjectRequest request, qint64 offset, qint64 length)
 {
-    throw TransferError::deviceRefused(QStringLiteral("Partial reads are not built yet"));
-    co_return QByteArray();
+    auto work = [folder = m_folder, request, offset, length] {
+        QFile file(listedObject(folder, request));
+        if (offset < 0 || length < 0 || !file.open(QIODevice::ReadOnly) || !file.seek(offset))
+            throw TransferError::deviceRefused(QStringLiteral("Could not read part of %1").arg(request.name));
+        return file.read(length);
+    };
+    co_return co_await awaitResult(m_worker.run(std::move(work)));
 }
 
-QCoro::Task<QList<PhoneEvent>> LocalFolderEngine::phoneEvents(QString, int)
+
+namespace {
+
+QSet<QString> namesIn(const QString &path)
 {
-    co_return {};
+    const QStringList names = QDir(path).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    return QSet<QString>(names.begin(), names.end());
+}
+
+} // namespace
+
+QCoro::Task<QList<PhoneEvent>> LocalFolderEngine::phoneEvents(QString device, int waitMs)
+{
+    if (device != deviceID)
+        fail(QStringLiteral("The demo phone is not connected"));
+    const auto watch = m_watch;
+    QDeadlineTimer deadline(std::max(0, waitMs));
+    while (watch->changed.isEmpty() && !deadline.hasExpired())
+        co_await QCoro::sleepFor(std::chrono::milliseconds(std::min<qint64>(50, deadline.remainingTime())));
+    if (watch->changed.isEmpty())
+        co_return {};
+    QHash<QString, QSet<QString>> before;
+    for (const QString &path : std::exchange(watch->changed, {}))
+        before.insert(path, watch->names.value(path));
+    // Read off the UI thread, by a worker of this call's own: the engine may be gone.
+    auto look = [before] {
+        QHash<QString, QSet<QString>> now;
+        for (auto it = before.begin(); it != before.end(); ++it)
+            now.insert(it.key(), namesIn(it.key()));
+        return now;
+    };
+    const auto worker = std::make_shared<SerialWorker>();
+    const QHash<QString, QSet<QString>> now = co_await awaitResult(worker->run(std::move(look)));
+    QList<PhoneEvent> events;
+    const QDir root(watch->folder);
+    for (auto it = before.begin(); it != before.end(); ++it) {
+        const QSet<QString> &after = now.value(it.key());
+        const QString prefix = root.relativeFilePath(it.key());
+        const auto idOf = [&](const QString &name) {
+            return prefix == QLatin1String(".") ? name : prefix + QLatin1Char('/') + name;
+        };
+        for (const QString &name : it.value() - after)
+            events.append(PhoneEvent{.kind = PhoneEvent::Kind::objectRemoved, .objectID = idOf(name)});
+        for (const QString &name : after - it.value())
+            events.append(PhoneEvent{.kind = PhoneEvent::Kind::objectAdded, .objectID = idOf(name)});
+        watch->names.insert(it.key(), after);
+    }
+    co_return events;
 }
 
 } // namespace tarvel

@@ -1,8 +1,11 @@
 #pragma once
 
 // An engine that serves a local folder as a phone, so Tarvel can be tried without one:
-// one device, one storage (the folder), its sub-folders and files, and real copies in
-// both directions. Ids are paths relative to the folder, checked to stay inside it.
+// one device, one storage (the folder), its sub-folders and files, real copies in both
+// directions, deletes and renames, and the phone's events for the folders listed, which a
+// watch on the computer's folders tells. Ids are paths relative to the folder, checked to
+// stay inside it. Like a phone without thumbnails of its own, it gives none: pictures come
+// from partial reads.
 
 #include "TarvelCore/AndroidFileTransferEngine.h"
 #include "TarvelCore/SerialWorker.h"
@@ -41,8 +44,12 @@ public:
     static inline const QString storageID = QStringLiteral("demo-storage");
 
 private:
+    struct Watch;
+
     QString m_folder; // absolute and canonical
     bool m_slow;
+    // Shared with the calls in flight, which may outlive the engine on the UI thread.
+    std::shared_ptr<Watch> m_watch;
     std::shared_ptr<std::atomic_bool> m_stopping = std::make_shared<std::atomic_bool>(false);
     SerialWorker m_worker; // one copy or listing at a time, like a phone; last, so it goes first
 };

@@ -1,4 +1,5 @@
-// tarvel-demo FOLDER: the Tarvel window over a local folder that plays the phone.
+// tarvel-demo [FOLDER]: the Tarvel window over a local folder that plays the phone; without
+// one, over a fresh copy of the sample phone made at build time, gone when the window closes.
 
 #include "TarvelApp/CommandLine.h"
 #include "TarvelApp/TarvelApp.h"
@@ -6,9 +7,42 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDirIterator>
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <cstdio>
+
+namespace {
+
+// A copy that keeps every file's date, which the sample's photos and the listing share.
+bool copyTree(const QString &from, const QString &to)
+{
+    QDirIterator it(from, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        const QString target = QDir(to).filePath(QDir(from).relativeFilePath(info.filePath()));
+        if (info.isDir() ? !QDir().mkpath(target) : !QFile::copy(info.filePath(), target))
+            return false;
+        if (info.isFile()) {
+            QFile copy(target);
+            copy.open(QIODevice::ReadWrite);
+            copy.setFileTime(info.lastModified(), QFileDevice::FileModificationTime);
+        }
+    }
+    return true;
+}
+
+QString samplePhone()
+{
+    for (const char *folder : {TARVEL_SAMPLE_PHONE_BUILT, TARVEL_SAMPLE_PHONE_INSTALLED}) {
+        if (QFileInfo(QString::fromUtf8(folder)).isDir())
+            return QString::fromUtf8(folder);
+    }
+    return {};
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -18,18 +52,30 @@ int main(int argc, char **argv)
     parser.setApplicationDescription(QStringLiteral("Try Tarvel without a phone: a local folder plays the phone's storage."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("FOLDER"), QStringLiteral("The folder that plays the phone's storage."));
+    parser.addPositionalArgument(QStringLiteral("FOLDER"),
+                                 QStringLiteral("The folder that plays the phone's storage; without one, a fresh copy "
+                                                "of the sample phone."));
     const QCommandLineOption slow(QStringLiteral("slow"), QStringLiteral("Copy at about 1 MB/s, so transfers take visible time."));
     parser.addOption(slow);
     tarvel::answerHelpAndVersion(parser, argc, argv);
     QApplication application(argc, argv);
     parser.process(application);
 
-    const QStringList folders = parser.positionalArguments();
+    QStringList folders = parser.positionalArguments();
+    QTemporaryDir sampleCopy(QDir::temp().filePath(QStringLiteral("tarvel-sample-phone-XXXXXX")));
+    if (folders.isEmpty()) {
+        const QString sample = samplePhone();
+        if (sample.isEmpty() || !sampleCopy.isValid() || !copyTree(sample, sampleCopy.path())) {
+            std::fprintf(stderr, "The sample phone could not be copied; give a folder to play the phone.\n\n%s",
+                         qPrintable(parser.helpText()));
+            return 2;
+        }
+        folders.append(sampleCopy.path());
+    }
     if (folders.size() != 1 || !QFileInfo(folders.first()).isDir()) {
         std::fprintf(stderr, "%s\n\n%s",
                      folders.size() == 1 ? qPrintable(QStringLiteral("Not a folder: ") + folders.first())
-                                         : "Give exactly one folder to play the phone.",
+                                         : "Give one folder to play the phone, or none for the sample phone.",
                      qPrintable(parser.helpText()));
         return 2;
     }

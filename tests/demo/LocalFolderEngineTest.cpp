@@ -183,3 +183,58 @@ TEST_F(LocalFolderEngineTest, ReportsProgressAndHonoursCancel)
     EXPECT_THROW(runSync(engine.createFolder(FolderRequest{LocalFolderEngine::deviceID, LocalFolderEngine::storageID, QString("Music"), "Live"})),
                  TransferError);
 }
+
+namespace {
+
+ObjectRequest object(const QString &id, const QString &name, std::optional<qint64> size)
+{
+    return {.deviceID = LocalFolderEngine::deviceID, .storageID = LocalFolderEngine::storageID, .objectID = id,
+            .name = name, .sizeBytes = size};
+}
+
+} // namespace
+
+// Deletes and renames act only on the object as it was listed: a changed file, a taken or
+// illegal name and the storage's root are refused; a folder goes with what it holds.
+TEST_F(LocalFolderEngineTest, ChangesOnlyWhatWasListed)
+{
+    const auto control = std::make_shared<TransferControl>();
+    auto outcomes = runSync(engine.deleteObjects({object("b.txt", "b.txt", 99)}, control));
+    ASSERT_EQ(outcomes.size(), 1);
+    EXPECT_EQ(kindOf(outcomes.first()), TransferError::Kind::deviceRefused);
+    EXPECT_EQ(read(phone.filePath("b.txt")), "bee");
+
+    outcomes = runSync(engine.deleteObjects({object("DCIM", "DCIM", std::nullopt), object("", "", std::nullopt)}, control));
+    ASSERT_EQ(outcomes.size(), 2);
+    EXPECT_EQ(outcomes.first(), nullptr);
+    EXPECT_FALSE(QFileInfo::exists(phone.filePath("DCIM")));
+    EXPECT_EQ(kindOf(outcomes.last()), TransferError::Kind::deviceRefused);
+
+    for (const QString &name : {QString("A.txt"), QString(""), QString("a/b"), QString(".."), QString("x") + QChar(0)})
+        EXPECT_THROW(runSync(engine.renameObject({object("b.txt", "b.txt", 3), name})), TransferError) << name.toStdString();
+    runSync(engine.renameObject({object("Music", "Music", std::nullopt), "Songs"}));
+    EXPECT_TRUE(QFileInfo(phone.filePath("Songs")).isDir());
+}
+
+// Parts of a file come from where they are asked; a folder listed is watched, and what
+// appears or goes there comes as the phone's events, once.
+TEST_F(LocalFolderEngineTest, ReadsPartsAndTellsWhatChangesInListedFolders)
+{
+    EXPECT_EQ(runSync(engine.readPart(object("DCIM/Camera/IMG_1.jpg", "IMG_1.jpg", 4), 1, 2)), "pe");
+    EXPECT_EQ(runSync(engine.readPart(object("DCIM/Camera/IMG_1.jpg", "IMG_1.jpg", 4), 2, 100)), "eg");
+    EXPECT_THROW(runSync(engine.readPart(object("DCIM/Camera/IMG_1.jpg", "IMG_1.jpg", 4), -1, 2)), TransferError);
+
+    runSync(test::listOne(&engine, {LocalFolderEngine::deviceID, LocalFolderEngine::storageID, QString("DCIM/Camera")}));
+    EXPECT_TRUE(runSync(engine.phoneEvents(LocalFolderEngine::deviceID, 0)).isEmpty());
+    write(phone.filePath("DCIM/Camera/IMG_2.jpg"), "new");
+    QFile::remove(phone.filePath("DCIM/Camera/IMG_1.jpg"));
+    write(phone.filePath("Music/unwatched.mp3"), "x");
+    QList<PhoneEvent> events;
+    ASSERT_TRUE(test::spinUntil([&] {
+        events += runSync(engine.phoneEvents(LocalFolderEngine::deviceID, 200));
+        return events.size() >= 2;
+    }));
+    EXPECT_EQ(events, (QList<PhoneEvent>{{PhoneEvent::Kind::objectRemoved, "DCIM/Camera/IMG_1.jpg"},
+                                         {PhoneEvent::Kind::objectAdded, "DCIM/Camera/IMG_2.jpg"}}));
+    EXPECT_TRUE(runSync(engine.phoneEvents(LocalFolderEngine::deviceID, 100)).isEmpty());
+}
