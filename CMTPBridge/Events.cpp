@@ -78,17 +78,18 @@ void arm()
     state.failed = !state.armed;
 }
 
-int64_t now_ms()
+// Microseconds, so a wait never ends short of what was asked by a clock tick cut off.
+int64_t now_us()
 {
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+    return static_cast<int64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
 }
 
-// Lets libusb complete what has arrived, waiting at most `ms`; false on a libusb error.
-bool pass(int ms)
+// Lets libusb complete what has arrived, waiting at most `us`; false on a libusb error.
+bool pass(int64_t us)
 {
-    timeval wait{ms / 1000, (ms % 1000) * 1000};
+    timeval wait{static_cast<time_t>(us / 1000000), static_cast<suseconds_t>(us % 1000000)};
     state.arrived = 0;
     return LIBMTP_Handle_Events_Timeout_Completed(&wait, &state.arrived) >= 0;
 }
@@ -123,13 +124,13 @@ CMTPTransferResult cmtp_read_events(const char *device_id, int32_t wait_ms, cmtp
         state.device = device;
         arm();
     }
-    const int64_t until = now_ms() + std::max(wait_ms, 0);
+    const int64_t until = now_us() + int64_t{std::max(wait_ms, 0)} * 1000;
     bool working = state.armed && pass(0);
-    for (int64_t left = until - now_ms(); working && state.kept.empty() && !state.lost && left > 0;
-         left = until - now_ms()) {
+    for (int64_t left = until - now_us(); working && state.kept.empty() && !state.lost && left > 0;
+         left = until - now_us()) {
         if (should_stop && should_stop(context) != 0)
             break;
-        working = pass(static_cast<int>(std::min<int64_t>(left, kSliceMs))) && state.armed;
+        working = pass(std::min<int64_t>(left, kSliceMs * 1000)) && state.armed;
     }
     std::vector<CMTPPhoneEvent> events;
     events.swap(state.kept);
