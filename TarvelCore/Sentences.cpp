@@ -3,7 +3,10 @@
 #include "TarvelCore/ByteCountFormat.h"
 #include "TarvelCore/TransferQueue.h"
 
+#include <QLocale>
 #include <QRegularExpression>
+
+#include <algorithm>
 
 namespace tarvel::sentences {
 
@@ -54,6 +57,26 @@ bool isRawPhoneText(const QString &text)
 QString files(int count)
 {
     return count == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(count);
+}
+
+QString itemCount(qsizetype count)
+{
+    return count == 1 ? QStringLiteral("1 item") : QLocale(QLocale::English).toString(count) + QStringLiteral(" items");
+}
+
+// A few names, and how many more: a sentence that named a thousand would not be read.
+QString namesOf(const QList<RemoteEntry> &entries)
+{
+    constexpr qsizetype named = 3;
+    QStringList names;
+    for (qsizetype i = 0; i < std::min(entries.size(), named); ++i)
+        names.append(entries.at(i).name);
+    if (entries.size() > named)
+        return names.join(QStringLiteral(", ")) + QStringLiteral(" and %1 more").arg(entries.size() - named);
+    if (names.size() < 2)
+        return names.join(QString());
+    const QString last = names.takeLast();
+    return names.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
 }
 
 QString toDestination(const QString &name)
@@ -112,6 +135,73 @@ QString showing(const QString &location, bool whole)
 QString couldNotOpen(const QString &attempted, const QString &shown)
 {
     return QStringLiteral("Could not open ") + attempted + QStringLiteral(". Still showing ") + shown + QLatin1Char('.');
+}
+
+QString folderRemoved(const QString &gone, const QString &shown)
+{
+    return gone + QStringLiteral(" was deleted on the phone. Showing ") + shown + QLatin1Char('.');
+}
+
+QString nameProblem(NameProblem problem, const QString &name)
+{
+    switch (problem) {
+    case NameProblem::empty: return QStringLiteral("Type a name.");
+    case NameProblem::slash: return QStringLiteral("A name cannot contain \"/\".");
+    case NameProblem::nul: return QStringLiteral("A name cannot contain a null character.");
+    case NameProblem::dots: return QStringLiteral("\".\" and \"..\" cannot be used as names.");
+    case NameProblem::tooLong: return QStringLiteral("The name is too long for the phone.");
+    case NameProblem::takenByFolder: return QStringLiteral("There is already a folder named ") + name + QStringLiteral(" here.");
+    case NameProblem::takenByFile: return QStringLiteral("There is already a file named ") + name + QStringLiteral(" here.");
+    }
+    return QString();
+}
+
+QString creatingFolder(const QString &name) { return QStringLiteral("Creating the folder ") + name + QStringLiteral("\u2026"); }
+QString createdFolder(const QString &name) { return QStringLiteral("Created the folder ") + name + QLatin1Char('.'); }
+QString renaming(const QString &name) { return QStringLiteral("Renaming ") + name + QStringLiteral("\u2026"); }
+
+QString renamed(const QString &from, const QString &to)
+{
+    return QStringLiteral("Renamed ") + from + QStringLiteral(" to ") + to + QLatin1Char('.');
+}
+
+QString couldNotCreateFolder(const QString &name, const std::exception_ptr &error)
+{
+    return QStringLiteral("Could not create the folder ") + name + QStringLiteral(". ") + sentences::error(error);
+}
+
+QString couldNotRename(const QString &name, const std::exception_ptr &error)
+{
+    return QStringLiteral("Could not rename ") + name + QStringLiteral(". ") + sentences::error(error);
+}
+
+QString couldNotLookThrough(const QList<RemoteEntry> &items, const std::exception_ptr &error)
+{
+    return QStringLiteral("Nothing was deleted: could not look through ") + namesOf(items) + QStringLiteral(". ")
+        + sentences::error(error);
+}
+
+QString deleting(const QList<RemoteEntry> &items, int done, int total)
+{
+    QString text = QStringLiteral("Deleting ") + (items.size() == 1 ? items.first().name : itemCount(items.size()));
+    if (done > 0)
+        text += QStringLiteral(": %1 of %2 done").arg(QLocale(QLocale::English).toString(done),
+                                                          QLocale(QLocale::English).toString(total));
+    return text + QStringLiteral("\u2026");
+}
+
+QString deleted(const QList<RemoteEntry> &deleted, const QList<RemoteEntry> &remaining, const std::exception_ptr &error)
+{
+    if (remaining.isEmpty())
+        return QStringLiteral("Deleted ") + (deleted.size() == 1 ? deleted.first().name : itemCount(deleted.size()))
+            + QLatin1Char('.');
+    const QString why = error ? QLatin1Char(' ') + sentences::error(error) : QString();
+    if (deleted.isEmpty() && remaining.size() == 1)
+        return QStringLiteral("Could not delete ") + remaining.first().name + QLatin1Char('.') + why;
+    const qsizetype all = deleted.size() + remaining.size();
+    const QString verb = remaining.size() == 1 ? QStringLiteral(" is") : QStringLiteral(" are");
+    return QStringLiteral("Deleted %1 of %2").arg(deleted.size()).arg(itemCount(all)) + QStringLiteral("; ")
+        + namesOf(remaining) + verb + QStringLiteral(" still on the phone.") + why;
 }
 
 QString copying(TransferDirection direction, const QString &name)

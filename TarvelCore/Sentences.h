@@ -7,6 +7,7 @@
 
 #include "TarvelCore/Models.h"
 
+#include <QList>
 #include <QString>
 
 #include <exception>
@@ -35,6 +36,25 @@ QString unplugged(const QString &phone);
 // Browsing.
 QString showing(const QString &location, bool whole);
 QString couldNotOpen(const QString &attempted, const QString &shown);
+// The phone removed the folder shown, or one above it; the window went up past it.
+QString folderRemoved(const QString &gone, const QString &shown);
+
+// Changing the phone's files: a new folder, a rename, a delete.
+enum class NameProblem { empty, slash, nul, dots, tooLong, takenByFolder, takenByFile };
+QString nameProblem(NameProblem problem, const QString &name);
+QString creatingFolder(const QString &name);
+QString createdFolder(const QString &name);
+QString renaming(const QString &name);
+QString renamed(const QString &from, const QString &to);
+// A change the phone did not make: what was asked for, then why.
+QString couldNotCreateFolder(const QString &name, const std::exception_ptr &error);
+QString couldNotRename(const QString &name, const std::exception_ptr &error);
+QString couldNotLookThrough(const QList<RemoteEntry> &items, const std::exception_ptr &error);
+// `done` of `total` objects (files and folders, with what the folders hold) have ended.
+QString deleting(const QList<RemoteEntry> &items, int done, int total);
+// What a deletion left on the phone and why; all of it gone when `remaining` is empty.
+QString deleted(const QList<RemoteEntry> &deleted, const QList<RemoteEntry> &remaining,
+                const std::exception_ptr &error);
 
 // One transfer. "..." is three full stops, as the first window had it.
 QString copying(TransferDirection direction, const QString &name);

@@ -2,6 +2,7 @@
 
 #include "TarvelCore/Attempt.h"
 #include "TarvelCore/DownloadBatch.h"
+#include "TarvelCore/LiveFolder.h"
 #include "TarvelCore/Sentences.h"
 #include "TarvelCore/UploadBatch.h"
 

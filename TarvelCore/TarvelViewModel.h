@@ -8,6 +8,7 @@
 
 #include "TarvelCore/AndroidFileTransferEngine.h"
 #include "TarvelCore/Batch.h"
+#include "TarvelCore/FileActions.h"
 #include "TarvelCore/LocalFiles.h"
 #include "TarvelCore/Models.h"
 #include "TarvelCore/PhoneDiagnosis.h"
@@ -22,6 +23,8 @@
 #include <optional>
 
 namespace tarvel {
+
+class LiveFolder;
 
 // Its transfers are batches (one file is a batch of one), which it hosts.
 class TarvelViewModel : public QObject, private BatchHost {
@@ -40,6 +43,7 @@ class TarvelViewModel : public QObject, private BatchHost {
     Q_PROPERTY(std::optional<tarvel::TransferBatch> currentBatch READ currentBatch NOTIFY currentBatchChanged)
     Q_PROPERTY(bool scanning READ scanning NOTIFY scanningChanged)
     Q_PROPERTY(bool statusIsWarning READ statusIsWarning NOTIFY statusIsWarningChanged)
+    Q_PROPERTY(bool changingFiles READ changingFiles NOTIFY changingFilesChanged)
 
 public:
     explicit TarvelViewModel(std::shared_ptr<AndroidFileTransferEngine> engine, QObject *parent = nullptr);
@@ -70,6 +74,8 @@ public:
     // The status reports something that went wrong although the state stays ready (a folder
     // that would not open, a listing that is not whole): never to be shown as a success.
     bool statusIsWarning() const { return m_statusIsWarning; }
+    // While a new folder, a rename or a delete asked for here runs.
+    bool changingFiles() const { return m_changingFiles; }
     // The folder shown, or the storage at its root; nothing while no storage is selected.
     std::optional<QString> locationName() const;
 
@@ -126,6 +132,33 @@ public:
     QCoro::Task<> phoneArrived(USBAddress address);
     QCoro::Task<> phoneLeft(USBAddress address);
 
+    // Changes to the folder shown, each checked and then sent while nothing else runs for
+    // the user (not during a transfer, nor during another change); the folder is read
+    // again after each, and the status says how it went.
+    QCoro::Task<> createFolder(QString name);
+    QCoro::Task<> renameEntry(RemoteEntry entry, QString newName);
+    // Lists everything the entries hold, so the window can ask with the count and the
+    // size; nothing when they could not be listed (the status says why) or stopPlanning()
+    // stopped it. Changes nothing.
+    QCoro::Task<std::optional<DeletionPlan>> planDeletion(QList<RemoteEntry> items);
+    void stopPlanning();
+    // Deletes what the plan listed, what folders hold first; what could not be deleted is
+    // named. Only while the plan's storage is shown.
+    QCoro::Task<> deletePlanned(DeletionPlan plan);
+    // Both at once.
+    QCoro::Task<> deleteEntries(QList<RemoteEntry> items);
+    // Opens the last folder of the path (empty: the storage's root), as Back does.
+    QCoro::Task<> openPath(QList<RemoteEntry> path);
+
+    // Keeps the folder shown up to date with what the phone says changed on it (LiveFolder).
+    void followPhoneEvents();
+    // Reads the folder shown again after the phone said it changed, leaving the state and
+    // the status as they are. Only while nothing runs; a failure changes nothing.
+    QCoro::Task<> refreshShownFolder();
+    // The phone removed the folder `depth` levels down the path shown (the folder shown or
+    // one above it): the folder above it is shown instead, and the status says why.
+    QCoro::Task<> leaveRemovedFolder(qsizetype depth);
+
     // A phone that could not be opened right after it arrived (its access not granted yet,
     // its screen still asking) gets this long before the one more try.
     static constexpr int arrivalRetryDelayMs = 1500;
@@ -152,6 +185,7 @@ Q_SIGNALS:
     void currentBatchChanged();
     void scanningChanged();
     void statusIsWarningChanged();
+    void changingFilesChanged();
 
 private:
     void setState(TarvelConnectionState value);
@@ -168,12 +202,14 @@ private:
     void setCurrentBatch(std::optional<TransferBatch> value);
     void setScanning(bool value);
     void setStatusIsWarning(bool value);
+    void setChangingFiles(bool value);
     void setStatus(TarvelConnectionState state, QString message);
     void setWarning(QString message);
     // A status that tells of the phone going away, which the bus's later word of it keeps.
     void sayPhoneGone(TarvelConnectionState state, QString message);
 
-    bool isIdle() const { return !m_currentTransfer && !m_currentBatch; }
+    // Nothing runs that owns the status line: no transfer, no change.
+    bool isIdle() const { return !m_currentTransfer && !m_currentBatch && !m_changingFiles; }
     void clearBrowsingState();
     void forgetBrowsing();
     void abandonSelectedDevice();
@@ -198,6 +234,11 @@ private:
     QString currentLocationName() const;
 
     bool readyForBatch();
+    bool readyForChange();
+    bool showsDevice(const QString &deviceID) const;
+    // Reads the folder shown again after a change and says how the change went, unless
+    // something newer was asked for meanwhile.
+    QCoro::Task<> finishChange(QString deviceID, QString sentence, std::exception_ptr error);
     QString uploadFolderName(const std::optional<QString> &parentID) const;
     // Shows the batch and runs it; a transfer that was shown runs on unseen.
     QCoro::Task<> runBatch(std::shared_ptr<Batch> batch);
@@ -228,6 +269,9 @@ private:
     bool m_scanning = false;
     bool m_statusIsWarning = false;
     bool m_statusSaysPhoneGone = false;
+    bool m_changingFiles = false;
+    std::shared_ptr<TransferControl> m_planning; // the deletion being planned
+    std::unique_ptr<LiveFolder> m_liveFolder;
 
     std::shared_ptr<AndroidFileTransferEngine> m_engine;
     qint64 m_storageLoadGeneration = 0;
