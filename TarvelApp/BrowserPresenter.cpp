@@ -24,6 +24,7 @@ BrowserPresenter::BrowserPresenter(TarvelViewModel *viewModel, DesktopServices *
         if (m_viewModel)
             Q_EMIT browsingChanged();
     })
+    , m_files(viewModel, this, this)
 {
     const auto locationChanges = {&TarvelViewModel::selectedDeviceChanged, &TarvelViewModel::selectedStorageChanged,
                                   &TarvelViewModel::folderPathChanged, &TarvelViewModel::entriesChanged};
@@ -47,6 +48,20 @@ BrowserPresenter::BrowserPresenter(TarvelViewModel *viewModel, DesktopServices *
     // A listing always comes with its path, which is set after the entries.
     connect(viewModel, &TarvelViewModel::folderPathChanged, this, &BrowserPresenter::placeCurrentRowAfterNavigation);
     m_shownPath = viewModel->folderPath();
+    // Back stays within one storage of one phone.
+    for (auto signal : {&TarvelViewModel::selectedDeviceChanged, &TarvelViewModel::selectedStorageChanged}) {
+        connect(viewModel, signal, this, [this] {
+            const auto device = m_viewModel->selectedDevice();
+            const auto storage = m_viewModel->selectedStorage();
+            const QStringList place{device ? device->id : QString(), storage ? storage->id : QString()};
+            if (place == m_backPlace)
+                return;
+            m_backPlace = place;
+            m_backPaths.clear();
+            m_goingBackTo.reset();
+            m_shownPath.clear();
+        });
+    }
     connect(&m_entries, &RemoteEntryListModel::selectionChanged, this, [this] {
         Q_EMIT selectionChanged();
         m_browsingChanges.request(); // Download follows the selection
@@ -54,12 +69,24 @@ BrowserPresenter::BrowserPresenter(TarvelViewModel *viewModel, DesktopServices *
 }
 
 // Going up lands on the folder just left, so the keyboard carries on from there; any
-// other listing starts at its first row (the list model's own rule).
+// other listing starts at its first row (the list model's own rule). Another folder is
+// one more step back, and shows unfiltered.
 void BrowserPresenter::placeCurrentRowAfterNavigation()
 {
     const QList<RemoteEntry> path = m_viewModel->folderPath();
     if (path.size() < m_shownPath.size() && m_shownPath.mid(0, path.size()) == path)
         m_entries.setCurrentRow(m_entries.rowOf(m_shownPath.at(path.size()).id));
+    if (path != m_shownPath) {
+        if (m_goingBackTo == path) {
+            m_goingBackTo.reset();
+        } else {
+            constexpr qsizetype remembered = 50;
+            m_backPaths.append(m_shownPath);
+            if (m_backPaths.size() > remembered)
+                m_backPaths.removeFirst();
+        }
+        closeFilter();
+    }
     m_shownPath = path;
 }
 
@@ -129,7 +156,10 @@ QString BrowserPresenter::itemCountText() const
     if (!m_viewModel->selectedStorage())
         return {};
     const qsizetype count = m_viewModel->entries().size();
-    return count == 1 ? QStringLiteral("1 item") : QLocale(QLocale::English).toString(count) + QStringLiteral(" items");
+    const QString all = QLocale(QLocale::English).toString(count);
+    if (!m_entries.filterText().isEmpty())
+        return tr("%1 of %2 items").arg(QLocale(QLocale::English).toString(m_entries.rowCount()), all);
+    return count == 1 ? QStringLiteral("1 item") : all + QStringLiteral(" items");
 }
 
 QString BrowserPresenter::locationDetailText() const
@@ -161,7 +191,7 @@ QString BrowserPresenter::selectionText() const
 
 QStringList BrowserPresenter::sortTitles()
 {
-    return {QStringLiteral("Phone order"), QStringLiteral("Name"), QStringLiteral("Date"), QStringLiteral("Size")};
+    return {QStringLiteral("Name"), QStringLiteral("Date"), QStringLiteral("Size"), QStringLiteral("Phone order")};
 }
 
 // What can be done, and the empty state
@@ -377,12 +407,24 @@ void BrowserPresenter::clickRow(int row, int modifiers)
         m_entries.toggleSelected(row);
     } else if (modifiers & Qt::ShiftModifier) {
         m_entries.selectRangeTo(row);
-    } else if (entry->kind == RemoteEntryKind::folder) {
-        m_entries.setCurrentRow(row);
-        startOpenFolder(row);
     } else {
         m_entries.selectOnly(row);
     }
+}
+
+void BrowserPresenter::activateRow(int row)
+{
+    m_entries.selectOnly(row);
+    startRowAction(row);
+}
+
+void BrowserPresenter::startNavigateBack()
+{
+    if (!backEnabled() || !browseEnabled())
+        return;
+    m_goingBackTo = m_backPaths.takeLast();
+    m_viewModel->openPath(*m_goingBackTo);
+    m_locationChanges.request();
 }
 
 void BrowserPresenter::toggleRowSelection(int row)
@@ -398,19 +440,54 @@ void BrowserPresenter::setSortIndex(int index)
     Q_EMIT sortChanged();
 }
 
+void BrowserPresenter::reverseSort()
+{
+    m_entries.setSortReversed(!m_entries.sortReversed());
+    Q_EMIT sortChanged();
+}
+
+void BrowserPresenter::openFilter()
+{
+    m_filterOpen = true;
+    Q_EMIT filterChanged();
+}
+
+void BrowserPresenter::setFilterText(const QString &text)
+{
+    if (text == m_entries.filterText())
+        return;
+    m_entries.setFilterText(text);
+    Q_EMIT filterChanged();
+    m_locationChanges.request();
+}
+
+void BrowserPresenter::closeFilter()
+{
+    const bool wasOpen = std::exchange(m_filterOpen, false);
+    if (!m_entries.filterText().isEmpty())
+        setFilterText(QString());
+    else if (wasOpen)
+        Q_EMIT filterChanged();
+}
+
 bool BrowserPresenter::pressBrowserKey(int key, int modifiers, const QString &text, int rowsPerPage)
 {
     const auto held = Qt::KeyboardModifiers(modifiers) & ~Qt::KeypadModifier;
     const bool shift = held == Qt::ShiftModifier;
+    const bool control = held == Qt::ControlModifier;
     const int current = m_entries.currentRow();
-    // Plain keys move the current row; with Shift they select from the anchor to it.
+    // Plain keys select the row they move to, as in a file manager; with Ctrl they move
+    // without selecting, with Shift they select from the anchor to it.
     const auto moveTo = [&](int row) {
-        if (held != Qt::NoModifier && !shift)
+        if (held != Qt::NoModifier && !shift && !control)
             return false;
+        row = std::clamp(row, 0, std::max(0, m_entries.rowCount() - 1));
         if (shift)
             m_entries.selectRangeTo(row);
-        else
+        else if (control)
             m_entries.setCurrentRow(row);
+        else
+            m_entries.selectOnly(row);
         return true;
     };
     const int page = std::max(1, rowsPerPage);
@@ -428,9 +505,29 @@ bool BrowserPresenter::pressBrowserKey(int key, int modifiers, const QString &te
         startRowAction(current);
         return true;
     case Qt::Key_Space:
-        if (held != Qt::NoModifier)
+        if (held != Qt::NoModifier && !control)
             return false;
         m_entries.toggleSelected(current);
+        return true;
+    case Qt::Key_F2:
+        m_files.askRename();
+        return true;
+    case Qt::Key_Delete:
+        m_files.askDelete();
+        return true;
+    case Qt::Key_Menu:
+        m_files.askMenu(current);
+        return true;
+    case Qt::Key_F10:
+        if (!shift)
+            return false;
+        m_files.askMenu(current);
+        return true;
+    case Qt::Key_Escape:
+        // Only while the filter narrows the rows; else Escape is the window's.
+        if (m_entries.filterText().isEmpty() && !m_filterOpen)
+            return false;
+        closeFilter();
         return true;
     case Qt::Key_A:
         if (held == Qt::ControlModifier) {

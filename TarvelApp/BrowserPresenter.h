@@ -1,12 +1,14 @@
 #pragma once
 
 // The left pane: where the listing is (the header with its breadcrumb and the pickers),
-// the rows with their order, current row and selection, what an empty listing says, and
-// what clicks and keys do there. The rows' order, the current row, the selection and the
-// letters just typed are the only state of its own; everything else it reads from the
-// view model.
+// the rows with their order, filter, current row and selection, what an empty listing
+// says, and what clicks and keys do there. The rows' order and filter, the current row,
+// the selection, the folders to go back to and the letters just typed are the only state
+// of its own; everything else it reads from the view model. New folder, rename and delete
+// are its file actions'.
 
 #include "TarvelApp/DesktopServices.h"
+#include "TarvelApp/FileActionsPresenter.h"
 #include "TarvelApp/NextTurn.h"
 #include "TarvelApp/RemoteEntryListModel.h"
 #include "TarvelApp/SymbolSource.h"
@@ -50,6 +52,11 @@ class BrowserPresenter : public QObject {
     Q_PROPERTY(tarvel::RemoteEntryListModel *entries READ entries CONSTANT)
     Q_PROPERTY(QString selectionText READ selectionText NOTIFY selectionChanged)
     Q_PROPERTY(int sortIndex READ sortIndex NOTIFY sortChanged)
+    Q_PROPERTY(QString sortText READ sortText NOTIFY sortChanged)
+    Q_PROPERTY(bool filterOpen READ filterOpen NOTIFY filterChanged)
+    Q_PROPERTY(QString filterText READ filterText NOTIFY filterChanged)
+    Q_PROPERTY(bool backEnabled READ backEnabled NOTIFY locationChanged)
+    Q_PROPERTY(tarvel::FileActionsPresenter *files READ files CONSTANT)
 
     Q_PROPERTY(QString upTitle READ upTitle CONSTANT)
     Q_PROPERTY(QUrl upIconSource READ upIconSource CONSTANT)
@@ -58,6 +65,11 @@ class BrowserPresenter : public QObject {
     Q_PROPERTY(QString storagePickerTitle READ storagePickerTitle CONSTANT)
     Q_PROPERTY(QStringList sortTitles READ sortTitles CONSTANT)
     Q_PROPERTY(QString sortLabel READ sortLabel CONSTANT)
+    Q_PROPERTY(QString reverseSortTitle READ reverseSortTitle CONSTANT)
+    Q_PROPERTY(QUrl reverseSortIconSource READ reverseSortIconSource CONSTANT)
+    Q_PROPERTY(QString filterPlaceholder READ filterPlaceholder CONSTANT)
+    Q_PROPERTY(QString filterTitle READ filterTitle CONSTANT)
+    Q_PROPERTY(QUrl filterIconSource READ filterIconSource CONSTANT)
     Q_PROPERTY(QString downloadSelectionTitle READ downloadSelectionTitle CONSTANT)
     Q_PROPERTY(QUrl downloadSelectionIconSource READ downloadSelectionIconSource CONSTANT)
 
@@ -73,7 +85,8 @@ public:
     QString storageSubtitle() const;
     // What the header says under the path: the item count and the free space.
     QString locationDetailText() const;
-    QString itemCountText() const; // "3,000 items"; empty until a storage is listed
+    // "3,000 items", or "12 of 3,000 items" through the filter; empty until a storage is listed.
+    QString itemCountText() const;
     // The folders above the one shown, each a button: the storage first, then the path;
     // nothing at the storage's root.
     QStringList breadcrumbTrail() const;
@@ -108,6 +121,11 @@ public:
     QList<RemoteEntry> selectedEntries() const { return m_entries.selectedEntries(); }
     QString selectionText() const; // "12 items selected · 48.3 MB"; empty without a selection
     int sortIndex() const { return int(m_entries.sortOrder()); }
+    QString sortText() const { return m_entries.sortText(); } // "Date, newest first"
+    bool filterOpen() const { return m_filterOpen; }
+    QString filterText() const { return m_entries.filterText(); }
+    bool backEnabled() const { return !m_backPaths.isEmpty() && m_viewModel->selectedStorage(); }
+    FileActionsPresenter *files() { return &m_files; }
 
     static QString upTitle() { return QStringLiteral("Up"); }
     static QUrl upIconSource() { return symbolSource(QStringLiteral("chevron.up")); }
@@ -117,6 +135,11 @@ public:
     // In the order of RemoteEntryListModel::SortOrder.
     static QStringList sortTitles();
     static QString sortLabel() { return QStringLiteral("Sort by"); }
+    QString reverseSortTitle() const { return tr("Reverse the order"); }
+    static QUrl reverseSortIconSource() { return symbolSource(QStringLiteral("arrow.up.arrow.down")); }
+    QString filterPlaceholder() const { return tr("Filter by name"); }
+    QString filterTitle() const { return tr("Filter"); }
+    static QUrl filterIconSource() { return symbolSource(QStringLiteral("magnifyingglass")); }
     static QString downloadSelectionTitle() { return QStringLiteral("Download"); }
     static QUrl downloadSelectionIconSource() { return symbolSource(QStringLiteral("square.and.arrow.down")); }
 
@@ -128,18 +151,28 @@ public:
 
 public Q_SLOTS:
     void startNavigateUp();
-    // A click anywhere on a row: opens folders, does nothing for files.
+    // Opens the row's folder; does nothing for files.
     void startOpenFolder(int row);
     // The row's button: opens a folder or downloads a file.
     void startRowAction(int row);
     // A breadcrumb button: 0 is the storage's root, n the n-th folder of the path.
     void startOpenBreadcrumb(int index);
     // A click on a row, with the keyboard modifiers held: Ctrl toggles the row, Shift
-    // selects up to it, and a plain click opens a folder or selects a file alone.
+    // selects up to it, and a plain click selects it alone.
     void clickRow(int row, int modifiers);
+    // A double click: opens a folder, downloads a file.
+    void activateRow(int row);
+    // The folder shown before this one (Alt+Left).
+    void startNavigateBack();
     // The row's check mark.
     void toggleRowSelection(int row);
     void setSortIndex(int index);
+    void reverseSort();
+    // Ctrl+F: the window shows the filter field and gives it the keyboard.
+    void openFilter();
+    void setFilterText(const QString &text);
+    // Escape: every row shows again.
+    void closeFilter();
     // A key pressed in the listing. False for a key the listing does not use, which then
     // goes on to the window. rowsPerPage is how far Page Up and Page Down move.
     bool pressBrowserKey(int key, int modifiers, const QString &text, int rowsPerPage);
@@ -157,6 +190,7 @@ Q_SIGNALS:
     // The selected rows changed.
     void selectionChanged();
     void sortChanged();
+    void filterChanged();
 
 private:
     std::optional<RemoteEntry> entryAt(int row) const { return m_entries.entryAt(row); }
@@ -169,11 +203,16 @@ private:
     TransferPresenter *m_transfers;
     RemoteEntryListModel m_entries;
     QList<RemoteEntry> m_shownPath; // the path the rows were last placed for
+    QStringList m_backPlace;               // the phone and storage the paths are in
+    QList<QList<RemoteEntry>> m_backPaths; // latest last
+    std::optional<QList<RemoteEntry>> m_goingBackTo;
+    bool m_filterOpen = false;
     QString m_typedName;
     QElapsedTimer m_typedNameClock;
     // Both raised once for all the view model's changes of one turn, in the next turn.
     NextTurn m_locationChanges;
     NextTurn m_browsingChanges;
+    FileActionsPresenter m_files;
 };
 
 } // namespace tarvel

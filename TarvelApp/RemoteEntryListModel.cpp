@@ -6,27 +6,27 @@
 
 #include <QCollator>
 #include <QFileInfo>
+#include <QHash>
+#include <QLocale>
+#include <QSet>
 
 #include <algorithm>
-#include <numeric>
+#include <utility>
 
 namespace tarvel {
 
 void RemoteEntryListModel::setEntries(QList<RemoteEntry> entries)
 {
-    const bool hadSelection = !m_selected.isEmpty();
-    beginResetModel();
-    m_entries = std::move(entries);
-    m_selected.clear();
-    sortRows();
+    const int currentBefore = currentRow();
+    const bool reset = moveRowsTo(std::move(entries));
+    const QString current = m_currentID;
     if (rowOf(m_currentID) < 0)
         m_currentID = m_rows.isEmpty() ? QString() : m_entries.at(m_rows.first()).id;
-    m_anchorID = m_currentID;
-    endResetModel();
+    if (rowOf(m_anchorID) < 0)
+        m_anchorID = m_currentID;
     // Also when the row number stayed: a reset view has forgotten its current row.
-    Q_EMIT currentRowChanged();
-    if (hadSelection)
-        Q_EMIT selectionChanged();
+    if (reset || currentRow() != currentBefore || m_currentID != current)
+        Q_EMIT currentRowChanged();
 }
 
 std::optional<RemoteEntry> RemoteEntryListModel::entryAt(int row) const
@@ -49,21 +49,59 @@ int RemoteEntryListModel::rowOf(const QString &entryID) const
 
 void RemoteEntryListModel::setSortOrder(SortOrder order)
 {
-    if (order == m_sortOrder)
+    if (order == m_sortOrder && !m_reversed)
         return;
-    beginResetModel();
     m_sortOrder = order;
+    m_reversed = false;
     sortRows();
-    endResetModel();
-    Q_EMIT currentRowChanged();
 }
 
-void RemoteEntryListModel::sortRows()
+void RemoteEntryListModel::setSortReversed(bool reversed)
 {
-    m_rows.resize(m_entries.size());
-    std::iota(m_rows.begin(), m_rows.end(), 0);
-    if (m_sortOrder == SortOrder::phoneOrder)
+    if (reversed == m_reversed)
         return;
+    m_reversed = reversed;
+    sortRows();
+}
+
+QString RemoteEntryListModel::sortText() const
+{
+    switch (m_sortOrder) {
+    case SortOrder::name: return m_reversed ? tr("Name, Z to A") : tr("Name, A to Z");
+    case SortOrder::date: return m_reversed ? tr("Date, oldest first") : tr("Date, newest first");
+    case SortOrder::size: return m_reversed ? tr("Size, smallest first") : tr("Size, largest first");
+    case SortOrder::phoneOrder: break;
+    }
+    return m_reversed ? tr("Phone order, reversed") : tr("Phone order");
+}
+
+void RemoteEntryListModel::setFilterText(const QString &text)
+{
+    if (text == m_filterText)
+        return;
+    m_filterText = text;
+    const int currentBefore = currentRow();
+    moveRowsTo(m_entries);
+    if (rowOf(m_currentID) < 0) {
+        m_currentID = m_rows.isEmpty() ? QString() : m_entries.at(m_rows.first()).id;
+        m_anchorID = m_currentID;
+    }
+    if (currentRow() != currentBefore)
+        Q_EMIT currentRowChanged();
+}
+
+QList<int> RemoteEntryListModel::orderedRows(const QList<RemoteEntry> &entries) const
+{
+    QList<int> rows;
+    for (int i = 0; i < entries.size(); ++i) {
+        if (entries.at(i).name.contains(m_filterText, Qt::CaseInsensitive))
+            rows.append(i);
+    }
+    if (m_sortOrder == SortOrder::phoneOrder) {
+        if (m_reversed)
+            std::reverse(rows.begin(), rows.end());
+        return rows;
+    }
 
     // Names in the user's language's order, with numbers inside them compared as numbers
     // (IMG_9 before IMG_10), which the C locale's collation cannot do.
@@ -71,20 +109,111 @@ void RemoteEntryListModel::sortRows()
     QCollator collator(locale);
     collator.setNumericMode(true);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
+    // Newest and largest first unless reversed; what the phone did not say goes last
+    // either way, and folders always come first.
     const auto before = [&](int left, int right) {
-        const RemoteEntry &a = m_entries.at(left);
-        const RemoteEntry &b = m_entries.at(right);
+        const RemoteEntry &a = entries.at(left);
+        const RemoteEntry &b = entries.at(right);
         if (a.kind != b.kind)
             return a.kind == RemoteEntryKind::folder;
-        // Newest and largest first; what the phone did not say goes last.
-        if (m_sortOrder == SortOrder::date && a.modifiedAt != b.modifiedAt)
-            return b.modifiedAt < a.modifiedAt;
-        if (m_sortOrder == SortOrder::size && a.kind == RemoteEntryKind::file && a.sizeBytes != b.sizeBytes)
-            return b.sizeBytes < a.sizeBytes;
-        return collator.compare(a.name, b.name) < 0;
+        if (m_sortOrder == SortOrder::date && a.modifiedAt != b.modifiedAt) {
+            if (!a.modifiedAt || !b.modifiedAt)
+                return a.modifiedAt.has_value();
+            return m_reversed ? *a.modifiedAt < *b.modifiedAt : *b.modifiedAt < *a.modifiedAt;
+        }
+        if (m_sortOrder == SortOrder::size && a.kind == RemoteEntryKind::file && a.sizeBytes != b.sizeBytes) {
+            if (!a.sizeBytes || !b.sizeBytes)
+                return a.sizeBytes.has_value();
+            return m_reversed ? *a.sizeBytes < *b.sizeBytes : *b.sizeBytes < *a.sizeBytes;
+        }
+        const int byName = collator.compare(a.name, b.name);
+        return m_sortOrder == SortOrder::name && m_reversed ? byName > 0 : byName < 0;
     };
     // Stable: entries that compare equal keep the phone's order.
-    std::stable_sort(m_rows.begin(), m_rows.end(), before);
+    std::stable_sort(rows.begin(), rows.end(), before);
+    return rows;
+}
+
+void RemoteEntryListModel::sortRows()
+{
+    beginResetModel();
+    m_rows = orderedRows(m_entries);
+    endResetModel();
+    Q_EMIT currentRowChanged();
+}
+
+bool RemoteEntryListModel::moveRowsTo(QList<RemoteEntry> entries)
+{
+    const QList<int> newRows = orderedRows(entries);
+    QStringList oldIDs;
+    for (const int index : std::as_const(m_rows))
+        oldIDs.append(m_entries.at(index).id);
+    QStringList newIDs;
+    for (const int index : newRows)
+        newIDs.append(entries.at(index).id);
+    const QSet<QString> oldSet(oldIDs.cbegin(), oldIDs.cend());
+    const QSet<QString> newSet(newIDs.cbegin(), newIDs.cend());
+
+    // What is not shown any more leaves the selection before its row goes.
+    QSet<QString> selected = m_selected;
+    selected.intersect(newSet);
+    const bool selectionChanges = selected != m_selected;
+    m_selected = selected;
+
+    QStringList kept = oldIDs;
+    kept.removeIf([&](const QString &id) { return !newSet.contains(id); });
+    QStringList keptInNew = newIDs;
+    keptInNew.removeIf([&](const QString &id) { return !oldSet.contains(id); });
+    // Rows that keep their order move in place; anything else (another folder, a phone
+    // that lists an id twice) is a new list.
+    const bool reset = kept.isEmpty() || kept != keptInNew || oldSet.size() != oldIDs.size()
+        || newSet.size() != newIDs.size();
+    if (reset) {
+        beginResetModel();
+        m_entries = std::move(entries);
+        m_rows = newRows;
+        endResetModel();
+    } else {
+        // From the bottom, so the rows above keep their numbers.
+        for (int row = int(m_rows.size()) - 1; row >= 0; --row) {
+            if (newSet.contains(oldIDs.at(row)))
+                continue;
+            int first = row;
+            while (first > 0 && !newSet.contains(oldIDs.at(first - 1)))
+                --first;
+            beginRemoveRows({}, first, row);
+            m_rows.remove(first, row - first + 1);
+            endRemoveRows();
+            row = first;
+        }
+        QHash<QString, int> newIndex;
+        for (int i = 0; i < entries.size(); ++i)
+            newIndex.insert(entries.at(i).id, i);
+        const QList<RemoteEntry> old = std::exchange(m_entries, std::move(entries));
+        for (int row = 0; row < m_rows.size(); ++row) {
+            const RemoteEntry &was = old.at(m_rows.at(row));
+            m_rows[row] = newIndex.value(was.id);
+            if (m_entries.at(m_rows.at(row)) != was)
+                Q_EMIT dataChanged(index(row), index(row));
+        }
+        for (int row = 0; row < newRows.size();) {
+            if (row < m_rows.size() && m_rows.at(row) == newRows.at(row)) {
+                ++row;
+                continue;
+            }
+            int end = row;
+            while (end < newRows.size() && !oldSet.contains(newIDs.at(end)))
+                ++end;
+            beginInsertRows({}, row, end - 1);
+            for (int k = row; k < end; ++k)
+                m_rows.insert(k, newRows.at(k));
+            endInsertRows();
+            row = end;
+        }
+    }
+    if (selectionChanges)
+        Q_EMIT selectionChanged();
+    return reset;
 }
 
 int RemoteEntryListModel::currentRow() const
@@ -165,8 +294,8 @@ void RemoteEntryListModel::selectRangeTo(int row)
 void RemoteEntryListModel::selectAll()
 {
     QSet<QString> ids;
-    for (const RemoteEntry &entry : m_entries)
-        ids.insert(entry.id);
+    for (const int index : std::as_const(m_rows))
+        ids.insert(m_entries.at(index).id);
     setSelection(std::move(ids));
 }
 

@@ -1,9 +1,11 @@
 #pragma once
 
-// The rows of the remote browser, one per entry. The engine's order is kept as it came;
-// the rows show it, or a sorted order, and carry the window's own browsing state: which
-// row is current (where the keyboard is) and which rows are selected. Rows are named by
-// their entry's id, so a sort keeps both the current row and the selection.
+// The rows of the remote browser, one per entry the filter lets through. The engine's
+// order is kept as it came; the rows show it, or a sorted order, and carry the window's
+// own browsing state: which row is current (where the keyboard is) and which rows are
+// selected. Rows are named by their entry's id, so a sort or a new listing of the same
+// folder keeps both the current row and the selection, and a new listing that shares
+// entries with the old one moves only the rows that came or went.
 
 #include "TarvelCore/Models.h"
 
@@ -41,15 +43,15 @@ public:
         selectedRole,
     };
 
-    // Name, date and size put folders first, as file managers do; phone order is the
-    // order the engine listed.
-    enum class SortOrder { phoneOrder, name, date, size };
+    // Name, date and size put folders first, as file managers do, in either direction;
+    // phone order is the order the engine listed (a phone's own looks random).
+    enum class SortOrder { name, date, size, phoneOrder };
     Q_ENUM(SortOrder)
 
     using QAbstractListModel::QAbstractListModel;
 
-    // A new listing: the selection is cleared, the current row stays on its entry when
-    // that is still listed and is the first row otherwise.
+    // A new listing: the selection keeps the entries still listed, the current row stays
+    // on its entry when that is still listed and is the first row otherwise.
     void setEntries(QList<RemoteEntry> entries);
     // In the engine's order, whatever the rows show.
     const QList<RemoteEntry> &entries() const { return m_entries; }
@@ -58,7 +60,18 @@ public:
     int rowOf(const QString &entryID) const; // -1 when not listed
 
     SortOrder sortOrder() const { return m_sortOrder; }
+    // A new order starts in its own direction: A to Z, newest first, largest first.
     void setSortOrder(SortOrder order);
+    bool sortReversed() const { return m_reversed; }
+    void setSortReversed(bool reversed);
+    // "Name, A to Z", "Date, newest first", ...
+    QString sortText() const;
+
+    // Only entries whose name holds the text, whatever the case; empty lets all through.
+    // Rows it hides leave the selection: what is not shown is never acted on.
+    void setFilterText(const QString &text);
+    QString filterText() const { return m_filterText; }
+    int entryCount() const { return int(m_entries.size()); }
 
     int currentRow() const; // -1 with no rows
     // Moves the current row (clamped to the rows) and makes it the anchor of a range.
@@ -71,7 +84,7 @@ public:
     // Selects the rows from the anchor to `row`, and only those; `row` becomes current
     // while the anchor stays, so the range can grow or shrink from where it began.
     void selectRangeTo(int row);
-    void selectAll();
+    void selectAll(); // the rows shown
     void clearSelection();
     // The selected entries in the engine's order.
     QList<RemoteEntry> selectedEntries() const;
@@ -91,13 +104,19 @@ Q_SIGNALS:
     void selectionChanged();
 
 private:
+    QList<int> orderedRows(const QList<RemoteEntry> &entries) const;
     void sortRows();
+    // Moves the rows to the new listing's, through the filter and the order: removed and
+    // inserted where they share entries and keep their order, else reset (then true).
+    bool moveRowsTo(QList<RemoteEntry> entries);
     void setSelection(QSet<QString> ids);
     void moveCurrent(int row);
 
     QList<RemoteEntry> m_entries; // the engine's order
     QList<int> m_rows;            // row -> index into m_entries
-    SortOrder m_sortOrder = SortOrder::phoneOrder;
+    SortOrder m_sortOrder = SortOrder::name;
+    bool m_reversed = false;
+    QString m_filterText;
     QSet<QString> m_selected;     // entry ids
     QString m_currentID;
     QString m_anchorID;

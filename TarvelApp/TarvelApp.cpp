@@ -28,6 +28,8 @@ TarvelApp::TarvelApp(std::shared_ptr<AndroidFileTransferEngine> engine, std::sha
 {
     if (plugEvents)
         m_viewModel.followPlugEvents(plugEvents);
+    // The folder shown shows what the phone adds to it or takes from it, without Refresh.
+    m_viewModel.followPhoneEvents();
     [[maybe_unused]] volatile auto keepRegistration = &qml_register_types_Tarvel;
 
     // The window is text, icons and lists, which the software scene graph draws just as

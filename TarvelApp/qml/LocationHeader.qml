@@ -4,7 +4,7 @@ import QtQuick.Layouts
 import Tarvel
 
 // The browser's header beside the Up button: the breadcrumb, then how many items the
-// folder holds with the storage's free space, and how the rows are sorted.
+// folder holds with the storage's free space, and how the rows are sorted, which way.
 ColumnLayout {
     id: header
 
@@ -45,12 +45,25 @@ ColumnLayout {
             objectName: "sortChooser"
             model: header.browser.sortTitles
             currentIndex: header.browser.sortIndex
+            // The order with its direction: "Date, newest first".
+            displayText: header.browser.sortText
             implicitContentWidthPolicy: ComboBox.WidestText
             font.pixelSize: Theme.captionSize
             Accessible.name: header.browser.sortLabel
             onActivated: index => header.browser.setSortIndex(index)
 
             FocusRing {}
+        }
+
+        SymbolButton {
+            objectName: "reverseSortButton"
+            icon.source: header.browser.reverseSortIconSource
+            display: AbstractButton.IconOnly
+            flat: true
+            implicitWidth: implicitHeight
+            Accessible.name: header.browser.reverseSortTitle
+            toolTipText: header.browser.reverseSortTitle
+            onClicked: header.browser.reverseSort()
         }
     }
 }

@@ -12,10 +12,64 @@ Pane {
     // The listing has the keyboard when the window opens, as a file manager's does.
     focus: true
 
-    // Window-wide, like a file manager's: it works wherever the focus is.
+    // Window-wide, like a file manager's: they work wherever the focus is.
     Shortcut {
         sequences: ["Backspace", "Alt+Up"]
         onActivated: pane.browser.startNavigateUp()
+    }
+    // Not StandardKey.Back: on some platforms it holds Backspace, which then matches two
+    // shortcuts and fires neither.
+    Shortcut {
+        sequences: ["Alt+Left", "Back"]
+        onActivated: pane.browser.startNavigateBack()
+    }
+    Shortcut {
+        sequence: "Ctrl+Shift+N"
+        onActivated: pane.browser.files.askNewFolder()
+    }
+    Shortcut {
+        sequences: [StandardKey.Find]
+        onActivated: pane.browser.openFilter()
+    }
+
+    // Whatever had the keyboard went away (a question closed, a copy's Cancel button went
+    // with its copy): the list takes it back, so its ring shows where the keyboard is.
+    Connections {
+        target: pane.Window.window
+        function onActiveFocusItemChanged() {
+            const window = pane.Window.window
+            if (window && (!window.activeFocusItem || window.activeFocusItem === window.contentItem))
+                list.forceActiveFocus(Qt.OtherFocusReason)
+        }
+    }
+
+    // Where a right click asked for the menu; nowhere for the Menu key, which opens it
+    // at the current row.
+    property var menuAt: null
+
+    ContextMenu {
+        id: contextMenu
+        files: pane.browser.files
+    }
+    Connections {
+        target: pane.browser.files
+        function onMenuAsked(row) {
+            const at = pane.menuAt
+            pane.menuAt = null
+            const rowItem = row >= 0 ? list.itemAtIndex(row) : null
+            if (at)
+                contextMenu.popup(pane.Window.window.contentItem, at.x, at.y)
+            else if (rowItem)
+                contextMenu.popup(rowItem, Theme.rowIconWidth, rowItem.height / 2)
+            else
+                contextMenu.popup(list, Theme.spacingL, Theme.spacingL)
+        }
+    }
+    NameQuestion {
+        files: pane.browser.files
+    }
+    DeleteQuestion {
+        files: pane.browser.files
     }
 
     ColumnLayout {
@@ -44,6 +98,17 @@ Pane {
                 Layout.fillWidth: true
                 Layout.alignment: Qt.AlignTop
             }
+
+            BrowserToolbar {
+                browser: pane.browser
+                Layout.alignment: Qt.AlignTop
+            }
+        }
+
+        FilterField {
+            browser: pane.browser
+            onDone: list.forceActiveFocus(Qt.OtherFocusReason)
+            Layout.fillWidth: true
         }
 
         // Only when there is a choice: more than one phone, more than one storage.
@@ -86,6 +151,17 @@ Pane {
             Layout.fillWidth: true
             Layout.fillHeight: true
 
+            // A right click under the rows: the menu offers a new folder.
+            MouseArea {
+                anchors.fill: parent
+                acceptedButtons: Qt.RightButton
+                onClicked: mouse => {
+                    list.forceActiveFocus(Qt.MouseFocusReason)
+                    pane.menuAt = mapToItem(null, mouse.x, mouse.y)
+                    pane.browser.files.askMenu(-1)
+                }
+            }
+
             ListView {
                 id: list
                 objectName: "remoteList"
@@ -114,6 +190,9 @@ Pane {
                 }
                 Component.onCompleted: showCurrentRow()
 
+                // Escape clears the filter before any window-wide use of it.
+                Keys.onShortcutOverride: event => event.accepted = event.key === Qt.Key_Escape
+                                                                   && pane.browser.filterText !== ""
                 Keys.onPressed: event => {
                     const rowHeight = list.currentItem ? list.currentItem.height : 40;
                     const rowsPerPage = Math.max(1, Math.floor(list.height / rowHeight) - 1);
@@ -124,6 +203,10 @@ Pane {
                 delegate: RemoteEntryRow {
                     browser: pane.browser
                     width: ListView.view.width
+                    onMenuRequested: at => {
+                        pane.menuAt = at
+                        pane.browser.files.askMenu(index)
+                    }
                 }
             }
 

@@ -3,10 +3,11 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import Tarvel
 
-// One row of the listing. A click selects a file and opens a folder (Ctrl and Shift
-// select instead, as in a file manager); the check mark toggles the row; the button opens
-// the folder or downloads the file, only when the presenter allows it. Clicks, keys and
-// the rules behind them live in the presenter.
+// One row of the listing. A click selects the row (Ctrl and Shift add to the selection,
+// as in a file manager), a double click opens a folder or downloads a file, a right click
+// opens the context menu; the check mark toggles the row; the button opens the folder or
+// downloads the file, only when the presenter allows it. Clicks, keys and the rules behind
+// them live in the presenter.
 ItemDelegate {
     id: row
 
@@ -23,6 +24,9 @@ ItemDelegate {
     required property string selectTitle
     required property bool selected
     property BrowserPresenter browser
+
+    // A right click, where it was in the window.
+    signal menuRequested(point at)
 
     // Where the keyboard is: shown while the list has the focus.
     readonly property bool keyboardCurrent: ListView.isCurrentItem && ListView.view.activeFocus
@@ -58,10 +62,17 @@ ItemDelegate {
     MouseArea {
         z: 0.5
         anchors.fill: parent
-        cursorShape: row.isFolder && row.browser.browseEnabled ? Qt.PointingHandCursor : Qt.ArrowCursor
+        acceptedButtons: Qt.LeftButton | Qt.RightButton
         onClicked: mouse => {
             row.ListView.view.forceActiveFocus(Qt.MouseFocusReason);
-            row.browser.clickRow(row.index, mouse.modifiers);
+            if (mouse.button === Qt.RightButton)
+                row.menuRequested(mapToItem(null, mouse.x, mouse.y));
+            else
+                row.browser.clickRow(row.index, mouse.modifiers);
+        }
+        onDoubleClicked: mouse => {
+            if (mouse.button === Qt.LeftButton && mouse.modifiers === Qt.NoModifier)
+                row.browser.activateRow(row.index);
         }
     }
 

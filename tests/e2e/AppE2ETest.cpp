@@ -110,7 +110,7 @@ TEST_F(WholeApp, BrowsesDownloadsAndUploads)
         << info.toStdString();
     screenshot("01-start");
 
-    click(row("DCIM"));
+    doubleClick(row("DCIM"));
     ASSERT_TRUE(waitForTitle("DCIM"));
     EXPECT_EQ(text("locationDetail").left(9), "1 item · ");
     screenshot("02-folder");
@@ -137,7 +137,7 @@ TEST_F(WholeApp, BrowsesDownloadsAndUploads)
     ASSERT_TRUE(waitForTitle("Tarvel Phone"));
 
     // Two files through the open panel, into a sub-folder, then the listing is read again.
-    click(row("Documents"));
+    doubleClick(row("Documents"));
     ASSERT_TRUE(waitForTitle("Documents"));
     const QByteArray report = QByteArray("quarterly numbers\n").repeated(5000);
     desktop->filesToOpen = {QUrl::fromLocalFile(writeLocal("report.txt", report)),
@@ -173,7 +173,7 @@ TEST_F(WholeApp, BrowsesDownloadsAndUploads)
     EXPECT_FALSE(QFile::exists(video));
     EXPECT_EQ(QDir(workDir()).entryList(QDir::Hidden | QDir::Files).filter(".part-").size(), 0);
     screenshot("09-cancelled");
-    click(row("Music"));
+    doubleClick(row("Music"));
     ASSERT_TRUE(waitForTitle("Music"));
 
     // Logging out during the same download (SIGTERM, wired as the application wires it)

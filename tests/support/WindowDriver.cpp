@@ -88,4 +88,13 @@ void WindowDriver::click(QQuickItem *target) const
     settle();
 }
 
+void WindowDriver::doubleClick(QQuickItem *target) const
+{
+    ASSERT_NE(target, nullptr);
+    ASSERT_TRUE(QQuickTest::qWaitForPolish(window()));
+    const QPoint centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2)).toPoint();
+    QTest::mouseDClick(window(), Qt::LeftButton, {}, centre);
+    settle();
+}
+
 } // namespace tarvel::test

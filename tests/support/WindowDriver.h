@@ -25,6 +25,7 @@ public:
     QQuickItem *row(const QString &name) const;
     QQuickItem *rowButton(const QString &name) const;
     void click(QQuickItem *target) const;
+    void doubleClick(QQuickItem *target) const;
 
     static void collect(QQuickItem *root, const QString &objectName, QList<QQuickItem *> &into);
 };

@@ -76,6 +76,7 @@ TEST_F(BrowserTest, RowsShowKindDateAndSize)
         file("4", "unknown", std::nullopt),
     };
     connect();
+    browser->setSortIndex(int(RemoteEntryListModel::SortOrder::phoneOrder));
     EXPECT_EQ(cell(0, RemoteEntryListModel::infoTextRole), "Folder · 11 Jun 2024, 18:00");
     EXPECT_EQ(cell(0, RemoteEntryListModel::actionAccessibleNameRole), "Open DCIM");
     EXPECT_EQ(cell(1, RemoteEntryListModel::infoTextRole), "4.8 MB · 11 Jun 2024, 18:00");
@@ -94,9 +95,10 @@ TEST_F(BrowserTest, RowsShowKindDateAndSize)
         EXPECT_EQ(RemoteEntryListModel::fileSymbol(name), symbol) << name;
 }
 
-// Name, date and size put folders first; names compare as people read them; what the
-// phone did not say goes last. The view model keeps the engine's order throughout, and
-// the current row and the selection stay on their entries.
+// Name (the first order), date and size put folders first, either way round; names
+// compare as people read them; what the phone did not say goes last. The view model
+// keeps the engine's order throughout, and the current row and the selection stay on
+// their entries.
 TEST_F(BrowserTest, SortingKeepsFoldersFirstAndTheEnginesOrder)
 {
     const QList<RemoteEntry> listed = {
@@ -109,17 +111,23 @@ TEST_F(BrowserTest, SortingKeepsFoldersFirstAndTheEnginesOrder)
     };
     engine->entriesByParentID[""] = listed;
     connect();
-    EXPECT_EQ(browser->sortTitles(), (QStringList{"Phone order", "Name", "Date", "Size"}));
+    EXPECT_EQ(browser->sortTitles(), (QStringList{"Name", "Date", "Size", "Phone order"}));
+    EXPECT_EQ(shownNames(), (QStringList{"alarms", "Music", "a.txt", "clip.mp4", "IMG_9.jpg", "img_10.jpg"}));
+    EXPECT_EQ(browser->sortText(), "Name, A to Z");
     browser->clickRow(rowOf("IMG_9.jpg"), Qt::NoModifier);
     browser->entries()->setCurrentRow(rowOf("clip.mp4"));
 
     browser->setSortIndex(1);
-    EXPECT_EQ(shownNames(), (QStringList{"alarms", "Music", "a.txt", "clip.mp4", "IMG_9.jpg", "img_10.jpg"}));
-    EXPECT_EQ(browser->sortIndex(), 1);
-    browser->setSortIndex(2);
     EXPECT_EQ(shownNames(), (QStringList{"alarms", "Music", "clip.mp4", "a.txt", "img_10.jpg", "IMG_9.jpg"}));
-    browser->setSortIndex(3);
+    EXPECT_EQ(browser->sortIndex(), 1);
+    browser->reverseSort();
+    EXPECT_EQ(browser->sortText(), "Date, oldest first");
+    EXPECT_EQ(shownNames(), (QStringList{"Music", "alarms", "img_10.jpg", "a.txt", "clip.mp4", "IMG_9.jpg"}));
+    browser->setSortIndex(2);
+    EXPECT_EQ(browser->sortText(), "Size, largest first");
     EXPECT_EQ(shownNames(), (QStringList{"alarms", "Music", "img_10.jpg", "a.txt", "IMG_9.jpg", "clip.mp4"}));
+    browser->reverseSort();
+    EXPECT_EQ(shownNames(), (QStringList{"alarms", "Music", "a.txt", "IMG_9.jpg", "img_10.jpg", "clip.mp4"}));
     EXPECT_EQ(browser->entries()->currentRow(), rowOf("clip.mp4"));
     EXPECT_TRUE(browser->entries()->isSelected(rowOf("IMG_9.jpg")));
     EXPECT_EQ(names(browser->selectedEntries()), QStringList{"IMG_9.jpg"});
@@ -127,12 +135,12 @@ TEST_F(BrowserTest, SortingKeepsFoldersFirstAndTheEnginesOrder)
 
     // The sort holds for the next folder, and phone order is the engine's again.
     runSync(vm.openFolder(dcim));
-    EXPECT_EQ(browser->sortIndex(), 3);
-    browser->setSortIndex(0);
+    EXPECT_EQ(browser->sortIndex(), 2);
+    browser->setSortIndex(3);
     runSync(vm.navigateUp());
     EXPECT_EQ(shownNames(), names(listed));
     browser->setSortIndex(7);
-    EXPECT_EQ(browser->sortIndex(), 0);
+    EXPECT_EQ(browser->sortIndex(), 3);
 }
 
 // Typed letters move to the next name that starts with them, more letters narrow the
@@ -159,8 +167,8 @@ TEST_F(BrowserTest, TypedLettersFindTheNextName)
 
 // The count says how many rows are selected and how large the files among them are
 // (folders are not sized); the selection is handed over in the engine's order whatever
-// the sort, the Download action only while rows can be acted on, and a new listing
-// clears it with one signal.
+// the sort, the Download action only while rows can be acted on, and a new listing of
+// the folder keeps what is still listed, with one signal when something left it.
 TEST_F(BrowserTest, SelectionIsCountedHandedOverAndCleared)
 {
     engine->entriesByParentID[""] = {file("1", "b.jpg", 1'500'000), folder("2", "DCIM"), file("3", "a.jpg", 4'000'000),
@@ -169,8 +177,8 @@ TEST_F(BrowserTest, SelectionIsCountedHandedOverAndCleared)
     QSignalSpy changes(browser, &BrowserPresenter::selectionChanged);
     EXPECT_EQ(browser->selectionText(), "");
     EXPECT_FALSE(browser->downloadSelectionEnabled());
-    browser->clickRow(1, Qt::ControlModifier);
-    browser->clickRow(3, Qt::ControlModifier);
+    browser->clickRow(rowOf("DCIM"), Qt::ControlModifier);
+    browser->clickRow(rowOf("c.jpg"), Qt::ControlModifier);
     EXPECT_EQ(browser->selectionText(), "2 items selected");
     browser->setSortIndex(1);
     browser->entries()->selectAll();
@@ -185,9 +193,10 @@ TEST_F(BrowserTest, SelectionIsCountedHandedOverAndCleared)
     EXPECT_TRUE(browser->hasSelection());
     EXPECT_FALSE(browser->downloadSelectionEnabled());
     const qsizetype before = changes.size();
+    engine->entriesByParentID[""].removeAt(2);
     listing.open();
     runSync(std::move(reloading));
-    EXPECT_FALSE(browser->hasSelection());
+    EXPECT_EQ(names(browser->selectedEntries()), (QStringList{"b.jpg", "DCIM", "c.jpg"}));
     EXPECT_EQ(changes.size(), before + 1);
 }
 

@@ -102,7 +102,7 @@ TEST_F(BrowserWindowTest, TabVisitsEachControlOnceWithAVisibleRing)
     EXPECT_EQ(focused(), "remoteList");
     EXPECT_EQ(currentName(), "DCIM");
     QStringList order;
-    for (int i = 0; i < 7; ++i) {
+    for (int i = 0; i < 8; ++i) {
         press(Qt::Key_Tab);
         order << focused();
         QList<QQuickItem *> rings;
@@ -112,12 +112,11 @@ TEST_F(BrowserWindowTest, TabVisitsEachControlOnceWithAVisibleRing)
         }
     }
     EXPECT_EQ(order, (QStringList{"uploadButton", "uploadFolderButton", "pasteButton", "supportToggle", "refreshButton",
-                                  "sortChooser", "remoteList"}));
+                                  "sortChooser", "reverseSortButton", "remoteList"}));
 
     // The donation section opens from the keyboard and its buttons join the order.
-    press(Qt::Key_Tab, Qt::ShiftModifier);
-    press(Qt::Key_Tab, Qt::ShiftModifier);
-    press(Qt::Key_Tab, Qt::ShiftModifier);
+    for (int i = 0; i < 4; ++i)
+        press(Qt::Key_Tab, Qt::ShiftModifier);
     ASSERT_EQ(focused(), "supportToggle");
     press(Qt::Key_Space);
     for (const char *next : {"copyAddressButton", "koFiButton", "walletButton"}) {
@@ -131,7 +130,7 @@ TEST_F(BrowserWindowTest, TabVisitsEachControlOnceWithAVisibleRing)
 
 // Every key of the listing: moving, paging, jumping by the first letters, opening with
 // Enter (a folder opens, a file asks where to save it), going up with Backspace and
-// Alt+Up onto the folder left, and refreshing with F5 and Ctrl+R.
+// Alt+Up onto the folder left, back with Alt+Left, and refreshing with F5 and Ctrl+R.
 TEST_F(BrowserWindowTest, KeyboardAloneBrowses)
 {
     QList<RemoteEntry> many;
@@ -142,11 +141,11 @@ TEST_F(BrowserWindowTest, KeyboardAloneBrowses)
     press(Qt::Key_Down);
     EXPECT_EQ(currentName(), "Music");
     press(Qt::Key_End);
-    EXPECT_EQ(currentName(), "notes.txt");
+    EXPECT_EQ(currentName(), "photo.jpg");
     press(Qt::Key_Home);
     EXPECT_EQ(currentName(), "DCIM");
     press(Qt::Key_PageDown);
-    EXPECT_EQ(currentName(), "notes.txt");
+    EXPECT_EQ(currentName(), "photo.jpg");
     press(Qt::Key_PageUp);
     EXPECT_EQ(currentName(), "DCIM");
 
@@ -183,6 +182,11 @@ TEST_F(BrowserWindowTest, KeyboardAloneBrowses)
     press(Qt::Key_Up, Qt::AltModifier);
     ASSERT_TRUE(waitForTitle("Internal shared storage"));
     EXPECT_EQ(currentName(), "DCIM");
+    // Alt+Left goes back to the folder shown before, as a browser's Back does.
+    press(Qt::Key_Left, Qt::AltModifier);
+    ASSERT_TRUE(waitForTitle("DCIM"));
+    press(Qt::Key_Up, Qt::AltModifier);
+    ASSERT_TRUE(waitForTitle("Internal shared storage"));
 
     const int listings = engine->directoryRequests.size();
     press(Qt::Key_F5);
@@ -206,9 +210,9 @@ TEST_F(BrowserWindowTest, MouseAndKeysSelect)
     QTest::mouseClick(window(), Qt::LeftButton, Qt::ControlModifier, dcimCentre);
     EXPECT_EQ(selectedRows(), (QStringList{"DCIM", "photo.jpg"}));
     EXPECT_EQ(text("locationTitle"), "Internal shared storage");
-    const QPoint notesCentre = row("notes.txt")->mapToScene({row("notes.txt")->width() / 2, 10}).toPoint();
-    QTest::mouseClick(window(), Qt::LeftButton, Qt::ShiftModifier, notesCentre);
-    EXPECT_EQ(selectedRows(), (QStringList{"DCIM", "Music", "photo.jpg", "notes.txt"}));
+    const QPoint photoCentre = row("photo.jpg")->mapToScene({row("photo.jpg")->width() / 2, 10}).toPoint();
+    QTest::mouseClick(window(), Qt::LeftButton, Qt::ShiftModifier, photoCentre);
+    EXPECT_EQ(selectedRows(), (QStringList{"DCIM", "Music", "notes.txt", "photo.jpg"}));
     EXPECT_EQ(text("selectionText"), "4 items selected · 2 MB");
 
     // The check mark shows on hover and toggles its row alone.
@@ -221,20 +225,24 @@ TEST_F(BrowserWindowTest, MouseAndKeysSelect)
         return !checks.isEmpty();
     }));
     click(checks.first());
-    EXPECT_EQ(selectedRows(), (QStringList{"DCIM", "photo.jpg", "notes.txt"}));
+    EXPECT_EQ(selectedRows(), (QStringList{"DCIM", "notes.txt", "photo.jpg"}));
 
-    // Keys: Space toggles the current row, Shift+arrows extend, Ctrl+A takes all.
+    // Keys: Ctrl+arrows move without selecting, Space toggles the current row,
+    // Shift+arrows extend, plain arrows select as they move, Ctrl+A takes all.
     item("remoteList")->forceActiveFocus();
-    press(Qt::Key_Home);
+    press(Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(selectedRows(), (QStringList{"DCIM", "notes.txt", "photo.jpg"}));
     press(Qt::Key_Space);
-    EXPECT_EQ(selectedRows(), (QStringList{"photo.jpg", "notes.txt"}));
+    EXPECT_EQ(selectedRows(), (QStringList{"notes.txt", "photo.jpg"}));
     press(Qt::Key_Down, Qt::ShiftModifier);
     EXPECT_EQ(selectedRows(), (QStringList{"DCIM", "Music"}));
+    press(Qt::Key_Down);
+    EXPECT_EQ(selectedRows(), QStringList{"notes.txt"});
     press(Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(selectedRows().size(), 4);
     EXPECT_EQ(text("selectionText"), "4 items selected · 2 MB");
 
-    click(row("DCIM"));
+    doubleClick(row("DCIM"));
     ASSERT_TRUE(waitForTitle("DCIM"));
     EXPECT_TRUE(selectedRows().isEmpty());
     EXPECT_EQ(text("selectionText"), "");
@@ -249,9 +257,9 @@ TEST_F(BrowserWindowTest, BreadcrumbOpensItsFolderAndTheTitleFollows)
     EXPECT_EQ(window()->title(), "Internal shared storage – Pixel 8 – Tarvel");
     EXPECT_FALSE(QGuiApplication::windowIcon().isNull());
     EXPECT_EQ(QGuiApplication::desktopFileName(), "io.github.orvath.Tarvel");
-    click(row("DCIM"));
+    doubleClick(row("DCIM"));
     ASSERT_TRUE(waitForTitle("DCIM"));
-    click(row("Camera"));
+    doubleClick(row("Camera"));
     ASSERT_TRUE(waitForTitle("Camera"));
     EXPECT_EQ(window()->title(), "Camera – Pixel 8 – Tarvel");
     QList<QQuickItem *> crumbs;
@@ -272,12 +280,14 @@ TEST_F(BrowserWindowTest, BreadcrumbOpensItsFolderAndTheTitleFollows)
     // Sorting from the header's menu, with the keyboard.
     item("sortChooser")->forceActiveFocus(Qt::TabFocusReason);
     press(Qt::Key_Down);
-    EXPECT_EQ(view()->browser()->sortIndex(), 1);
+    press(Qt::Key_Down);
+    EXPECT_EQ(view()->browser()->sortIndex(), 2);
+    EXPECT_EQ(item("sortChooser")->property("displayText"), "Size, largest first");
     EXPECT_TRUE(spinUntil([&] {
         QStringList names;
         for (QQuickItem *shown : rows())
             names << shown->property("name").toString();
-        return names == QStringList{"DCIM", "Music", "notes.txt", "photo.jpg"};
+        return names == QStringList{"DCIM", "Music", "photo.jpg", "notes.txt"};
     }));
 }
 
@@ -312,8 +322,8 @@ TEST_F(BrowserWindowTest, ScreenReaderHearsTheListAndTheStatus)
         if (QAccessibleInterface *button = findRole(entry, QAccessible::Button))
             buttons << button->text(QAccessible::Name);
     }
-    EXPECT_EQ(items, (QStringList{"DCIM", "Music", "photo.jpg", "notes.txt"}));
-    EXPECT_EQ(buttons, (QStringList{"Open DCIM", "Open Music", "Download photo.jpg", "Download notes.txt"}));
+    EXPECT_EQ(items, (QStringList{"DCIM", "Music", "notes.txt", "photo.jpg"}));
+    EXPECT_EQ(buttons, (QStringList{"Open DCIM", "Open Music", "Download notes.txt", "Download photo.jpg"}));
 
     // Screen readers speak a notification as it appears: each new status appears anew
     // (the events themselves need a desktop's accessibility bus, which tests have not).
@@ -325,7 +335,7 @@ TEST_F(BrowserWindowTest, ScreenReaderHearsTheListAndTheStatus)
         if (announcer->isVisible() && node && node->role() == QAccessible::Notification)
             announced << node->text(QAccessible::Name);
     });
-    click(row("DCIM"));
+    doubleClick(row("DCIM"));
     ASSERT_TRUE(waitForTitle("DCIM"));
     EXPECT_EQ(announced, QStringList{"Showing DCIM."});
 }

@@ -176,6 +176,7 @@ TEST_F(ContentViewTest, RowsListTheEntriesInTheEnginesOrder)
 {
     engine->entriesByParentID[""] = {notes, {.id = "50", .name = "Sized folder", .kind = RemoteEntryKind::folder, .sizeBytes = 4096}, photo};
     connect();
+    browser->setSortIndex(int(RemoteEntryListModel::SortOrder::phoneOrder));
     RemoteEntryListModel *rows = browser->entries();
     ASSERT_EQ(rows->rowCount(), 3);
     EXPECT_EQ(rows->roleNames().value(RemoteEntryListModel::detailTextRole), "detailText");
@@ -427,7 +428,8 @@ TEST_F(ContentViewTest, EverySymbolHasAnIcon)
                            "folder.badge.gearshape", "exclamationmark.triangle", "folder", "doc", "chevron.right",
                            "square.and.arrow.down", "square.and.arrow.up", "arrow.clockwise", "chevron.up",
                            "clipboard", "checkmark.circle", "doc.on.doc", "heart.fill", "qrcode", "chevron.down",
-                           "photo", "film", "music.note", "doc.text", "archivebox"};
+                           "photo", "film", "music.note", "doc.text", "archivebox", "folder.badge.plus", "pencil",
+                           "trash", "magnifyingglass", "arrow.up.arrow.down"};
     const QStringList present = QDir(":/qt/qml/Tarvel/icons").entryList({"*.svg"});
     EXPECT_EQ(present.size(), symbols.size());
     for (const QString &symbol : symbols) {

@@ -201,7 +201,7 @@ TEST_F(PhonesWindowTest, SwitchingStorageAndPhoneWithThePickers)
     EXPECT_TRUE(item("devicePicker")->isVisible());
     EXPECT_TRUE(item("storagePicker")->isVisible());
     EXPECT_EQ(item("storagePicker")->property("displayText"), "Internal storage, 128 GB");
-    click(row("DCIM"));
+    doubleClick(row("DCIM"));
     ASSERT_TRUE(spinUntil([&] { return text("locationTitle") == "DCIM"; }));
 
     choose("storagePicker", "SD card, 32 GB");

@@ -67,17 +67,17 @@ TEST_F(WindowTest, OpensAtLeast760By460WithTheStorageListed)
     EXPECT_EQ(text("locationTitle"), "Internal shared storage");
     EXPECT_EQ(text("locationDetail"), "4 items · 10 GB available of 64 GB");
     EXPECT_EQ(text("statusText"), "Showing Internal shared storage.");
-    EXPECT_EQ(rows()[2]->property("detailText"), "2 MB");
+    EXPECT_EQ(rows()[3]->property("detailText"), "2 MB");
 }
 
-TEST_F(WindowTest, ClickingAFolderRowOpensItAndUpGoesBack)
+TEST_F(WindowTest, DoubleClickingAFolderRowOpensItAndUpGoesBack)
 {
     open();
     EXPECT_FALSE(item("upButton")->isEnabled());
     // Anywhere on the row, not only its chevron.
     QQuickItem *dcimRow = row("DCIM");
     const QPoint nearLeft = dcimRow->mapToScene(QPointF(60, dcimRow->height() / 2)).toPoint();
-    QTest::mouseClick(window(), Qt::LeftButton, {}, nearLeft);
+    QTest::mouseDClick(window(), Qt::LeftButton, {}, nearLeft);
     ASSERT_TRUE(spinUntil([&] { return text("locationTitle") == "DCIM"; }));
     EXPECT_EQ(text("locationDetail"), "1 item · 10 GB available of 64 GB");
 
@@ -102,11 +102,11 @@ TEST_F(WindowTest, RowsAndButtonsAreDeadWhileAFolderLoads)
     open();
     Gate listing;
     engine->beforeDirectoryListing = listing.hook();
-    click(row("DCIM"));
+    doubleClick(row("DCIM"));
     ASSERT_TRUE(listing.waitEntered());
     ASSERT_EQ(vm()->state(), State::loadingDirectory);
 
-    click(row("Music"));
+    doubleClick(row("Music"));
     click(rowButton("Music"));
     click(rowButton("photo.jpg"));
     click(item("uploadButton"));
@@ -145,7 +145,7 @@ TEST_F(WindowTest, ATransferRefusesOtherTransfersButNotBrowsing)
     EXPECT_EQ(vm()->state(), State::transferring);
     EXPECT_EQ(engine->directoryRequests.size(), 1);
     EXPECT_EQ(desktop->savePanels.size(), 1);
-    click(row("DCIM"));
+    doubleClick(row("DCIM"));
     ASSERT_TRUE(spinUntil([&] { return engine->directoryRequests.size() == 2; }));
     EXPECT_EQ(vm()->state(), State::transferring);
 
@@ -176,7 +176,7 @@ QStringList shownToolTips(const QList<QQuickItem *> &items)
 TEST_F(WindowTest, IconButtonsNameThemselvesInATooltip)
 {
     open();
-    click(row("DCIM"));
+    doubleClick(row("DCIM"));
     ASSERT_TRUE(spinUntil([&] { return item("upButton")->isEnabled(); }));
     // The offscreen platform asks for no hover effects, which a desktop does.
     const auto hover = [&](QQuickItem *target) {
