@@ -3,8 +3,9 @@ import QtQuick.Controls
 import QtQuick.Layouts
 import Tarvel
 
-// The browser's header beside the Up button: the breadcrumb, then how many items the
-// folder holds with the storage's free space, and how the rows are sorted, which way.
+// The browser's header beside the Up button: the breadcrumb with the browser's actions,
+// then how many items the folder holds with the storage's free space, and how the rows
+// are sorted, which way.
 ColumnLayout {
     id: header
 
@@ -14,10 +15,21 @@ ColumnLayout {
 
     spacing: Theme.spacingXS
 
-    Breadcrumb {
-        browser: header.browser
-        onOpened: header.breadcrumbOpened()
+    // The actions share the breadcrumb's line, so the line under it keeps its width.
+    RowLayout {
+        spacing: Theme.spacingM
         Layout.fillWidth: true
+
+        Breadcrumb {
+            browser: header.browser
+            onOpened: header.breadcrumbOpened()
+            Layout.fillWidth: true
+        }
+
+        BrowserToolbar {
+            browser: header.browser
+            Layout.alignment: Qt.AlignTop
+        }
     }
 
     RowLayout {

@@ -98,11 +98,6 @@ Pane {
                 Layout.fillWidth: true
                 Layout.alignment: Qt.AlignTop
             }
-
-            BrowserToolbar {
-                browser: pane.browser
-                Layout.alignment: Qt.AlignTop
-            }
         }
 
         FilterField {
