@@ -38,8 +38,12 @@ FileActionsPresenter::FileActionsPresenter(TarvelViewModel *viewModel, BrowserPr
     connect(m_entries, &RemoteEntryListModel::selectionChanged, this, [this] { m_actionChanges.request(); });
     // A question whose answer can no longer be acted on says so by its button.
     connect(this, &FileActionsPresenter::actionsChanged, this, &FileActionsPresenter::deleteQuestionChanged);
-    connect(m_entries, &QAbstractItemModel::modelReset, this, &FileActionsPresenter::selectNamedWhenListed);
-    connect(m_entries, &QAbstractItemModel::rowsInserted, this, &FileActionsPresenter::selectNamedWhenListed);
+    // Queued: a view told of a row's selection before it is told of the row itself marks
+    // the row that was there before.
+    connect(m_entries, &QAbstractItemModel::modelReset, this, &FileActionsPresenter::selectNamedWhenListed,
+            Qt::QueuedConnection);
+    connect(m_entries, &QAbstractItemModel::rowsInserted, this, &FileActionsPresenter::selectNamedWhenListed,
+            Qt::QueuedConnection);
 }
 
 bool FileActionsPresenter::changesEnabled() const

@@ -291,6 +291,78 @@ TEST_F(BrowserWindowTest, BreadcrumbOpensItsFolderAndTheTitleFollows)
     }));
 }
 
+// Tidying from the keyboard alone: each key reaches its question (no other shortcut of
+// the window takes it), a taken name is refused before anything is sent, a delete asks
+// first, the filter narrows the count and Escape clears it, and after each the list has
+// the keyboard again.
+TEST_F(BrowserWindowTest, TidyingByKeys)
+{
+    open();
+    const auto opened = [&](const char *name) {
+        QObject *popup = window()->findChild<QObject *>(name);
+        return popup && popup->property("opened").toBool();
+    };
+    const auto shownNames = [&] {
+        QStringList names;
+        for (QQuickItem *shown : rows())
+            names << shown->property("name").toString();
+        return names;
+    };
+    const auto typeText = [&](const char *letters) {
+        for (const char *letter = letters; *letter; ++letter)
+            QTest::keyClick(window(), *letter);
+        test::settle();
+    };
+
+    press(Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_TRUE(spinUntil([&] { return opened("nameQuestion"); }));
+    EXPECT_EQ(text("nameField"), "New folder");
+    typeText("Music");
+    EXPECT_EQ(text("nameProblem"), "There is already a folder named Music here.");
+    EXPECT_FALSE(item("nameConfirmButton")->isEnabled());
+    press(Qt::Key_Return);
+    EXPECT_TRUE(engine->folderRequests.isEmpty());
+    press(Qt::Key_A, Qt::ControlModifier);
+    typeText("Trips");
+    press(Qt::Key_Return);
+    ASSERT_TRUE(spinUntil([&] { return shownNames().contains("Trips") && selectedRows() == QStringList{"Trips"}; }))
+        << selectedRows().join(",").toStdString();
+    EXPECT_EQ(engine->folderRequests.size(), 1);
+    EXPECT_EQ(focused(), "remoteList");
+
+    press(Qt::Key_F2);
+    ASSERT_TRUE(spinUntil([&] { return opened("nameQuestion"); }));
+    EXPECT_EQ(text("nameField"), "Trips");
+    typeText("Holiday");
+    press(Qt::Key_Return);
+    ASSERT_TRUE(spinUntil([&] { return shownNames().contains("Holiday"); }));
+    EXPECT_EQ(engine->renameRequests.size(), 1);
+
+    press(Qt::Key_Delete);
+    ASSERT_TRUE(spinUntil([&] { return opened("deleteQuestion") && item("deleteConfirmButton")->isEnabled(); }));
+    EXPECT_TRUE(text("deleteQuestionText").contains("cannot be undone")) << text("deleteQuestionText").toStdString();
+    click(item("deleteConfirmButton"));
+    ASSERT_TRUE(spinUntil([&] { return !shownNames().contains("Holiday"); }));
+    EXPECT_EQ(engine->deleteRequests.size(), 1);
+    EXPECT_EQ(focused(), "remoteList");
+
+    press(Qt::Key_F, Qt::ControlModifier);
+    ASSERT_EQ(focused(), "filterField");
+    typeText("OT");
+    EXPECT_TRUE(spinUntil([&] { return shownNames() == QStringList{"notes.txt", "photo.jpg"}; }))
+        << shownNames().join(",").toStdString() << text("filterField").toStdString();
+    EXPECT_TRUE(text("locationDetail").startsWith("2 of 4 items")) << text("locationDetail").toStdString();
+    press(Qt::Key_Escape);
+    EXPECT_EQ(shownNames().size(), 4);
+    EXPECT_EQ(focused(), "remoteList");
+
+    press(Qt::Key_Menu);
+    ASSERT_TRUE(spinUntil([&] { return opened("contextMenu"); }));
+    press(Qt::Key_Escape);
+    ASSERT_TRUE(spinUntil([&] { return !opened("contextMenu"); }));
+    EXPECT_EQ(focused(), "remoteList");
+}
+
 QAccessibleInterface *findRole(QAccessibleInterface *node, QAccessible::Role role)
 {
     if (!node)
