@@ -185,9 +185,11 @@ Pane {
                 }
                 Component.onCompleted: showCurrentRow()
 
-                // Escape clears the filter before any window-wide use of it.
+                // Escape closes the filter before any window-wide use of it (a copy's Cancel),
+                // as pressBrowserKey does.
                 Keys.onShortcutOverride: event => event.accepted = event.key === Qt.Key_Escape
-                                                                   && pane.browser.filterText !== ""
+                                                                   && (pane.browser.filterText !== ""
+                                                                       || pane.browser.filterOpen)
                 Keys.onPressed: event => {
                     const rowHeight = list.currentItem ? list.currentItem.height : 40;
                     const rowsPerPage = Math.max(1, Math.floor(list.height / rowHeight) - 1);
