@@ -6,6 +6,7 @@
 #   run-e2e.sh phones   BINARY [ARGS...]   two phones, read-write
 #   run-e2e.sh readonly BINARY [ARGS...]   one read-only phone
 #   run-e2e.sh app      BINARY [ARGS...]   one phone, for the whole application
+#   run-e2e.sh files    BINARY [ARGS...]   one phone to tidy, never pulled out
 #   run-e2e.sh unplug   BINARY [ARGS...]   one phone the test can pull out and plug in
 #   run-e2e.sh ops      BINARY [ARGS...]   one phone on EHCI, for the phone's own operations and events
 #   run-e2e.sh bus      BINARY [ARGS...]   one phone that can be pulled out and plugged in, with udev
@@ -86,6 +87,17 @@ app)
     phones=(--phone "$main" --phone-desc "Tarvel Phone")
     export TARVEL_E2E_PHONE="$main"
     ;;
+files)
+    # Never unplugged: files changed on the host in a listed folder can crash QEMU at an unplug.
+    main=$work/files
+    mkdir -p "$main/Camera" "$main/Tree/Trip/Day 1" "$main/Tree/Trip/Day 2" "$main/Tree/Empty"
+    random_file "$main/Camera/IMG_0001.jpg" 2000
+    for f in a b c; do random_file "$main/Tree/Trip/Day 1/$f.jpg" 1000; random_file "$main/Tree/Trip/Day 2/$f.jpg" 1000; done
+    printf 'notes\n' >"$main/Tree/notes.txt"
+    # On EHCI: over xHCI QEMU's phone events never reach libmtp (see ops).
+    phones=(--usb ehci --phone "$main" --phone-desc "Tarvel Phone")
+    export TARVEL_E2E_PHONE="$main"
+    ;;
 bus)
     main=$work/bus
     mkdir -p "$main/DCIM"
@@ -137,7 +149,7 @@ readonly)
     export TARVEL_E2E_PHONE="$ro" TARVEL_E2E_PHONE_NAME="Read-only Phone" TARVEL_E2E_READONLY=1
     ;;
 *)
-    echo "usage: run-e2e.sh phones|readonly|app|unplug|ops|bus|nonroot BINARY [ARGS...]" >&2
+    echo "usage: run-e2e.sh phones|readonly|app|files|unplug|ops|bus|nonroot BINARY [ARGS...]" >&2
     exit 2
     ;;
 esac
