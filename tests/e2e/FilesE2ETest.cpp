@@ -41,7 +41,8 @@ TEST(PhoneFiles, NewFolderDeleteATreeAndAFileAddedOnThePhone)
 {
     ASSERT_FALSE(phoneDir().isEmpty()) << "run through run-e2e.sh";
     auto engine = std::make_shared<MTPAndroidFileTransferEngine>();
-    TarvelViewModel vm(engine);
+    auto owned = std::make_unique<TarvelViewModel>(engine);
+    TarvelViewModel &vm = *owned;
     runSync(vm.refreshDevices());
     ASSERT_TRUE(vm.selectedDevice());
     runSync(vm.loadSelectedDeviceStorage(), slow);
@@ -73,4 +74,9 @@ TEST(PhoneFiles, NewFolderDeleteATreeAndAFileAddedOnThePhone)
     }
     EXPECT_TRUE(spinUntil([&] { return vm.entries().size() == 21; }, 120s)) << vm.entries().size();
     EXPECT_EQ(vm.statusMessage(), QStringLiteral("Showing Camera."));
+
+    // As the app quits: the phone is let go on the lane, after the wait for its events, not
+    // by the process's exit while libmtp still listens on the lane.
+    owned.reset();
+    EXPECT_TRUE(MTPAndroidFileTransferEngine::closeDevice(10000));
 }
