@@ -21,9 +21,12 @@
 namespace tarvel {
 
 // Where the files of one folder of a download go: the folder, and a free name for each.
+// For each file, `taken` says what already had its own name there: the size of that file
+// (-1 for anything but a file), or nothing when the name was free.
 struct LocalPlacement {
     QString folder;
     QStringList names;
+    QList<std::optional<qint64>> taken = {};
 };
 
 // One folder to place, with the others of its run. A folder inside another of the run
