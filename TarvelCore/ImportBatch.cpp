@@ -53,6 +53,8 @@ QCoro::Task<bool> ImportBatch::place()
     const auto addPlace = [&](const QString &path, const QList<int> &files) {
         FolderPlace folder{.id = int(places.size())};
         const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+        if (path.isEmpty())
+            folder.makeInto = true; // Pictures may not exist yet, nor a folder chosen last time
         if (slash < 0)
             folder.into = m_plan.destination;
         else
@@ -65,7 +67,7 @@ QCoro::Task<bool> ImportBatch::place()
         places.append(folder);
         filesOf.append(files);
     };
-    // The destination must exist before anything goes into it.
+    // The destination is made first: everything goes into it.
     addPlace(QString(), stepsBySubfolder.value(QString()));
     for (auto it = stepsBySubfolder.cbegin(); it != stepsBySubfolder.cend(); ++it) {
         if (it.key().isEmpty())

@@ -183,7 +183,7 @@ QList<Attempt<LocalPlacement>> placeFolders(const QList<FolderPlace> &places)
             place.into ? place.into
                        : (placedFolders.contains(place.parent) ? std::optional(placedFolders.value(place.parent)) : std::nullopt);
         try {
-            if (!into)
+            if (!into || (place.makeInto && !QDir().mkpath(*into)))
                 throw TransferError::nativeError(sentences::reason(Problem::folderNotMade));
             result.value = placeLocally(*into, place.name, place.files);
             placedFolders.insert(place.id, result.value.folder);

@@ -37,6 +37,7 @@ struct FolderPlace {
     std::optional<QString> into = {};
     std::optional<QString> name = {}; // the folder to make; absent: `into` itself
     QStringList files = {};           // the names the phone gives the files that go into it
+    bool makeInto = false;            // make `into` and its parents when missing (a remembered destination)
 };
 
 class LocalFiles {
