@@ -102,7 +102,7 @@ TEST_F(BrowserWindowTest, TabVisitsEachControlOnceWithAVisibleRing)
     EXPECT_EQ(focused(), "remoteList");
     EXPECT_EQ(currentName(), "DCIM");
     QStringList order;
-    for (int i = 0; i < 7; ++i) {
+    for (int i = 0; i < 8; ++i) {
         press(Qt::Key_Tab);
         order << focused();
         QList<QQuickItem *> rings;
@@ -111,7 +111,7 @@ TEST_F(BrowserWindowTest, TabVisitsEachControlOnceWithAVisibleRing)
             EXPECT_EQ(rings.size(), 1) << focused().toStdString();
         }
     }
-    EXPECT_EQ(order, (QStringList{"uploadButton", "uploadFolderButton", "pasteButton", "supportToggle", "refreshButton",
+    EXPECT_EQ(order, (QStringList{"importButton", "uploadButton", "uploadFolderButton", "pasteButton", "supportToggle", "refreshButton",
                                   "sortChooser", "remoteList"}));
 
     // The donation section opens from the keyboard and its buttons join the order.
