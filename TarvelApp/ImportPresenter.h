@@ -42,6 +42,12 @@ class ImportPresenter : public QObject {
     Q_PROPERTY(bool deleteOfferVisible READ deleteOfferVisible NOTIFY deleteOfferChanged)
     Q_PROPERTY(QString deleteOfferTitle READ deleteOfferTitle NOTIFY deleteOfferChanged)
     Q_PROPERTY(QString deleteQuestionText READ deleteQuestionText NOTIFY deleteOfferChanged)
+    Q_PROPERTY(QString changeDestinationTitle READ changeDestinationTitle CONSTANT)
+    Q_PROPERTY(QString cancelTitle READ cancelTitle CONSTANT)
+    Q_PROPERTY(QString confirmTitle READ confirmTitle CONSTANT)
+    Q_PROPERTY(QString deleteQuestionTitle READ deleteQuestionTitle CONSTANT)
+    Q_PROPERTY(QString keepOnPhoneTitle READ keepOnPhoneTitle CONSTANT)
+    Q_PROPERTY(QString deleteFromPhoneTitle READ deleteFromPhoneTitle CONSTANT)
 
 public:
     ImportPresenter(TarvelViewModel *viewModel, DesktopServices *desktop, QObject *parent = nullptr);
@@ -71,6 +77,12 @@ public:
     // "Delete 312 imported files from the phone (1.8 GB)…"
     QString deleteOfferTitle() const;
     QString deleteQuestionText() const;
+    QString changeDestinationTitle() const { return tr("Change\u2026"); }
+    QString cancelTitle() const { return tr("Cancel"); }
+    QString confirmTitle() const { return tr("Import"); }
+    QString deleteQuestionTitle() const { return tr("Delete from the phone?"); }
+    QString keepOnPhoneTitle() const { return tr("Keep on Phone"); }
+    QString deleteFromPhoneTitle() const { return tr("Delete from Phone"); }
 
     // The steps, for the slots and for tests to await.
     QCoro::Task<> lookThroughPhone();

@@ -21,6 +21,11 @@ class TakenNamesPresenter : public QObject {
     Q_PROPERTY(QString questionText READ questionText NOTIFY questionChanged)
     Q_PROPERTY(QString replaceQuestionText READ replaceQuestionText NOTIFY questionChanged)
     Q_PROPERTY(QStringList choices READ choices CONSTANT)
+    Q_PROPERTY(QString questionTitle READ questionTitle CONSTANT)
+    Q_PROPERTY(QString goOnTitle READ goOnTitle CONSTANT)
+    Q_PROPERTY(QString replaceQuestionTitle READ replaceQuestionTitle CONSTANT)
+    Q_PROPERTY(QString backTitle READ backTitle CONSTANT)
+    Q_PROPERTY(QString replaceTitle READ replaceTitle CONSTANT)
 
 public:
     explicit TakenNamesPresenter(TarvelViewModel *viewModel, QObject *parent = nullptr);
@@ -31,6 +36,11 @@ public:
     // "Replace 3 files in Camera roll? What is there now is lost."
     QString replaceQuestionText() const;
     QStringList choices() const;
+    QString questionTitle() const { return tr("Some files are already there"); }
+    QString goOnTitle() const { return tr("Go On"); }
+    QString replaceQuestionTitle() const { return tr("Replace files?"); }
+    QString backTitle() const { return tr("Back"); }
+    QString replaceTitle() const { return tr("Replace"); }
 
 public Q_SLOTS:
     // 0 skips what is already there, 1 keeps both; 2 (Replace) only after its confirmation.

@@ -103,7 +103,7 @@ Item {
                 }
                 Button {
                     objectName: "importChangeDestination"
-                    text: qsTr("Change\u2026")
+                    text: root.imports.changeDestinationTitle
                     onClicked: root.imports.chooseDestination()
                 }
             }
@@ -120,12 +120,12 @@ Item {
         footer: DialogButtonBox {
             Button {
                 objectName: "importCancelButton"
-                text: qsTr("Cancel")
+                text: root.imports.cancelTitle
                 DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
             }
             Button {
                 objectName: "importConfirmButton"
-                text: qsTr("Import")
+                text: root.imports.confirmTitle
                 enabled: root.imports.canImport
                 highlighted: true
                 onClicked: root.imports.confirmImport()
@@ -136,7 +136,7 @@ Item {
     Dialog {
         id: deleteQuestion
         objectName: "deleteImportedQuestion"
-        title: qsTr("Delete from the phone?")
+        title: root.imports.deleteQuestionTitle
         modal: true
         anchors.centerIn: parent
         width: Math.min(Theme.dialogWidth, root.width - 2 * Theme.paneMargin)
@@ -151,12 +151,12 @@ Item {
         footer: DialogButtonBox {
             Button {
                 objectName: "keepOnPhoneButton"
-                text: qsTr("Keep on Phone")
+                text: root.imports.keepOnPhoneTitle
                 DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
             }
             Button {
                 objectName: "deleteFromPhoneButton"
-                text: qsTr("Delete from Phone")
+                text: root.imports.deleteFromPhoneTitle
                 DialogButtonBox.buttonRole: DialogButtonBox.AcceptRole
             }
         }

@@ -28,7 +28,7 @@ Item {
     Dialog {
         id: question
         objectName: "takenNamesQuestion"
-        title: qsTr("Some files are already there")
+        title: root.takenNames.questionTitle
         modal: true
         closePolicy: Popup.NoAutoClose
         anchors.centerIn: parent
@@ -68,7 +68,7 @@ Item {
         footer: DialogButtonBox {
             Button {
                 objectName: "takenNamesGoOn"
-                text: qsTr("Go On")
+                text: root.takenNames.goOnTitle
                 onClicked: {
                     if (choices.currentIndex === 2) {
                         question.close()
@@ -84,7 +84,7 @@ Item {
     Dialog {
         id: replaceQuestion
         objectName: "replaceQuestion"
-        title: qsTr("Replace files?")
+        title: root.takenNames.replaceQuestionTitle
         modal: true
         closePolicy: Popup.NoAutoClose
         anchors.centerIn: parent
@@ -100,7 +100,7 @@ Item {
         footer: DialogButtonBox {
             Button {
                 objectName: "replaceBackButton"
-                text: qsTr("Back")
+                text: root.takenNames.backTitle
                 onClicked: {
                     replaceQuestion.close()
                     question.open()
@@ -108,7 +108,7 @@ Item {
             }
             Button {
                 objectName: "replaceConfirmButton"
-                text: qsTr("Replace")
+                text: root.takenNames.replaceTitle
                 onClicked: root.takenNames.answer(2)
             }
         }
