@@ -18,6 +18,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFuture>
 #include <QPromise>
 #include <QQuickItem>
@@ -341,6 +342,21 @@ int main(int argc, char **argv)
     batchGate.finish();
     spinUntil([&] { return viewModel->state() == TarvelConnectionState::ready; });
     ok &= shooter.shoot(QStringLiteral("14-batch-done"), small);
+
+    // The same folder again where three of its names are taken: the question asked once.
+    for (const char *name : {"IMG_20240611_181502.jpg", "IMG_20240611_181544.jpg", "IMG_20240613_071200.jpg"}) {
+        QFile taken(roll + QLatin1Char('/') + QLatin1String(name));
+        if (taken.open(QIODevice::WriteOnly))
+            taken.write("x");
+    }
+    engine->beforeDownload = {};
+    viewModel->downloadItems(viewModel->entries(), QUrl::fromLocalFile(roll));
+    TakenNamesPresenter *takenNames = app.contentView()->takenNames();
+    spinUntil([&] { return takenNames->asking(); });
+    settle(300);
+    ok &= shooter.shoot(QStringLiteral("22-taken-names"), small);
+    takenNames->answer(0);
+    spinUntil([&] { return viewModel->state() == TarvelConnectionState::ready; });
 
     // Importing: the look through the camera folders held in its third folder, what is new,
     // then the offer to free the phone and its question.
