@@ -11,6 +11,8 @@ ContentView::ContentView(TarvelViewModel *viewModel, DesktopServices *desktop, Q
     , m_browser(viewModel, desktop, &m_transfers, this)
     , m_status(viewModel, this)
     , m_donation(desktop, this)
+    , m_imports(viewModel, desktop, this)
+    , m_takenNames(viewModel, this)
     , m_windowTitle(windowTitle())
 {
     for (auto signal : {&TransferPresenter::transferChanged, &TransferPresenter::fileChanged,

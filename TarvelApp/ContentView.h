@@ -9,7 +9,9 @@
 #include "TarvelApp/BrowserPresenter.h"
 #include "TarvelApp/DesktopServices.h"
 #include "TarvelApp/DonationPresenter.h"
+#include "TarvelApp/ImportPresenter.h"
 #include "TarvelApp/StatusPresenter.h"
+#include "TarvelApp/TakenNamesPresenter.h"
 #include "TarvelApp/TransferPresenter.h"
 #include "TarvelCore/TarvelViewModel.h"
 
@@ -29,6 +31,8 @@ class ContentView : public QObject {
     Q_PROPERTY(tarvel::BrowserPresenter *browser READ browser CONSTANT)
     Q_PROPERTY(tarvel::TransferPresenter *transfers READ transfers CONSTANT)
     Q_PROPERTY(tarvel::DonationPresenter *donation READ donation CONSTANT)
+    Q_PROPERTY(tarvel::ImportPresenter *imports READ imports CONSTANT)
+    Q_PROPERTY(tarvel::TakenNamesPresenter *takenNames READ takenNames CONSTANT)
     Q_PROPERTY(QString windowTitle READ windowTitle NOTIFY windowTitleChanged)
     Q_PROPERTY(QString quitQuestionText READ quitQuestionText NOTIFY quitQuestionChanged)
     Q_PROPERTY(QString quitQuestionTitle READ quitQuestionTitle CONSTANT)
@@ -42,6 +46,8 @@ public:
     BrowserPresenter *browser() { return &m_browser; }
     TransferPresenter *transfers() { return &m_transfers; }
     DonationPresenter *donation() { return &m_donation; }
+    ImportPresenter *imports() { return &m_imports; }
+    TakenNamesPresenter *takenNames() { return &m_takenNames; }
 
     // "Tarvel – Downloading 45%" while a transfer runs; else where the window is,
     // "Camera – Pixel 8 – Tarvel", and "Tarvel" with no phone.
@@ -87,6 +93,8 @@ private:
     BrowserPresenter m_browser;
     StatusPresenter m_status;
     DonationPresenter m_donation;
+    ImportPresenter m_imports;
+    TakenNamesPresenter m_takenNames;
     QString m_windowTitle; // as last announced
     bool m_quitting = false;
 };

@@ -41,6 +41,13 @@ struct BatchEnd {
     friend bool operator==(const BatchEnd &, const BatchEnd &) = default;
 };
 
+// What a download does with the files whose names are already taken where they go.
+enum class TakenNames {
+    skipSame, // skip a file already there with the same name and size; keep both for the rest
+    keepBoth, // "name (2).ext" beside what is there
+    replace,  // the copy replaces what is there once it is complete
+};
+
 // What a batch needs of the view model. A batch calls its host only while the host holds
 // it: the host lets go of a batch it no longer shows, and of its batch when it goes away.
 class BatchHost {
@@ -54,6 +61,9 @@ public:
     virtual void say(QString sentence) = 0;
     // Files arrived in the phone folder `parentID`; the host lists it again if it is shown.
     virtual QCoro::Task<> landedIn(QString storageID, std::optional<QString> parentID) = 0;
+    // `count` files of the batch find their names taken in `folderName`: what to do with
+    // them, asked once per batch.
+    virtual QCoro::Task<TakenNames> whenNamesTaken(int count, QString folderName) = 0;
     // The last call: the host shows the batch no more.
     virtual void end(BatchEnd end) = 0;
 
@@ -99,6 +109,8 @@ protected:
     virtual QCoro::Task<> steps() = 0;
     // A file of a series that was copied.
     virtual void copied(const SeriesFile &) {}
+    // How the batch ended, for the status line.
+    virtual BatchEnd ending() const;
 
     // A single transfer: it shows `job` for its one step from the start, and no batch line.
     void showOnly(TransferJob job);
@@ -123,7 +135,6 @@ protected:
 
 private:
     TransferJob jobFor(const SeriesFile &file) const;
-    BatchEnd ending() const;
 
     BatchHost *m_host;
     bool m_single = false;

@@ -128,6 +128,7 @@ QCoro::Task<std::optional<int>> DownloadBatch::placeFrom(int first)
     QList<FolderPlace> places;
     for (int j = first; j < m_queue.size() && (j == first || readyToPlace(j)); ++j)
         places.append(placeOf(j));
+    QList<TakenName> taken;
     auto [placed, error] = co_await attempt(host().localFiles().place(places));
     if (!attached())
         co_return std::nullopt;
@@ -150,11 +151,43 @@ QCoro::Task<std::optional<int>> DownloadBatch::placeFrom(int first)
             if (step >= 0)
                 m_queue.setTarget(step, where.folder);
             const QList<int> files = m_queue.filesIn(step);
-            for (qsizetype n = 0; n < files.size() && n < where.names.size(); ++n)
+            for (qsizetype n = 0; n < files.size() && n < where.names.size(); ++n) {
                 m_queue.setTarget(files.at(n), where.names.at(n));
+                if (n < where.taken.size() && where.taken.at(n))
+                    taken.append({files.at(n), *where.taken.at(n), where.folder});
+            }
         }
     }
+    if (!taken.isEmpty()) {
+        const bool goesOn = co_await settleTaken(std::move(taken));
+        if (!goesOn)
+            co_return std::nullopt;
+    }
     co_return places.at(answered - 1).id;
+}
+
+// The first time names are taken the host asks what to do, and the answer holds for the
+// rest of the batch. Nothing is replaced unless the answer says so.
+QCoro::Task<bool> DownloadBatch::settleTaken(QList<TakenName> taken)
+{
+    if (!m_takenNames) {
+        const QString folder = taken.first().folder;
+        const QString folderName = folder.mid(folder.lastIndexOf(QLatin1Char('/')) + 1);
+        const TakenNames answer = co_await host().whenNamesTaken(int(taken.size()), folderName);
+        if (!attached())
+            co_return false;
+        m_takenNames = answer;
+    }
+    for (const TakenName &name : taken) {
+        const BatchStep &file = m_queue.at(name.step);
+        if (*m_takenNames == TakenNames::skipSame && name.sizeThere == file.size) {
+            m_queue.skip(name.step);
+        } else if (*m_takenNames == TakenNames::replace && name.sizeThere >= 0) {
+            m_queue.setTarget(name.step, file.name);
+            m_replacing.insert(name.step);
+        }
+    }
+    co_return true;
 }
 
 // This file and the ready files right after it go to the lane as one series, each as its
@@ -168,7 +201,7 @@ QCoro::Task<std::optional<int>> DownloadBatch::copyFrom(int first)
         const QString folder = m_queue.destinationOf(j, m_folder).value_or(m_folder);
         const QString name = file.target.value_or(file.name);
         series.append(SeriesFile{j, name, folder.mid(folder.lastIndexOf(QLatin1Char('/')) + 1), name});
-        requests.append(DownloadRequest{m_deviceID, file.source, folder, name, single()});
+        requests.append(DownloadRequest{m_deviceID, file.source, folder, name, single() || m_replacing.contains(j)});
     }
     startSeries(series);
     auto [outcomes, error] = co_await attempt(m_engine->downloadSeries(std::move(requests), m_control));

@@ -9,13 +9,15 @@
 #include "TarvelCore/Batch.h"
 #include "TarvelCore/LocalFiles.h"
 
+#include <QSet>
+
 namespace tarvel {
 
 class DownloadBatch : public Batch {
 public:
     // The entries, folders with everything in them, into the local folder `folder`, keeping
-    // the folders' structure. Nothing there is ever replaced: a taken name becomes
-    // "name (2).ext".
+    // the folders' structure. When names are taken there the host is asked once whether to
+    // skip what is already there, keep both ("name (2).ext") or replace.
     DownloadBatch(BatchHost &host, QString deviceID, QString storageID, QList<RemoteEntry> items, QString folder);
     // The one file `remoteFileID` into `localFolder` under `localName`, replacing what is
     // there once the copy is complete; it shows `job`.
@@ -33,8 +35,16 @@ private:
     FolderPlace placeOf(int step) const;
     bool readyToPlace(int step) const;
     bool readyToDownload(int step) const;
+    struct TakenName {
+        int step = 0;
+        qint64 sizeThere = -1; // -1: not a file
+        QString folder = {};
+    };
+    QCoro::Task<bool> settleTaken(QList<TakenName> taken);
 
     const QString m_folder;
+    std::optional<TakenNames> m_takenNames; // the answer, once asked
+    QSet<int> m_replacing;                  // files whose copy replaces what is there
 };
 
 } // namespace tarvel

@@ -136,9 +136,17 @@ QString makeLocalFolder(const QString &into, const QString &name)
 LocalPlacement placeLocally(const QString &into, const std::optional<QString> &folderName, const QStringList &fileNames)
 {
     LocalPlacement placed{folderName ? makeLocalFolder(into, *folderName) : into, {}};
-    const QStringList present = presentIn(QDir(placed.folder));
-    QSet<QString> taken(present.begin(), present.end());
+    const QDir folder(placed.folder);
+    const QStringList present = presentIn(folder);
+    const QSet<QString> there(present.begin(), present.end());
+    QSet<QString> taken = there;
     for (const QString &name : fileNames) {
+        std::optional<qint64> before;
+        if (there.contains(name)) {
+            const QFileInfo info(folder.filePath(name));
+            before = info.isFile() ? info.size() : -1;
+        }
+        placed.taken.append(before);
         const QString chosen = freeName(name, taken);
         taken.insert(chosen);
         placed.names.append(chosen);
@@ -175,7 +183,7 @@ QList<Attempt<LocalPlacement>> placeFolders(const QList<FolderPlace> &places)
             place.into ? place.into
                        : (placedFolders.contains(place.parent) ? std::optional(placedFolders.value(place.parent)) : std::nullopt);
         try {
-            if (!into)
+            if (!into || (place.makeInto && !QDir().mkpath(*into)))
                 throw TransferError::nativeError(sentences::reason(Problem::folderNotMade));
             result.value = placeLocally(*into, place.name, place.files);
             placedFolders.insert(place.id, result.value.folder);

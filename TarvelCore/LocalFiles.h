@@ -21,9 +21,12 @@
 namespace tarvel {
 
 // Where the files of one folder of a download go: the folder, and a free name for each.
+// For each file, `taken` says what already had its own name there: the size of that file
+// (-1 for anything but a file), or nothing when the name was free.
 struct LocalPlacement {
     QString folder;
     QStringList names;
+    QList<std::optional<qint64>> taken = {};
 };
 
 // One folder to place, with the others of its run. A folder inside another of the run
@@ -34,6 +37,7 @@ struct FolderPlace {
     std::optional<QString> into = {};
     std::optional<QString> name = {}; // the folder to make; absent: `into` itself
     QStringList files = {};           // the names the phone gives the files that go into it
+    bool makeInto = false;            // make `into` and its parents when missing (a remembered destination)
 };
 
 class LocalFiles {

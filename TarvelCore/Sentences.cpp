@@ -1,6 +1,7 @@
 #include "TarvelCore/Sentences.h"
 
 #include "TarvelCore/ByteCountFormat.h"
+#include "TarvelCore/ImportCleanup.h"
 #include "TarvelCore/TransferQueue.h"
 
 #include <QLocale>
@@ -238,6 +239,16 @@ QString batchRunning(const TransferBatch &batch)
     return copying(batch.direction, files(batch.fileCount) + toDestination(batch.destinationName));
 }
 
+// "; 3 already there were skipped", or nothing.
+static QString skipped(const TransferQueue &queue)
+{
+    if (queue.filesSkipped() == 0)
+        return QString();
+    return QStringLiteral("; %1 already there %2 skipped")
+        .arg(queue.filesSkipped())
+        .arg(queue.filesSkipped() == 1 ? QStringLiteral("was") : QStringLiteral("were"));
+}
+
 QString batchDone(const TransferQueue &queue)
 {
     const QString verb =
@@ -247,9 +258,10 @@ QString batchDone(const TransferQueue &queue)
         QString text = verb + files(queue.filesDone());
         if (queue.bytesDone() > 0)
             text += QStringLiteral(" (%1)").arg(formatByteCount(queue.bytesDone()));
-        return text + toDestination(queue.destinationName()) + QLatin1Char('.');
+        return text + toDestination(queue.destinationName()) + skipped(queue) + QLatin1Char('.');
     }
     QString text = verb + QStringLiteral("%1 of %2").arg(queue.filesDone()).arg(files(queue.fileCount()));
+    text += skipped(queue);
     text += QStringLiteral("; %1 failed").arg(std::max(queue.filesFailed(), 1));
     text += failures.size() == 1 ? QStringLiteral(": ") : QStringLiteral(", the first: ");
     return text + withoutFullStop(failures.first()) + QLatin1Char('.');
@@ -257,7 +269,8 @@ QString batchDone(const TransferQueue &queue)
 
 QString batchCancelled(const TransferQueue &queue)
 {
-    return QStringLiteral("The transfer was cancelled after %1 of %2.").arg(queue.filesDone()).arg(files(queue.fileCount()));
+    return QStringLiteral("The transfer was cancelled after %1 of %2").arg(queue.filesDone()).arg(files(queue.fileCount()))
+        + skipped(queue) + QLatin1Char('.');
 }
 
 // The native text where there is one, else the error's own sentence; a file on the
@@ -332,6 +345,54 @@ QString error(const std::exception_ptr &error)
     } catch (...) {
         return genericSentence;
     }
+}
+
+QString importNotRemembered(StoreProblem problem)
+{
+    switch (problem) {
+    case StoreProblem::none: break;
+    case StoreProblem::corrupt:
+        return QStringLiteral("Tarvel's import record was damaged and has been set aside; earlier imports are not "
+                              "remembered, so files already copied may count as new.");
+    case StoreProblem::locked:
+        return QStringLiteral("This import cannot be remembered: another Tarvel is writing the import record.");
+    case StoreProblem::readOnly:
+        return QStringLiteral("This import cannot be remembered: the import record cannot be written.");
+    case StoreProblem::diskFull:
+        return QStringLiteral("This import cannot be remembered: the disk is full.");
+    case StoreProblem::newerSchema:
+        return QStringLiteral("This import cannot be remembered: the import record was written by a newer Tarvel.");
+    case StoreProblem::unavailable:
+        return QStringLiteral("This import cannot be remembered: the import record cannot be opened.");
+    }
+    return QString();
+}
+
+QString mayImportTwice()
+{
+    return QStringLiteral("This phone gives no serial number, so files of another phone of the same model may count "
+                          "as already imported, and this one's may be imported twice.");
+}
+
+QString cleanupEnded(const CleanupEnd &end)
+{
+    QString text;
+    if (end.phoneGone)
+        text = QStringLiteral("The phone was disconnected after deleting %1; the rest stay on the phone.").arg(files(end.deleted));
+    else if (end.cancelled)
+        text = QStringLiteral("Stopped after deleting %1; the rest stay on the phone.").arg(files(end.deleted));
+    else
+        text = QStringLiteral("Deleted %1 from the phone (%2).").arg(files(end.deleted), formatByteCount(end.bytes));
+    QStringList kept;
+    if (end.copyNotSafe > 0)
+        kept.append(QStringLiteral("%1 whose copy on the computer is missing or not whole").arg(end.copyNotSafe));
+    if (end.refused > 0)
+        kept.append(QStringLiteral("%1 that the phone would not delete or that changed there").arg(end.refused));
+    if (!kept.isEmpty())
+        text += QStringLiteral(" Kept on the phone: ") + kept.join(QStringLiteral(", ")) + QLatin1Char('.');
+    if (end.storeProblem != StoreProblem::none)
+        text += QLatin1Char(' ') + importNotRemembered(end.storeProblem);
+    return text;
 }
 
 QString withoutFullStop(QString text)

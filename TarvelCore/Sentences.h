@@ -6,6 +6,7 @@
 // batch. The engines hand over kinds and the system's own text, never sentences.
 
 #include "TarvelCore/Models.h"
+#include "TarvelStore/TarvelDatabase.h"
 
 #include <QList>
 #include <QString>
@@ -15,6 +16,7 @@
 namespace tarvel {
 
 class TransferQueue;
+struct CleanupEnd;
 
 namespace sentences {
 
@@ -92,6 +94,13 @@ QString reason(Problem problem);
 // The one translation of an error into what the user reads.
 QString error(const TransferError &error);
 QString error(const std::exception_ptr &error);
+
+// Importing. The record's problem is said once for an import: what it keeps from being
+// remembered, or that earlier imports are not known.
+QString importNotRemembered(StoreProblem problem);
+QString mayImportTwice();
+// How freeing the phone ended: what was deleted, and what stayed and why.
+QString cleanupEnded(const CleanupEnd &end);
 
 // Reasons end sentences of their own; inside ours they lose their full stop.
 QString withoutFullStop(QString text);

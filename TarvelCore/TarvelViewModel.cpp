@@ -70,6 +70,7 @@ TarvelViewModel::~TarvelViewModel()
 {
     if (m_batch)
         m_batch->letGo();
+    answerNamesTaken(TakenNames::keepBoth);
 }
 
 // Each setter stores first and then notifies, also when the value did not change:

@@ -9,12 +9,16 @@
 #include "TarvelCore/AndroidFileTransferEngine.h"
 #include "TarvelCore/Batch.h"
 #include "TarvelCore/FileActions.h"
+#include "TarvelCore/ImportBatch.h"
+#include "TarvelCore/ImportCleanup.h"
+#include "TarvelCore/ImportScan.h"
 #include "TarvelCore/LocalFiles.h"
 #include "TarvelCore/Models.h"
 #include "TarvelCore/PhoneDiagnosis.h"
 #include "TarvelCore/USBPlugEvents.h"
 
 #include <QObject>
+#include <QPromise>
 #include <QTimer>
 #include <QUrl>
 
@@ -101,8 +105,9 @@ public:
     // folder again to the caller. An UploadBatch of one file.
     QCoro::Task<> upload(QUrl localURL, std::optional<QString> toRemoteParentID);
     // Copies the entries (files, and folders with everything in them) into the local folder,
-    // keeping the folders' structure. Nothing there is ever replaced: a taken name becomes
-    // "name (2).ext". Folders are listed first, then runs of files go to the lane as one job
+    // keeping the folders' structure. Where names are taken the window is asked once
+    // (namesTaken): skip what is already there, keep both ("name (2).ext") or replace; without
+    // a window both are kept. Folders are listed first, then runs of files go to the lane as one job
     // each, so a listing asked for meanwhile runs between two files. A file that fails does
     // not stop the others; the batch ends in one sentence that says what was copied where
     // and what failed and why. (DownloadBatch)
@@ -113,6 +118,22 @@ public:
     // cannot be read or is gone is skipped and named at the end. The folder shown is listed
     // again just before the batch's last sentence. (UploadBatch)
     QCoro::Task<> uploadItems(QList<QUrl> localItems, std::optional<QString> toRemoteParentID);
+    // An import: the plan's files as one batch (ImportBatch) that writes each file to the
+    // record as it lands; returns what it copied. Needs the phone shown and a storage.
+    QCoro::Task<QList<ImportedCopy>> importFiles(ImportPlan plan, QHash<QString, PhoneKey> keys,
+                                                 std::shared_ptr<ImportStore> store);
+    // A look through the phone shown for photos and videos, over every storage it lists; null
+    // without a phone. Then, after an import, the delete of its files from that phone.
+    std::shared_ptr<ImportScan> importScan() const;
+    std::shared_ptr<ImportCleanup> importCleanup(QList<ImportedCopy> copies, QHash<QString, PhoneKey> keys,
+                                                 std::shared_ptr<ImportStore> store) const;
+    // The USB serial of the phone shown, from the bus when the search did not read it; empty
+    // when the phone has none or the bus cannot be read.
+    QCoro::Task<QString> shownPhoneSerial();
+    // A sentence of work the view model does not run itself (freeing the phone after an import).
+    void announce(TarvelConnectionState state, QString sentence, bool warning = false);
+    // The window's answer to namesTaken(); the batch that asked goes on with it.
+    void answerNamesTaken(TakenNames answer);
     // Asks the running transfer to stop. It ends soon, with state ready, the cancelled
     // sentence and nothing left behind; with no transfer running nothing happens.
     void cancelTransfer();
@@ -186,6 +207,9 @@ Q_SIGNALS:
     void scanningChanged();
     void statusIsWarningChanged();
     void changingFilesChanged();
+    // A batch download finds `count` names taken in `folderName` and waits for
+    // answerNamesTaken(). Without a receiver nothing is asked, and both are kept.
+    void namesTaken(int count, QString folderName);
 
 private:
     void setState(TarvelConnectionState value);
@@ -254,6 +278,7 @@ private:
     void say(QString sentence) override;
     QCoro::Task<> landedIn(QString storageID, std::optional<QString> parentID) override;
     void end(BatchEnd end) override;
+    QCoro::Task<TakenNames> whenNamesTaken(int count, QString folderName) override;
 
     TarvelConnectionState m_state = TarvelConnectionState::noDevice;
     QString m_statusMessage;
@@ -278,6 +303,7 @@ private:
     std::optional<TransferBatch> m_currentBatch;
     std::shared_ptr<Batch> m_batch; // the transfer shown, while it runs
     QTimer m_progressTimer;
+    std::shared_ptr<QPromise<TakenNames>> m_namesQuestion; // while the window is asked
 
     std::shared_ptr<PhoneDiagnosis> m_diagnosis; // may be null
     qint64 m_searchGeneration = 0;               // of the latest search, which owns the status

@@ -8,6 +8,7 @@
 #include "TarvelCore/UploadBatch.h"
 
 #include <QFileInfo>
+#include <QMetaMethod>
 #include <QPointer>
 #include <QUuid>
 
@@ -129,6 +130,7 @@ void TarvelViewModel::cancelTransfer()
     if (!m_batch || m_batch->isCancelled())
         return;
     m_batch->cancel();
+    answerNamesTaken(TakenNames::keepBoth); // the batch stops before it copies anything more
     setCancellingTransfer(true);
 }
 
@@ -139,6 +141,7 @@ void TarvelViewModel::dropTransfer()
         m_batch->letGo();
         m_batch.reset();
     }
+    answerNamesTaken(TakenNames::keepBoth);
     stopTransfer();
     setCurrentTransfer(std::nullopt);
     if (m_currentBatch)
@@ -182,6 +185,28 @@ QCoro::Task<> TarvelViewModel::landedIn(QString storageID, std::optional<QString
 {
     if (m_currentParentID == parentID && m_selectedStorage && m_selectedStorage->id == storageID)
         co_await loadCurrentDirectory();
+}
+
+QCoro::Task<TakenNames> TarvelViewModel::whenNamesTaken(int count, QString folderName)
+{
+    // With no window to ask, nothing is replaced and nothing dropped.
+    if (!isSignalConnected(QMetaMethod::fromSignal(&TarvelViewModel::namesTaken)))
+        co_return TakenNames::keepBoth;
+    answerNamesTaken(TakenNames::keepBoth); // one question at a time
+    auto question = std::make_shared<QPromise<TakenNames>>();
+    question->start();
+    const QFuture<TakenNames> answer = question->future();
+    m_namesQuestion = question;
+    Q_EMIT namesTaken(count, folderName);
+    co_return co_await awaitResult(answer);
+}
+
+void TarvelViewModel::answerNamesTaken(TakenNames answer)
+{
+    if (const auto question = std::exchange(m_namesQuestion, nullptr)) {
+        question->addResult(answer);
+        question->finish();
+    }
 }
 
 void TarvelViewModel::end(BatchEnd end)

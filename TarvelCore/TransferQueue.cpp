@@ -55,6 +55,17 @@ void TransferQueue::note(QString problem)
     m_failures.append(std::move(problem));
 }
 
+void TransferQueue::skip(int index)
+{
+    BatchStep &step = m_steps[index];
+    if (step.failed)
+        return;
+    step.failed = true;
+    --m_fileCount;
+    m_totalBytes -= step.size;
+    ++m_filesSkipped;
+}
+
 void TransferQueue::setTarget(int index, QString target)
 {
     m_steps[index].target = std::move(target);

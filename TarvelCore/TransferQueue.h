@@ -52,6 +52,10 @@ public:
     // counted, but not named again.
     void fail(int index, QString reason);
     void note(QString problem); // a problem that belongs to no single step
+    // A file that is already at the destination: it leaves the batch's counts, and the end
+    // sentence says how many were skipped.
+    void skip(int index);
+    int filesSkipped() const { return m_filesSkipped; }
     void setTarget(int index, QString target);
     // The destination of a step: its parent folder's target, or the batch's own.
     std::optional<QString> destinationOf(int index, const std::optional<QString> &batchDestination) const;
@@ -83,6 +87,7 @@ private:
     int m_filesStarted = 0;
     int m_filesDone = 0;
     int m_filesFailed = 0;
+    int m_filesSkipped = 0;
     qint64 m_totalBytes = 0;
     qint64 m_bytesDone = 0;
     bool m_listing = true;

@@ -10,6 +10,9 @@ Pane {
 
     required property TransferPresenter transfers
     required property DonationPresenter donation
+    required property ImportPresenter imports
+    // Asks before the imported files are deleted from the phone.
+    signal deleteImportedAsked()
 
     padding: 0
     background: Rectangle {
@@ -35,6 +38,31 @@ Pane {
             PlainText {
                 role: PlainText.Headline
                 text: pane.transfers.transfersTitle
+            }
+
+            SymbolButton {
+                objectName: "importButton"
+                text: pane.imports.importTitle
+                icon.source: pane.imports.importIconSource
+                enabled: pane.imports.importEnabled
+                Layout.fillWidth: true
+                onClicked: pane.imports.startImport()
+            }
+
+            SymbolButton {
+                id: deleteImported
+                objectName: "deleteImportedButton"
+                visible: pane.imports.deleteOfferVisible
+                text: pane.imports.deleteOfferTitle
+                Layout.fillWidth: true
+                onClicked: pane.deleteImportedAsked()
+                // The count and size must show whole in a narrow pane.
+                contentItem: PlainText {
+                    text: deleteImported.text
+                    wrapMode: Text.Wrap
+                    horizontalAlignment: Text.AlignHCenter
+                    color: deleteImported.palette.buttonText
+                }
             }
 
             SymbolButton {

@@ -55,6 +55,15 @@ ApplicationWindow {
         onAccepted: window.contentView.stopTransferAndQuit()
     }
 
+    ImportDialog {
+        id: importDialog
+        imports: window.contentView.imports
+    }
+
+    TakenNamesDialog {
+        takenNames: window.contentView.takenNames
+    }
+
     // Files and folders dropped from a file manager go to the folder shown.
     DropArea {
         objectName: "dropArea"
@@ -100,6 +109,8 @@ ApplicationWindow {
                 objectName: "localActions"
                 transfers: window.contentView.transfers
                 donation: window.contentView.donation
+                imports: window.contentView.imports
+                onDeleteImportedAsked: importDialog.askDelete()
                 SplitView.minimumWidth: Theme.sidePaneMinimumWidth
                 SplitView.preferredWidth: Theme.sidePanePreferredWidth
                 SplitView.maximumWidth: Theme.sidePaneMaximumWidth

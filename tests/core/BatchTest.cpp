@@ -44,7 +44,14 @@ public:
         co_return;
     }
     void end(BatchEnd end) override { ends.append(end); }
+    QCoro::Task<TakenNames> whenNamesTaken(int count, QString folder) override
+    {
+        asked.append({count, folder});
+        co_return answer;
+    }
 
+    TakenNames answer = TakenNames::keepBoth;
+    QList<std::pair<int, QString>> asked;
     std::shared_ptr<FakeAndroidFileTransferEngine> fake = std::make_shared<FakeAndroidFileTransferEngine>();
     LocalFiles files;
     QList<BatchView> shown;
@@ -86,6 +93,43 @@ TEST(Batch, DownloadGoesStraightToWhereEachFileWasPlaced)
     runSync(one->run());
     EXPECT_EQ(host.fake->downloadRequests.last(), (DownloadRequest{pixel.id, "40", computer.path(), "copy.jpg", true}));
     EXPECT_EQ(host.ends.last(), (BatchEnd{State::ready, "Downloaded photo.jpg."}));
+}
+
+// Taken names are asked about once per batch, counting every taken name of the folders placed
+// together: skip drops only the files already there with the same size (the rest keep both)
+// and the end says how many; replace copies over what is there; nothing is asked without a
+// taken name.
+TEST(Batch, TakenNamesAreSkippedKeptOrReplacedAsAnswered)
+{
+    QTemporaryDir computer;
+    QFile same(computer.filePath("photo.jpg"));
+    ASSERT_TRUE(same.open(QIODevice::WriteOnly));
+    same.write(QByteArray(2'000'000, 'x'));
+    same.close();
+    touch(computer.filePath("notes.txt"));
+    const RemoteEntry notes{.id = "42", .name = "notes.txt", .sizeBytes = 10};
+    const RemoteEntry fresh{.id = "43", .name = "fresh.jpg", .sizeBytes = 10};
+    const QString name = QFileInfo(computer.path()).fileName();
+
+    RecordingHost host;
+    host.answer = TakenNames::skipSame;
+    runSync(std::make_shared<DownloadBatch>(host, pixel.id, internal.id, QList{photo, notes, fresh}, computer.path())->run());
+    EXPECT_EQ(host.asked, (QList<std::pair<int, QString>>{{2, name}}));
+    EXPECT_EQ(host.fake->downloadRequests,
+              (QList{DownloadRequest{pixel.id, "42", computer.path(), "notes (2).txt", false},
+                     DownloadRequest{pixel.id, "43", computer.path(), "fresh.jpg", false}}));
+    EXPECT_EQ(host.ends.last().sentence, "Downloaded 2 files (1 KB) to " + name + "; 1 already there was skipped.");
+
+    host.answer = TakenNames::replace;
+    host.fake->downloadRequests.clear();
+    runSync(std::make_shared<DownloadBatch>(host, pixel.id, internal.id, QList{photo, notes}, computer.path())->run());
+    EXPECT_EQ(host.fake->downloadRequests,
+              (QList{DownloadRequest{pixel.id, "40", computer.path(), "photo.jpg", true},
+                     DownloadRequest{pixel.id, "42", computer.path(), "notes.txt", true}}));
+
+    QTemporaryDir empty;
+    runSync(std::make_shared<DownloadBatch>(host, pixel.id, internal.id, QList{photo}, empty.path())->run());
+    EXPECT_EQ(host.asked.size(), 2);
 }
 
 // A batch the host let go of (another phone, another transfer, the host gone) never calls

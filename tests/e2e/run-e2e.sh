@@ -3,6 +3,7 @@
 # folders on the host, boots one guest with the phones attached and runs the given
 # test binary inside it, so libmtp talks to a real MTP responder over a USB bus.
 #
+#   run-e2e.sh import   BINARY [ARGS...]   one phone with 300 dated photos
 #   run-e2e.sh phones   BINARY [ARGS...]   two phones, read-write
 #   run-e2e.sh readonly BINARY [ARGS...]   one read-only phone
 #   run-e2e.sh app      BINARY [ARGS...]   one phone, for the whole application
@@ -51,6 +52,18 @@ many() { # many DIR COUNT
 }
 
 case "$mode" in
+import)
+    # 300 photos, a minute apart in June 2024; the test adds 20 more later.
+    main=$work/main
+    mkdir -p "$main/DCIM/Camera" "$main/Pictures"
+    for ((i = 0; i < 300; i++)); do
+        name=$(printf '%s/DCIM/Camera/IMG_%04d.jpg' "$main" "$i")
+        head -c $((2000 + (RANDOM % 30) * 1000)) /dev/urandom >"$name"
+        touch -d "@$((1718000000 + i * 60))" "$name"
+    done
+    phones=(--phone "$main" --phone-desc "Tarvel Phone")
+    export TARVEL_E2E_PHONE="$main"
+    ;;
 phones)
     main=$work/main
     mkdir -p "$main/DCIM/Camera" "$main/Documents" "$main/Music"
@@ -149,7 +162,7 @@ readonly)
     export TARVEL_E2E_PHONE="$ro" TARVEL_E2E_PHONE_NAME="Read-only Phone" TARVEL_E2E_READONLY=1
     ;;
 *)
-    echo "usage: run-e2e.sh phones|readonly|app|files|unplug|ops|bus|nonroot BINARY [ARGS...]" >&2
+    echo "usage: run-e2e.sh import|phones|readonly|app|files|unplug|ops|bus|nonroot BINARY [ARGS...]" >&2
     exit 2
     ;;
 esac

@@ -111,8 +111,8 @@ TEST_F(BrowserWindowTest, TabVisitsEachControlOnceWithAVisibleRing)
             EXPECT_EQ(rings.size(), 1) << focused().toStdString();
         }
     }
-    EXPECT_EQ(order, (QStringList{"uploadButton", "uploadFolderButton", "pasteButton", "supportToggle", "refreshButton",
-                                  "sortChooser", "reverseSortButton", "remoteList"}));
+    EXPECT_EQ(order, (QStringList{"importButton", "uploadButton", "uploadFolderButton", "pasteButton", "supportToggle",
+                                  "refreshButton", "sortChooser", "reverseSortButton", "remoteList"}));
 
     // The donation section opens from the keyboard and its buttons join the order.
     for (int i = 0; i < 4; ++i)

@@ -7,14 +7,17 @@
 
 #include "TarvelApp/TarvelApp.h"
 #include "TarvelCore/AndroidFileTransferEngine.h"
+#include "TarvelCore/ImportStore.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QSettings>
 #include <QMetaEnum>
 #include <QPalette>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFuture>
 #include <QPromise>
 #include <QQuickItem>
@@ -51,7 +54,8 @@ RemoteEntry file(QString id, QString name, std::optional<qint64> size, std::opti
 
 void scriptPhone(FakeAndroidFileTransferEngine &engine)
 {
-    engine.devicesToReturn = {{.id = "mtp-3-7-18d1-4ee1", .name = "Pixel 8", .vendorID = 0x18d1, .productID = 0x4ee1}};
+    engine.devicesToReturn = {{.id = "mtp-3-7-18d1-4ee1", .name = "Pixel 8", .vendorID = 0x18d1, .productID = 0x4ee1,
+                               .serialNumber = QStringLiteral("38121FDJG004TS")}};
     engine.storagesToReturn = {{.id = "65537", .name = "Internal shared storage",
                                 .capacityBytes = 128'000'000'000, .freeBytes = 41'276'000'000}};
     engine.entriesByParentID = {
@@ -374,6 +378,56 @@ int main(int argc, char **argv)
     batchGate.finish();
     spinUntil([&] { return viewModel->state() == TarvelConnectionState::ready; });
     ok &= shooter.shoot(QStringLiteral("14-batch-done"), small);
+
+    // The same folder again where three of its names are taken: the question asked once.
+    for (const char *name : {"IMG_20240611_181502.jpg", "IMG_20240611_181544.jpg", "IMG_20240613_071200.jpg"}) {
+        QFile taken(roll + QLatin1Char('/') + QLatin1String(name));
+        if (taken.open(QIODevice::WriteOnly))
+            taken.write("x");
+    }
+    engine->beforeDownload = {};
+    viewModel->downloadItems(viewModel->entries(), QUrl::fromLocalFile(roll));
+    TakenNamesPresenter *takenNames = app.contentView()->takenNames();
+    spinUntil([&] { return takenNames->asking(); });
+    settle(300);
+    ok &= shooter.shoot(QStringLiteral("22-taken-names"), small);
+    takenNames->answer(0);
+    spinUntil([&] { return viewModel->state() == TarvelConnectionState::ready; });
+
+    // Importing: the look through the camera folders held in its third folder, what is new,
+    // then the offer to free the phone and its question.
+    // The settings and the record in the run's own folder, never the user's.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, computer.path() + QStringLiteral("/config"));
+    QSettings(QStringLiteral("tarvel"), QStringLiteral("tarvel"))
+        .setValue(QStringLiteral("import/destination"), computer.path() + QStringLiteral("/Pictures"));
+    ImportPresenter *imports = app.contentView()->imports();
+    imports->setStore(std::make_shared<ImportStore>(computer.path() + QStringLiteral("/record")));
+    engine->entriesByParentID.insert(QStringLiteral("15"), {::folder("60", "Screenshots", "15")});
+    engine->entriesByParentID.insert(QStringLiteral("60"), {file("61", "Screenshot_20240620.png", 412'000, "60")});
+    engine->entriesByParentID.insert(QStringLiteral("21"), {file("62", "Screenshot_20240618.png", 380'000, "21")});
+    QPromise<void> lookGate;
+    lookGate.start();
+    int listed = 0;
+    engine->beforeDirectoryListing = [&listed, future = lookGate.future()] {
+        return waitFor(++listed == 6 ? future : QtFuture::makeReadyFuture());
+    };
+    imports->startImport();
+    spinUntil([&] { return listed >= 6; });
+    settle(300);
+    ok &= shooter.shoot(QStringLiteral("18-import-looking"), small);
+    lookGate.finish();
+    spinUntil([&] { return imports->canImport(); });
+    engine->beforeDirectoryListing = {};
+    ok &= shooter.shoot(QStringLiteral("19-import-summary"), small);
+    imports->confirmImport();
+    spinUntil([&] { return imports->deleteOfferVisible(); });
+    ok &= shooter.shoot(QStringLiteral("20-import-delete-offer"), small);
+    if (auto *question = app.window()->findChild<QObject *>(QStringLiteral("deleteImportedQuestion"))) {
+        QMetaObject::invokeMethod(question, "open");
+        ok &= shooter.shoot(QStringLiteral("21-import-delete-question"), small);
+        QMetaObject::invokeMethod(question, "close");
+    }
+    imports->dismissDeleteOffer();
     engine->directoryError = TransferError::unsupportedUSBMode();
     app.contentView()->status()->startRefresh();
     spinUntil([&] { return viewModel->state() == TarvelConnectionState::transferFailed; });

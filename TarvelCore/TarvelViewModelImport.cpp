@@ -1,0 +1,64 @@
+// The view model's part in imports: the import's copies run as its batch, so they show and
+// cancel as every transfer does; looking through the phone and deciding are the window's.
+
+#include "TarvelCore/TarvelViewModel.h"
+
+#include <QPointer>
+
+namespace tarvel {
+
+QCoro::Task<QList<ImportedCopy>> TarvelViewModel::importFiles(ImportPlan plan, QHash<QString, PhoneKey> keys,
+                                                              std::shared_ptr<ImportStore> store)
+{
+    if (!readyForBatch() || plan.items.isEmpty())
+        co_return {};
+    auto batch = std::make_shared<ImportBatch>(asHost(), m_selectedDevice->id, std::move(plan), std::move(keys),
+                                               std::move(store));
+    co_await runBatch(batch);
+    co_return QList<ImportedCopy>(batch->copies());
+}
+
+std::shared_ptr<ImportScan> TarvelViewModel::importScan() const
+{
+    if (!m_selectedDevice)
+        return nullptr;
+    return std::make_shared<ImportScan>(m_engine, m_selectedDevice->id, m_storages);
+}
+
+std::shared_ptr<ImportCleanup> TarvelViewModel::importCleanup(QList<ImportedCopy> copies, QHash<QString, PhoneKey> keys,
+                                                              std::shared_ptr<ImportStore> store) const
+{
+    if (!m_selectedDevice)
+        return nullptr;
+    return std::make_shared<ImportCleanup>(m_engine, m_selectedDevice->id, std::move(copies), std::move(keys),
+                                           std::move(store));
+}
+
+QCoro::Task<QString> TarvelViewModel::shownPhoneSerial()
+{
+    if (!m_selectedDevice)
+        co_return QString();
+    if (m_selectedDevice->serialNumber)
+        co_return QString(*m_selectedDevice->serialNumber);
+    const AndroidDevice device = *m_selectedDevice;
+    const auto diagnosis = m_diagnosis;
+    if (!diagnosis || !device.busNumber || !device.deviceNumber)
+        co_return QString();
+    // A read of sysfs, not of the phone: cheap, and it never throws.
+    const QList<USBPhoneReport> reports = co_await diagnosis->inspectBus();
+    for (const USBPhoneReport &report : reports) {
+        if (report.address == USBAddress{*device.busNumber, *device.deviceNumber})
+            co_return QString(report.serial);
+    }
+    co_return QString();
+}
+
+void TarvelViewModel::announce(TarvelConnectionState state, QString sentence, bool warning)
+{
+    if (warning)
+        setWarning(std::move(sentence));
+    else
+        setStatus(state, std::move(sentence));
+}
+
+} // namespace tarvel

@@ -1,0 +1,95 @@
+// The import in the real window, offscreen: the button, the dialog's summary, the copy as
+// the window's transfer, and the offer to free the phone with its question.
+
+#include "TarvelApp/TarvelApp.h"
+#include "tests/support/FakeDesktopServices.h"
+#include "tests/support/TestSupport.h"
+#include "tests/support/WindowDriver.h"
+#include "tests/ui/ScriptedPhone.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tarvel;
+using tarvel::test::FakeDesktopServices;
+using tarvel::test::spinUntil;
+
+namespace {
+
+class ImportWindowTest : public ::testing::Test, protected test::WindowDriver {
+protected:
+    ImportWindowTest()
+    {
+        // The destination setting lives in the user's configuration: a folder of the test's own.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.path());
+        QSettings(QStringLiteral("tarvel"), QStringLiteral("tarvel")).setValue("import/destination", pictures.path());
+        test::phone::script(*engine);
+        engine->entriesByParentID["10"] = {test::phone::camera, test::folder("12", ".thumbnails", "10")};
+        engine->entriesByParentID["12"] = {test::file("43", "thumb.jpg", 100, "12")};
+        app = std::make_unique<TarvelApp>(engine, std::make_unique<FakeDesktopServices>());
+        app->contentView()->imports()->setStore(std::make_shared<ImportStore>(data.path()));
+    }
+
+    QQuickWindow *window() const override { return app->window(); }
+    // Dialogs are popups, not items.
+    bool opened(const char *name) const
+    {
+        auto *popup = window()->findChild<QObject *>(name);
+        return popup && popup->property("opened").toBool();
+    }
+
+    QTemporaryDir config;
+    QTemporaryDir data;
+    QTemporaryDir pictures;
+    std::shared_ptr<FakeAndroidFileTransferEngine> engine = std::make_shared<FakeAndroidFileTransferEngine>();
+    std::unique_ptr<TarvelApp> app;
+};
+
+} // namespace
+
+// Import, Import: the camera folder's one photo is copied into the chosen folder; a second
+// look finds nothing new; freeing the phone asks first and deletes the photo whose copy is whole.
+TEST_F(ImportWindowTest, ImportThenFreeThePhone)
+{
+    app->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window()));
+    TarvelViewModel *vm = app->viewModel();
+    ASSERT_TRUE(spinUntil([&] { return vm->state() == TarvelConnectionState::ready && rows().size() == 4; }));
+    ImportPresenter *imports = app->contentView()->imports();
+
+    click(item("importButton"));
+    ASSERT_TRUE(spinUntil([&] { return imports->canImport(); }));
+    EXPECT_TRUE(spinUntil([&] { return opened("importDialog"); }));
+    EXPECT_EQ(text("importSummary"), "1 new photo or video (3.5 MB) since the last import, 0 already imported.");
+    EXPECT_EQ(text("importDestination"), "To " + pictures.path());
+    click(item("importConfirmButton"));
+    ASSERT_TRUE(spinUntil([&] { return imports->deleteOfferVisible(); }));
+    ASSERT_EQ(engine->downloadRequests.size(), 1);
+    const DownloadRequest copy = engine->downloadRequests.first();
+    EXPECT_EQ(copy.localFolder, pictures.path());
+    EXPECT_EQ(vm->statusMessage(), "Downloaded 1 file (3.5 MB) to " + QFileInfo(pictures.path()).fileName() + ".");
+
+    click(item("importButton"));
+    ASSERT_TRUE(spinUntil([&] { return imports->dialogOpen() && !imports->looking(); }));
+    EXPECT_EQ(text("importSummary"), "Nothing new since the last import, 1 already imported.");
+    click(item("importCancelButton"));
+    ASSERT_TRUE(spinUntil([&] { return !imports->dialogOpen(); }));
+
+    QFile landed(copy.localFolder + "/" + copy.localName);
+    ASSERT_TRUE(landed.open(QIODevice::WriteOnly));
+    landed.write(QByteArray(3'500'000, 'x'));
+    landed.close();
+    EXPECT_EQ(text("deleteImportedButton"), "Delete 1 imported file from the phone (3.5 MB)\u2026");
+    click(item("deleteImportedButton"));
+    ASSERT_TRUE(spinUntil([&] { return opened("deleteImportedQuestion"); }));
+    EXPECT_TRUE(engine->deleteRequests.isEmpty()) << "nothing is deleted before the answer";
+    click(item("deleteFromPhoneButton"));
+    ASSERT_TRUE(spinUntil([&] { return engine->deleteRequests.size() == 1; }));
+    ASSERT_TRUE(spinUntil([&] { return vm->statusMessage().startsWith("Deleted"); })) << vm->statusMessage().toStdString();
+    EXPECT_EQ(vm->statusMessage(), "Deleted 1 file from the phone (3.5 MB).");
+    EXPECT_FALSE(imports->deleteOfferVisible());
+}
