@@ -102,7 +102,7 @@ TEST_F(BrowserWindowTest, TabVisitsEachControlOnceWithAVisibleRing)
     EXPECT_EQ(focused(), "remoteList");
     EXPECT_EQ(currentName(), "DCIM");
     QStringList order;
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < 9; ++i) {
         press(Qt::Key_Tab);
         order << focused();
         QList<QQuickItem *> rings;
