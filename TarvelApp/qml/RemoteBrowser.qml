@@ -12,6 +12,9 @@ Pane {
     // The listing has the keyboard when the window opens, as a file manager's does.
     focus: true
 
+    // The list or the grid, whichever shows the rows.
+    readonly property Item listing: browser.thumbnails.showsGrid ? grid : list
+
     // Window-wide, like a file manager's: it works wherever the focus is.
     Shortcut {
         sequences: ["Backspace", "Alt+Up"]
@@ -40,9 +43,23 @@ Pane {
 
             LocationHeader {
                 browser: pane.browser
-                onBreadcrumbOpened: list.forceActiveFocus(Qt.OtherFocusReason)
+                onBreadcrumbOpened: pane.listing.forceActiveFocus(Qt.OtherFocusReason)
                 Layout.fillWidth: true
                 Layout.alignment: Qt.AlignTop
+            }
+
+            SymbolButton {
+                objectName: "viewToggle"
+                icon.source: pane.browser.thumbnails.viewToggleIconSource
+                display: AbstractButton.IconOnly
+                implicitWidth: implicitHeight + 6
+                Accessible.name: pane.browser.thumbnails.viewToggleTitle
+                toolTipText: pane.browser.thumbnails.viewToggleTitle
+                Layout.alignment: Qt.AlignTop
+                onClicked: {
+                    pane.browser.thumbnails.showsGrid = !pane.browser.thumbnails.showsGrid;
+                    pane.listing.forceActiveFocus(Qt.OtherFocusReason);
+                }
             }
         }
 
@@ -79,9 +96,9 @@ Pane {
         // place, focus and all, while the empty state covers it.
         Rectangle {
             color: pane.browser.showsEmptyState ? "transparent" : pane.palette.base
-            border.color: list.activeFocus ? pane.palette.highlight
-                                           : pane.browser.showsEmptyState ? "transparent" : pane.palette.mid
-            border.width: list.activeFocus ? Theme.focusRingWidth : 1
+            border.color: pane.listing.activeFocus ? pane.palette.highlight
+                                                   : pane.browser.showsEmptyState ? "transparent" : pane.palette.mid
+            border.width: pane.listing.activeFocus ? Theme.focusRingWidth : 1
             radius: Theme.groupRadius
             Layout.fillWidth: true
             Layout.fillHeight: true
@@ -92,11 +109,13 @@ Pane {
                 anchors.fill: parent
                 anchors.margins: Theme.listInset
                 clip: true
-                focus: true
+                visible: !pane.browser.thumbnails.showsGrid
+                focus: visible
                 activeFocusOnTab: true
                 keyNavigationEnabled: false
                 boundsBehavior: Flickable.StopAtBounds
-                model: pane.browser.entries
+                // Only the view that shows the rows makes their delegates.
+                model: visible ? pane.browser.entries : null
                 ScrollBar.vertical: ScrollBar {}
                 Accessible.role: Accessible.List
                 Accessible.name: pane.browser.currentLocationTitle
@@ -111,8 +130,26 @@ Pane {
                 Connections {
                     target: pane.browser.entries
                     function onCurrentRowChanged() { list.showCurrentRow() }
+                    function onModelReset() { shownRows.restart() }
                 }
                 Component.onCompleted: showCurrentRow()
+
+                // Which rows are on screen, once scrolling rests: only their thumbnails are
+                // asked for.
+                function reportShownRows() {
+                    if (!visible || count === 0)
+                        return;
+                    const first = Math.max(0, indexAt(1, contentY + 1));
+                    let last = indexAt(1, contentY + height - 2);
+                    if (last < 0)
+                        last = count - 1;
+                    pane.browser.thumbnails.showRows(first, last);
+                }
+                Timer { id: shownRows; interval: 120; onTriggered: list.reportShownRows() }
+                onContentYChanged: shownRows.restart()
+                onHeightChanged: shownRows.restart()
+                onCountChanged: shownRows.restart()
+                onVisibleChanged: shownRows.restart()
 
                 Keys.onPressed: event => {
                     const rowHeight = list.currentItem ? list.currentItem.height : 40;
@@ -127,6 +164,16 @@ Pane {
                 }
             }
 
+            EntryGrid {
+                id: grid
+                browser: pane.browser
+                anchors.fill: parent
+                anchors.margins: Theme.listInset
+                visible: pane.browser.thumbnails.showsGrid
+                focus: visible
+                model: visible ? pane.browser.entries : null
+            }
+
             EmptyState {
                 objectName: "emptyState"
                 anchors.fill: parent
@@ -135,6 +182,11 @@ Pane {
                 title: pane.browser.emptyStateTitle
                 description: pane.browser.emptyStateDescription
             }
+        }
+
+        Preview {
+            browser: pane.browser
+            onClosed: pane.listing.forceActiveFocus(Qt.OtherFocusReason)
         }
 
         SelectionBar {
