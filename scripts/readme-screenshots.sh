@@ -17,6 +17,8 @@ cp "$shots/04-donation-760x460.png" docs/screenshots/donation.png
 cp "$shots/10-storage-picker-760x460.png" docs/screenshots/storage-picker.png
 cp "$build/e2e-screenshots/bus-held-by-another-program.png" docs/screenshots/emulated-phone-held.png
 cp "$shots/08-keyboard-selection-760x460.png" docs/screenshots/browsing.png
+cp "$shots/18-grid-1100x760.png" docs/screenshots/grid.png
+cp "$shots/19-preview-1100x760.png" docs/screenshots/preview.png
 cp "$build/e2e-screenshots/03-subfolder.png" docs/screenshots/emulated-phone-folder.png
 cp "$build/e2e-screenshots/07-pasted.png" docs/screenshots/emulated-phone-uploaded.png
 ls docs/screenshots
