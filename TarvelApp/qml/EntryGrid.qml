@@ -24,6 +24,8 @@ GridView {
     readonly property int columns: Math.max(1, Math.floor(width / cellWidth))
 
     function showCurrentRow() {
+        if (!model)
+            return; // the list shows the rows
         currentIndex = grid.browser.entries.currentRow;
         if (currentIndex >= 0)
             positionViewAtIndex(currentIndex, GridView.Contain);
@@ -52,6 +54,8 @@ GridView {
         function onModelReset() { shownRows.restart() }
     }
     Component.onCompleted: showCurrentRow()
+    // Back from the list: the current row is where the list left it.
+    onModelChanged: Qt.callLater(showCurrentRow)
 
     // Across the grid, Left and Right are the list's Up and Down, and Up and Down move a
     // whole line: the presenter's Page keys with a page of one line.

@@ -122,6 +122,8 @@ Pane {
 
                 // The model says which row is current; the view follows and keeps it in sight.
                 function showCurrentRow() {
+                    if (!model)
+                        return; // the grid shows the rows
                     currentIndex = pane.browser.entries.currentRow;
                     if (currentIndex >= 0)
                         positionViewAtIndex(currentIndex, ListView.Contain);
@@ -133,6 +135,8 @@ Pane {
                     function onModelReset() { shownRows.restart() }
                 }
                 Component.onCompleted: showCurrentRow()
+                // Back from the grid: the current row is where the grid left it.
+                onModelChanged: Qt.callLater(showCurrentRow)
 
                 // Which rows are on screen, once scrolling rests: only their thumbnails are
                 // asked for.
