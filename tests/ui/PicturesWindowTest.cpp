@@ -15,6 +15,7 @@
 #include <QQuickWindow>
 #include <QSet>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace tarvel;
@@ -128,6 +129,36 @@ TEST_F(PicturesWindowTest, TheGridAsksOnlyForTheCellsOnScreen)
     QTest::keyClick(window(), Qt::Key_Escape);
     ASSERT_TRUE(spinUntil([&] { return !app->contentView()->browser()->preview()->isOpen() && grid->hasActiveFocus(); }));
     EXPECT_EQ(app->contentView()->browser()->entries()->currentRow(), 118);
+}
+
+// Escape over the preview closes the preview; the copy running behind it, which Escape
+// cancels otherwise, goes on.
+TEST_F(PicturesWindowTest, EscapeClosesThePreviewNotTheCopyBehindIt)
+{
+    ASSERT_NE(window(), nullptr);
+    app->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window()));
+    ASSERT_TRUE(spinUntil([&] { return app->viewModel()->entries().size() == 120; }));
+    test::Gate copy;
+    engine->beforeDownload = copy.hook();
+    QTemporaryDir target;
+    auto download = app->viewModel()->download(QStringLiteral("1005"), QStringLiteral("IMG_1005.jpg"),
+                                               QUrl::fromLocalFile(target.filePath(QStringLiteral("IMG_1005.jpg"))));
+    ASSERT_TRUE(copy.waitEntered());
+    ASSERT_TRUE(spinUntil([&] { return app->viewModel()->state() == TarvelConnectionState::transferring; }));
+    const auto copyControl = engine->lastTransferControl;
+
+    item("remoteList")->forceActiveFocus();
+    QTest::keyClick(window(), Qt::Key_Space);
+    ASSERT_TRUE(spinUntil([&] { return app->contentView()->browser()->preview()->isOpen(); }));
+    QTest::keyClick(window(), Qt::Key_Escape);
+    ASSERT_TRUE(spinUntil([&] { return !app->contentView()->browser()->preview()->isOpen(); }));
+    test::settle();
+    EXPECT_EQ(app->viewModel()->state(), TarvelConnectionState::transferring);
+    EXPECT_FALSE(copyControl->isCancelled());
+    copy.open();
+    ASSERT_TRUE(spinUntil([&] { return app->viewModel()->state() == TarvelConnectionState::ready; }));
+    EXPECT_EQ(engine->downloadRequests.size(), 1);
 }
 
 } // namespace
