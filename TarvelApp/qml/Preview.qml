@@ -43,6 +43,10 @@ Popup {
     contentItem: ColumnLayout {
         spacing: Theme.spacingM
         focus: true
+        // A screen reader hears the picture's name and where it is in the folder.
+        Accessible.role: Accessible.Dialog
+        Accessible.name: popup.preview.title
+        Accessible.description: popup.preview.detailText
 
         Keys.onPressed: event => {
             if (event.modifiers !== Qt.NoModifier && event.modifiers !== Qt.KeypadModifier)
