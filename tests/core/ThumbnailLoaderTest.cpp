@@ -118,7 +118,7 @@ TEST_F(ThumbnailLoaderTest, FetchesOnlyWhatIsStillOnScreen)
     EXPECT_EQ(stored.readAll(), exifThumbnail(engine->contents.value(c.id)));
 
     engine->thumbnails.remove(b.id);
-    engine->contents.insert(b.id, QByteArray("\xFF\xD8\xFF\xE1\x00\x10" "Exif\0\0II*\0\xFF\xFF\xFF\x7F", 22));
+    engine->contents.insert(b.id, QByteArray("\xFF\xD8\xFF\xE1\x00\x10" "Exif\0\0II*\0\xFF\xFF\xFF\x7F", 20));
     loader().want({requestFor(b)});
     ASSERT_TRUE(spinUntil([&] { return engine->partReads.size() == 2; }));
     test::settle();
