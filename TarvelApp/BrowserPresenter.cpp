@@ -16,6 +16,8 @@ BrowserPresenter::BrowserPresenter(TarvelViewModel *viewModel, DesktopServices *
     , m_viewModel(viewModel)
     , m_desktop(desktop)
     , m_transfers(transfers)
+    , m_thumbnails(viewModel, &m_entries)
+    , m_preview(viewModel, &m_entries, &m_thumbnails)
     , m_locationChanges(this, [this] {
         if (m_viewModel)
             Q_EMIT locationChanged();
@@ -507,7 +509,9 @@ bool BrowserPresenter::pressBrowserKey(int key, int modifiers, const QString &te
     case Qt::Key_Space:
         if (held != Qt::NoModifier && !control)
             return false;
-        m_entries.toggleSelected(current);
+        // A picture opens in the preview, as in a file manager; other rows toggle.
+        if (!m_preview.openAt(current))
+            m_entries.toggleSelected(current);
         return true;
     case Qt::Key_F2:
         m_files.askRename();

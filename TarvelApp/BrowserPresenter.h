@@ -10,8 +10,10 @@
 #include "TarvelApp/DesktopServices.h"
 #include "TarvelApp/FileActionsPresenter.h"
 #include "TarvelApp/NextTurn.h"
+#include "TarvelApp/PreviewPresenter.h"
 #include "TarvelApp/RemoteEntryListModel.h"
 #include "TarvelApp/SymbolSource.h"
+#include "TarvelApp/ThumbnailPresenter.h"
 #include "TarvelApp/TransferPresenter.h"
 #include "TarvelCore/TarvelViewModel.h"
 
@@ -50,6 +52,8 @@ class BrowserPresenter : public QObject {
     Q_PROPERTY(bool pickersEnabled READ pickersEnabled NOTIFY browsingChanged)
 
     Q_PROPERTY(tarvel::RemoteEntryListModel *entries READ entries CONSTANT)
+    Q_PROPERTY(tarvel::ThumbnailPresenter *thumbnails READ thumbnails CONSTANT)
+    Q_PROPERTY(tarvel::PreviewPresenter *preview READ preview CONSTANT)
     Q_PROPERTY(QString selectionText READ selectionText NOTIFY selectionChanged)
     Q_PROPERTY(int sortIndex READ sortIndex NOTIFY sortChanged)
     Q_PROPERTY(QString sortText READ sortText NOTIFY sortChanged)
@@ -116,6 +120,8 @@ public:
     bool pickersEnabled() const;
 
     RemoteEntryListModel *entries() { return &m_entries; }
+    ThumbnailPresenter *thumbnails() { return &m_thumbnails; }
+    PreviewPresenter *preview() { return &m_preview; }
     bool hasSelection() const { return m_entries.hasSelection(); }
     // The selected entries in the listing's engine order.
     QList<RemoteEntry> selectedEntries() const { return m_entries.selectedEntries(); }
@@ -202,6 +208,8 @@ private:
     DesktopServices *m_desktop;
     TransferPresenter *m_transfers;
     RemoteEntryListModel m_entries;
+    ThumbnailPresenter m_thumbnails;
+    PreviewPresenter m_preview;
     QList<RemoteEntry> m_shownPath; // the path the rows were last placed for
     QStringList m_backPlace;               // the phone and storage the paths are in
     QList<QList<RemoteEntry>> m_backPaths; // latest last

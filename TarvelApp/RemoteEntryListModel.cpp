@@ -376,6 +376,7 @@ QVariant RemoteEntryListModel::data(const QModelIndex &index, int role) const
     case actionAccessibleNameRole: return (folder ? QStringLiteral("Open ") : QStringLiteral("Download ")) + entry.name;
     case selectTitleRole: return QStringLiteral("Select ") + entry.name;
     case selectedRole: return m_selected.contains(entry.id);
+    case thumbnailSourceRole: return m_thumbnailSource ? m_thumbnailSource(entry) : QUrl();
     default: return {};
     }
 }
@@ -398,6 +399,7 @@ QHash<int, QByteArray> RemoteEntryListModel::roleNames() const
         {actionAccessibleNameRole, "actionAccessibleName"},
         {selectTitleRole, "selectTitle"},
         {selectedRole, "selected"},
+        {thumbnailSourceRole, "thumbnailSource"},
     };
 }
 

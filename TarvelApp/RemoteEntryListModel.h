@@ -12,8 +12,10 @@
 #include <QAbstractListModel>
 #include <QList>
 #include <QSet>
+#include <QUrl>
 #include <QtQml/qqmlregistration.h>
 
+#include <functional>
 #include <optional>
 
 namespace tarvel {
@@ -41,6 +43,7 @@ public:
         actionAccessibleNameRole, // the button named after its row: "Download IMG_1.jpg", "Open DCIM"
         selectTitleRole,   // the row's check mark: "Select IMG_1.jpg"
         selectedRole,
+        thumbnailSourceRole, // the row's small picture; empty while there is none
     };
 
     // Name, date and size put folders first, as file managers do, in either direction;
@@ -89,6 +92,10 @@ public:
     // The selected entries in the engine's order.
     QList<RemoteEntry> selectedEntries() const;
 
+    // Where the rows' thumbnails come from, and a row whose thumbnail has just come.
+    void setThumbnailSource(std::function<QUrl(const RemoteEntry &)> source) { m_thumbnailSource = std::move(source); }
+    void thumbnailChanged(int row) { Q_EMIT dataChanged(index(row), index(row), {thumbnailSourceRole}); }
+
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
@@ -120,6 +127,7 @@ private:
     QSet<QString> m_selected;     // entry ids
     QString m_currentID;
     QString m_anchorID;
+    std::function<QUrl(const RemoteEntry &)> m_thumbnailSource;
 };
 
 } // namespace tarvel

@@ -1,8 +1,11 @@
 #include "TarvelApp/TarvelApp.h"
 
+#include "TarvelApp/PictureProvider.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QImageReader>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
 #include <QQuickWindow>
@@ -54,7 +57,11 @@ TarvelApp::TarvelApp(std::shared_ptr<AndroidFileTransferEngine> engine, std::sha
     // exit(), not quit(): quit() would ask the window to close again, and a window that is
     // still showing a transfer would ask its question again.
     connect(&m_contentView, &ContentView::quitRequested, this, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+    // Pictures come from phones: none may make a reader allocate more than this.
+    QImageReader::setAllocationLimit(PictureProvider::allocationLimitMB);
     m_qml = std::make_unique<QQmlApplicationEngine>();
+    m_qml->addImageProvider(PictureProvider::providerName,
+                            new PictureProvider(m_viewModel.thumbnails()->cacheRoot()));
     m_qml->addImportPath(QStringLiteral("qrc:/qt/qml")); // where the module's files are compiled in
     m_qml->setInitialProperties({{QStringLiteral("contentView"), QVariant::fromValue(&m_contentView)}});
     m_qml->load(QUrl(QStringLiteral("qrc:/qt/qml/Tarvel/qml/Main.qml")));

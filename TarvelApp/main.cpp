@@ -13,6 +13,8 @@ int main(int argc, char **argv)
 {
     // Also the window's title: the window sets none of its own.
     QApplication::setApplicationName(QStringLiteral("Tarvel"));
+    // Settings kept between runs go to ~/.config/tarvel, beside its data and cache folders.
+    QApplication::setOrganizationName(QStringLiteral("tarvel"));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Move files between this computer and an Android phone over USB."));
     parser.addHelpOption();

@@ -60,8 +60,18 @@ TarvelViewModel::TarvelViewModel(std::shared_ptr<AndroidFileTransferEngine> engi
 
 TarvelViewModel::TarvelViewModel(std::shared_ptr<AndroidFileTransferEngine> engine,
                                  std::shared_ptr<PhoneDiagnosis> diagnosis, QObject *parent)
-    : QObject(parent), m_statusMessage(sentences::connect()), m_engine(std::move(engine)), m_diagnosis(std::move(diagnosis))
+    : QObject(parent)
+    , m_statusMessage(sentences::connect())
+    , m_engine(std::make_shared<WatchedEngine>(std::move(engine)))
+    , m_diagnosis(std::move(diagnosis))
+    , m_thumbnails(m_engine, [this] { return !isIdle(); }, ThumbnailLoader::defaultCacheRoot())
 {
+    m_engine->setOnSettled([loader = QPointer<ThumbnailLoader>(&m_thumbnails)] {
+        if (loader)
+            loader->laneMayBeFree();
+    });
+    connect(this, &TarvelViewModel::currentBatchChanged, &m_thumbnails, &ThumbnailLoader::laneMayBeFree);
+    connect(this, &TarvelViewModel::currentTransferChanged, &m_thumbnails, &ThumbnailLoader::laneMayBeFree);
     m_progressTimer.setInterval(progressIntervalMs);
     connect(&m_progressTimer, &QTimer::timeout, this, &TarvelViewModel::sampleProgress);
 }

@@ -15,6 +15,7 @@
 #include "TarvelCore/LocalFiles.h"
 #include "TarvelCore/Models.h"
 #include "TarvelCore/PhoneDiagnosis.h"
+#include "TarvelCore/ThumbnailLoader.h"
 #include "TarvelCore/USBPlugEvents.h"
 
 #include <QObject>
@@ -82,6 +83,9 @@ public:
     bool changingFiles() const { return m_changingFiles; }
     // The folder shown, or the storage at its root; nothing while no storage is selected.
     std::optional<QString> locationName() const;
+    // The pictures of the folder's images, fetched only while the phone has nothing the
+    // user asked for to do: every engine call goes through a WatchedEngine that counts them.
+    ThumbnailLoader *thumbnails() { return &m_thumbnails; }
 
     // None of these throws: every failure ends as state and statusMessage.
     // The first window's search, through findPhones' body: the first phone is selected and
@@ -298,7 +302,7 @@ private:
     std::shared_ptr<TransferControl> m_planning; // the deletion being planned
     std::unique_ptr<LiveFolder> m_liveFolder;
 
-    std::shared_ptr<AndroidFileTransferEngine> m_engine;
+    std::shared_ptr<WatchedEngine> m_engine;
     qint64 m_storageLoadGeneration = 0;
     std::optional<TransferBatch> m_currentBatch;
     std::shared_ptr<Batch> m_batch; // the transfer shown, while it runs
@@ -310,6 +314,8 @@ private:
     bool m_lastSearchFoundNothing = false;
     // Why the latest search showed no phone; absent when it showed one.
     std::optional<TransferError::Kind> m_lastSearchProblem;
+
+    ThumbnailLoader m_thumbnails;
 
     // Local file work of batches: it can block on a slow disk. Last, so it goes first and
     // waits for a job in progress.

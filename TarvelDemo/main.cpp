@@ -47,6 +47,8 @@ QString samplePhone()
 int main(int argc, char **argv)
 {
     QApplication::setApplicationName(QStringLiteral("Tarvel Demo"));
+    // Settings kept between runs go to ~/.config/tarvel, beside its data and cache folders.
+    QApplication::setOrganizationName(QStringLiteral("tarvel"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Try Tarvel without a phone: a local folder plays the phone's storage."));
@@ -64,13 +66,16 @@ int main(int argc, char **argv)
     QStringList folders = parser.positionalArguments();
     QTemporaryDir sampleCopy(QDir::temp().filePath(QStringLiteral("tarvel-sample-phone-XXXXXX")));
     if (folders.isEmpty()) {
+        // The folder's name is the storage's: named as a phone names its own, not as a
+        // temporary folder.
+        const QString storage = sampleCopy.filePath(QStringLiteral("Internal shared storage"));
         const QString sample = samplePhone();
-        if (sample.isEmpty() || !sampleCopy.isValid() || !copyTree(sample, sampleCopy.path())) {
+        if (sample.isEmpty() || !sampleCopy.isValid() || !QDir().mkpath(storage) || !copyTree(sample, storage)) {
             std::fprintf(stderr, "The sample phone could not be copied; give a folder to play the phone.\n\n%s",
                          qPrintable(parser.helpText()));
             return 2;
         }
-        folders.append(sampleCopy.path());
+        folders.append(storage);
     }
     if (folders.size() != 1 || !QFileInfo(folders.first()).isDir()) {
         std::fprintf(stderr, "%s\n\n%s",

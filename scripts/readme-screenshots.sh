@@ -13,13 +13,15 @@ mkdir -p docs/screenshots
 cp "$shots/03-transfer-760x460.png" docs/screenshots/transfer.png
 cp "$shots/13-batch-760x460.png" docs/screenshots/batch.png
 cp "$shots/01-no-device-760x460.png" docs/screenshots/no-device.png
-cp "$shots/19-import-summary-760x460.png" docs/screenshots/import.png
-cp "$shots/20-import-delete-offer-760x460.png" docs/screenshots/import-delete-offer.png
+cp "$shots/26-import-summary-760x460.png" docs/screenshots/import.png
+cp "$shots/27-import-delete-offer-760x460.png" docs/screenshots/import-delete-offer.png
 cp "$shots/04-donation-760x460.png" docs/screenshots/donation.png
 cp "$shots/10-storage-picker-760x460.png" docs/screenshots/storage-picker.png
 cp "$build/e2e-screenshots/bus-held-by-another-program.png" docs/screenshots/emulated-phone-held.png
 cp "$shots/08-keyboard-selection-760x460.png" docs/screenshots/browsing.png
 cp "$shots/20-delete-question-760x460.png" docs/screenshots/tidying.png
+cp "$shots/23-grid-1100x760.png" docs/screenshots/grid.png
+cp "$shots/24-preview-1100x760.png" docs/screenshots/preview.png
 cp "$build/e2e-screenshots/03-subfolder.png" docs/screenshots/emulated-phone-folder.png
 cp "$build/e2e-screenshots/07-pasted.png" docs/screenshots/emulated-phone-uploaded.png
 ls docs/screenshots

@@ -12,6 +12,9 @@ Pane {
     // The listing has the keyboard when the window opens, as a file manager's does.
     focus: true
 
+    // The list or the grid, whichever shows the rows.
+    readonly property Item listing: browser.thumbnails.showsGrid ? grid : list
+
     // Window-wide, like a file manager's: they work wherever the focus is.
     Shortcut {
         sequences: ["Backspace", "Alt+Up"]
@@ -94,9 +97,23 @@ Pane {
 
             LocationHeader {
                 browser: pane.browser
-                onBreadcrumbOpened: list.forceActiveFocus(Qt.OtherFocusReason)
+                onBreadcrumbOpened: pane.listing.forceActiveFocus(Qt.OtherFocusReason)
                 Layout.fillWidth: true
                 Layout.alignment: Qt.AlignTop
+            }
+
+            SymbolButton {
+                objectName: "viewToggle"
+                icon.source: pane.browser.thumbnails.viewToggleIconSource
+                display: AbstractButton.IconOnly
+                implicitWidth: implicitHeight + 6
+                Accessible.name: pane.browser.thumbnails.viewToggleTitle
+                toolTipText: pane.browser.thumbnails.viewToggleTitle
+                Layout.alignment: Qt.AlignTop
+                onClicked: {
+                    pane.browser.thumbnails.showsGrid = !pane.browser.thumbnails.showsGrid;
+                    pane.listing.forceActiveFocus(Qt.OtherFocusReason);
+                }
             }
         }
 
@@ -139,9 +156,9 @@ Pane {
         // place, focus and all, while the empty state covers it.
         Rectangle {
             color: pane.browser.showsEmptyState ? "transparent" : pane.palette.base
-            border.color: list.activeFocus ? pane.palette.highlight
-                                           : pane.browser.showsEmptyState ? "transparent" : pane.palette.mid
-            border.width: list.activeFocus ? Theme.focusRingWidth : 1
+            border.color: pane.listing.activeFocus ? pane.palette.highlight
+                                                   : pane.browser.showsEmptyState ? "transparent" : pane.palette.mid
+            border.width: pane.listing.activeFocus ? Theme.focusRingWidth : 1
             radius: Theme.groupRadius
             Layout.fillWidth: true
             Layout.fillHeight: true
@@ -163,17 +180,21 @@ Pane {
                 anchors.fill: parent
                 anchors.margins: Theme.listInset
                 clip: true
-                focus: true
+                visible: !pane.browser.thumbnails.showsGrid
+                focus: visible
                 activeFocusOnTab: true
                 keyNavigationEnabled: false
                 boundsBehavior: Flickable.StopAtBounds
-                model: pane.browser.entries
+                // Only the view that shows the rows makes their delegates.
+                model: visible ? pane.browser.entries : null
                 ScrollBar.vertical: ScrollBar {}
                 Accessible.role: Accessible.List
                 Accessible.name: pane.browser.currentLocationTitle
 
                 // The model says which row is current; the view follows and keeps it in sight.
                 function showCurrentRow() {
+                    if (!model)
+                        return; // the grid shows the rows
                     currentIndex = pane.browser.entries.currentRow;
                     if (currentIndex >= 0)
                         positionViewAtIndex(currentIndex, ListView.Contain);
@@ -182,8 +203,28 @@ Pane {
                 Connections {
                     target: pane.browser.entries
                     function onCurrentRowChanged() { list.showCurrentRow() }
+                    function onModelReset() { shownRows.restart() }
                 }
                 Component.onCompleted: showCurrentRow()
+                // Back from the grid: the current row is where the grid left it.
+                onModelChanged: Qt.callLater(showCurrentRow)
+
+                // Which rows are on screen, once scrolling rests: only their thumbnails are
+                // asked for.
+                function reportShownRows() {
+                    if (!visible || count === 0)
+                        return;
+                    const first = Math.max(0, indexAt(1, contentY + 1));
+                    let last = indexAt(1, contentY + height - 2);
+                    if (last < 0)
+                        last = count - 1;
+                    pane.browser.thumbnails.showRows(first, last);
+                }
+                Timer { id: shownRows; interval: 120; onTriggered: list.reportShownRows() }
+                onContentYChanged: shownRows.restart()
+                onHeightChanged: shownRows.restart()
+                onCountChanged: shownRows.restart()
+                onVisibleChanged: shownRows.restart()
 
                 // Escape closes the filter before any window-wide use of it (a copy's Cancel),
                 // as pressBrowserKey does.
@@ -207,6 +248,16 @@ Pane {
                 }
             }
 
+            EntryGrid {
+                id: grid
+                browser: pane.browser
+                anchors.fill: parent
+                anchors.margins: Theme.listInset
+                visible: pane.browser.thumbnails.showsGrid
+                focus: visible
+                model: visible ? pane.browser.entries : null
+            }
+
             EmptyState {
                 objectName: "emptyState"
                 anchors.fill: parent
@@ -215,6 +266,11 @@ Pane {
                 title: pane.browser.emptyStateTitle
                 description: pane.browser.emptyStateDescription
             }
+        }
+
+        Preview {
+            browser: pane.browser
+            onClosed: pane.listing.forceActiveFocus(Qt.OtherFocusReason)
         }
 
         SelectionBar {

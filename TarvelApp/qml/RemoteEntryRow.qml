@@ -23,6 +23,7 @@ ItemDelegate {
     required property string actionAccessibleName
     required property string selectTitle
     required property bool selected
+    required property url thumbnailSource
     property BrowserPresenter browser
 
     // A right click, where it was in the window.
@@ -80,16 +81,31 @@ ItemDelegate {
         z: 1
         spacing: Theme.spacingM
 
-        // The kind's icon, which gives way to a check mark on hover and on a selected row.
+        // The picture, or the kind's icon while there is none, which give way to a check
+        // mark on hover and on a selected row.
         Item {
-            implicitWidth: Theme.rowIconWidth
+            implicitWidth: Theme.rowThumbnailSize
             implicitHeight: Math.max(kindIcon.implicitHeight, check.implicitHeight)
             Layout.alignment: Qt.AlignVCenter
+
+            Image {
+                id: picture
+                objectName: "rowThumbnail"
+                anchors.centerIn: parent
+                width: Theme.rowThumbnailSize
+                height: Theme.rowThumbnailSize
+                source: row.thumbnailSource
+                sourceSize.width: Theme.rowThumbnailSize * 2
+                sourceSize.height: Theme.rowThumbnailSize * 2
+                fillMode: Image.PreserveAspectCrop
+                asynchronous: true
+                visible: status === Image.Ready && !check.visible
+            }
 
             SymbolIcon {
                 id: kindIcon
                 anchors.centerIn: parent
-                visible: !check.visible
+                visible: !check.visible && !picture.visible
                 source: row.iconSource
                 tint: row.iconTint
                 size: Theme.largeIconSize

@@ -40,6 +40,11 @@ QtObject {
     readonly property int iconSize: 16
     readonly property int largeIconSize: 18
     readonly property int rowIconWidth: 22
+    // A row's picture, and the grid's cells with theirs.
+    readonly property int rowThumbnailSize: 32
+    readonly property int gridCellWidth: 132
+    readonly property int gridCellHeight: 148
+    readonly property int gridIconSize: 48
     readonly property int qrCodeSize: 72
     // The folder's name in the header is as tall as the breadcrumb buttons beside it.
     readonly property int headerTitleHeight: 24

@@ -1,5 +1,7 @@
 #include <gmock/gmock.h>
 
+#include <QTemporaryDir>
+
 #ifdef TARVEL_TEST_GUI
 #include <QApplication>
 #else
@@ -8,6 +10,11 @@
 
 int main(int argc, char **argv)
 {
+    // What the app keeps between runs (thumbnails, the window's settings) goes to folders
+    // of this run's own, never the user's.
+    QTemporaryDir home;
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(home.filePath(QStringLiteral("cache"))));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
 #ifdef TARVEL_TEST_GUI
     // Windows in tests never need a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

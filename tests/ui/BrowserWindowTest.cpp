@@ -102,7 +102,7 @@ TEST_F(BrowserWindowTest, TabVisitsEachControlOnceWithAVisibleRing)
     EXPECT_EQ(focused(), "remoteList");
     EXPECT_EQ(currentName(), "DCIM");
     QStringList order;
-    for (int i = 0; i < 9; ++i) {
+    for (int i = 0; i < 10; ++i) {
         press(Qt::Key_Tab);
         order << focused();
         QList<QQuickItem *> rings;
@@ -112,10 +112,10 @@ TEST_F(BrowserWindowTest, TabVisitsEachControlOnceWithAVisibleRing)
         }
     }
     EXPECT_EQ(order, (QStringList{"importButton", "uploadButton", "uploadFolderButton", "pasteButton", "supportToggle",
-                                  "refreshButton", "sortChooser", "reverseSortButton", "remoteList"}));
+                                  "refreshButton", "sortChooser", "reverseSortButton", "viewToggle", "remoteList"}));
 
     // The donation section opens from the keyboard and its buttons join the order.
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 5; ++i)
         press(Qt::Key_Tab, Qt::ShiftModifier);
     ASSERT_EQ(focused(), "supportToggle");
     press(Qt::Key_Space);

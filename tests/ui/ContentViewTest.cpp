@@ -429,7 +429,7 @@ TEST_F(ContentViewTest, EverySymbolHasAnIcon)
                            "square.and.arrow.down", "square.and.arrow.up", "arrow.clockwise", "chevron.up",
                            "clipboard", "checkmark.circle", "doc.on.doc", "heart.fill", "qrcode", "chevron.down",
                            "photo", "film", "music.note", "doc.text", "archivebox", "folder.badge.plus", "pencil",
-                           "trash", "magnifyingglass", "arrow.up.arrow.down"};
+                           "trash", "magnifyingglass", "arrow.up.arrow.down", "list.bullet", "square.grid.2x2"};
     const QStringList present = QDir(":/qt/qml/Tarvel/icons").entryList({"*.svg"});
     EXPECT_EQ(present.size(), symbols.size());
     for (const QString &symbol : symbols) {

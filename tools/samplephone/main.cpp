@@ -22,7 +22,8 @@ const QDateTime firstPhoto(QDate(2024, 6, 1), QTime(9, 12, 4), Qt::UTC);
 bool write(const QString &path, const QByteArray &bytes, const QDateTime &when)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+    // Flushed first: bytes written after the date would stamp the file with the time now.
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
         return false;
     file.setFileTime(when, QFileDevice::FileModificationTime);
     return true;

@@ -8,9 +8,11 @@
 #include "TarvelApp/TarvelApp.h"
 #include "TarvelCore/AndroidFileTransferEngine.h"
 #include "TarvelCore/ImportStore.h"
+#include "tools/samplephone/SamplePhotos.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QBuffer>
 #include <QSettings>
 #include <QMetaEnum>
 #include <QPalette>
@@ -219,10 +221,57 @@ private:
     QString m_folder;
 };
 
+// Pictures as a grid of the phone's own thumbnails, and one of them in the preview, read
+// from the preview cache where an earlier look left it.
+bool shootPictures(Shooter &shooter, TarvelApp &app, FakeAndroidFileTransferEngine &engine, QSize size)
+{
+    TarvelViewModel *viewModel = app.viewModel();
+    BrowserPresenter *browser = app.contentView()->browser();
+    QList<RemoteEntry> photos;
+    for (int i = 0; i < 30; ++i) {
+        const QDateTime taken = day(0).addSecs(i * 1250);
+        RemoteEntry photo = file(QString::number(300 + i), QStringLiteral("PXL_%1.jpg").arg(taken.toString(QStringLiteral("yyyyMMdd_HHmmss"))),
+                                 2'400'000 + i * 37'000, QStringLiteral("15"));
+        photo.modifiedAt = taken;
+        photos.append(photo);
+        QByteArray thumbnail;
+        QBuffer buffer(&thumbnail);
+        buffer.open(QIODevice::WriteOnly);
+        sample::picture(i, QSize(160, 120)).save(&buffer, "jpg");
+        engine.thumbnails.insert(photo.id, thumbnail);
+    }
+    engine.entriesByParentID.insert(QStringLiteral("15"), photos);
+    const QList<RemoteEntry> root = engine.entriesByParentID.value(QString());
+    viewModel->openFolder(*std::find_if(root.begin(), root.end(), [](const RemoteEntry &e) { return e.id == "15"; }));
+    spinUntil([&] { return viewModel->currentParentID() == QStringLiteral("15") && viewModel->entries().size() == 30; });
+    browser->thumbnails()->setShowsGrid(true);
+    shooter.item("remoteGrid")->forceActiveFocus(Qt::TabFocusReason);
+    settle();
+    spinUntil([&] { return engine.thumbnailRequests.size() >= 12; });
+    bool ok = shooter.shoot(QStringLiteral("23-grid"), size);
+
+    const int row = 7;
+    const auto request = browser->thumbnails()->requestFor(*browser->entries()->entryAt(row));
+    QDir().mkpath(viewModel->thumbnails()->previewFolder());
+    sample::picture(row, QSize(1600, 1200)).save(QDir(viewModel->thumbnails()->previewFolder()).filePath(request->cacheKey), "jpg");
+    browser->preview()->openAt(row);
+    spinUntil([&] { return !browser->preview()->pictureSource().isEmpty(); });
+    ok &= shooter.shoot(QStringLiteral("24-preview"), size);
+    browser->preview()->close();
+    browser->thumbnails()->setShowsGrid(false);
+    viewModel->navigateToDepth(0);
+    spinUntil([&] { return viewModel->folderPath().isEmpty(); });
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    // Thumbnails and settings of this run's own, never the user's.
+    QTemporaryDir home;
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(home.filePath(QStringLiteral("cache"))));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tarvel"));
     QStringList arguments = QApplication::arguments().mid(1);
@@ -285,6 +334,7 @@ int main(int argc, char **argv)
     ok &= shooter.shoot(QStringLiteral("11-empty-folder"), small);
     viewModel->navigateToDepth(0);
     spinUntil([&] { return viewModel->folderPath().isEmpty(); });
+    ok &= shootPictures(shooter, app, *engine, large);
 
     // Tidying: the menu of a row, a new folder's name refused as taken, a delete that
     // counts what it takes, and the filter over a reversed order.
@@ -414,17 +464,17 @@ int main(int argc, char **argv)
     imports->startImport();
     spinUntil([&] { return listed >= 6; });
     settle(300);
-    ok &= shooter.shoot(QStringLiteral("18-import-looking"), small);
+    ok &= shooter.shoot(QStringLiteral("25-import-looking"), small);
     lookGate.finish();
     spinUntil([&] { return imports->canImport(); });
     engine->beforeDirectoryListing = {};
-    ok &= shooter.shoot(QStringLiteral("19-import-summary"), small);
+    ok &= shooter.shoot(QStringLiteral("26-import-summary"), small);
     imports->confirmImport();
     spinUntil([&] { return imports->deleteOfferVisible(); });
-    ok &= shooter.shoot(QStringLiteral("20-import-delete-offer"), small);
+    ok &= shooter.shoot(QStringLiteral("27-import-delete-offer"), small);
     if (auto *question = app.window()->findChild<QObject *>(QStringLiteral("deleteImportedQuestion"))) {
         QMetaObject::invokeMethod(question, "open");
-        ok &= shooter.shoot(QStringLiteral("21-import-delete-question"), small);
+        ok &= shooter.shoot(QStringLiteral("28-import-delete-question"), small);
         QMetaObject::invokeMethod(question, "close");
     }
     imports->dismissDeleteOffer();
