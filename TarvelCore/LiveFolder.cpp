@@ -3,12 +3,10 @@
 #include "TarvelCore/Attempt.h"
 #include "TarvelCore/TarvelViewModel.h"
 
-#include <QCoro/QCoroTimer>
 #include <QPointer>
 #include <QSet>
 
 #include <algorithm>
-#include <chrono>
 
 namespace tarvel {
 
@@ -18,7 +16,6 @@ LiveFolder::LiveFolder(TarvelViewModel *viewModel, std::shared_ptr<AndroidFileTr
 {
     // Started in the next turn, never from inside the view model's own signal.
     m_wakeTimer.setSingleShot(true);
-    m_wakeTimer.setInterval(0);
     connect(&m_wakeTimer, &QTimer::timeout, this, [this] {
         if (!m_following && canAsk())
             follow();
@@ -39,7 +36,9 @@ LiveFolder::LiveFolder(TarvelViewModel *viewModel, std::shared_ptr<AndroidFileTr
 
 void LiveFolder::wake()
 {
-    m_wakeTimer.start();
+    // A pause after an answer without news runs to its end.
+    if (!m_wakeTimer.isActive())
+        m_wakeTimer.start(0);
 }
 
 bool LiveFolder::canAsk() const
@@ -96,12 +95,14 @@ QCoro::Task<> LiveFolder::follow()
         const auto device = m_viewModel->selectedDevice();
         if (device && device->id == deviceID)
             take(events);
-        // An engine that answers at once, or cannot answer, is asked again only after the wait.
+        // An engine that answers at once, or cannot answer, is asked again only after the
+        // wait. The wake timer keeps that pause, not a suspended coroutine, so a folder
+        // closed meanwhile leaves nothing waiting behind it.
         const qint64 rest = (error ? failedPauseMs : wait) - asking.elapsed();
         if (events.isEmpty() && rest > 0) {
-            co_await QCoro::sleepFor(std::chrono::milliseconds(rest));
-            if (!self)
-                co_return;
+            m_following = false;
+            m_wakeTimer.start(int(rest));
+            co_return;
         }
     }
     m_following = false;
