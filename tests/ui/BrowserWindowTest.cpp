@@ -2,13 +2,7 @@
 // person drives it: the keyboard alone, selection, the breadcrumb, and what a screen
 // reader is told.
 
-#include "TarvelApp/TarvelApp.h"
-#include "tests/support/FakeDesktopServices.h"
-#include "tests/support/TestSupport.h"
-#include "tests/support/WindowDriver.h"
-#include "tests/ui/ScriptedPhone.h"
-
-#include <gtest/gtest.h>
+#include "tests/ui/AppWindowFixture.h"
 
 #include <QAccessible>
 #include <QGuiApplication>
@@ -28,33 +22,14 @@ using State = TarvelConnectionState;
 
 namespace {
 
-class BrowserWindowTest : public ::testing::Test, protected test::WindowDriver {
+class BrowserWindowTest : public test::AppWindowTest {
 protected:
     BrowserWindowTest()
     {
         test::phone::script(*engine);
-        auto services = std::make_unique<FakeDesktopServices>();
-        desktop = services.get();
-        app = std::make_unique<TarvelApp>(engine, std::move(services));
+        start();
     }
 
-    void open()
-    {
-        ASSERT_NE(window(), nullptr);
-        app->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window()));
-        ASSERT_TRUE(spinUntil([&] { return vm()->state() == State::ready && rows().size() == 4; }));
-    }
-
-    QQuickWindow *window() const override { return app->window(); }
-    TarvelViewModel *vm() { return app->viewModel(); }
-    ContentView *view() { return app->contentView(); }
-
-    void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-    {
-        QTest::keyClick(window(), Qt::Key(key), modifiers);
-        test::settle();
-    }
     void type(char letter)
     {
         QTest::keyClick(window(), letter);
@@ -88,10 +63,6 @@ protected:
         }
         return names;
     }
-
-    std::shared_ptr<FakeAndroidFileTransferEngine> engine = std::make_shared<FakeAndroidFileTransferEngine>();
-    FakeDesktopServices *desktop = nullptr;
-    std::unique_ptr<TarvelApp> app;
 };
 
 // Tab goes into the list once and out again, past every control in order, each showing a

@@ -1,13 +1,7 @@
 // The import in the real window, offscreen: the button, the dialog's summary, the copy as
 // the window's transfer, and the offer to free the phone with its question.
 
-#include "TarvelApp/TarvelApp.h"
-#include "tests/support/FakeDesktopServices.h"
-#include "tests/support/TestSupport.h"
-#include "tests/support/WindowDriver.h"
-#include "tests/ui/ScriptedPhone.h"
-
-#include <gtest/gtest.h>
+#include "tests/ui/AppWindowFixture.h"
 
 #include <QFile>
 #include <QSettings>
@@ -20,7 +14,7 @@ using tarvel::test::spinUntil;
 
 namespace {
 
-class ImportWindowTest : public ::testing::Test, protected test::WindowDriver {
+class ImportWindowTest : public test::AppWindowTest {
 protected:
     ImportWindowTest()
     {
@@ -30,11 +24,10 @@ protected:
         test::phone::script(*engine);
         engine->entriesByParentID["10"] = {test::phone::camera, test::folder("12", ".thumbnails", "10")};
         engine->entriesByParentID["12"] = {test::file("43", "thumb.jpg", 100, "12")};
-        app = std::make_unique<TarvelApp>(engine, std::make_unique<FakeDesktopServices>());
-        app->contentView()->imports()->setStore(std::make_shared<ImportStore>(data.path()));
+        start();
+        view()->imports()->setStore(std::make_shared<ImportStore>(data.path()));
     }
 
-    QQuickWindow *window() const override { return app->window(); }
     // Dialogs are popups, not items.
     bool opened(const char *name) const
     {
@@ -42,11 +35,11 @@ protected:
         return popup && popup->property("opened").toBool();
     }
 
+    ~ImportWindowTest() override { app.reset(); } // before the folders it writes to go
+
     QTemporaryDir config;
     QTemporaryDir data;
     QTemporaryDir pictures;
-    std::shared_ptr<FakeAndroidFileTransferEngine> engine = std::make_shared<FakeAndroidFileTransferEngine>();
-    std::unique_ptr<TarvelApp> app;
 };
 
 } // namespace
@@ -55,11 +48,9 @@ protected:
 // look finds nothing new; freeing the phone asks first and deletes the photo whose copy is whole.
 TEST_F(ImportWindowTest, ImportThenFreeThePhone)
 {
-    app->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window()));
-    TarvelViewModel *vm = app->viewModel();
-    ASSERT_TRUE(spinUntil([&] { return vm->state() == TarvelConnectionState::ready && rows().size() == 4; }));
-    ImportPresenter *imports = app->contentView()->imports();
+    open();
+    TarvelViewModel *vm = this->vm();
+    ImportPresenter *imports = view()->imports();
 
     click(item("importButton"));
     ASSERT_TRUE(spinUntil([&] { return imports->canImport(); }));

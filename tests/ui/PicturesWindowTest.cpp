@@ -1,13 +1,7 @@
 // The browser's pictures in the real window, offscreen: the grid and the thumbnails it
 // asks for, and the preview opened from the keyboard.
 
-#include "TarvelApp/TarvelApp.h"
-#include "tests/support/FakeDesktopServices.h"
-#include "tests/support/TestSupport.h"
-#include "tests/support/WindowDriver.h"
-#include "tests/ui/ScriptedPhone.h"
-
-#include <gtest/gtest.h>
+#include "tests/ui/AppWindowFixture.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -23,7 +17,7 @@ using tarvel::test::spinUntil;
 
 namespace {
 
-class PicturesWindowTest : public ::testing::Test, protected test::WindowDriver {
+class PicturesWindowTest : public test::AppWindowTest {
 protected:
     // A camera folder of 120 photos, a minute apart, each with the phone's own thumbnail.
     PicturesWindowTest()
@@ -39,7 +33,7 @@ protected:
             engine->thumbnails.insert(photo.id, jpeg());
         }
         engine->entriesByParentID = {{"", photos}};
-        app = std::make_unique<TarvelApp>(engine, std::make_unique<test::FakeDesktopServices>());
+        start();
     }
     ~PicturesWindowTest() override { QSettings().remove(QStringLiteral("browser/view")); }
 
@@ -53,8 +47,6 @@ protected:
         image.save(&buffer, "jpg");
         return bytes;
     }
-
-    QQuickWindow *window() const override { return app->window(); }
 
     // The grid's cells inside its viewport, by name.
     QHash<QString, QQuickItem *> cellsOnScreen() const
@@ -77,9 +69,6 @@ protected:
             names.insert(request.name);
         return names;
     }
-
-    std::shared_ptr<FakeAndroidFileTransferEngine> engine = std::make_shared<FakeAndroidFileTransferEngine>();
-    std::unique_ptr<TarvelApp> app;
 };
 
 // Only the cells on screen are asked for, at the top and after scrolling to the bottom
@@ -91,9 +80,7 @@ TEST_F(PicturesWindowTest, TheGridAsksOnlyForTheCellsOnScreen)
     engine->thumbnails.insert(QStringLiteral("1000"), QByteArray("not a picture at all"));
     ASSERT_NE(window(), nullptr);
     window()->resize(900, 640);
-    app->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window()));
-    ASSERT_TRUE(spinUntil([&] { return app->viewModel()->entries().size() == 120; }));
+    open(120);
     click(item("viewToggle"));
     ASSERT_TRUE(spinUntil([&] { return item("remoteGrid")->isVisible() && !cellsOnScreen().isEmpty(); }));
 
@@ -122,42 +109,39 @@ TEST_F(PicturesWindowTest, TheGridAsksOnlyForTheCellsOnScreen)
     grid->forceActiveFocus();
     QTest::keyClick(window(), Qt::Key_End);
     QTest::keyClick(window(), Qt::Key_Space);
-    ASSERT_TRUE(spinUntil([&] { return app->contentView()->browser()->preview()->isOpen(); }));
+    ASSERT_TRUE(spinUntil([&] { return view()->browser()->preview()->isOpen(); }));
     EXPECT_EQ(text("previewTitle"), QStringLiteral("IMG_1119.jpg"));
     QTest::keyClick(window(), Qt::Key_Left);
     EXPECT_EQ(text("previewTitle"), QStringLiteral("IMG_1118.jpg"));
     QTest::keyClick(window(), Qt::Key_Escape);
-    ASSERT_TRUE(spinUntil([&] { return !app->contentView()->browser()->preview()->isOpen() && grid->hasActiveFocus(); }));
-    EXPECT_EQ(app->contentView()->browser()->entries()->currentRow(), 118);
+    ASSERT_TRUE(spinUntil([&] { return !view()->browser()->preview()->isOpen() && grid->hasActiveFocus(); }));
+    EXPECT_EQ(view()->browser()->entries()->currentRow(), 118);
 }
 
 // Escape over the preview closes the preview; the copy running behind it, which Escape
 // cancels otherwise, goes on.
 TEST_F(PicturesWindowTest, EscapeClosesThePreviewNotTheCopyBehindIt)
 {
-    ASSERT_NE(window(), nullptr);
-    app->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window()));
-    ASSERT_TRUE(spinUntil([&] { return app->viewModel()->entries().size() == 120; }));
+    open(120);
     test::Gate copy;
     engine->beforeDownload = copy.hook();
     QTemporaryDir target;
-    auto download = app->viewModel()->download(QStringLiteral("1005"), QStringLiteral("IMG_1005.jpg"),
+    auto download = vm()->download(QStringLiteral("1005"), QStringLiteral("IMG_1005.jpg"),
                                                QUrl::fromLocalFile(target.filePath(QStringLiteral("IMG_1005.jpg"))));
     ASSERT_TRUE(copy.waitEntered());
-    ASSERT_TRUE(spinUntil([&] { return app->viewModel()->state() == TarvelConnectionState::transferring; }));
+    ASSERT_TRUE(spinUntil([&] { return vm()->state() == TarvelConnectionState::transferring; }));
     const auto copyControl = engine->lastTransferControl;
 
     item("remoteList")->forceActiveFocus();
     QTest::keyClick(window(), Qt::Key_Space);
-    ASSERT_TRUE(spinUntil([&] { return app->contentView()->browser()->preview()->isOpen(); }));
+    ASSERT_TRUE(spinUntil([&] { return view()->browser()->preview()->isOpen(); }));
     QTest::keyClick(window(), Qt::Key_Escape);
-    ASSERT_TRUE(spinUntil([&] { return !app->contentView()->browser()->preview()->isOpen(); }));
+    ASSERT_TRUE(spinUntil([&] { return !view()->browser()->preview()->isOpen(); }));
     test::settle();
-    EXPECT_EQ(app->viewModel()->state(), TarvelConnectionState::transferring);
+    EXPECT_EQ(vm()->state(), TarvelConnectionState::transferring);
     EXPECT_FALSE(copyControl->isCancelled());
     copy.open();
-    ASSERT_TRUE(spinUntil([&] { return app->viewModel()->state() == TarvelConnectionState::ready; }));
+    ASSERT_TRUE(spinUntil([&] { return vm()->state() == TarvelConnectionState::ready; }));
     EXPECT_EQ(engine->downloadRequests.size(), 1);
 }
 

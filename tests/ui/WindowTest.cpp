@@ -1,10 +1,4 @@
-#include "TarvelApp/TarvelApp.h"
-#include "tests/support/FakeDesktopServices.h"
-#include "tests/support/TestSupport.h"
-#include "tests/support/WindowDriver.h"
-#include "tests/ui/ScriptedPhone.h"
-
-#include <gtest/gtest.h>
+#include "tests/ui/AppWindowFixture.h"
 
 #include <QDir>
 #include <QMimeData>
@@ -30,34 +24,13 @@ using State = TarvelConnectionState;
 
 namespace {
 
-// The real window, offscreen, over the scripted phone; driven with mouse and keyboard
-// events at the items' positions, so a disabled control really ignores the click.
-class WindowTest : public ::testing::Test, protected test::WindowDriver {
+class WindowTest : public test::AppWindowTest {
 protected:
     WindowTest()
     {
         test::phone::script(*engine);
-        auto services = std::make_unique<FakeDesktopServices>();
-        desktop = services.get();
-        app = std::make_unique<TarvelApp>(engine, std::move(services));
+        start();
     }
-
-    // Shows the window and waits for the start task to list the storage root.
-    void open()
-    {
-        ASSERT_NE(window(), nullptr);
-        app->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window()));
-        ASSERT_TRUE(spinUntil([&] { return vm()->state() == State::ready && rows().size() == 4; }));
-    }
-
-    QQuickWindow *window() const override { return app->window(); }
-    TarvelViewModel *vm() { return app->viewModel(); }
-
-
-    std::shared_ptr<FakeAndroidFileTransferEngine> engine = std::make_shared<FakeAndroidFileTransferEngine>();
-    FakeDesktopServices *desktop = nullptr;
-    std::unique_ptr<TarvelApp> app;
 };
 
 TEST_F(WindowTest, OpensAtLeast760By460WithTheStorageListed)
