@@ -6,6 +6,7 @@
 #include "TarvelApp/QuitSignals.h"
 #include "TarvelApp/TarvelApp.h"
 #include "tests/support/FakeDesktopServices.h"
+#include "tests/e2e/Guest.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/WindowDriver.h"
 
@@ -20,19 +21,11 @@
 #include <csignal>
 
 using namespace tarvel;
+using namespace tarvel::test::guest;
 using namespace std::chrono_literals;
 using tarvel::test::spinUntil;
 
 namespace {
-
-QString phoneDir() { return qEnvironmentVariable("TARVEL_E2E_PHONE"); }
-QString workDir() { return qEnvironmentVariable("TARVEL_E2E_WORK"); }
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 QString writeLocal(const QString &name, const QByteArray &bytes)
 {

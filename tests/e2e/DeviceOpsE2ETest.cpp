@@ -4,6 +4,7 @@
 // show what this phone answers.
 
 #include "MTPAdapter/MTPAndroidFileTransferEngine.h"
+#include "tests/e2e/Guest.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -13,19 +14,11 @@
 #include <QFileInfo>
 
 using namespace tarvel;
+using namespace tarvel::test::guest;
 using tarvel::test::runSync;
 using namespace std::chrono_literals;
 
 namespace {
-
-QString phoneDir() { return qEnvironmentVariable("TARVEL_E2E_PHONE"); }
-QString local(const QString &name) { return qEnvironmentVariable("TARVEL_E2E_WORK") + QLatin1Char('/') + name; }
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 template <typename T>
 std::optional<TransferError::Kind> failureOf(QCoro::Task<T> task)
@@ -38,41 +31,14 @@ std::optional<TransferError::Kind> failureOf(QCoro::Task<T> task)
     return std::nullopt;
 }
 
-class PhoneOps : public ::testing::Test {
+class PhoneOps : public GuestPhone {
 protected:
-    static void SetUpTestSuite()
-    {
-        ASSERT_FALSE(phoneDir().isEmpty()) << "run through run-e2e.sh";
-        engine = std::make_shared<MTPAndroidFileTransferEngine>();
-        const QList<AndroidDevice> devices = runSync(engine->scanDevices());
-        ASSERT_FALSE(devices.isEmpty());
-        device = devices.first();
-        storage = runSync(engine->listStorage(device.id)).value(0);
-    }
-    static void TearDownTestSuite() { engine.reset(); }
-
-    QList<RemoteEntry> list(std::optional<QString> parentID = std::nullopt)
-    {
-        return runSync(engine->listDirectory(device.id, storage.id, parentID), 120s);
-    }
-    RemoteEntry find(const QString &name, std::optional<QString> parentID)
-    {
-        for (const RemoteEntry &entry : list(parentID))
-            if (entry.name == name)
-                return entry;
-        ADD_FAILURE() << "no " << name.toStdString();
-        return {};
-    }
     RemoteEntry inOps(const QString &name) { return find(name, find(QStringLiteral("Ops"), std::nullopt).id); }
     ObjectRequest object(const RemoteEntry &entry) const
     {
         return {device.id, storage.id, entry.id, entry.name,
                 entry.kind == RemoteEntryKind::folder ? std::nullopt : entry.sizeBytes};
     }
-
-    static inline std::shared_ptr<MTPAndroidFileTransferEngine> engine;
-    static inline AndroidDevice device;
-    static inline AndroidStorage storage;
 };
 
 } // namespace

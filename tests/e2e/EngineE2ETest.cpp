@@ -3,6 +3,7 @@
 
 #include "MTPAdapter/MTPAndroidFileTransferEngine.h"
 #include "TarvelCore/TarvelViewModel.h"
+#include "tests/e2e/Guest.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include <QSet>
 
 using namespace tarvel;
+using namespace tarvel::test::guest;
 using tarvel::test::runSync;
 using namespace std::chrono_literals;
 
@@ -22,25 +24,6 @@ namespace {
 
 constexpr auto slow = 600s; // a 5,000-entry listing or 100 MB under software emulation
 
-QString phoneDir() { return qEnvironmentVariable("TARVEL_E2E_PHONE"); }
-QString phoneName() { return qEnvironmentVariable("TARVEL_E2E_PHONE_NAME"); }
-QString workDir() { return qEnvironmentVariable("TARVEL_E2E_WORK"); }
-
-QByteArray sha256(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(&file);
-    return hash.result().toHex();
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 void writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -55,14 +38,6 @@ QByteArray randomBytes(int size)
     for (int i = 0; i < size; ++i)
         bytes[i] = char((unsigned(i) * 7919u + 13u) ^ (unsigned(i) >> 8));
     return bytes;
-}
-
-std::optional<RemoteEntry> named(const QList<RemoteEntry> &entries, const QString &name)
-{
-    for (const RemoteEntry &entry : entries)
-        if (entry.name == name)
-            return entry;
-    return std::nullopt;
 }
 
 QSet<QString> namesOf(const QList<RemoteEntry> &entries)
@@ -96,37 +71,7 @@ QSet<QString> expectedDeviceIDs()
     return ids;
 }
 
-class MTPPhone : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        ASSERT_FALSE(phoneDir().isEmpty()) << "run through run-e2e.sh";
-        engine = std::make_shared<MTPAndroidFileTransferEngine>();
-        const QList<AndroidDevice> devices = runSync(engine->scanDevices());
-        ASSERT_FALSE(devices.isEmpty());
-        device = devices.first();
-        const QList<AndroidStorage> storages = runSync(engine->listStorage(device.id));
-        ASSERT_EQ(storages.size(), 1);
-        storage = storages.first();
-    }
-    static void TearDownTestSuite() { engine.reset(); }
-
-    QList<RemoteEntry> list(std::optional<QString> parentID = std::nullopt)
-    {
-        return runSync(engine->listDirectory(device.id, storage.id, parentID), slow);
-    }
-    RemoteEntry find(const QString &name, std::optional<QString> parentID = std::nullopt)
-    {
-        const auto entry = named(list(parentID), name);
-        EXPECT_TRUE(entry) << name.toStdString();
-        return entry.value_or(RemoteEntry{});
-    }
-    QString local(const QString &name) const { return workDir() + QLatin1Char('/') + name; }
-
-    static inline std::shared_ptr<MTPAndroidFileTransferEngine> engine;
-    static inline AndroidDevice device;
-    static inline AndroidStorage storage;
-};
+using MTPPhone = GuestPhone;
 
 } // namespace
 

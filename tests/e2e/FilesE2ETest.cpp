@@ -5,6 +5,7 @@
 
 #include "MTPAdapter/MTPAndroidFileTransferEngine.h"
 #include "TarvelCore/TarvelViewModel.h"
+#include "tests/e2e/Guest.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include <QFileInfo>
 
 using namespace tarvel;
+using namespace tarvel::test::guest;
 using tarvel::test::runSync;
 using tarvel::test::spinUntil;
 using namespace std::chrono_literals;
@@ -22,15 +24,6 @@ namespace {
 
 constexpr auto slow = 300s; // listings and deletes under software emulation
 
-QString phoneDir() { return qEnvironmentVariable("TARVEL_E2E_PHONE"); }
-
-std::optional<RemoteEntry> named(const QList<RemoteEntry> &entries, const QString &name)
-{
-    for (const RemoteEntry &entry : entries)
-        if (entry.name == name)
-            return entry;
-    return std::nullopt;
-}
 
 } // namespace
 

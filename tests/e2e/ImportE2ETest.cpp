@@ -3,6 +3,7 @@
 
 #include "MTPAdapter/MTPAndroidFileTransferEngine.h"
 #include "TarvelCore/TarvelViewModel.h"
+#include "tests/e2e/Guest.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -15,13 +16,11 @@
 #include <QMap>
 
 using namespace tarvel;
+using namespace tarvel::test::guest;
 using tarvel::test::runSync;
 using namespace std::chrono_literals;
 
 namespace {
-
-QString phoneDir() { return qEnvironmentVariable("TARVEL_E2E_PHONE"); }
-QString workDir() { return qEnvironmentVariable("TARVEL_E2E_WORK"); }
 
 // Every file under `dir` by name, with its SHA-256 and modification time.
 struct Seen {

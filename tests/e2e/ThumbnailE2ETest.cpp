@@ -5,6 +5,7 @@
 
 #include "MTPAdapter/MTPAndroidFileTransferEngine.h"
 #include "TarvelCore/TarvelViewModel.h"
+#include "tests/e2e/Guest.h"
 #include "tests/support/TestSupport.h"
 #include "tools/samplephone/SamplePhotos.h"
 
@@ -16,14 +17,12 @@
 #include <QSignalSpy>
 
 using namespace tarvel;
+using namespace tarvel::test::guest;
 using tarvel::test::runSync;
 using tarvel::test::spinUntil;
 using namespace std::chrono_literals;
 
 namespace {
-
-QString phoneDir() { return qEnvironmentVariable("TARVEL_E2E_PHONE"); }
-QString workDir() { return qEnvironmentVariable("TARVEL_E2E_WORK"); }
 
 // Four photos and a file that only claims to be one; each photo's thumbnail is a picture
 // of at most 160 × 120, the impostor's is none, and nothing is read twice.

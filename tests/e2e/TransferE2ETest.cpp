@@ -4,6 +4,7 @@
 
 #include "MTPAdapter/MTPAndroidFileTransferEngine.h"
 #include "TarvelCore/TarvelViewModel.h"
+#include "tests/e2e/Guest.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -18,24 +19,15 @@
 #include <algorithm>
 
 using namespace tarvel;
+using namespace tarvel::test::guest;
 using tarvel::test::runSync;
 using namespace std::chrono_literals;
 
 namespace {
 
-QString phoneDir() { return qEnvironmentVariable("TARVEL_E2E_PHONE"); }
-QString workDir() { return qEnvironmentVariable("TARVEL_E2E_WORK"); }
-QString local(const QString &name) { return workDir() + QLatin1Char('/') + name; }
-
 QStringList everythingIn(const QString &dir)
 {
     return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 // Watches a transfer's control from the UI thread, as the window does, and cancels it

@@ -4,6 +4,7 @@
 
 #include "MTPAdapter/MTPAndroidFileTransferEngine.h"
 #include "TarvelCore/TarvelViewModel.h"
+#include "tests/e2e/Guest.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <QProcess>
 
 using namespace tarvel;
+using namespace tarvel::test::guest;
 using tarvel::test::runSync;
 using tarvel::test::spinUntil;
 using namespace std::chrono_literals;
@@ -22,13 +24,6 @@ namespace {
 
 const QString disconnected = QStringLiteral("The phone was disconnected. Connect it again, unlock it, then press Refresh.");
 
-QString workDir() { return qEnvironmentVariable("TARVEL_E2E_WORK"); }
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 bool phoneIsOut = false;
 
@@ -42,14 +37,6 @@ bool phone(const char *action)
     if (done)
         phoneIsOut = qstrcmp(action, "unplug") == 0;
     return done;
-}
-
-std::optional<RemoteEntry> named(const QList<RemoteEntry> &entries, const QString &name)
-{
-    for (const RemoteEntry &entry : entries)
-        if (entry.name == name)
-            return entry;
-    return std::nullopt;
 }
 
 class Unplugged : public ::testing::Test {
