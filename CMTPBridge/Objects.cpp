@@ -36,10 +36,14 @@ bool check_object(Result &result, const char *object_id, const char *name, int64
     return true;
 }
 
-// The open device when `object` is still what the caller listed; otherwise null, with the
-// refusal (after the session check when the phone did not describe it) in the result.
-LIBMTP_mtpdevice_t *open_listed(CMTPTransferResult &result, const char *device_id, const listed_object &object)
+// The open device when the object is still what the caller listed (`object` then holds it);
+// otherwise null, with the refusal (after the session check when the phone did not
+// describe it) in the result.
+LIBMTP_mtpdevice_t *open_listed(CMTPTransferResult &result, const char *device_id, const char *object_id,
+                                const char *name, int64_t size, listed_object &object)
 {
+    if (!check_object(result, object_id, name, size, &object))
+        return nullptr;
     LIBMTP_mtpdevice_t *device = open_device(result, device_id);
     if (!device)
         return nullptr;
@@ -99,9 +103,7 @@ CMTPTransferResult cmtp_delete_object(const char *device_id, const char *object_
 {
     CMTPTransferResult result = no_failure();
     listed_object object;
-    if (!check_object(result, object_id, name, size_bytes, &object))
-        return result;
-    LIBMTP_mtpdevice_t *device = open_listed(result, device_id, object);
+    LIBMTP_mtpdevice_t *device = open_listed(result, device_id, object_id, name, size_bytes, object);
     if (!device)
         return result;
     clear_errors(device);
@@ -118,13 +120,11 @@ CMTPTransferResult cmtp_rename_object(const char *device_id, const char *object_
 {
     CMTPTransferResult result = no_failure();
     listed_object object;
-    if (!check_object(result, object_id, name, size_bytes, &object))
-        return result;
     if (!valid_name(new_name)) {
         fail(result, CMTP_RESULT_OTHER, "Invalid new name");
         return result;
     }
-    LIBMTP_mtpdevice_t *device = open_listed(result, device_id, object);
+    LIBMTP_mtpdevice_t *device = open_listed(result, device_id, object_id, name, size_bytes, object);
     if (!device)
         return result;
     // libmtp may rewrite the name it is given for phones that only take 7-bit names.
@@ -149,9 +149,7 @@ CMTPTransferResult cmtp_get_thumbnail(const char *device_id, const char *object_
 {
     CMTPTransferResult result = no_failure();
     listed_object object;
-    if (!check_object(result, object_id, name, size_bytes, &object))
-        return result;
-    LIBMTP_mtpdevice_t *device = open_listed(result, device_id, object);
+    LIBMTP_mtpdevice_t *device = open_listed(result, device_id, object_id, name, size_bytes, object);
     if (!device)
         return result;
     result.ok = 1;
@@ -183,13 +181,11 @@ CMTPTransferResult cmtp_read_part(const char *device_id, const char *object_id, 
 {
     CMTPTransferResult result = no_failure();
     listed_object object;
-    if (!check_object(result, object_id, name, size_bytes, &object))
-        return result;
     if (offset < 0) {
         fail(result, CMTP_RESULT_OTHER, "Invalid part of the file");
         return result;
     }
-    LIBMTP_mtpdevice_t *device = open_listed(result, device_id, object);
+    LIBMTP_mtpdevice_t *device = open_listed(result, device_id, object_id, name, size_bytes, object);
     if (!device)
         return result;
     // The size is the phone's own by now, so nothing is asked for past the end: phones

@@ -206,7 +206,9 @@ TEST_F(BridgeEvents, HandsOverWhatThePhoneAnnouncedAndWaitsInSlices)
     EXPECT_EQ(readEvents(quiet, 120).ok, 1);
     EXPECT_GE(clock::now() - start, std::chrono::milliseconds(120));
     EXPECT_TRUE(quiet.seen.empty());
-    EXPECT_EQ(quiet.asked, 3); // slices of 50 ms
+    // Slices of 50 ms; a loaded machine may stretch one, never add one.
+    EXPECT_GE(quiet.asked, 2);
+    EXPECT_LE(quiet.asked, 3);
     Events stopped;
     stopped.stopAfter = 2;
     start = clock::now();
