@@ -169,6 +169,12 @@ QString TransferPresenter::batchText() const
     return text;
 }
 
+bool TransferPresenter::showsBatchProgress() const
+{
+    const auto batch = m_viewModel->currentBatch();
+    return batch && (batch->listingFolders || batch->fileCount > 1);
+}
+
 double TransferPresenter::batchProgress() const
 {
     const auto batch = m_viewModel->currentBatch();

@@ -33,6 +33,7 @@ class TransferPresenter : public QObject {
 
     Q_PROPERTY(bool hasTransfer READ hasTransfer NOTIFY transferChanged)
     Q_PROPERTY(bool hasBatch READ hasBatch NOTIFY transferChanged)
+    Q_PROPERTY(bool showsBatchProgress READ showsBatchProgress NOTIFY transferChanged)
     Q_PROPERTY(QString cancelTransferTitle READ cancelTransferTitle NOTIFY transferChanged)
     Q_PROPERTY(bool cancelTransferEnabled READ cancelTransferEnabled NOTIFY transferChanged)
     Q_PROPERTY(bool showInFolderVisible READ showInFolderVisible NOTIFY transferChanged)
@@ -74,6 +75,7 @@ public:
     // A single copy or a batch, also while a batch still lists its folders.
     bool hasTransfer() const;
     bool hasBatch() const { return m_viewModel->currentBatch().has_value(); }
+    bool showsBatchProgress() const;
     // "Cancel", then "Cancelling..." until the cancelled transfer has left the lane.
     QString cancelTransferTitle() const;
     bool cancelTransferEnabled() const;
