@@ -410,6 +410,8 @@ int main(int argc, char **argv)
 
     // The whole folder at once, held in its third file.
     QTemporaryDir computer;
+    // The user's home, as sentences name a folder from there ("to Camera roll").
+    qputenv("HOME", QFile::encodeName(computer.path()));
     const QString roll = computer.path() + QStringLiteral("/Camera roll");
     QDir().mkpath(roll);
     QPromise<void> batchGate;
