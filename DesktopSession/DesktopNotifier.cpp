@@ -47,7 +47,7 @@ void DesktopNotifier::notify(QString summary, QString body, bool offerShowFolder
         QDBusMessage notify = QDBusMessage::createMethodCall(service, path, interface, QStringLiteral("Notify"));
         notify << QStringLiteral("Tarvel") << uint(0) << appID << summary
                << (capabilities.value().contains(QLatin1String("body-markup")) ? escapeMarkup(body) : body)
-               << (offers ? QStringList{showFolderAction(), QStringLiteral("Show in Folder")} : QStringList())
+               << (offers ? QStringList{showFolderAction(), tr("Show in Folder")} : QStringList())
                << QVariantMap{{QStringLiteral("desktop-entry"), appID}} << -1;
         auto *shown = new QDBusPendingCallWatcher(m_bus.asyncCall(notify), this);
         connect(shown, &QDBusPendingCallWatcher::finished, this, [offers, this](QDBusPendingCallWatcher *reply) {

@@ -27,7 +27,7 @@ public:
     // Lets go of whatever lock is held, and of one that is still on its way.
     void release();
 
-    static QString reason() { return QStringLiteral("Copying files to or from the phone"); }
+    static QString reason() { return tr("Copying files to or from the phone"); }
 
 private:
     void askLogind();

@@ -122,8 +122,8 @@ void TransferDesktopFeedback::announceEnd(TransferDirection direction, bool offe
         return;
     const bool failed = m_viewModel->state() != TarvelConnectionState::ready;
     const bool download = direction == TransferDirection::download;
-    const QString summary = failed ? (download ? QStringLiteral("Download stopped") : QStringLiteral("Upload stopped"))
-                                   : (download ? QStringLiteral("Download finished") : QStringLiteral("Upload finished"));
+    const QString summary = failed ? (download ? tr("Download stopped") : tr("Upload stopped"))
+                                   : (download ? tr("Download finished") : tr("Upload finished"));
     m_notifier->notify(summary, m_viewModel->statusMessage(), offerFolder);
     if (failed)
         m_launcher->setUrgent(true);

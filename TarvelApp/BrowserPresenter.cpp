@@ -97,7 +97,7 @@ void BrowserPresenter::placeCurrentRowAfterNavigation()
 QString BrowserPresenter::currentLocationTitle() const
 {
     // The header names the device side as a whole until a storage is listed.
-    return m_viewModel->locationName().value_or(QStringLiteral("Android device"));
+    return m_viewModel->locationName().value_or(tr("Android device"));
 }
 
 QString BrowserPresenter::breadcrumbText() const
@@ -113,11 +113,11 @@ QString BrowserPresenter::storageSubtitle() const
     const auto device = m_viewModel->selectedDevice();
     const auto storage = m_viewModel->selectedStorage();
     if (!storage)
-        return device ? device->name : QStringLiteral("No phone connected");
+        return device ? device->name : tr("No phone connected");
 
     QString space = spaceText();
     if (space.isEmpty())
-        space = device ? device->name : QStringLiteral("Connected device");
+        space = device ? device->name : tr("Connected device");
 
     if (m_viewModel->folderPath().isEmpty())
         return space;
@@ -133,11 +133,11 @@ QString BrowserPresenter::spaceText() const
     // that cannot be true is left out.
     const bool freeIsPossible = storage->freeBytes && (!storage->capacityBytes || *storage->freeBytes <= *storage->capacityBytes);
     if (freeIsPossible && storage->capacityBytes)
-        return formatByteCount(*storage->freeBytes) + QStringLiteral(" available of ") + formatByteCount(*storage->capacityBytes);
+        return tr("%1 available of %2").arg(formatByteCount(*storage->freeBytes), formatByteCount(*storage->capacityBytes));
     if (freeIsPossible)
-        return formatByteCount(*storage->freeBytes) + QStringLiteral(" available");
+        return tr("%1 available").arg(formatByteCount(*storage->freeBytes));
     if (storage->capacityBytes)
-        return formatByteCount(*storage->capacityBytes) + QStringLiteral(" capacity");
+        return tr("%1 capacity").arg(formatByteCount(*storage->capacityBytes));
     return {};
 }
 
@@ -158,10 +158,9 @@ QString BrowserPresenter::itemCountText() const
     if (!m_viewModel->selectedStorage())
         return {};
     const qsizetype count = m_viewModel->entries().size();
-    const QString all = QLocale(QLocale::English).toString(count);
     if (!m_entries.filterText().isEmpty())
-        return tr("%1 of %2 items").arg(QLocale(QLocale::English).toString(m_entries.rowCount()), all);
-    return count == 1 ? QStringLiteral("1 item") : all + QStringLiteral(" items");
+        return tr("%1 of %Ln item(s)", nullptr, int(count)).arg(QLocale().toString(m_entries.rowCount()));
+    return tr("%Ln item(s)", nullptr, int(count));
 }
 
 QString BrowserPresenter::locationDetailText() const
@@ -177,9 +176,7 @@ QString BrowserPresenter::selectionText() const
     const QList<RemoteEntry> selected = selectedEntries();
     if (selected.isEmpty())
         return {};
-    QString text = selected.size() == 1
-        ? QStringLiteral("1 item selected")
-        : QLocale(QLocale::English).toString(selected.size()) + QStringLiteral(" items selected");
+    QString text = tr("%Ln item(s) selected", nullptr, int(selected.size()));
     // Folders are counted but not sized: what they hold is not known until they are listed.
     std::optional<qint64> bytes;
     for (const RemoteEntry &entry : selected) {
@@ -187,13 +184,13 @@ QString BrowserPresenter::selectionText() const
             bytes = bytes.value_or(0) + *entry.sizeBytes;
     }
     if (bytes)
-        text += QStringLiteral(" · ") + (*bytes == 0 ? QStringLiteral("0 bytes") : formatByteCount(*bytes));
+        text += QStringLiteral(" · ") + (*bytes == 0 ? tr("0 bytes") : formatByteCount(*bytes));
     return text;
 }
 
 QStringList BrowserPresenter::sortTitles()
 {
-    return {QStringLiteral("Name"), QStringLiteral("Date"), QStringLiteral("Size"), QStringLiteral("Phone order")};
+    return {tr("Name"), tr("Date"), tr("Size"), tr("Phone order")};
 }
 
 // What can be done, and the empty state
@@ -214,16 +211,16 @@ QString BrowserPresenter::emptyStateTitle() const
 {
     // Whatever the last search said, a new one is running: its outcome is not known yet.
     if (m_viewModel->scanning())
-        return QStringLiteral("Looking for phones");
+        return tr("Looking for phones");
     switch (m_viewModel->state()) {
-    case State::noDevice: return QStringLiteral("No Android device");
+    case State::noDevice: return tr("No Android device");
     case State::deviceUnavailable:
-    case State::transferFailed: return QStringLiteral("Files unavailable");
-    case State::loadingDirectory: return QStringLiteral("Loading files");
+    case State::transferFailed: return tr("Files unavailable");
+    case State::loadingDirectory: return tr("Loading files");
     case State::ready:
     case State::transferring: break;
     }
-    return QStringLiteral("No files");
+    return tr("No files");
 }
 
 QString BrowserPresenter::emptyStateIconName() const
@@ -244,18 +241,18 @@ QString BrowserPresenter::emptyStateIconName() const
 QString BrowserPresenter::emptyStateDescription() const
 {
     if (m_viewModel->scanning())
-        return QStringLiteral("Checking what is connected over USB.");
+        return tr("Checking what is connected over USB.");
     switch (m_viewModel->state()) {
     case State::noDevice:
-        return QStringLiteral("Use a data-capable USB cable, unlock the device, choose USB File transfer, then press Refresh. "
-                              "If it still does not appear, try another cable or USB port.");
+        return tr("Use a data-capable USB cable, unlock the device, choose USB File transfer, then press Refresh. "
+                  "If it still does not appear, try another cable or USB port.");
     case State::deviceUnavailable:
     case State::transferFailed: return m_viewModel->statusMessage();
-    case State::loadingDirectory: return QStringLiteral("Reading the selected storage.");
+    case State::loadingDirectory: return tr("Reading the selected storage.");
     case State::ready:
     case State::transferring: break;
     }
-    return QStringLiteral("This folder is empty.");
+    return tr("This folder is empty.");
 }
 
 // The pickers
@@ -306,8 +303,8 @@ QStringList BrowserPresenter::storageChoices() const
     const QList<AndroidStorage> storages = m_viewModel->storages();
     const auto kindName = [](const AndroidStorage &storage) {
         switch (storage.kind) {
-        case StorageKind::internal: return QStringLiteral("Internal storage");
-        case StorageKind::removable: return QStringLiteral("SD card");
+        case StorageKind::internal: return tr("Internal storage");
+        case StorageKind::removable: return tr("SD card");
         case StorageKind::unknown: break;
         }
         return storage.name;
@@ -349,7 +346,7 @@ QCoro::Task<> BrowserPresenter::chooseDownloadDestination(RemoteEntry entry)
 {
     QPointer<TarvelViewModel> viewModel = m_viewModel;
     const std::optional<QUrl> destination =
-        co_await m_desktop->chooseSaveLocation(proposedFileName(entry.name), QStringLiteral("Download"));
+        co_await m_desktop->chooseSaveLocation(proposedFileName(entry.name), tr("Download"));
     if (!viewModel || !destination || destination->isEmpty())
         co_return;
     // Started, not awaited: the download reports itself through the view model.

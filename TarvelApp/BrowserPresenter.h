@@ -133,20 +133,20 @@ public:
     bool backEnabled() const { return !m_backPaths.isEmpty() && m_viewModel->selectedStorage(); }
     FileActionsPresenter *files() { return &m_files; }
 
-    static QString upTitle() { return QStringLiteral("Up"); }
+    static QString upTitle() { return tr("Up"); }
     static QUrl upIconSource() { return symbolSource(QStringLiteral("chevron.up")); }
     static QUrl breadcrumbSeparatorIconSource() { return symbolSource(QStringLiteral("chevron.right")); }
-    static QString devicePickerTitle() { return QStringLiteral("Phone"); }
-    static QString storagePickerTitle() { return QStringLiteral("Storage"); }
+    static QString devicePickerTitle() { return tr("Phone"); }
+    static QString storagePickerTitle() { return tr("Storage"); }
     // In the order of RemoteEntryListModel::SortOrder.
     static QStringList sortTitles();
-    static QString sortLabel() { return QStringLiteral("Sort by"); }
+    static QString sortLabel() { return tr("Sort by"); }
     QString reverseSortTitle() const { return tr("Reverse the order"); }
     static QUrl reverseSortIconSource() { return symbolSource(QStringLiteral("arrow.up.arrow.down")); }
     QString filterPlaceholder() const { return tr("Filter by name"); }
     QString filterTitle() const { return tr("Filter"); }
     static QUrl filterIconSource() { return symbolSource(QStringLiteral("magnifyingglass")); }
-    static QString downloadSelectionTitle() { return QStringLiteral("Download"); }
+    static QString downloadSelectionTitle() { return tr("Download"); }
     static QUrl downloadSelectionIconSource() { return symbolSource(QStringLiteral("square.and.arrow.down")); }
 
     // Asks where to save the file and starts its download; a cancelled panel does nothing.

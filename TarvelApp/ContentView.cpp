@@ -51,8 +51,7 @@ QString ContentView::quitQuestionText() const
     const auto job = m_viewModel->currentTransfer();
     if (!job)
         return {};
-    return QStringLiteral("Tarvel is still copying ") + job->sourceName
-        + QStringLiteral(". Quitting stops the copy; nothing half-copied is kept.");
+    return tr("Tarvel is still copying %1. Quitting stops the copy; nothing half-copied is kept.").arg(job->sourceName);
 }
 
 void ContentView::stopTransferAndQuit()

@@ -53,9 +53,9 @@ public:
     // "Camera – Pixel 8 – Tarvel", and "Tarvel" with no phone.
     QString windowTitle() const;
     QString quitQuestionText() const;
-    static QString quitQuestionTitle() { return QStringLiteral("Stop the transfer and quit?"); }
-    static QString stopAndQuitTitle() { return QStringLiteral("Stop and Quit"); }
-    static QString keepCopyingTitle() { return QStringLiteral("Keep Copying"); }
+    static QString quitQuestionTitle() { return tr("Stop the transfer and quit?"); }
+    static QString stopAndQuitTitle() { return tr("Stop and Quit"); }
+    static QString keepCopyingTitle() { return tr("Keep Copying"); }
 
     // Looks for phones and opens the one chosen, or the first (the view model's findPhones):
     // what the window's start runs.

@@ -35,21 +35,21 @@ class DonationPresenter : public QObject {
 public:
     explicit DonationPresenter(DesktopServices *desktop, QObject *parent = nullptr);
 
-    static QString supportTitle() { return QStringLiteral("Support development"); }
-    static QString supportStatement() { return QStringLiteral("Tarvel 2 is maintained independently by Orvath."); }
+    static QString supportTitle() { return tr("Support development"); }
+    static QString supportStatement() { return tr("Tarvel 2 is maintained independently by Orvath."); }
     static QUrl disclosureClosedIconSource() { return symbolSource(QStringLiteral("chevron.right")); }
     static QUrl disclosureOpenIconSource() { return symbolSource(QStringLiteral("chevron.down")); }
-    static QString donationAddressCaption() { return QStringLiteral("BTC SegWit"); }
+    static QString donationAddressCaption() { return tr("BTC SegWit"); }
     static QString donationAddress();
-    static QString donationQRCodeName() { return QStringLiteral("BTC donation QR code"); }
+    static QString donationQRCodeName() { return tr("BTC donation QR code"); }
     // Empty when the image is missing from the resources or cannot be decoded. The
     // resources are fixed for the life of the process, so the image is decoded once.
     static QUrl donationQRCodeSource();
-    static QString copyAddressTitle() { return QStringLiteral("Copy BTC Address"); }
+    static QString copyAddressTitle() { return tr("Copy BTC Address"); }
     static QUrl copyAddressIconSource() { return symbolSource(QStringLiteral("doc.on.doc")); }
-    static QString koFiTitle() { return QStringLiteral("Open Ko-fi"); }
+    static QString koFiTitle() { return tr("Open Ko-fi"); }
     static QUrl koFiIconSource() { return symbolSource(QStringLiteral("heart.fill")); }
-    static QString walletTitle() { return QStringLiteral("Open Bitcoin Wallet"); }
+    static QString walletTitle() { return tr("Open Bitcoin Wallet"); }
     static QUrl walletIconSource() { return symbolSource(QStringLiteral("qrcode")); }
 
 public Q_SLOTS:

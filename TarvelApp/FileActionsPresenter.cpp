@@ -5,21 +5,11 @@
 #include "TarvelCore/FileActions.h"
 #include "TarvelCore/LocalFiles.h"
 
-#include <QLocale>
 #include <QSet>
 
 namespace tarvel {
 
 using State = TarvelConnectionState;
-
-namespace {
-
-QString number(qsizetype count)
-{
-    return QLocale(QLocale::English).toString(count);
-}
-
-} // namespace
 
 FileActionsPresenter::FileActionsPresenter(TarvelViewModel *viewModel, BrowserPresenter *browser, QObject *parent)
     : QObject(parent)
@@ -154,21 +144,21 @@ QString FileActionsPresenter::deleteQuestionTitle() const
 {
     if (m_deleting.size() == 1)
         return tr("Delete %1 from the phone?").arg(m_deleting.first().name);
-    return tr("Delete %1 items from the phone?").arg(number(m_deleting.size()));
+    return tr("Delete %Ln item(s) from the phone?", nullptr, int(m_deleting.size()));
 }
 
 QString FileActionsPresenter::deleteQuestionText() const
 {
     if (!m_plan) {
         if (m_deleting.size() == 1)
-            return tr("Counting what %1 holds…").arg(m_deleting.first().name);
-        return tr("Counting what the folders hold…");
+            return tr("Counting what %1 holds...").arg(m_deleting.first().name);
+        return tr("Counting what the folders hold...");
     }
     QStringList parts;
     if (m_plan->fileCount > 0 || m_plan->folderCount == 0)
-        parts.append(m_plan->fileCount == 1 ? tr("1 file") : tr("%1 files").arg(number(m_plan->fileCount)));
+        parts.append(tr("%Ln file(s)", nullptr, m_plan->fileCount));
     if (m_plan->folderCount > 0)
-        parts.append(m_plan->folderCount == 1 ? tr("1 folder") : tr("%1 folders").arg(number(m_plan->folderCount)));
+        parts.append(tr("%Ln folder(s)", nullptr, m_plan->folderCount));
     QString what = parts.join(tr(" and "));
     if (m_plan->bytes > 0)
         what += QStringLiteral(" (%1)").arg(formatByteCount(m_plan->bytes));

@@ -72,11 +72,11 @@ public:
     QString deleteQuestionText() const;
     bool deleteConfirmEnabled() const { return m_plan.has_value() && changesEnabled(); }
 
-    QString newFolderTitle() const { return tr("New Folder…"); }
+    QString newFolderTitle() const { return tr("New Folder..."); }
     static QUrl newFolderIconSource() { return symbolSource(QStringLiteral("folder.badge.plus")); }
-    QString renameTitle() const { return tr("Rename…"); }
+    QString renameTitle() const { return tr("Rename..."); }
     static QUrl renameIconSource() { return symbolSource(QStringLiteral("pencil")); }
-    QString deleteTitle() const { return tr("Delete…"); }
+    QString deleteTitle() const { return tr("Delete..."); }
     QString deleteConfirmTitle() const { return tr("Delete"); }
     static QUrl deleteIconSource() { return symbolSource(QStringLiteral("trash")); }
     QString openTitle() const { return tr("Open"); }

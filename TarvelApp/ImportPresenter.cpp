@@ -49,12 +49,12 @@ bool ImportPresenter::importEnabled() const
 QString ImportPresenter::progressText() const
 {
     if (!m_scan)
-        return tr("Looking for camera folders\u2026");
+        return tr("Looking for camera folders...");
     const ImportScan::Progress progress = m_scan->progress();
     if (progress.folderCount == 0)
-        return tr("Looking for camera folders\u2026");
+        return tr("Looking for camera folders...");
     const QLocale locale;
-    return tr("Looking through %1: %2 of %3 folders, %4 items so far\u2026")
+    return tr("Looking through %1: %2 of %3 folders, %4 items so far...")
         .arg(progress.folder, locale.toString(progress.foldersDone + 1), locale.toString(progress.folderCount),
              locale.toString(progress.itemsFound));
 }
@@ -67,10 +67,8 @@ QString ImportPresenter::summaryText() const
     const QString known = tr("%1 already imported").arg(locale.toString(m_plan.alreadyImported));
     if (m_plan.items.isEmpty())
         return tr("Nothing new since the last import, %1.").arg(known);
-    if (m_plan.items.size() == 1)
-        return tr("1 new photo or video (%1) since the last import, %2.").arg(formatByteCount(m_plan.bytes), known);
-    return tr("%1 new photos and videos (%2) since the last import, %3.")
-        .arg(locale.toString(m_plan.items.size()), formatByteCount(m_plan.bytes), known);
+    return tr("%Ln new photo(s) or video(s) (%1) since the last import, %2.", nullptr, int(m_plan.items.size()))
+        .arg(formatByteCount(m_plan.bytes), known);
 }
 
 QVariantList ImportPresenter::folders() const
@@ -82,7 +80,7 @@ QVariantList ImportPresenter::folders() const
         const int count = m_foundIn.value(i);
         QString detail;
         if (m_stage == Stage::summary)
-            detail = count == 1 ? tr("1 item") : tr("%1 items").arg(QLocale().toString(count));
+            detail = tr("%Ln item(s)", nullptr, count);
         if (severalStorages)
             detail = detail.isEmpty() ? folder.storageName : folder.storageName + QStringLiteral(" \u00b7 ") + detail;
         rows.append(QVariantMap{{QStringLiteral("name"), folder.path},
@@ -108,8 +106,7 @@ QString ImportPresenter::deleteOfferTitle() const
     for (const ImportedCopy &copy : m_imported)
         bytes += copy.file.entry.sizeBytes.value_or(0);
     const qsizetype count = m_imported.size();
-    return count == 1 ? tr("Delete 1 imported file from the phone (%1)\u2026").arg(formatByteCount(bytes))
-                      : tr("Delete %1 imported files from the phone (%2)\u2026").arg(QLocale().toString(count), formatByteCount(bytes));
+    return tr("Delete %Ln imported file(s) from the phone (%1)...", nullptr, int(count)).arg(formatByteCount(bytes));
 }
 
 QString ImportPresenter::deleteQuestionText() const
@@ -117,9 +114,7 @@ QString ImportPresenter::deleteQuestionText() const
     const QString rest = tr("This cannot be undone. Only files whose copy on this computer is complete are deleted; "
                             "the others stay on the phone.");
     const qsizetype count = m_imported.size();
-    return (count == 1 ? tr("Delete the 1 file this import copied from the phone?")
-                       : tr("Delete the %1 files this import copied from the phone?").arg(QLocale().toString(count)))
-        + QLatin1Char(' ') + rest;
+    return tr("Delete the %Ln file(s) this import copied from the phone?", nullptr, int(count)) + QLatin1Char(' ') + rest;
 }
 
 QString ImportPresenter::destinationSetting()
@@ -295,9 +290,7 @@ QCoro::Task<> ImportPresenter::deleteImported()
     Q_EMIT deleteOfferChanged();
     Q_EMIT availabilityChanged();
     viewModel->announce(TarvelConnectionState::transferring,
-                        cleanup->fileCount() == 1 ? tr("Deleting 1 imported file from the phone\u2026")
-                                                  : tr("Deleting %1 imported files from the phone\u2026")
-                                                        .arg(QLocale().toString(cleanup->fileCount())));
+                        tr("Deleting %Ln imported file(s) from the phone...", nullptr, int(cleanup->fileCount())));
     const CleanupEnd end = co_await cleanup->run();
     if (self) {
         m_cleanup.reset();

@@ -60,7 +60,7 @@ public:
     static QUrl importIconSource() { return symbolSource(QStringLiteral("photo")); }
     bool dialogOpen() const { return m_stage != Stage::closed; }
     bool looking() const { return m_stage == Stage::looking; }
-    // "Looking through DCIM/Camera: 3 of 12 folders, 1,240 items so far…"
+    // "Looking through DCIM/Camera: 3 of 12 folders, 1,240 items so far..."
     QString progressText() const;
     // "312 new photos and videos (1.8 GB) since the last import, 4,688 already imported"
     QString summaryText() const;
@@ -74,10 +74,10 @@ public:
     int filingIndex() const { return int(m_filing); }
     bool canImport() const { return m_stage == Stage::summary && !m_plan.items.isEmpty(); }
     bool deleteOfferVisible() const { return !m_imported.isEmpty() && m_viewModel && !m_viewModel->currentTransfer(); }
-    // "Delete 312 imported files from the phone (1.8 GB)…"
+    // "Delete 312 imported files from the phone (1.8 GB)..."
     QString deleteOfferTitle() const;
     QString deleteQuestionText() const;
-    QString changeDestinationTitle() const { return tr("Change\u2026"); }
+    QString changeDestinationTitle() const { return tr("Change..."); }
     QString cancelTitle() const { return tr("Cancel"); }
     QString confirmTitle() const { return tr("Import"); }
     QString deleteQuestionTitle() const { return tr("Delete from the phone?"); }

@@ -342,7 +342,9 @@ QString RemoteEntryListModel::fileSymbol(const QString &name)
 
 QString RemoteEntryListModel::dateText(const QDateTime &when)
 {
-    return when.toLocalTime().toString(QStringLiteral("d MMM yyyy, HH:mm"));
+    // The order of day, month and year is the language's, the month's name the locale's.
+    //: Date and time of a file; Qt's date format letters (d day, MMM month's short name, yyyy year, HH:mm time).
+    return QLocale().toString(when.toLocalTime(), tr("d MMM yyyy, HH:mm"));
 }
 
 QVariant RemoteEntryListModel::data(const QModelIndex &index, int role) const
@@ -357,15 +359,15 @@ QVariant RemoteEntryListModel::data(const QModelIndex &index, int role) const
     case isFolderRole: return folder;
     case detailTextRole:
         if (folder)
-            return QStringLiteral("Folder");
+            return tr("Folder");
         if (!entry.sizeBytes)
-            return QStringLiteral("File");
+            return tr("File");
         // The byte count's "Zero KB" would read as a size rounded away.
-        return *entry.sizeBytes == 0 ? QStringLiteral("0 bytes") : formatByteCount(*entry.sizeBytes);
+        return *entry.sizeBytes == 0 ? tr("0 bytes") : formatByteCount(*entry.sizeBytes);
     case iconNameRole: return folder ? QStringLiteral("folder") : fileSymbol(entry.name);
     case iconTintRole: return folder ? tint::blue : tint::secondary;
     case actionIconNameRole: return folder ? QStringLiteral("chevron.right") : QStringLiteral("square.and.arrow.down");
-    case actionTitleRole: return folder ? QStringLiteral("Open ") + entry.name : QStringLiteral("Download");
+    case actionTitleRole: return folder ? tr("Open %1").arg(entry.name) : tr("Download");
     case iconSourceRole: return symbolSource(data(index, iconNameRole).toString());
     case actionIconSourceRole: return symbolSource(data(index, actionIconNameRole).toString());
     case modifiedTextRole: return entry.modifiedAt ? dateText(*entry.modifiedAt) : QString();
@@ -373,8 +375,8 @@ QVariant RemoteEntryListModel::data(const QModelIndex &index, int role) const
         const QString detail = data(index, detailTextRole).toString();
         return entry.modifiedAt ? detail + QStringLiteral(" · ") + dateText(*entry.modifiedAt) : detail;
     }
-    case actionAccessibleNameRole: return (folder ? QStringLiteral("Open ") : QStringLiteral("Download ")) + entry.name;
-    case selectTitleRole: return QStringLiteral("Select ") + entry.name;
+    case actionAccessibleNameRole: return (folder ? tr("Open %1") : tr("Download %1")).arg(entry.name);
+    case selectTitleRole: return tr("Select %1").arg(entry.name);
     case selectedRole: return m_selected.contains(entry.id);
     case thumbnailSourceRole: return m_thumbnailSource ? m_thumbnailSource(entry) : QUrl();
     default: return {};

@@ -42,7 +42,7 @@ public:
     QColor statusTint() const;
     bool refreshEnabled() const;
 
-    static QString refreshTitle() { return QStringLiteral("Refresh"); }
+    static QString refreshTitle() { return tr("Refresh"); }
     static QUrl refreshIconSource() { return symbolSource(QStringLiteral("arrow.clockwise")); }
 
     // Looks for phones (the view model's findPhones), after which the window goes back

@@ -1,7 +1,5 @@
 #include "TarvelApp/TakenNamesPresenter.h"
 
-#include <QLocale>
-
 namespace tarvel {
 
 TakenNamesPresenter::TakenNamesPresenter(TarvelViewModel *viewModel, QObject *parent)
@@ -23,15 +21,12 @@ TakenNamesPresenter::TakenNamesPresenter(TarvelViewModel *viewModel, QObject *pa
 
 QString TakenNamesPresenter::questionText() const
 {
-    // Qt words %n by the translation only, so English's two forms are written out.
-    return m_count == 1 ? tr("1 file is already in %1 under the same name.").arg(m_folder)
-                        : tr("%1 files are already in %2 under the same name.").arg(QLocale().toString(m_count), m_folder);
+    return tr("%Ln file(s) already in %1 under the same name.", nullptr, m_count).arg(m_folder);
 }
 
 QString TakenNamesPresenter::replaceQuestionText() const
 {
-    return m_count == 1 ? tr("Replace 1 file in %1? What is there now is lost.").arg(m_folder)
-                        : tr("Replace %1 files in %2? What is there now is lost.").arg(QLocale().toString(m_count), m_folder);
+    return tr("Replace %Ln file(s) in %1? What is there now is lost.", nullptr, m_count).arg(m_folder);
 }
 
 QStringList TakenNamesPresenter::choices() const

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QTimer>
 
 #include <algorithm>
@@ -103,13 +104,13 @@ bool TransferPresenter::canStartTransfer() const
 QString TransferPresenter::uploadHelperText() const
 {
     if (!m_viewModel->selectedDevice())
-        return QStringLiteral("Connect an Android device before uploading files.");
+        return tr("Connect an Android device before uploading files.");
     if (m_viewModel->state() == State::transferring)
-        return QStringLiteral("Wait for the current transfer to finish.");
+        return tr("Wait for the current transfer to finish.");
     const QList<RemoteEntry> path = m_viewModel->folderPath();
     if (!path.isEmpty())
-        return QStringLiteral("Uploads and pasted files go to ") + path.last().name + QStringLiteral(".");
-    return QStringLiteral("Uploads and pasted files go to the Android storage root shown on the left.");
+        return tr("Uploads and pasted files go to %1.").arg(path.last().name);
+    return tr("Uploads and pasted files go to the Android storage root shown on the left.");
 }
 
 bool TransferPresenter::hasTransfer() const
@@ -119,7 +120,7 @@ bool TransferPresenter::hasTransfer() const
 
 QString TransferPresenter::cancelTransferTitle() const
 {
-    return m_viewModel->cancellingTransfer() ? QStringLiteral("Cancelling…") : QStringLiteral("Cancel");
+    return m_viewModel->cancellingTransfer() ? tr("Cancelling...") : tr("Cancel");
 }
 
 bool TransferPresenter::cancelTransferEnabled() const
@@ -157,15 +158,21 @@ QString TransferPresenter::batchText() const
     if (!batch)
         return {};
     if (batch->listingFolders)
-        return QStringLiteral("Looking through folders: %1 so far").arg(batch->fileCount == 1 ? QStringLiteral("1 file") : QStringLiteral("%1 files").arg(batch->fileCount));
-    QString text = QStringLiteral("File %1 of %2").arg(std::max(batch->fileNumber, 1)).arg(batch->fileCount);
+        return tr("Looking through folders: %Ln file(s) so far", nullptr, batch->fileCount);
+    QString text = tr("File %1 of %2").arg(QLocale().toString(std::max(batch->fileNumber, 1)), QLocale().toString(batch->fileCount));
     if (batch->totalBytes > 0)
-        text += QStringLiteral(" · ") + formatByteCount(batch->completedBytes) + QStringLiteral(" of ") + formatByteCount(batch->totalBytes);
+        text += QStringLiteral(" · ") + tr("%1 of %2").arg(formatByteCount(batch->completedBytes), formatByteCount(batch->totalBytes));
     const QString rate = m_batchRate.text(batch->totalBytes > 0 ? std::optional(batch->totalBytes) : std::nullopt);
     const qsizetype timeLeft = rate.indexOf(QStringLiteral(" · "));
     if (timeLeft >= 0)
         text += rate.mid(timeLeft);
     return text;
+}
+
+bool TransferPresenter::showsBatchProgress() const
+{
+    const auto batch = m_viewModel->currentBatch();
+    return batch && (batch->listingFolders || batch->fileCount > 1);
 }
 
 double TransferPresenter::batchProgress() const
@@ -193,7 +200,7 @@ QString TransferPresenter::transferWindowTitle() const
 QCoro::Task<> TransferPresenter::chooseFileToUpload()
 {
     QPointer<TransferPresenter> self(this);
-    const QList<QUrl> chosen = co_await m_desktop->chooseFilesToOpen(QStringLiteral("Upload"));
+    const QList<QUrl> chosen = co_await m_desktop->chooseFilesToOpen(tr("Upload"));
     if (!self || chosen.isEmpty())
         co_return;
     co_await uploadFiles(chosen);
@@ -238,7 +245,7 @@ QCoro::Task<> TransferPresenter::chooseFolderToUpload()
 {
     QPointer<TransferPresenter> self(this);
     const QUrl home = QUrl::fromLocalFile(QDir::homePath());
-    const std::optional<QUrl> chosen = co_await m_desktop->chooseFolder(QStringLiteral("Upload"), home);
+    const std::optional<QUrl> chosen = co_await m_desktop->chooseFolder(tr("Upload"), home);
     if (!self || !chosen || chosen->isEmpty())
         co_return;
     QList<QUrl> items{*chosen}; // named: GCC 12 mishandles a braced list inside co_await
@@ -251,7 +258,7 @@ QCoro::Task<> TransferPresenter::downloadEntries(QList<RemoteEntry> entries)
         co_return;
     QPointer<TransferPresenter> self(this);
     const QUrl startIn = m_lastDownloadFolder.value_or(m_desktop->downloadsFolder());
-    const std::optional<QUrl> chosen = co_await m_desktop->chooseFolder(QStringLiteral("Download Here"), startIn);
+    const std::optional<QUrl> chosen = co_await m_desktop->chooseFolder(tr("Download Here"), startIn);
     if (!self || !chosen || chosen->isEmpty())
         co_return;
     m_lastDownloadFolder = *chosen;

@@ -33,6 +33,7 @@ class TransferPresenter : public QObject {
 
     Q_PROPERTY(bool hasTransfer READ hasTransfer NOTIFY transferChanged)
     Q_PROPERTY(bool hasBatch READ hasBatch NOTIFY transferChanged)
+    Q_PROPERTY(bool showsBatchProgress READ showsBatchProgress NOTIFY transferChanged)
     Q_PROPERTY(QString cancelTransferTitle READ cancelTransferTitle NOTIFY transferChanged)
     Q_PROPERTY(bool cancelTransferEnabled READ cancelTransferEnabled NOTIFY transferChanged)
     Q_PROPERTY(bool showInFolderVisible READ showInFolderVisible NOTIFY transferChanged)
@@ -74,7 +75,8 @@ public:
     // A single copy or a batch, also while a batch still lists its folders.
     bool hasTransfer() const;
     bool hasBatch() const { return m_viewModel->currentBatch().has_value(); }
-    // "Cancel", then "Cancelling…" until the cancelled transfer has left the lane.
+    bool showsBatchProgress() const;
+    // "Cancel", then "Cancelling..." until the cancelled transfer has left the lane.
     QString cancelTransferTitle() const;
     bool cancelTransferEnabled() const;
     // After a batch download, until the next transfer: the folder it went to can be opened.
@@ -102,17 +104,17 @@ public:
     // "Tarvel – Downloading 45%" while a transfer runs, else empty.
     QString transferWindowTitle() const;
 
-    static QString transfersTitle() { return QStringLiteral("Transfers"); }
-    static QString chooseFileTitle() { return QStringLiteral("Choose File to Upload"); }
+    static QString transfersTitle() { return tr("Transfers"); }
+    static QString chooseFileTitle() { return tr("Choose File to Upload"); }
     static QUrl chooseFileIconSource() { return symbolSource(QStringLiteral("square.and.arrow.up")); }
-    static QString chooseFolderTitle() { return QStringLiteral("Choose Folder to Upload"); }
+    static QString chooseFolderTitle() { return tr("Choose Folder to Upload"); }
     static QUrl chooseFolderIconSource() { return symbolSource(QStringLiteral("folder")); }
-    static QString pasteTitle() { return QStringLiteral("Paste Files"); }
+    static QString pasteTitle() { return tr("Paste Files"); }
     static QUrl pasteIconSource() { return symbolSource(QStringLiteral("clipboard")); }
-    static QString noTransferTitle() { return QStringLiteral("No active transfer"); }
-    static QString noTransferDescription() { return QStringLiteral("Downloads and uploads will appear here while they are running."); }
+    static QString noTransferTitle() { return tr("No active transfer"); }
+    static QString noTransferDescription() { return tr("Downloads and uploads will appear here while they are running."); }
     static QUrl noTransferIconSource() { return symbolSource(QStringLiteral("checkmark.circle")); }
-    static QString showInFolderTitle() { return QStringLiteral("Show in Folder"); }
+    static QString showInFolderTitle() { return tr("Show in Folder"); }
 
     // Asks for files and uploads them as uploadFiles does; a cancelled panel does nothing.
     QCoro::Task<> chooseFileToUpload();

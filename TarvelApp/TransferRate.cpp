@@ -43,7 +43,7 @@ QString TransferRate::text(std::optional<qint64> totalBytes) const
     const std::optional<double> rate = bytesPerSecond();
     if (!rate)
         return {};
-    QString text = formatByteCount(qint64(*rate)) + QStringLiteral("/s");
+    QString text = tr("%1/s").arg(formatByteCount(qint64(*rate)));
     if (totalBytes && *rate > 0)
         text += QStringLiteral(" · ") + timeLeftText(double(*totalBytes - m_samples.last().bytes) / *rate);
     return text;
@@ -53,11 +53,11 @@ QString TransferRate::timeLeftText(double seconds)
 {
     const qint64 whole = qint64(std::ceil(std::max(seconds, 1.0)));
     if (whole < 60)
-        return QStringLiteral("%1 s left").arg(whole);
+        return tr("%1 s left").arg(whole);
     const qint64 minutes = (whole + 59) / 60;
     if (minutes < 60)
-        return QStringLiteral("%1 min left").arg(minutes);
-    return QStringLiteral("%1 h %2 min left").arg(minutes / 60).arg(minutes % 60);
+        return tr("%1 min left").arg(minutes);
+    return tr("%1 h %2 min left").arg(minutes / 60).arg(minutes % 60);
 }
 
 } // namespace tarvel

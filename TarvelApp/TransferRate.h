@@ -3,6 +3,7 @@
 // Speed and time left of the running transfer, from the byte counts the window samples:
 // a rate over the last few seconds, so a stall shows soon and a burst does not mislead.
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QList>
 #include <QString>
@@ -12,6 +13,8 @@
 namespace tarvel {
 
 class TransferRate {
+    Q_DECLARE_TR_FUNCTIONS(tarvel::TransferRate)
+
 public:
     // Starts over for a new transfer.
     void reset();

@@ -4,14 +4,18 @@
 
 #include "TarvelCore/Models.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 namespace tarvel {
 
 struct TransferSummary {
+    Q_DECLARE_TR_FUNCTIONS(tarvel::TransferSummary)
+
+public:
     QString title = {};    // "Downloading" or "Uploading"
     QString iconName = {}; // symbol name
-    QString routeText = {}; // source -> destination folder (or file)
+    QString routeText = {}; // source \u2192 destination folder (or file)
     // Determinate only once bytes have moved towards a known positive total; the byte text
     // is empty otherwise.
     bool hasProgress = false;

@@ -2,6 +2,7 @@
 #include "TarvelApp/CommandLine.h"
 #include "TarvelApp/QuitSignals.h"
 #include "TarvelApp/TarvelApp.h"
+#include "TarvelCore/Language.h"
 #include "USBDiagnosis/USBHotplugMonitor.h"
 #include "USBDiagnosis/USBPhoneDiagnosis.h"
 
@@ -21,6 +22,7 @@ int main(int argc, char **argv)
     parser.addVersionOption();
     tarvel::answerHelpAndVersion(parser, argc, argv);
     QApplication application(argc, argv);
+    tarvel::useSystemLanguage(application);
     parser.process(application);
 
     int status = 1;

@@ -8,8 +8,7 @@ namespace tarvel {
 
 DownloadBatch::DownloadBatch(BatchHost &host, QString deviceID, QString storageID, QList<RemoteEntry> items,
                              QString folder)
-    : Batch(host, TransferDirection::download, folder.mid(folder.lastIndexOf(QLatin1Char('/')) + 1), std::move(deviceID),
-            std::move(storageID))
+    : Batch(host, TransferDirection::download, sentences::placeOnComputer(folder), std::move(deviceID), std::move(storageID))
     , m_folder(std::move(folder))
 {
     for (const RemoteEntry &item : items)
@@ -171,9 +170,8 @@ QCoro::Task<std::optional<int>> DownloadBatch::placeFrom(int first)
 QCoro::Task<bool> DownloadBatch::settleTaken(QList<TakenName> taken)
 {
     if (!m_takenNames) {
-        const QString folder = taken.first().folder;
-        const QString folderName = folder.mid(folder.lastIndexOf(QLatin1Char('/')) + 1);
-        const TakenNames answer = co_await host().whenNamesTaken(int(taken.size()), folderName);
+        const TakenNames answer =
+            co_await host().whenNamesTaken(int(taken.size()), sentences::placeOnComputer(taken.first().folder));
         if (!attached())
             co_return false;
         m_takenNames = answer;

@@ -58,13 +58,17 @@ QString deleting(const QList<RemoteEntry> &items, int done, int total);
 QString deleted(const QList<RemoteEntry> &deleted, const QList<RemoteEntry> &remaining,
                 const std::exception_ptr &error);
 
-// One transfer. "..." is three full stops, as the first window had it.
+// One transfer. "..." is three full stops, as the first window had it, in every sentence.
 QString copying(TransferDirection direction, const QString &name);
 QString copied(TransferDirection direction, const QString &name);
 // `name` as the user chose it; `localName` is the file on the computer, which a full disk
 // or a file that could not be read or written names.
 QString copyFailed(const TransferError &error, TransferDirection direction, const QString &name,
                    const QString &localName);
+
+// A folder on the computer as the user finds it in their file manager: from their home
+// folder ("Pictures/Phone"), else its whole path.
+QString placeOnComputer(const QString &folder);
 
 // Batches. An empty destination (a phone folder the window never showed) is left unsaid.
 QString lookingThrough(TransferDirection direction);

@@ -171,7 +171,7 @@ std::optional<QString> TarvelViewModel::locationName() const
 
 QString TarvelViewModel::currentLocationName() const
 {
-    return locationName().value_or(QStringLiteral("Android storage"));
+    return locationName().value_or(tr("Android storage"));
 }
 
 QCoro::Task<> TarvelViewModel::refreshDevices()

@@ -3,6 +3,7 @@
 
 #include "TarvelApp/CommandLine.h"
 #include "TarvelApp/TarvelApp.h"
+#include "TarvelCore/Language.h"
 #include "TarvelDemo/LocalFolderEngine.h"
 
 #include <QApplication>
@@ -61,6 +62,7 @@ int main(int argc, char **argv)
     parser.addOption(slow);
     tarvel::answerHelpAndVersion(parser, argc, argv);
     QApplication application(argc, argv);
+    tarvel::useSystemLanguage(application);
     parser.process(application);
 
     QStringList folders = parser.positionalArguments();

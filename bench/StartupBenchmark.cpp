@@ -4,6 +4,7 @@
 
 #include "MTPAdapter/MTPAndroidFileTransferEngine.h"
 #include "TarvelApp/TarvelApp.h"
+#include "TarvelCore/Language.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -33,6 +34,7 @@ int main(int argc, char **argv)
     // Nanoseconds since the epoch, taken by the script just before it started us.
     const qint64 launched = qEnvironmentVariable("TARVEL_LAUNCHED_NS").toLongLong();
     QApplication application(argc, argv);
+    tarvel::useSystemLanguage(application);
     QApplication::setApplicationName(QStringLiteral("Tarvel"));
     tarvel::TarvelApp app(std::make_shared<tarvel::MTPAndroidFileTransferEngine>());
     if (!app.window())

@@ -9,7 +9,9 @@ set -eu
 # Compiler and build tools; the Qt and QCoro development files and the QML modules the
 # window loads; libmtp with its udev rules; a font for the window; qrencode for the
 # donation QR code made at build time; file, which CPack reads binaries with for the .deb;
-# SQLite's development files for the database Tarvel keeps its import record in.
+# SQLite's development files for the database Tarvel keeps its import record in; lupdate,
+# lrelease and their CMake functions for the translations, and Qt's own translations for
+# its file panels.
 RUN_PACKAGES="
 build-essential cmake ninja-build pkg-config file
 qt6-base-dev qt6-base-dev-tools qt6-declarative-dev qt6-declarative-dev-tools qt6-svg-dev
@@ -20,6 +22,7 @@ qml6-module-qtqml-workerscript qml6-module-qtqml-models
 qcoro-qt6-dev
 libmtp-dev libmtp9 libmtp-common libusb-1.0-0-dev
 libsqlite3-dev
+qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
 fonts-dejavu-core
 qrencode
 "

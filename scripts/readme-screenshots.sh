@@ -8,10 +8,12 @@ build=${1:-build}
 shots=$(mktemp -d)
 trap 'rm -rf "$shots"' EXIT
 TARVEL_SCREENSHOT_BUILD=$build ./scripts/screenshots.sh "$shots" >/dev/null
+LANGUAGE=de LANG=de_DE.UTF-8 TARVEL_SCREENSHOT_BUILD=$build ./scripts/screenshots.sh "$shots/de" >/dev/null
 (cd "$build" && ctest -R '^e2e\.(app|bus)$' --output-on-failure >/dev/null)
 mkdir -p docs/screenshots
 cp "$shots/03-transfer-760x460.png" docs/screenshots/transfer.png
 cp "$shots/13-batch-760x460.png" docs/screenshots/batch.png
+cp "$shots/de/13-batch-760x460.png" docs/screenshots/batch-de.png
 cp "$shots/01-no-device-760x460.png" docs/screenshots/no-device.png
 cp "$shots/26-import-summary-760x460.png" docs/screenshots/import.png
 cp "$shots/27-import-delete-offer-760x460.png" docs/screenshots/import-delete-offer.png

@@ -39,11 +39,20 @@ ApplicationWindow {
             width: parent.width
         }
 
+        // Keeping the copy is the default, and the button that stops it comes last,
+        // whatever order the platform would give the two roles.
+        onOpened: keepCopyingButton.forceActiveFocus()
+
         footer: DialogButtonBox {
+            buttonLayout: DialogButtonBox.GnomeLayout
             Button {
+                id: keepCopyingButton
                 objectName: "keepCopyingButton"
                 text: window.contentView.keepCopyingTitle
+                highlighted: true
                 DialogButtonBox.buttonRole: DialogButtonBox.RejectRole
+                Keys.onReturnPressed: clicked()
+                Keys.onEnterPressed: clicked()
             }
             Button {
                 objectName: "stopAndQuitButton"

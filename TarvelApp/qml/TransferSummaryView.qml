@@ -12,10 +12,11 @@ ColumnLayout {
 
     spacing: Theme.spacingM
 
-    // A batch: which file of how many, its bytes and time left, over its own bar.
+    // A batch of several files: which file of how many, its bytes and time left, over its
+    // own bar. One file's copy has the file's bar only: a second would say the same.
     PlainText {
         objectName: "batchText"
-        visible: summary.transfers.hasBatch
+        visible: summary.transfers.showsBatchProgress
         role: PlainText.Caption
         text: summary.transfers.batchText
         wrapMode: Text.Wrap
@@ -24,7 +25,7 @@ ColumnLayout {
 
     ProgressBar {
         objectName: "batchProgress"
-        visible: summary.transfers.hasBatch
+        visible: summary.transfers.showsBatchProgress
         indeterminate: summary.transfers.batchProgress <= 0
         value: summary.transfers.batchProgress
         Accessible.name: summary.transfers.batchText

@@ -72,7 +72,7 @@ TEST(Batch, DownloadGoesStraightToWhereEachFileWasPlaced)
     touch(computer.filePath("photo.jpg"));
     RecordingHost host;
     host.fake->entriesByParentID = {{"10", {RemoteEntry{.id = "41", .name = "a.jpg", .sizeBytes = 1'000'000}}}};
-    const QString name = QFileInfo(computer.path()).fileName();
+    const QString name = computer.path(); // outside the home folder: named whole
     auto batch = std::make_shared<DownloadBatch>(host, pixel.id, internal.id, QList{dcim, photo}, computer.path());
     runSync(batch->run());
 
@@ -109,7 +109,7 @@ TEST(Batch, TakenNamesAreSkippedKeptOrReplacedAsAnswered)
     touch(computer.filePath("notes.txt"));
     const RemoteEntry notes{.id = "42", .name = "notes.txt", .sizeBytes = 10};
     const RemoteEntry fresh{.id = "43", .name = "fresh.jpg", .sizeBytes = 10};
-    const QString name = QFileInfo(computer.path()).fileName();
+    const QString name = computer.path(); // outside the home folder: named whole
 
     RecordingHost host;
     host.answer = TakenNames::skipSame;

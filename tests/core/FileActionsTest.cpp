@@ -155,7 +155,8 @@ TEST_F(FileActionsTest, DeletesWhatFoldersHoldFirst)
 
     engine->createFolderError = TransferError::deviceRefused("Store Read Only");
     runSync(vm.createFolder("Holiday"));
-    EXPECT_EQ(vm.statusMessage(), "Could not create the folder Holiday. The phone refused the request (Store Read Only).");
+    EXPECT_EQ(vm.statusMessage(), "Could not create the folder Holiday. The phone refused the request (Store Read Only). "
+                                  "Unlock the phone and try again.");
     EXPECT_TRUE(vm.statusIsWarning());
     EXPECT_EQ(engine->directoryRequests.size(), listings + 2);
 }
@@ -168,7 +169,8 @@ TEST_F(FileActionsTest, APartialDeleteSaysWhatIsStillThere)
     runSync(vm.deleteEntries({dcim, notes}));
     EXPECT_EQ(deletedIDs(), (QStringList{"13", "14", "12", "20"}));
     EXPECT_EQ(vm.statusMessage(),
-              "Deleted 1 of 2 items; DCIM is still on the phone. The phone refused the request (Store Read Only).");
+              "Deleted 1 of 2 items; DCIM is still on the phone. The phone refused the request (Store Read Only). "
+              "Unlock the phone and try again.");
     EXPECT_TRUE(vm.statusIsWarning());
     EXPECT_EQ(vm.entries(), QList{dcim});
 

@@ -92,7 +92,7 @@ TEST_F(TransferBatchTest, DownloadKeepsTheStructureAndNeverReplaces)
         EXPECT_FALSE(request.replacesExisting);
     EXPECT_TRUE(QFileInfo(into("DCIM/Camera")).isDir());
     EXPECT_EQ(vm.state(), State::ready);
-    EXPECT_EQ(vm.statusMessage(), "Downloaded 3 files (6 MB) to " + QFileInfo(computer.path()).fileName() + ".");
+    EXPECT_EQ(vm.statusMessage(), "Downloaded 3 files (6 MB) to " + computer.path() + ".");
     EXPECT_FALSE(vm.currentBatch());
     EXPECT_FALSE(vm.currentTransfer());
 }
@@ -109,7 +109,7 @@ TEST_F(TransferBatchTest, ListingRunsBetweenTwoFiles)
     EXPECT_EQ(vm.currentBatch()->fileNumber, 1);
     EXPECT_EQ(vm.currentBatch()->fileCount, 2);
     EXPECT_FALSE(vm.currentBatch()->listingFolders);
-    EXPECT_EQ(vm.statusMessage(), "Downloading 2 files to " + QFileInfo(computer.path()).fileName() + "...");
+    EXPECT_EQ(vm.statusMessage(), "Downloading 2 files to " + computer.path() + "...");
     EXPECT_EQ(vm.currentTransfer()->sourceName, "a.jpg");
     runSync(vm.openFolder(dcim));
     EXPECT_EQ(vm.folderPath(), QList{dcim});
@@ -150,7 +150,7 @@ TEST_F(TransferBatchTest, FailuresAreNamedAndTheRestGoesOn)
     runSync(vm.downloadItems({dcim}, QUrl::fromLocalFile(computer.path())));
     EXPECT_EQ(downloadedTo(), QStringList{"DCIM/a.jpg"});
     EXPECT_EQ(vm.state(), State::transferFailed);
-    EXPECT_EQ(vm.statusMessage(), "Downloaded 1 of 3 files; 2 failed, the first: b.jpg: The phone refused the request (Error 2007: PTP Incomplete Transfer).");
+    EXPECT_EQ(vm.statusMessage(), "Downloaded 1 of 3 files; 2 failed, the first: b.jpg: The phone refused the request (Error 2007: PTP Incomplete Transfer). Unlock the phone and try again.");
 
     engine->beforeDownload = {};
     engine->downloadError = TransferError::disconnected();
@@ -193,7 +193,7 @@ TEST_F(TransferBatchTest, SeriesShowTheFileInFlightAndCountEachOutcome)
     second.open();
     runSync(std::move(batch));
     EXPECT_EQ(series->calls, 1);
-    EXPECT_EQ(seriesVM.statusMessage(), "Downloaded 2 of 3 files; 1 failed: c.jpg: The phone refused the request (Error 2007: PTP Incomplete Transfer).");
+    EXPECT_EQ(seriesVM.statusMessage(), "Downloaded 2 of 3 files; 1 failed: c.jpg: The phone refused the request (Error 2007: PTP Incomplete Transfer). Unlock the phone and try again.");
 
     series->downloadError = std::nullopt;
     Gate again;

@@ -85,12 +85,12 @@ TEST_F(ViewModelPhonesTest, StatusLineWhileLookingAndAfter)
     auto searching = vm.findPhones();
     ASSERT_TRUE(scan.waitEntered());
     EXPECT_TRUE(vm.scanning());
-    EXPECT_EQ(vm.statusMessage(), "Looking for phones\u2026");
+    EXPECT_EQ(vm.statusMessage(), "Looking for phones...");
     scan.open();
     runSync(std::move(searching));
     EXPECT_FALSE(vm.scanning());
-    EXPECT_EQ(statuses, (QStringList{status(State::noDevice, "Looking for phones\u2026"),
-                                     status(State::loadingDirectory, "Opening Pixel 8\u2026"),
+    EXPECT_EQ(statuses, (QStringList{status(State::noDevice, "Looking for phones..."),
+                                     status(State::loadingDirectory, "Opening Pixel 8..."),
                                      status(State::ready, "Showing Interner Speicher.")}));
 
     engine->beforeScan = {};
@@ -227,7 +227,7 @@ TEST_F(ViewModelPhonesTest, SwitchingStorageListsItsRoot)
     // A storage that will not list leaves nothing of the other one behind.
     engine->directoryError = TransferError::nativeError("PTP I/O error");
     runSync(vm.selectStorage(internal.id));
-    expectStatus(State::transferFailed, "The phone reported an error (PTP I/O error).");
+    expectStatus(State::transferFailed, "The phone reported an error (PTP I/O error). Check the cable and try again.");
     EXPECT_TRUE(vm.entries().isEmpty());
 }
 

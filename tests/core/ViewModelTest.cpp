@@ -291,9 +291,9 @@ TEST(ViewModelMessages, EveryErrorHasItsSentence)
     EXPECT_EQ(TarvelViewModel::message(TransferError::nativeError("   ")), "   ");
     // libmtp's own texts never stand alone.
     EXPECT_EQ(TarvelViewModel::message(TransferError::nativeError("Error 02fe: PTP Data Expected")),
-              "The phone reported an error (Error 02fe: PTP Data Expected).");
+              "The phone reported an error (Error 02fe: PTP Data Expected). Check the cable and try again.");
     EXPECT_EQ(TarvelViewModel::message(TransferError::nativeError("LIBMTP_Get_Storage(): failed.")),
-              "The phone reported an error (LIBMTP_Get_Storage(): failed).");
+              "The phone reported an error (LIBMTP_Get_Storage(): failed). Check the cable and try again.");
     EXPECT_EQ(TarvelViewModel::message(std::make_exception_ptr(TransferError::cancelled())), "The transfer was cancelled.");
     EXPECT_EQ(TarvelViewModel::message(std::make_exception_ptr(std::runtime_error("disk full"))), genericSentence);
     EXPECT_EQ(TarvelViewModel::message(std::make_exception_ptr(42)), genericSentence);

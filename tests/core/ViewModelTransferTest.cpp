@@ -285,7 +285,8 @@ TEST_F(ViewModelTest, TransferFailuresNameThePhoneOrTheFile)
     expectStatus(State::deviceUnavailable, "The phone was disconnected. Connect it again, unlock it, then press Refresh.");
     engine->downloadError = TransferError::deviceRefused("Error 2007: PTP Incomplete Transfer");
     runSync(vm.download("40", "IMG_0001.jpg", local("copy.jpg")));
-    expectStatus(State::transferFailed, "The phone stopped the copy of IMG_0001.jpg (Error 2007: PTP Incomplete Transfer).");
+    expectStatus(State::transferFailed, "The phone stopped the copy of IMG_0001.jpg (Error 2007: PTP Incomplete Transfer). Check that the phone "
+                                         "has room for it, then try again.");
     engine->listingsIncomplete = true;
     runSync(vm.openFolder(dcim));
     expectStatus(State::ready, "Showing DCIM. Some of its items could not be read from the phone.");

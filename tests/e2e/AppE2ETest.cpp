@@ -158,7 +158,7 @@ TEST_F(WholeApp, BrowsesDownloadsAndUploads)
     click(rowButton("video.mp4"));
     ASSERT_TRUE(spinUntil([&] { return !text("transferRate").isEmpty(); }, 120s));
     EXPECT_TRUE(text("transferBytes").endsWith(" of 200 MB")) << text("transferBytes").toStdString();
-    EXPECT_EQ(text("transferRoute"), "video.mp4 -> " + QDir(workDir()).dirName());
+    EXPECT_EQ(text("transferRoute"), "video.mp4 \u2192 " + QDir(workDir()).dirName());
     EXPECT_TRUE(window()->title().startsWith("Tarvel – Downloading ")) << window()->title().toStdString();
     screenshot("08-downloading");
     click(item("cancelTransferButton"));

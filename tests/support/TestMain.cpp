@@ -1,5 +1,8 @@
 #include <gmock/gmock.h>
 
+#include "TarvelCore/Language.h"
+
+#include <QLocale>
 #include <QTemporaryDir>
 
 #ifdef TARVEL_TEST_GUI
@@ -23,6 +26,8 @@ int main(int argc, char **argv)
 #else
     QCoreApplication app(argc, argv);
 #endif
+    // Tests compare English sentences, sizes and dates whatever the machine's locale.
+    tarvel::useLanguage(app, QLocale(QLocale::English, QLocale::UnitedStates));
     ::testing::InitGoogleMock(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,6 +1,14 @@
 #include "TarvelApp/ByteCountFormat.h"
+#include "TarvelApp/RemoteEntryListModel.h"
+#include "TarvelCore/Sentences.h"
+#include "TarvelCore/TransferQueue.h"
 
 #include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QLocale>
+#include <QTranslator>
 
 #include <limits>
 #include <ostream>
@@ -49,3 +57,32 @@ INSTANTIATE_TEST_SUITE_P(
         Case{-1'500, "-2 KB"}, Case{std::numeric_limits<qint64>::min(), "-9,223,372,036.85 GB"}));
 
 } // namespace
+
+// German speaks German and writes German numbers: sizes with a decimal comma and a point
+// between thousands, plural forms in both languages, dates in German order with German
+// month names. English (what every other test runs in) gives "1 file" and "2 files".
+TEST(LanguageTest, SizesPluralsAndDatesFollowTheLanguage)
+{
+    using namespace tarvel;
+    const QDateTime evening(QDate(2024, 6, 14), QTime(23, 38));
+    EXPECT_TRUE(sentences::disconnected(1, 1).contains("after 1 of 1 file."));
+    EXPECT_TRUE(sentences::disconnected(1, 2).contains("after 1 of 2 files."));
+    EXPECT_EQ(RemoteEntryListModel::dateText(evening), "14 Jun 2024, 23:38");
+
+    QTranslator german;
+    ASSERT_TRUE(german.load(QStringLiteral(":/tarvel/i18n/tarvel_de.qm")));
+    QCoreApplication::installTranslator(&german);
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(formatByteCount(1'204'332'011), "1,2 GB");
+    EXPECT_EQ(formatByteCount(1'500'000'000'000), "1.500 GB");
+    EXPECT_EQ(formatByteCount(0), "0 KB");
+    EXPECT_TRUE(sentences::disconnected(1, 1).contains("nach 1 von 1 Datei getrennt"));
+    EXPECT_TRUE(sentences::disconnected(1, 2).contains("nach 1 von 2 Dateien getrennt"));
+    TransferQueue none(TransferDirection::download, "Bilder");
+    EXPECT_EQ(sentences::batchCancelled(none), "Die Übertragung wurde nach 0 von 0 Dateien abgebrochen.");
+    EXPECT_EQ(RemoteEntryListModel::dateText(evening), "14. Juni 2024, 23:38");
+    EXPECT_EQ(sentences::error(TransferError::unsupportedUSBMode()),
+              "Stellen Sie am Telefon den USB-Modus auf „Dateiübertragung“ um.");
+    QCoreApplication::removeTranslator(&german);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}

@@ -18,7 +18,7 @@ TEST_F(ContentViewTest, TransferSummaryShowsTheRunningJob)
     EXPECT_EQ(transfers->transferTitle(), "Downloading");
     EXPECT_EQ(transfers->transferIconName(), "square.and.arrow.down");
     // The folder the copy lands in, not the file name the user just typed.
-    EXPECT_EQ(transfers->transferRouteText(), "photo.jpg -> user");
+    EXPECT_EQ(transfers->transferRouteText(), "photo.jpg \u2192 user");
     EXPECT_FALSE(transfers->transferHasProgress());
     EXPECT_EQ(transfers->transferBytesText(), "");
     transfer.open();
@@ -34,7 +34,7 @@ TEST(TransferSummaryTest, ProgressOnlyWithAKnownTotal)
     TransferSummary summary = summarizeTransfer(job);
     EXPECT_EQ(summary.title, "Uploading");
     EXPECT_EQ(summary.iconName, "square.and.arrow.up");
-    EXPECT_EQ(summary.routeText, "a.mp4 -> SD card");
+    EXPECT_EQ(summary.routeText, "a.mp4 \u2192 SD card");
     EXPECT_TRUE(summary.hasProgress);
     EXPECT_DOUBLE_EQ(summary.progress, 0.25);
     EXPECT_EQ(summary.bytesText, "500 KB of 2 MB");
@@ -49,7 +49,7 @@ TEST(TransferSummaryTest, ProgressOnlyWithAKnownTotal)
 
 // A transfer's start shows the pane once; progress ticks raise only the transfer's
 // progress, and the window's title only when its percentage moves; Cancel reads
-// "Cancelling…" until the lane is free; closing during a transfer stops it and only then
+// "Cancelling..." until the lane is free; closing during a transfer stops it and only then
 // asks to quit.
 TEST_F(ContentViewTest, TransferPaneFollowsProgressCancelAndQuit)
 {
@@ -86,7 +86,7 @@ TEST_F(ContentViewTest, TransferPaneFollowsProgressCancelAndQuit)
     QSignalSpy quit(&view, &ContentView::quitRequested);
     view.stopTransferAndQuit();
     EXPECT_TRUE(engine->lastTransferControl->isCancelled());
-    EXPECT_EQ(transfers->cancelTransferTitle(), "Cancelling…");
+    EXPECT_EQ(transfers->cancelTransferTitle(), "Cancelling...");
     EXPECT_FALSE(transfers->cancelTransferEnabled());
     EXPECT_EQ(quit.count(), 0);
     transfer.open();

@@ -74,7 +74,7 @@ TEST_F(ImportWindowTest, ImportThenFreeThePhone)
     ASSERT_TRUE(landed.open(QIODevice::WriteOnly));
     landed.write(QByteArray(3'500'000, 'x'));
     landed.close();
-    EXPECT_EQ(text("deleteImportedButton"), "Delete 1 imported file from the phone (3.5 MB)\u2026");
+    EXPECT_EQ(text("deleteImportedButton"), "Delete 1 imported file from the phone (3.5 MB)...");
     click(item("deleteImportedButton"));
     ASSERT_TRUE(spinUntil([&] { return opened("deleteImportedQuestion"); }));
     EXPECT_TRUE(engine->deleteRequests.isEmpty()) << "nothing is deleted before the answer";

@@ -98,7 +98,7 @@ TEST_F(PhonesViewTest, StatusIndicatorWhileLookingAndOnWarnings)
     ASSERT_TRUE(scan.waitEntered());
     EXPECT_TRUE(status->showsStatusSpinner());
     EXPECT_EQ(status->statusIconName(), "");
-    EXPECT_EQ(status->statusMessage(), "Looking for phones\u2026");
+    EXPECT_EQ(status->statusMessage(), "Looking for phones...");
     EXPECT_TRUE(status->refreshEnabled());
     EXPECT_EQ(browser->emptyStateTitle(), "Looking for phones"); // not the last search's failure
     EXPECT_EQ(browser->emptyStateIconName(), "cable.connector");
@@ -236,7 +236,7 @@ TEST_F(PhonesWindowTest, FollowsPlugAndUnplug)
     ASSERT_TRUE(scan.waitEntered());
     test::settle();
     EXPECT_TRUE(item("statusSpinner")->isVisible());
-    EXPECT_EQ(text("statusText"), "Looking for phones\u2026");
+    EXPECT_EQ(text("statusText"), "Looking for phones...");
     scan.open();
     ASSERT_TRUE(spinUntil([&] { return rows().size() == 4; }));
     EXPECT_EQ(text("statusText"), "Showing Interner gemeinsamer Speicher.");

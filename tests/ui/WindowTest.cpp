@@ -325,7 +325,7 @@ TEST_F(WindowTest, EscapeCancelsAndClosingAsksFirst)
     EXPECT_EQ(window()->title(), "Tarvel – Downloading");
     QTest::keyClick(window(), Qt::Key_Escape);
     EXPECT_TRUE(engine->lastTransferControl->isCancelled());
-    EXPECT_EQ(text("cancelTransferButton"), "Cancelling…");
+    EXPECT_EQ(text("cancelTransferButton"), "Cancelling...");
     EXPECT_FALSE(item("cancelTransferButton")->isEnabled());
     transfer.open();
     ASSERT_TRUE(spinUntil([&] { return vm()->state() == State::ready; }));

@@ -8,6 +8,7 @@
 #include "TarvelApp/TarvelApp.h"
 #include "TarvelCore/AndroidFileTransferEngine.h"
 #include "TarvelCore/ImportStore.h"
+#include "TarvelCore/Language.h"
 #include "tools/samplephone/SamplePhotos.h"
 
 #include <QAccessible>
@@ -273,6 +274,7 @@ int main(int argc, char **argv)
     qputenv("XDG_CACHE_HOME", QFile::encodeName(home.filePath(QStringLiteral("cache"))));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
     QApplication application(argc, argv);
+    tarvel::useSystemLanguage(application);
     QApplication::setApplicationName(QStringLiteral("Tarvel"));
     QStringList arguments = QApplication::arguments().mid(1);
     const bool dark = arguments.removeAll(QStringLiteral("--dark")) > 0;
@@ -408,6 +410,8 @@ int main(int argc, char **argv)
 
     // The whole folder at once, held in its third file.
     QTemporaryDir computer;
+    // The user's home, as sentences name a folder from there ("to Camera roll").
+    qputenv("HOME", QFile::encodeName(computer.path()));
     const QString roll = computer.path() + QStringLiteral("/Camera roll");
     QDir().mkpath(roll);
     QPromise<void> batchGate;
