@@ -128,6 +128,9 @@ QString ImportPresenter::destinationSetting()
 
 std::shared_ptr<ImportStore> ImportPresenter::store()
 {
+    // The view model's record, which downloads write to as well; a folder of its own without.
+    if (!m_store && m_viewModel)
+        m_store = m_viewModel->importRecord();
     if (!m_store)
         m_store = std::make_shared<ImportStore>(TarvelDatabase::defaultFolder());
     return m_store;

@@ -51,8 +51,8 @@ class ImportPresenter : public QObject {
 
 public:
     ImportPresenter(TarvelViewModel *viewModel, DesktopServices *desktop, QObject *parent = nullptr);
-    // The record's store is opened in the user's data folder on the first import, so a window
-    // that never imports never touches it; tests hand over one in a folder of their own.
+    // The view model's import record, else one in the user's data folder; its database is
+    // opened on first use. Tests hand over one in a folder of their own.
     void setStore(std::shared_ptr<ImportStore> store) { m_store = std::move(store); }
 
     bool importEnabled() const;

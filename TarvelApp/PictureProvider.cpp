@@ -23,6 +23,16 @@ QImage PictureProvider::requestImage(const QString &id, QSize *size, const QSize
     return image;
 }
 
+std::optional<QSize> PictureProvider::tooLargeToDecode(const QString &path)
+{
+    const QSize size = QImageReader(path).size();
+    if (!size.isValid())
+        return std::nullopt;
+    const bool tooLarge = size.width() > maximumSide || size.height() > maximumSide
+        || qint64(size.width()) * size.height() * 4 > qint64(allocationLimitMB) * 1024 * 1024;
+    return tooLarge ? std::optional(size) : std::nullopt;
+}
+
 QImage PictureProvider::decode(const QString &path, QSize bound)
 {
     QImageReader reader(path);

@@ -7,6 +7,8 @@
 
 #include <QQuickImageProvider>
 
+#include <optional>
+
 namespace tarvel {
 
 class PictureProvider : public QQuickImageProvider {
@@ -26,6 +28,9 @@ public:
     // The picture in a file, scaled down in the decoder to fit `bound` (when valid); a null
     // image for anything that does not decode.
     static QImage decode(const QString &path, QSize bound);
+    // The size a picture's header claims when it is more than decode() opens: a side past
+    // maximumSide, or more pixels than the readers may allocate; nothing otherwise.
+    static std::optional<QSize> tooLargeToDecode(const QString &path);
 
 private:
     QString m_cacheRoot;

@@ -4,6 +4,8 @@
 #include "TarvelApp/PictureProvider.h"
 #include "TarvelApp/SymbolSource.h"
 
+#include <QDir>
+
 namespace tarvel {
 
 PreviewPresenter::PreviewPresenter(TarvelViewModel *viewModel, RemoteEntryListModel *rows,
@@ -99,12 +101,33 @@ void PreviewPresenter::close()
     Q_EMIT changed();
 }
 
+QString PreviewPresenter::tooLargeToRead(const QString &name)
+{
+    return tr("%1 is larger than %2: download it to see it.").arg(name, formatByteCount(sizeLimitBytes));
+}
+
 void PreviewPresenter::pictureFailed()
 {
-    if (!m_entry)
+    if (!m_entry || m_pictureSource.isEmpty())
         return;
+    const QString path = QDir(m_viewModel->thumbnails()->previewFolder()).filePath(m_pictureSource.fileName());
     m_pictureSource.clear();
-    m_problemText = tr("%1 cannot be shown: it is not a picture this computer can read.").arg(m_entry->name);
+    explainFailure(path, m_entry->name, m_generation);
+}
+
+// Started and dropped. A picture too large to decode is not a broken one: its header,
+// read off the UI thread, says which.
+QCoro::Task<> PreviewPresenter::explainFailure(QString path, QString name, qint64 generation)
+{
+    QPointer<PreviewPresenter> self(this);
+    auto look = [path] { return PictureProvider::tooLargeToDecode(path); };
+    const std::optional<QSize> tooLarge = co_await awaitResult(m_files.run(std::move(look)));
+    if (!self || generation != m_generation)
+        co_return;
+    m_problemText = tooLarge ? tr("%1 cannot be shown: at %2 × %3 pixels it is too large a picture to open here. "
+                                  "Download it to see it.")
+                                   .arg(name, QLocale().toString(tooLarge->width()), QLocale().toString(tooLarge->height()))
+                             : tr("%1 cannot be shown: it is not a picture this computer can read.").arg(name);
     Q_EMIT changed();
 }
 
@@ -129,8 +152,7 @@ void PreviewPresenter::show(RemoteEntry entry)
     if (!request)
         m_problemText = tr("The phone is not connected.");
     else if (entry.sizeBytes.value_or(0) > sizeLimitBytes)
-        m_problemText = tr("%1 is larger than %2: download it to see it.")
-                            .arg(entry.name, formatByteCount(sizeLimitBytes));
+        m_problemText = tooLargeToRead(entry.name);
     else {
         m_loading = true;
         m_control = std::make_shared<TransferControl>();
@@ -149,10 +171,14 @@ QCoro::Task<> PreviewPresenter::load(ThumbnailRequest request, qint64 generation
         co_return;
     try {
         const QString key = request.cacheKey;
-        co_await viewModel->thumbnails()->preview(std::move(request), m_control);
+        const std::optional<QString> path = co_await viewModel->thumbnails()->preview(std::move(request), sizeLimitBytes,
+                                                                                       m_control);
         if (!self || generation != m_generation)
             co_return;
-        m_pictureSource = QUrl(QStringLiteral("image://%1/previews/%2").arg(PictureProvider::providerName, key));
+        if (path)
+            m_pictureSource = QUrl(QStringLiteral("image://%1/previews/%2").arg(PictureProvider::providerName, key));
+        else
+            m_problemText = tooLargeToRead(m_entry->name);
     } catch (...) {
         if (!self || generation != m_generation)
             co_return;

@@ -2,11 +2,13 @@
 
 // The larger picture over the listing: Space on an image opens it, Left and Right go
 // through the folder's pictures in the rows' order, Escape closes it. The file is read
-// whole into the preview cache (up to sizeLimitBytes) as an operation of the user's own,
-// so thumbnails wait for it; moving on or closing stops a read in flight.
+// whole into the preview cache (up to sizeLimitBytes; one whose size the phone did not say,
+// only that far) as an operation of the user's own, so thumbnails wait for it; moving on or
+// closing stops a read in flight.
 
 #include "TarvelApp/RemoteEntryListModel.h"
 #include "TarvelApp/ThumbnailPresenter.h"
+#include "TarvelCore/SerialWorker.h"
 #include "TarvelCore/TarvelViewModel.h"
 
 #include <QObject>
@@ -72,6 +74,8 @@ private:
     void step(int direction);
     void stopReading();
     QCoro::Task<> load(ThumbnailRequest request, qint64 generation);
+    QCoro::Task<> explainFailure(QString path, QString name, qint64 generation);
+    static QString tooLargeToRead(const QString &name);
 
     QPointer<TarvelViewModel> m_viewModel;
     RemoteEntryListModel *m_rows;
@@ -82,6 +86,7 @@ private:
     QString m_problemText;
     qint64 m_generation = 0; // of the picture shown; a read for an older one is dropped
     std::shared_ptr<TransferControl> m_control;
+    SerialWorker m_files; // reads a failed picture's header; last, so it goes first and finishes its job
 };
 
 } // namespace tarvel

@@ -1,6 +1,8 @@
 #include "TarvelApp/TarvelApp.h"
 
 #include "TarvelApp/PictureProvider.h"
+#include "TarvelCore/ImportStore.h"
+#include "TarvelStore/TarvelDatabase.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -31,6 +33,8 @@ TarvelApp::TarvelApp(std::shared_ptr<AndroidFileTransferEngine> engine, std::sha
 {
     if (plugEvents)
         m_viewModel.followPlugEvents(plugEvents);
+    // Imports and downloads share one record, opened on the first that needs it.
+    m_viewModel.setImportRecord(std::make_shared<ImportStore>(TarvelDatabase::defaultFolder()));
     // The folder shown shows what the phone adds to it or takes from it, without Refresh.
     m_viewModel.followPhoneEvents();
     [[maybe_unused]] volatile auto keepRegistration = &qml_register_types_Tarvel;

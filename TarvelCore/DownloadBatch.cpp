@@ -7,12 +7,14 @@
 namespace tarvel {
 
 DownloadBatch::DownloadBatch(BatchHost &host, QString deviceID, QString storageID, QList<RemoteEntry> items,
-                             QString folder)
+                             QString folder, std::optional<DownloadRecord> record)
     : Batch(host, TransferDirection::download, sentences::placeOnComputer(folder), std::move(deviceID), std::move(storageID))
     , m_folder(std::move(folder))
+    , m_record(std::move(record))
 {
     for (const RemoteEntry &item : items)
-        m_queue.add(BatchStep{.kind = item.kind, .name = item.name, .source = item.id, .size = item.sizeBytes.value_or(0)});
+        m_queue.add(BatchStep{.kind = item.kind, .name = item.name, .source = item.id, .size = item.sizeBytes.value_or(0),
+                              .modifiedAt = item.modifiedAt});
 }
 
 // No storage: the first window's download needed none.
@@ -89,7 +91,8 @@ QCoro::Task<> DownloadBatch::listFolders()
                              + sentences::reason(sentences::Problem::partlyListed));
             for (const RemoteEntry &entry : listing.entries)
                 m_queue.add(BatchStep{.kind = entry.kind, .name = entry.name, .source = entry.id,
-                                      .size = entry.sizeBytes.value_or(0), .parent = folder});
+                                      .size = entry.sizeBytes.value_or(0), .modifiedAt = entry.modifiedAt,
+                                      .parent = folder});
         }
         i = folders.at(answered - 1) + 1;
     }
@@ -208,9 +211,39 @@ QCoro::Task<std::optional<int>> DownloadBatch::copyFrom(int first)
     if (error || outcomes.isEmpty())
         outcomes = {error ? error : noResult()};
     const qsizetype ran = std::min(outcomes.size(), series.size());
-    if (!endSeries(std::move(outcomes)))
+    const bool goesOn = endSeries(std::move(outcomes));
+    // What landed is remembered even when the batch stops here.
+    co_await remember();
+    if (!goesOn || !attached())
         co_return std::nullopt;
     co_return series.at(ran - 1).step;
+}
+
+// The file's path on the phone, as an import names it: the folder the items were chosen
+// in, then the folders of the batch down to it.
+void DownloadBatch::copied(const SeriesFile &file)
+{
+    if (!m_record)
+        return;
+    const BatchStep &step = m_queue.at(file.step);
+    QString path = step.name;
+    for (int parent = step.parent; parent >= 0; parent = m_queue.at(parent).parent)
+        path = m_queue.at(parent).name + QLatin1Char('/') + path;
+    if (!m_record->phoneFolder.isEmpty())
+        path = m_record->phoneFolder + QLatin1Char('/') + path;
+    const QString folder = m_queue.destinationOf(file.step, m_folder).value_or(m_folder);
+    m_landed.append({path, step.size > 0 ? std::optional(step.size) : std::nullopt, step.modifiedAt,
+                     folder + QLatin1Char('/') + file.localName});
+}
+
+// One transaction on the record's own thread. A record that cannot be written costs only
+// a second copy at the next import, which the import's own dialog warns of.
+QCoro::Task<> DownloadBatch::remember()
+{
+    if (!m_record || m_landed.isEmpty())
+        co_return;
+    QList<ImportedFile> landed = std::exchange(m_landed, {});
+    co_await m_record->store->recordImported(m_record->key, std::move(landed));
 }
 
 } // namespace tarvel

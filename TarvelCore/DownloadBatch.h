@@ -7,18 +7,30 @@
 // others.
 
 #include "TarvelCore/Batch.h"
+#include "TarvelCore/ImportStore.h"
 #include "TarvelCore/LocalFiles.h"
 
 #include <QSet>
 
 namespace tarvel {
 
+// Where a batch remembers the files it copied, so a later import does not copy them again:
+// the import record, the phone's key there, and the phone folder the items were chosen in
+// ("DCIM/Camera"; empty for the storage's root).
+struct DownloadRecord {
+    std::shared_ptr<ImportStore> store;
+    PhoneKey key;
+    QString phoneFolder;
+};
+
 class DownloadBatch : public Batch {
 public:
     // The entries, folders with everything in them, into the local folder `folder`, keeping
     // the folders' structure. When names are taken there the host is asked once whether to
     // skip what is already there, keep both ("name (2).ext") or replace.
-    DownloadBatch(BatchHost &host, QString deviceID, QString storageID, QList<RemoteEntry> items, QString folder);
+    // With a record, each series' copies are written to it as the series ends.
+    DownloadBatch(BatchHost &host, QString deviceID, QString storageID, QList<RemoteEntry> items, QString folder,
+                  std::optional<DownloadRecord> record = std::nullopt);
     // The one file `remoteFileID` into `localFolder` under `localName`, replacing what is
     // there once the copy is complete; it shows `job`.
     DownloadBatch(BatchHost &host, QString deviceID, QString remoteFileID, TransferJob job, QString localFolder,
@@ -26,6 +38,7 @@ public:
 
 protected:
     QCoro::Task<> steps() override;
+    void copied(const SeriesFile &file) override;
 
 private:
     QCoro::Task<> listFolders();
@@ -41,10 +54,13 @@ private:
         QString folder = {};
     };
     QCoro::Task<bool> settleTaken(QList<TakenName> taken);
+    QCoro::Task<> remember();
 
     const QString m_folder;
     std::optional<TakenNames> m_takenNames; // the answer, once asked
     QSet<int> m_replacing;                  // files whose copy replaces what is there
+    const std::optional<DownloadRecord> m_record;
+    QList<ImportedFile> m_landed;           // copied and not yet written to the record
 };
 
 } // namespace tarvel

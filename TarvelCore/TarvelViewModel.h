@@ -114,8 +114,13 @@ public:
     // a window both are kept. Folders are listed first, then runs of files go to the lane as one job
     // each, so a listing asked for meanwhile runs between two files. A file that fails does
     // not stop the others; the batch ends in one sentence that says what was copied where
-    // and what failed and why. (DownloadBatch)
+    // and what failed and why. Files of the folder shown are written to the import record
+    // as they land, when there is one, so a later import does not copy them again.
+    // (DownloadBatch)
     QCoro::Task<> downloadItems(QList<RemoteEntry> items, QUrl toFolder);
+    // The import record that imports and downloads write to; none in tests that need none.
+    void setImportRecord(std::shared_ptr<ImportStore> store) { m_importRecord = std::move(store); }
+    std::shared_ptr<ImportStore> importRecord() const { return m_importRecord; }
     // The same the other way: local files and folders into the phone folder (absent: the
     // storage's root). Folders that are already there are filled, not doubled; a file never
     // takes the name of another object in its folder. What is not a regular file or folder,
@@ -310,6 +315,7 @@ private:
     std::shared_ptr<QPromise<TakenNames>> m_namesQuestion; // while the window is asked
 
     std::shared_ptr<PhoneDiagnosis> m_diagnosis; // may be null
+    std::shared_ptr<ImportStore> m_importRecord;  // may be null
     qint64 m_searchGeneration = 0;               // of the latest search, which owns the status
     bool m_lastSearchFoundNothing = false;
     // Why the latest search showed no phone; absent when it showed one.

@@ -10,7 +10,10 @@
 #include <QFileInfo>
 #include <QMetaMethod>
 #include <QPointer>
+#include <QSet>
 #include <QUuid>
+
+#include <algorithm>
 
 namespace tarvel {
 
@@ -65,8 +68,29 @@ QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFo
 {
     if (!readyForBatch() || items.isEmpty())
         co_return;
-    auto batch = std::make_shared<DownloadBatch>(asHost(), m_selectedDevice->id, m_selectedStorage->id, std::move(items),
-                                                 toFolder.toLocalFile());
+    const AndroidDevice device = *m_selectedDevice;
+    const AndroidStorage storage = *m_selectedStorage;
+    // Only items of the folder shown have a known path on the phone, as an import names it.
+    std::optional<DownloadRecord> record;
+    QSet<QString> shown;
+    for (const RemoteEntry &entry : std::as_const(m_entries))
+        shown.insert(entry.id);
+    const bool allShown = std::all_of(items.cbegin(), items.cend(), [&](const RemoteEntry &e) { return shown.contains(e.id); });
+    if (m_importRecord && allShown) {
+        QStringList folders;
+        for (const RemoteEntry &folder : std::as_const(m_folderPath))
+            folders.append(folder.name);
+        QPointer<TarvelViewModel> self(this);
+        const QString serial = co_await shownPhoneSerial();
+        if (!self)
+            co_return;
+        record = DownloadRecord{m_importRecord, PhoneKey::of(serial, device.name, storage.id, storage.name),
+                                folders.join(QLatin1Char('/'))};
+    }
+    if (!readyForBatch() || m_selectedDevice->id != device.id)
+        co_return;
+    auto batch = std::make_shared<DownloadBatch>(asHost(), device.id, storage.id, std::move(items),
+                                                 toFolder.toLocalFile(), std::move(record));
     co_await runBatch(std::move(batch));
 }
 

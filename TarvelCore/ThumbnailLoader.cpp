@@ -167,7 +167,8 @@ QCoro::Task<std::optional<QByteArray>> ThumbnailLoader::fetch(ThumbnailRequest r
     co_return std::nullopt;
 }
 
-QCoro::Task<QString> ThumbnailLoader::preview(ThumbnailRequest request, std::shared_ptr<TransferControl> control)
+QCoro::Task<std::optional<QString>> ThumbnailLoader::preview(ThumbnailRequest request, qint64 limitBytes,
+                                                             std::shared_ptr<TransferControl> control)
 {
     const auto cache = m_previews;
     const auto engine = m_engine;
@@ -176,6 +177,19 @@ QCoro::Task<QString> ThumbnailLoader::preview(ThumbnailRequest request, std::sha
     const std::optional<qint64> found = co_await awaitResult(m_files.run(std::move(look)));
     if (found && *found > 0)
         co_return cache->pathOf(key);
+    if (!request.object.sizeBytes) {
+        // The phone did not say how large the file is: one byte past the limit tells, and
+        // a file of any size is never read whole.
+        QByteArray bytes = co_await engine->readPart(request.object, 0, limitBytes + 1);
+        if (control->isCancelled())
+            throw TransferError::cancelled();
+        if (bytes.size() > limitBytes)
+            co_return std::nullopt;
+        auto keep = [cache, key, bytes = std::move(bytes)] { return cache->store(key, bytes); };
+        if (!co_await awaitResult(m_files.run(std::move(keep))))
+            throw TransferError::writeFailed();
+        co_return cache->pathOf(key);
+    }
     const DownloadRequest download{.deviceID = request.object.deviceID,
                                    .remoteFileID = request.object.objectID,
                                    .localFolder = cache->folder(),

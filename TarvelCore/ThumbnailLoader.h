@@ -59,9 +59,11 @@ public:
     // The lane may have become free: carries on with what is wanted.
     void laneMayBeFree();
 
-    // The whole file, read into the preview cache once; its path there. Counted as the
-    // user's own operation; throws what the engine threw, cancelled once `control` is.
-    QCoro::Task<QString> preview(ThumbnailRequest request, std::shared_ptr<TransferControl> control);
+    // The whole file, read into the preview cache once; its path there, or nothing when the
+    // file turns out larger than `limitBytes`. Counted as the user's own operation; throws
+    // what the engine threw, cancelled once `control` is.
+    QCoro::Task<std::optional<QString>> preview(ThumbnailRequest request, qint64 limitBytes,
+                                                std::shared_ptr<TransferControl> control);
 
 Q_SIGNALS:
     // The key's thumbnail is now in the cache.

@@ -6,12 +6,14 @@
 # libmtp loops over the same objects. An A/A row (the raw 1,000-file loop against itself)
 # gives the run's noise floor, and a line says when it strays beyond 0.05 of 1.
 # Usage: scripts/benchmark.sh [BUILD_DIR]   (default: build; builds mtp_benchmark first)
+#        scripts/benchmark.sh --features [BUILD_DIR]   the import and the thumbnails instead
 # TARVEL_BENCH_BYTES (1 GB) and TARVEL_BENCH_ROUNDS (3) make a quicker run.
 # TARVEL_BENCH_COUNTED=1 runs the guest on QEMU's instruction counter (-icount): its clock
 # then mostly counts the work the guest does, and the rounds' own ratios stay within a few
 # parts in a thousand however busy the host is (read the medians: a round can still stray).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+[[ ${1:-} == --features ]] && { shift; exec scripts/benchmark-features.sh "$@"; }
 build=${1:-build}
 cmake --build "$build" --target mtp_benchmark >/dev/null
 

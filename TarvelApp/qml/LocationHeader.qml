@@ -41,7 +41,10 @@ ColumnLayout {
             role: PlainText.Caption
             secondary: true
             text: header.browser.locationDetailText
-            maximumLineCount: 1
+            // Beside the sort controls a narrow window leaves it little room: the free
+            // space goes to a second line rather than being cut short.
+            wrapMode: Text.Wrap
+            maximumLineCount: 2
             elide: Text.ElideRight
             Layout.fillWidth: true
         }

@@ -174,3 +174,25 @@ TEST_F(ImportTest, UnwritableRecordStillImports)
     EXPECT_TRUE(viewModel.statusMessage().contains("This import cannot be remembered"))
         << viewModel.statusMessage().toStdString();
 }
+
+// Files downloaded from the browser are remembered with their path on the phone, a folder's
+// contents with theirs, so the next import copies only the rest; a file from elsewhere than
+// the folder shown is copied but not recorded under a path it does not have.
+TEST_F(ImportTest, DownloadedFilesAreNotImportedAgain)
+{
+    viewModel.setImportRecord(store);
+    ASSERT_TRUE(QDir().mkpath(destination.path() + "/Browsed") && QDir().mkpath(destination.path() + "/Other"));
+    runSync(viewModel.openFolder(folder("1", "DCIM")));
+    runSync(viewModel.openFolder(folder("10", "Camera")));
+    runSync(viewModel.downloadItems({file("100", "IMG_1.jpg", 1000), folder("103", "Burst")},
+                                    QUrl::fromLocalFile(destination.path() + "/Browsed")));
+    runSync(viewModel.downloadItems({file("30", "clip.mp4", 9000)}, QUrl::fromLocalFile(destination.path() + "/Other")));
+    ASSERT_EQ(engine->downloadRequests.size(), 3);
+    const ImportPlan plan = decide(scan());
+    QStringList names;
+    for (const ImportItem &item : plan.items)
+        names.append(item.file.entry.name);
+    names.sort();
+    EXPECT_EQ(names, QStringList({"IMG_2.jpg", "Screen.png", "clip.mp4"}));
+    EXPECT_EQ(plan.alreadyImported, 2);
+}

@@ -13,11 +13,12 @@
 
 int main(int argc, char **argv)
 {
-    // What the app keeps between runs (thumbnails, the window's settings) goes to folders
+    // What the app keeps between runs (thumbnails, the window's settings, the import record) goes to folders
     // of this run's own, never the user's.
     QTemporaryDir home;
     qputenv("XDG_CACHE_HOME", QFile::encodeName(home.filePath(QStringLiteral("cache"))));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral("config"))));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
 #ifdef TARVEL_TEST_GUI
     // Windows in tests never need a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

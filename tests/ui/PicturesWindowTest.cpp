@@ -14,6 +14,7 @@
 
 using namespace tarvel;
 using tarvel::test::spinUntil;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -116,6 +117,43 @@ TEST_F(PicturesWindowTest, TheGridAsksOnlyForTheCellsOnScreen)
     QTest::keyClick(window(), Qt::Key_Escape);
     ASSERT_TRUE(spinUntil([&] { return !view()->browser()->preview()->isOpen() && grid->hasActiveFocus(); }));
     EXPECT_EQ(view()->browser()->entries()->currentRow(), 118);
+}
+
+// The preview's three ways to have no picture, each in its own words: a file whose size the
+// phone did not say is read only up to the limit and one byte more, never whole; a picture
+// whose header claims more than can be decoded says so; what is no picture says that.
+TEST_F(PicturesWindowTest, PreviewSaysWhyItShowsNoPicture)
+{
+    const auto unsized = [](QString id, QString name) {
+        RemoteEntry entry = test::file(id, name, 0);
+        entry.sizeBytes.reset();
+        return entry;
+    };
+    engine->entriesByParentID = {{"", {unsized("1", "A_LARGE.jpg"), unsized("2", "B_WIDE.jpg"), unsized("3", "C_BROKEN.jpg")}}};
+    engine->contents.insert("1", QByteArray(PreviewPresenter::sizeLimitBytes + 2, 'x'));
+    QImage line(40000, 2, QImage::Format_Mono);
+    line.fill(0);
+    QByteArray wide;
+    QBuffer buffer(&wide);
+    buffer.open(QIODevice::WriteOnly);
+    line.save(&buffer, "png");
+    engine->contents.insert("2", wide);
+    engine->contents.insert("3", "not a picture");
+    ASSERT_NE(window(), nullptr);
+    app->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window()));
+    ASSERT_TRUE(spinUntil([&] { return app->viewModel()->entries().size() == 3; }));
+    PreviewPresenter &preview = *app->contentView()->browser()->preview();
+    const auto problemOf = [&](const QString &id) {
+        preview.openAt(app->contentView()->browser()->entries()->rowOf(id));
+        spinUntil([&] { return !preview.problemText().isEmpty(); }, 20s);
+        return preview.problemText();
+    };
+    EXPECT_EQ(problemOf("1"), QStringLiteral("A_LARGE.jpg is larger than 50 MB: download it to see it."));
+    EXPECT_TRUE(engine->downloadRequests.isEmpty());
+    EXPECT_EQ(problemOf("2"), QStringLiteral("B_WIDE.jpg cannot be shown: at 40,000 \u00d7 2 pixels it is too large a "
+                                           "picture to open here. Download it to see it."));
+    EXPECT_EQ(problemOf("3"), QStringLiteral("C_BROKEN.jpg cannot be shown: it is not a picture this computer can read."));
 }
 
 // Escape over the preview closes the preview; the copy running behind it, which Escape
