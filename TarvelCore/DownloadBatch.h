@@ -24,8 +24,13 @@ public:
     DownloadBatch(BatchHost &host, QString deviceID, QString remoteFileID, TransferJob job, QString localFolder,
                   QString localName);
 
+    // Where the entries sit on the phone, from the storage's root ("DCIM/Camera"; empty: the
+    // root), so the journal can find each file again by its path.
+    void fromPhoneFolder(QString path) { m_phoneFolder = std::move(path); }
+
 protected:
     QCoro::Task<> steps() override;
+    std::optional<JournalFile> journalFile(int step) const override;
 
 private:
     QCoro::Task<> listFolders();
@@ -42,7 +47,10 @@ private:
     };
     QCoro::Task<bool> settleTaken(QList<TakenName> taken);
 
+    QString pathIn(int step) const; // from the batch's own folder, '/' between folders
+
     const QString m_folder;
+    QString m_phoneFolder;
     std::optional<TakenNames> m_takenNames; // the answer, once asked
     QSet<int> m_replacing;                  // files whose copy replaces what is there
 };

@@ -123,6 +123,13 @@ QString disconnected(int filesDone, int fileCount)
         + QStringLiteral(". Connect it again, unlock it, then press Refresh.");
 }
 
+QString stoppedAnswering(int filesDone, int fileCount)
+{
+    return QStringLiteral("The phone stopped answering after %1 of %2. Unplug it, plug it in again, then choose Resume.")
+        .arg(filesDone)
+        .arg(files(fileCount));
+}
+
 QString unplugged(const QString &phone) { return phone + QStringLiteral(" was unplugged."); }
 
 QString showing(const QString &location, bool whole)
@@ -290,6 +297,12 @@ QString failureReason(const std::exception_ptr &error, TransferDirection directi
     }
 }
 
+QString resumeOffer(int filesLeft, int fileCount, qint64 bytesLeft, const QString &destination)
+{
+    return QStringLiteral("Resume: %1 of %2 left (%3) to %4")
+        .arg(QString::number(filesLeft), files(fileCount), formatByteCount(bytesLeft), destination);
+}
+
 QString reason(Problem problem)
 {
     switch (problem) {
@@ -305,6 +318,8 @@ QString reason(Problem problem)
     case Problem::nameTooLong: return QStringLiteral("the name is too long for a file on the computer");
     case Problem::folderNotMade: return QStringLiteral("Could not create the folder on the computer");
     case Problem::partlyListed: return QStringLiteral("some of its items could not be read from the phone");
+    case Problem::goneFromPhone: return QStringLiteral("it is no longer on the phone");
+    case Problem::changedOnPhone: return QStringLiteral("it changed on the phone since the copy began");
     }
     return QString();
 }

@@ -65,8 +65,24 @@ QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFo
 {
     if (!readyForBatch() || items.isEmpty())
         co_return;
+    const QPointer<TarvelViewModel> self(this);
+    std::optional<PhoneKey> key;
+    if (m_journal)
+        key = co_await journalKey();
+    if (!self || !readyForBatch())
+        co_return;
+    const QString folder = toFolder.toLocalFile();
     auto batch = std::make_shared<DownloadBatch>(asHost(), m_selectedDevice->id, m_selectedStorage->id, std::move(items),
-                                                 toFolder.toLocalFile());
+                                                 folder);
+    if (key) {
+        QStringList phoneFolder;
+        for (const RemoteEntry &entry : std::as_const(m_folderPath))
+            phoneFolder.append(entry.name);
+        batch->fromPhoneFolder(phoneFolder.join(QLatin1Char('/')));
+        batch->keepJournal(m_journal, JournalBatch{.id = QUuid::createUuid().toString(QUuid::WithoutBraces), .key = *key,
+                                                   .kind = JournalKind::download, .destination = folder,
+                                                   .destinationName = folder.section(QLatin1Char('/'), -2)});
+    }
     co_await runBatch(std::move(batch));
 }
 
@@ -212,6 +228,7 @@ void TarvelViewModel::answerNamesTaken(TakenNames answer)
 void TarvelViewModel::end(BatchEnd end)
 {
     m_batch.reset();
+    lookForResumable(); // a batch cut while the phone stays, by Cancel, is offered at once
     stopTransfer();
     setCurrentTransfer(std::nullopt);
     if (m_currentBatch)

@@ -7,6 +7,7 @@
 
 #include "TarvelCore/Models.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -25,6 +26,7 @@ struct BatchStep {
     // Where a placed step went: a folder's local path or object id, a file's name in its folder.
     std::optional<QString> target = {};
     bool failed = false;
+    std::optional<QDateTime> modifiedAt = {}; // the phone's date, where it said
 
     friend bool operator==(const BatchStep &, const BatchStep &) = default;
 };
