@@ -133,6 +133,9 @@ QString ImportPresenter::destinationSetting()
 
 std::shared_ptr<ImportStore> ImportPresenter::store()
 {
+    // One database for the record and the journal, opened once.
+    if (!m_store && m_viewModel)
+        m_store = m_viewModel->journal();
     if (!m_store)
         m_store = std::make_shared<ImportStore>(TarvelDatabase::defaultFolder());
     return m_store;

@@ -2,6 +2,7 @@
 #include "TarvelApp/CommandLine.h"
 #include "TarvelApp/QuitSignals.h"
 #include "TarvelApp/TarvelApp.h"
+#include "TarvelCore/ImportStore.h"
 #include "USBDiagnosis/USBHotplugMonitor.h"
 #include "USBDiagnosis/USBPhoneDiagnosis.h"
 
@@ -32,6 +33,8 @@ int main(int argc, char **argv)
             [&plugEvents](tarvel::USBAddress address) { plugEvents.ignoreEventsFor(address, std::chrono::seconds(3)); });
         tarvel::TarvelApp app(std::make_shared<tarvel::MTPAndroidFileTransferEngine>(),
                               std::make_shared<tarvel::USBPhoneDiagnosis>(), &plugEvents);
+        // Batches are written down as they go, so one cut by an unplug or a quit can resume.
+        app.viewModel()->setJournal(std::make_shared<tarvel::ImportStore>(tarvel::TarvelDatabase::defaultFolder()));
         app.followTransfersOnDesktop();
         // Ending the session or pressing Ctrl-C quits the way the window's Quit does.
         tarvel::QuitSignals quitSignals;
