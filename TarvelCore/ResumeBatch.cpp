@@ -117,6 +117,44 @@ QCoro::Task<> ResumeBatch::findAgain()
         else
             m_ids[i] = found->id;
     }
+    if (attached() && !m_control->isCancelled())
+        co_await checkComputer();
+}
+
+// A file already where it goes with its size landed before the cut was written down (a quit
+// or a crash right after it): it is not copied again.
+QCoro::Task<> ResumeBatch::checkComputer()
+{
+    QHash<QString, int> placeOf; // local folder to its place
+    QList<FolderPlace> places;
+    QList<QList<int>> stepsOf;
+    for (int i = 0; i < m_queue.size(); ++i) {
+        if (m_queue.skipsStep(i))
+            continue;
+        const QString folder = folderOf(m_files.at(i).localPath);
+        if (!placeOf.contains(folder)) {
+            placeOf.insert(folder, int(places.size()));
+            places.append(FolderPlace{.id = int(places.size()), .into = folder});
+            stepsOf.append(QList<int>());
+        }
+        places[placeOf.value(folder)].files.append(nameOf(m_files.at(i).localPath));
+        stepsOf[placeOf.value(folder)].append(i);
+    }
+    if (places.isEmpty())
+        co_return;
+    auto [placed, error] = co_await attempt(host().localFiles().place(places));
+    if (!attached() || error)
+        co_return; // each copy then says for itself what is wrong
+    for (qsizetype k = 0; k < placed.size() && k < stepsOf.size(); ++k) {
+        const auto &[where, failure] = placed.at(k);
+        const QList<int> &steps = stepsOf.at(k);
+        for (qsizetype n = 0; n < steps.size(); ++n) {
+            if (failure)
+                fail(steps.at(n), failure, {});
+            else if (n < where.taken.size() && where.taken.at(n) && *where.taken.at(n) == m_files.at(steps.at(n)).sizeBytes)
+                m_queue.skip(steps.at(n));
+        }
+    }
 }
 
 void ResumeBatch::copied(const SeriesFile &file)

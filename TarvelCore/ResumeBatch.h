@@ -8,6 +8,7 @@
 
 #include "TarvelCore/Batch.h"
 #include "TarvelCore/ImportStore.h"
+#include "TarvelCore/LocalFiles.h"
 
 #include <QHash>
 
@@ -30,6 +31,7 @@ private:
     // nothing when it is not there, or the phone is gone.
     QCoro::Task<std::optional<QList<RemoteEntry>>> entriesAt(QString path);
     QCoro::Task<> findAgain();
+    QCoro::Task<> checkComputer();
     QCoro::Task<std::optional<int>> copyFrom(int step);
 
     QList<JournalFile> m_files; // each step's file
