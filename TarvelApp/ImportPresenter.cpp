@@ -128,9 +128,10 @@ QString ImportPresenter::destinationSetting()
 
 std::shared_ptr<ImportStore> ImportPresenter::store()
 {
-    // The view model's record, which downloads write to as well; a folder of its own without.
+    // The view model's database, which downloads and the journal write to as well; a folder
+    // of its own without.
     if (!m_store && m_viewModel)
-        m_store = m_viewModel->importRecord();
+        m_store = m_viewModel->store();
     if (!m_store)
         m_store = std::make_shared<ImportStore>(TarvelDatabase::defaultFolder());
     return m_store;

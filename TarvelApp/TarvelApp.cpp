@@ -33,8 +33,9 @@ TarvelApp::TarvelApp(std::shared_ptr<AndroidFileTransferEngine> engine, std::sha
 {
     if (plugEvents)
         m_viewModel.followPlugEvents(plugEvents);
-    // Imports and downloads share one record, opened on the first that needs it.
-    m_viewModel.setImportRecord(std::make_shared<ImportStore>(TarvelDatabase::defaultFolder()));
+    // One database for the import record, which imports and downloads write to, and the
+    // journal of batches, so one cut by an unplug or a quit can resume; opened on first use.
+    m_viewModel.setStore(std::make_shared<ImportStore>(TarvelDatabase::defaultFolder()));
     // The folder shown shows what the phone adds to it or takes from it, without Refresh.
     m_viewModel.followPhoneEvents();
     [[maybe_unused]] volatile auto keepRegistration = &qml_register_types_Tarvel;

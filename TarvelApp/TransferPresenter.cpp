@@ -26,6 +26,8 @@ TransferPresenter::TransferPresenter(TarvelViewModel *viewModel, DesktopServices
     connect(viewModel, &TarvelViewModel::currentTransferChanged, this, &TransferPresenter::followTransfer);
     connect(viewModel, &TarvelViewModel::currentBatchChanged, this, &TransferPresenter::followBatch);
     connect(viewModel, &TarvelViewModel::cancellingTransferChanged, this, &TransferPresenter::transferChanged);
+    connect(viewModel, &TarvelViewModel::resumeOfferChanged, this, &TransferPresenter::resumeChanged);
+    connect(this, &TransferPresenter::transferChanged, this, &TransferPresenter::resumeChanged);
     m_clock.start();
 }
 
@@ -298,6 +300,18 @@ void TransferPresenter::startCancelTransfer()
 {
     if (cancelTransferEnabled())
         m_viewModel->cancelTransfer();
+}
+
+void TransferPresenter::startResume()
+{
+    if (resumeVisible())
+        m_viewModel->resumeBatch();
+}
+
+void TransferPresenter::dismissResume()
+{
+    if (m_viewModel)
+        m_viewModel->dismissResume();
 }
 
 void TransferPresenter::showDownloadedFolder()

@@ -62,6 +62,11 @@ class TransferPresenter : public QObject {
     Q_PROPERTY(QString noTransferDescription READ noTransferDescription CONSTANT)
     Q_PROPERTY(QUrl noTransferIconSource READ noTransferIconSource CONSTANT)
     Q_PROPERTY(QString showInFolderTitle READ showInFolderTitle CONSTANT)
+    // A cut batch of the phone shown that can resume: its sentence, Resume and Dismiss.
+    Q_PROPERTY(QString resumeText READ resumeText NOTIFY resumeChanged)
+    Q_PROPERTY(bool resumeVisible READ resumeVisible NOTIFY resumeChanged)
+    Q_PROPERTY(QString resumeTitle READ resumeTitle CONSTANT)
+    Q_PROPERTY(QString dismissResumeTitle READ dismissResumeTitle CONSTANT)
 
 public:
     TransferPresenter(TarvelViewModel *viewModel, DesktopServices *desktop, QObject *parent = nullptr);
@@ -115,6 +120,11 @@ public:
     static QString noTransferDescription() { return tr("Downloads and uploads will appear here while they are running."); }
     static QUrl noTransferIconSource() { return symbolSource(QStringLiteral("checkmark.circle")); }
     static QString showInFolderTitle() { return tr("Show in Folder"); }
+    QString resumeText() const { return m_viewModel ? m_viewModel->resumeOffer() : QString(); }
+    // Not while a transfer runs: one batch at a time.
+    bool resumeVisible() const { return !resumeText().isEmpty() && !hasTransfer(); }
+    static QString resumeTitle() { return tr("Resume"); }
+    static QString dismissResumeTitle() { return tr("Dismiss"); }
 
     // Asks for files and uploads them as uploadFiles does; a cancelled panel does nothing.
     QCoro::Task<> chooseFileToUpload();
@@ -141,6 +151,8 @@ public Q_SLOTS:
     void startUploadDropped(QList<QUrl> urls);
     // Cancel and Escape: stops the running transfer, a batch with all its files.
     void startCancelTransfer();
+    void startResume();
+    void dismissResume();
     void showDownloadedFolder();
 
 Q_SIGNALS:
@@ -149,6 +161,7 @@ Q_SIGNALS:
     void uploadChanged();
     // A transfer started or ended, Cancel was pressed, or Show in Folder came or went.
     void transferChanged();
+    void resumeChanged();
     // A batch went on to its next file, or the pane's file changed with a start or an end.
     void fileChanged();
     // The running transfer's bytes moved on.

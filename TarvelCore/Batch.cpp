@@ -1,5 +1,6 @@
 #include "TarvelCore/Batch.h"
 
+#include "TarvelCore/ImportStore.h"
 #include "TarvelCore/Sentences.h"
 
 #include <QUuid>
@@ -30,6 +31,7 @@ QCoro::Task<> Batch::run()
 {
     const std::shared_ptr<Batch> self = shared_from_this();
     co_await steps();
+    closeJournal();
     if (BatchHost *host = std::exchange(m_host, nullptr))
         host->end(ending());
 }
@@ -51,6 +53,73 @@ void Batch::unplugged()
 {
     m_phoneGone = true;
     m_control->cancel();
+}
+
+void Batch::keepJournal(std::shared_ptr<ImportStore> store, JournalBatch batch, bool begun)
+{
+    m_journal = std::move(store);
+    m_journalBatch = std::move(batch);
+    m_journalBatch.files.clear();
+    m_journalBegun = begun;
+    for (int step = 0; begun && step < m_queue.size(); ++step)
+        m_journaled.insert(step);
+}
+
+void Batch::journalSteps(const QList<int> &steps)
+{
+    if (!m_journal)
+        return;
+    QList<JournalFile> files;
+    for (const int step : steps) {
+        if (std::optional<JournalFile> file = journalFile(step)) {
+            files.append(*file);
+            m_journaled.insert(step);
+        }
+    }
+    if (files.isEmpty())
+        return;
+    if (!std::exchange(m_journalBegun, true)) {
+        JournalBatch batch = m_journalBatch;
+        batch.files = files;
+        m_journal->journal([batch](BatchJournal &journal) { return journal.begin(batch); });
+        return;
+    }
+    m_journal->journal([id = m_journalBatch.id, files](BatchJournal &journal) { return journal.putFiles(id, files); });
+}
+
+void Batch::journalEnded(const QList<int> &steps, JournalFileState state)
+{
+    if (!m_journal || !m_journalBegun || steps.isEmpty())
+        return;
+    QList<int> numbers;
+    for (const int step : steps)
+        numbers.append(journalNumber(step));
+    m_journal->journal([id = m_journalBatch.id, numbers, state](BatchJournal &journal) {
+        return journal.setState(id, numbers, state);
+    });
+}
+
+// A batch whose every file ended is forgotten; else what failed or was skipped is written
+// down as ended, and the rest waits for Resume.
+void Batch::closeJournal()
+{
+    if (!m_journal || !m_journalBegun)
+        return;
+    QList<int> ended;
+    bool waits = m_queue.batch().listingFolders;
+    for (const int step : std::as_const(m_journaled)) {
+        if (m_done.contains(step))
+            continue;
+        if (m_queue.skipsStep(step) && !m_retry.contains(step))
+            ended.append(step);
+        else
+            waits = true;
+    }
+    if (!waits) {
+        m_journal->journal([id = m_journalBatch.id](BatchJournal &journal) { return journal.forget(id); });
+        return;
+    }
+    journalEnded(ended, JournalFileState::failed);
 }
 
 TransferJob Batch::jobFor(const SeriesFile &file) const
@@ -109,23 +178,38 @@ bool Batch::endSeries(QList<std::exception_ptr> outcomes)
     const qsizetype ran = std::min(outcomes.size(), m_series.size());
     m_queue.started(int(ran));
     bool goesOn = true;
+    QList<int> done;
     for (qsizetype k = 0; k < ran; ++k) {
         const SeriesFile &file = m_series.at(k);
         const std::exception_ptr &outcome = outcomes.at(k);
         const auto kind = kindOf(outcome);
         if (!outcome) {
             m_queue.finishFile(file.step);
+            m_done.insert(file.step);
+            done.append(file.step);
             copied(file);
         } else if (kind == TransferError::Kind::cancelled) {
             goesOn = false;
         } else if (kind == TransferError::Kind::disconnected) {
             m_phoneGone = true;
             goesOn = false;
+        } else if (kind == TransferError::Kind::deviceRefused && m_phoneFailed) {
+            // Trying the rest against a phone that no longer answers would only reset it once
+            // per file: the batch stops here, and both files wait for Resume.
+            m_retry << *m_phoneFailed << file.step;
+            m_stoppedAnswering = true;
+            goesOn = false;
+            break;
         } else {
             fail(file.step, outcome, file.localName);
         }
+        if (kind == TransferError::Kind::deviceRefused)
+            m_phoneFailed = file.step;
+        else
+            m_phoneFailed.reset();
     }
     m_series.clear();
+    journalEnded(done, JournalFileState::done);
     return goesOn;
 }
 
@@ -162,6 +246,8 @@ BatchEnd Batch::ending() const
     }
     if (cut)
         return {State::deviceUnavailable, sentences::disconnected(m_queue.filesDone(), m_queue.fileCount()), true};
+    if (m_stoppedAnswering)
+        return {State::transferFailed, sentences::stoppedAnswering(m_queue.filesDone(), m_queue.fileCount())};
     if (m_cancelled)
         return {State::ready, sentences::batchCancelled(m_queue)};
     return {m_queue.hasFailures() ? State::transferFailed : State::ready, sentences::batchDone(m_queue)};

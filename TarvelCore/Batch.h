@@ -10,9 +10,11 @@
 #include "TarvelCore/Models.h"
 #include "TarvelCore/TransferControl.h"
 #include "TarvelCore/TransferQueue.h"
+#include "TarvelStore/BatchJournal.h"
 
 #include <QCoro/QCoroTask>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <exception>
@@ -21,6 +23,7 @@
 
 namespace tarvel {
 
+class ImportStore;
 class LocalFiles;
 
 // What the window shows of a running batch: the file in flight, and the batch's counts
@@ -93,6 +96,11 @@ public:
     void unplugged();
     // The host shows it no more: it stops at its next step and never calls the host again.
     void letGo() { m_host = nullptr; }
+    // Writes the batch down in `store`'s journal as it goes, under `batch`'s id, phone and
+    // destination, its files as the batch learns them, so a batch cut by an unplug, a cancel,
+    // a quit or a crash can resume. It is forgotten once every file ended. `begun`: the
+    // journal holds it already, as it does a batch that resumes.
+    void keepJournal(std::shared_ptr<ImportStore> store, JournalBatch batch, bool begun = false);
 
 protected:
     Batch(BatchHost &host, TransferDirection direction, QString destinationName, QString deviceID, QString storageID);
@@ -111,6 +119,12 @@ protected:
     virtual void copied(const SeriesFile &) {}
     // How the batch ended, for the status line.
     virtual BatchEnd ending() const;
+    // How a file step is written down in the journal; nothing for a step that is no file.
+    virtual std::optional<JournalFile> journalFile(int) const { return std::nullopt; }
+    // The number the journal knows a step's file by.
+    virtual int journalNumber(int step) const { return step; }
+    // Writes down these steps' files as they are now (a name chosen, a folder placed).
+    void journalSteps(const QList<int> &steps);
 
     // A single transfer: it shows `job` for its one step from the start, and no batch line.
     void showOnly(TransferJob job);
@@ -135,6 +149,8 @@ protected:
 
 private:
     TransferJob jobFor(const SeriesFile &file) const;
+    void journalEnded(const QList<int> &steps, JournalFileState state);
+    void closeJournal();
 
     BatchHost *m_host;
     bool m_single = false;
@@ -145,6 +161,16 @@ private:
     QList<qint64> m_bytesBefore;  // for each of them, the bytes of those before it
     std::optional<TransferJob> m_job;
     int m_jobStep = -1;
+    std::shared_ptr<ImportStore> m_journal; // null: the batch is not written down
+    JournalBatch m_journalBatch;
+    bool m_journalBegun = false;
+    QSet<int> m_journaled; // steps written down
+    QSet<int> m_done;      // steps copied
+    // The phone failed the file before too: one more failure and it is taken to have
+    // stopped answering. The step it failed, to be tried again on Resume then.
+    std::optional<int> m_phoneFailed;
+    QSet<int> m_retry;     // failed steps Resume tries again
+    bool m_stoppedAnswering = false;
 };
 
 } // namespace tarvel

@@ -3,6 +3,7 @@
 #include "TarvelCore/Sentences.h"
 
 #include <algorithm>
+#include <numeric>
 
 namespace tarvel {
 
@@ -33,6 +34,9 @@ QCoro::Task<> DownloadBatch::steps()
     if (!attached() || phoneGone())
         co_return;
     m_queue.foldersListed();
+    QList<int> all(m_queue.size());
+    std::iota(all.begin(), all.end(), 0);
+    journalSteps(all);
     // The batch's own folder first: its files' names are chosen there.
     for (int i = single() ? 0 : -1; i < m_queue.size() && !m_control->isCancelled(); ++i) {
         if (i >= 0 && m_queue.skipsStep(i)) {
@@ -91,11 +95,41 @@ QCoro::Task<> DownloadBatch::listFolders()
                              + sentences::reason(sentences::Problem::partlyListed));
             for (const RemoteEntry &entry : listing.entries)
                 m_queue.add(BatchStep{.kind = entry.kind, .name = entry.name, .source = entry.id,
-                                      .size = entry.sizeBytes.value_or(0), .modifiedAt = entry.modifiedAt,
-                                      .parent = folder});
+                                      .size = entry.sizeBytes.value_or(0), .parent = folder,
+                                      .modifiedAt = entry.modifiedAt});
         }
         i = folders.at(answered - 1) + 1;
     }
+}
+
+QString DownloadBatch::pathIn(int step) const
+{
+    QString path = m_queue.at(step).name;
+    for (int at = m_queue.at(step).parent; at >= 0; at = m_queue.at(at).parent)
+        path = m_queue.at(at).name + QLatin1Char('/') + path;
+    return path;
+}
+
+QString DownloadBatch::phonePath(int step) const
+{
+    return m_phoneFolder.isEmpty() ? pathIn(step) : m_phoneFolder + QLatin1Char('/') + pathIn(step);
+}
+
+// A file placed is written down where it goes; one not yet placed where it would go under
+// its own name, which its placement writes over.
+std::optional<JournalFile> DownloadBatch::journalFile(int step) const
+{
+    const BatchStep &file = m_queue.at(step);
+    if (file.kind != RemoteEntryKind::file || m_queue.skipsStep(step))
+        return std::nullopt;
+    const std::optional<QString> folder = m_queue.destinationOf(step, m_folder);
+    const QString localPath = folder && file.target ? *folder + QLatin1Char('/') + *file.target
+                                                    : m_folder + QLatin1Char('/') + pathIn(step);
+    return JournalFile{.seq = step,
+                       .phonePath = phonePath(step),
+                       .localPath = localPath,
+                       .sizeBytes = file.size,
+                       .modifiedAt = file.modifiedAt};
 }
 
 FolderPlace DownloadBatch::placeOf(int step) const
@@ -204,6 +238,10 @@ QCoro::Task<std::optional<int>> DownloadBatch::copyFrom(int first)
         series.append(SeriesFile{j, name, folder.mid(folder.lastIndexOf(QLatin1Char('/')) + 1), name});
         requests.append(DownloadRequest{m_deviceID, file.source, folder, name, single() || m_replacing.contains(j)});
     }
+    QList<int> steps;
+    for (const SeriesFile &file : std::as_const(series))
+        steps.append(file.step);
+    journalSteps(steps); // with the names chosen for them now
     startSeries(series);
     auto [outcomes, error] = co_await attempt(m_engine->downloadSeries(std::move(requests), m_control));
     if (!attached())
@@ -219,20 +257,13 @@ QCoro::Task<std::optional<int>> DownloadBatch::copyFrom(int first)
     co_return series.at(ran - 1).step;
 }
 
-// The file's path on the phone, as an import names it: the folder the items were chosen
-// in, then the folders of the batch down to it.
 void DownloadBatch::copied(const SeriesFile &file)
 {
     if (!m_record)
         return;
     const BatchStep &step = m_queue.at(file.step);
-    QString path = step.name;
-    for (int parent = step.parent; parent >= 0; parent = m_queue.at(parent).parent)
-        path = m_queue.at(parent).name + QLatin1Char('/') + path;
-    if (!m_record->phoneFolder.isEmpty())
-        path = m_record->phoneFolder + QLatin1Char('/') + path;
     const QString folder = m_queue.destinationOf(file.step, m_folder).value_or(m_folder);
-    m_landed.append({path, step.size > 0 ? std::optional(step.size) : std::nullopt, step.modifiedAt,
+    m_landed.append({phonePath(file.step), step.size > 0 ? std::optional(step.size) : std::nullopt, step.modifiedAt,
                      folder + QLatin1Char('/') + file.localName});
 }
 

@@ -15,12 +15,11 @@
 namespace tarvel {
 
 // Where a batch remembers the files it copied, so a later import does not copy them again:
-// the import record, the phone's key there, and the phone folder the items were chosen in
-// ("DCIM/Camera"; empty for the storage's root).
+// the import record and the phone's key there. Each file goes by its path on the phone
+// (fromPhoneFolder).
 struct DownloadRecord {
     std::shared_ptr<ImportStore> store;
     PhoneKey key;
-    QString phoneFolder;
 };
 
 class DownloadBatch : public Batch {
@@ -36,9 +35,14 @@ public:
     DownloadBatch(BatchHost &host, QString deviceID, QString remoteFileID, TransferJob job, QString localFolder,
                   QString localName);
 
+    // Where the entries sit on the phone, from the storage's root ("DCIM/Camera"; empty: the
+    // root), so the record and the journal know each file by its path.
+    void fromPhoneFolder(QString path) { m_phoneFolder = std::move(path); }
+
 protected:
     QCoro::Task<> steps() override;
     void copied(const SeriesFile &file) override;
+    std::optional<JournalFile> journalFile(int step) const override;
 
 private:
     QCoro::Task<> listFolders();
@@ -56,7 +60,11 @@ private:
     QCoro::Task<bool> settleTaken(QList<TakenName> taken);
     QCoro::Task<> remember();
 
+    QString pathIn(int step) const; // from the batch's own folder, '/' between folders
+    QString phonePath(int step) const; // from the storage's root
+
     const QString m_folder;
+    QString m_phoneFolder;
     std::optional<TakenNames> m_takenNames; // the answer, once asked
     QSet<int> m_replacing;                  // files whose copy replaces what is there
     const std::optional<DownloadRecord> m_record;

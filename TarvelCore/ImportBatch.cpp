@@ -5,6 +5,8 @@
 
 #include <QMap>
 
+#include <numeric>
+
 namespace tarvel {
 
 ImportBatch::ImportBatch(BatchHost &host, QString deviceID, ImportPlan plan, QHash<QString, PhoneKey> keys,
@@ -26,6 +28,9 @@ QCoro::Task<> ImportBatch::steps()
 {
     if (m_queue.size() == 0 || !co_await place())
         co_return;
+    QList<int> all(m_queue.size());
+    std::iota(all.begin(), all.end(), 0);
+    journalSteps(all);
     for (int i = 0; i < m_queue.size() && !m_control->isCancelled();) {
         if (m_queue.skipsStep(i) || !m_queue.at(i).target) {
             ++i;
@@ -141,6 +146,19 @@ QCoro::Task<> ImportBatch::remember()
         if (problem != StoreProblem::none && m_storeProblem == StoreProblem::none)
             m_storeProblem = problem;
     }
+}
+
+std::optional<JournalFile> ImportBatch::journalFile(int step) const
+{
+    const BatchStep &file = m_queue.at(step);
+    if (!file.target || m_queue.skipsStep(step))
+        return std::nullopt;
+    const RemoteEntry &entry = m_plan.items.at(step).file.entry;
+    return JournalFile{.seq = step,
+                       .phonePath = m_plan.items.at(step).file.path,
+                       .localPath = m_folders.at(step) + QLatin1Char('/') + *file.target,
+                       .sizeBytes = entry.sizeBytes,
+                       .modifiedAt = entry.modifiedAt};
 }
 
 BatchEnd ImportBatch::ending() const

@@ -35,6 +35,7 @@ protected:
     QCoro::Task<> steps() override;
     void copied(const SeriesFile &file) override;
     BatchEnd ending() const override;
+    std::optional<JournalFile> journalFile(int step) const override;
 
 private:
     QCoro::Task<bool> place();

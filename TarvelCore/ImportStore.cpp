@@ -3,9 +3,10 @@
 namespace tarvel {
 
 struct ImportStore::Open {
-    explicit Open(const QString &folder) : database(folder), record(database) {}
+    explicit Open(const QString &folder) : database(folder), record(database), journal(database) {}
     TarvelDatabase database;
     ImportRecord record;
+    BatchJournal journal;
 };
 
 ImportStore::ImportStore(QString folder) : m_folder(std::move(folder)) {}
@@ -54,6 +55,22 @@ QCoro::Task<StoreProblem> ImportStore::recordImported(PhoneKey key, QList<Import
 QCoro::Task<StoreProblem> ImportStore::recordDeleted(PhoneKey key, QStringList paths)
 {
     auto work = [this, key, paths] { return open().record.recordDeleted(key, paths); };
+    co_return co_await awaitResult(m_worker.run(std::move(work)));
+}
+
+void ImportStore::journal(std::function<StoreProblem(BatchJournal &)> write)
+{
+    auto work = [this, write = std::move(write)] {
+        const StoreProblem problem = write(open().journal);
+        StoreProblem none = StoreProblem::none;
+        m_journalProblem.compare_exchange_strong(none, problem);
+    };
+    m_worker.run(std::move(work));
+}
+
+QCoro::Task<QList<JournalBatch>> ImportStore::unfinishedBatches(std::optional<PhoneKey> key)
+{
+    auto work = [this, key] { return open().journal.unfinished(key); };
     co_return co_await awaitResult(m_worker.run(std::move(work)));
 }
 

@@ -134,6 +134,14 @@ QString disconnected(int filesDone, int fileCount)
     return Sentences::tr("The phone was disconnected. Connect it again, unlock it, then press Refresh.");
 }
 
+QString stoppedAnswering(int filesDone, int fileCount)
+{
+    return Sentences::tr("The phone stopped answering after %1 of %Ln file(s). Unplug it, plug it in again, then choose "
+                         "Resume.",
+                         nullptr, fileCount)
+        .arg(QLocale().toString(filesDone));
+}
+
 QString unplugged(const QString &phone) { return Sentences::tr("%1 was unplugged.").arg(phone); }
 
 QString showing(const QString &location, bool whole)
@@ -315,6 +323,12 @@ QString failureReason(const std::exception_ptr &error, TransferDirection directi
     }
 }
 
+QString resumeOffer(int filesLeft, int fileCount, qint64 bytesLeft, const QString &destination)
+{
+    return Sentences::tr("Resume: %1 of %Ln file(s) left (%2) to %3", nullptr, fileCount)
+        .arg(QLocale().toString(filesLeft), formatByteCount(bytesLeft), destination);
+}
+
 QString reason(Problem problem)
 {
     switch (problem) {
@@ -330,6 +344,8 @@ QString reason(Problem problem)
     case Problem::nameTooLong: return Sentences::tr("the name is too long for a file on the computer");
     case Problem::folderNotMade: return Sentences::tr("Could not create the folder on the computer");
     case Problem::partlyListed: return Sentences::tr("some of its items could not be read from the phone");
+    case Problem::goneFromPhone: return Sentences::tr("it is no longer on the phone");
+    case Problem::changedOnPhone: return Sentences::tr("it changed on the phone since the copy began");
     }
     return QString();
 }

@@ -34,6 +34,9 @@ QString ready(const QString &phone);
 // ready." when it came, so it is named and nothing needs doing.
 QString disconnected(int filesDone = 0, int fileCount = 0);
 QString unplugged(const QString &phone);
+// A batch stopped because the phone failed two files in a row, the lane having reopened it
+// between them; what is left waits for Resume.
+QString stoppedAnswering(int filesDone, int fileCount);
 
 // Browsing.
 QString showing(const QString &location, bool whole);
@@ -75,6 +78,9 @@ QString lookingThrough(TransferDirection direction);
 QString batchRunning(const TransferBatch &batch);
 QString batchDone(const TransferQueue &queue);
 QString batchCancelled(const TransferQueue &queue);
+// What a cut batch that can resume has left: "Resume: 124 of 312 files left (820 MB) to
+// Pictures/Phone".
+QString resumeOffer(int filesLeft, int fileCount, qint64 bytesLeft, const QString &destination);
 // Why one item of a batch failed, as it reads after the item's name.
 QString failureReason(const std::exception_ptr &error, TransferDirection direction, const QString &localName);
 
@@ -92,6 +98,8 @@ enum class Problem {
     nameTooLong,
     folderNotMade,    // the folder could not be made on the computer
     partlyListed,     // the phone could not describe some of a folder's items
+    goneFromPhone,    // a file a cut batch left is no longer where it was on the phone
+    changedOnPhone,   // ... or has another size or date now
 };
 QString reason(Problem problem);
 

@@ -74,6 +74,8 @@ TarvelViewModel::TarvelViewModel(std::shared_ptr<AndroidFileTransferEngine> engi
     connect(this, &TarvelViewModel::currentTransferChanged, &m_thumbnails, &ThumbnailLoader::laneMayBeFree);
     m_progressTimer.setInterval(progressIntervalMs);
     connect(&m_progressTimer, &QTimer::timeout, this, &TarvelViewModel::sampleProgress);
+    // A phone connected again, or at start: its cut batches are offered to resume.
+    connect(this, &TarvelViewModel::selectedStorageChanged, this, [this] { lookForResumable(); });
 }
 
 TarvelViewModel::~TarvelViewModel()

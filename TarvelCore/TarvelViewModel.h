@@ -49,6 +49,7 @@ class TarvelViewModel : public QObject, private BatchHost {
     Q_PROPERTY(bool scanning READ scanning NOTIFY scanningChanged)
     Q_PROPERTY(bool statusIsWarning READ statusIsWarning NOTIFY statusIsWarningChanged)
     Q_PROPERTY(bool changingFiles READ changingFiles NOTIFY changingFilesChanged)
+    Q_PROPERTY(QString resumeOffer READ resumeOffer NOTIFY resumeOfferChanged)
 
 public:
     explicit TarvelViewModel(std::shared_ptr<AndroidFileTransferEngine> engine, QObject *parent = nullptr);
@@ -81,6 +82,13 @@ public:
     bool statusIsWarning() const { return m_statusIsWarning; }
     // While a new folder, a rename or a delete asked for here runs.
     bool changingFiles() const { return m_changingFiles; }
+    // What a cut batch of the storage shown has left, while it can resume: "Resume: 124 of
+    // 312 files left (820 MB) to Pictures/Phone". Empty otherwise.
+    QString resumeOffer() const { return m_resumeOffer; }
+    // The database: the import record that imports and downloads write to, and the journal
+    // where batches are written down as they go. None (in tests that need none): neither.
+    void setStore(std::shared_ptr<ImportStore> store) { m_store = std::move(store); }
+    std::shared_ptr<ImportStore> store() const { return m_store; }
     // The folder shown, or the storage at its root; nothing while no storage is selected.
     std::optional<QString> locationName() const;
     // The pictures of the folder's images, fetched only while the phone has nothing the
@@ -118,9 +126,6 @@ public:
     // as they land, when there is one, so a later import does not copy them again.
     // (DownloadBatch)
     QCoro::Task<> downloadItems(QList<RemoteEntry> items, QUrl toFolder);
-    // The import record that imports and downloads write to; none in tests that need none.
-    void setImportRecord(std::shared_ptr<ImportStore> store) { m_importRecord = std::move(store); }
-    std::shared_ptr<ImportStore> importRecord() const { return m_importRecord; }
     // The same the other way: local files and folders into the phone folder (absent: the
     // storage's root). Folders that are already there are filled, not doubled; a file never
     // takes the name of another object in its folder. What is not a regular file or folder,
@@ -136,6 +141,11 @@ public:
     std::shared_ptr<ImportScan> importScan() const;
     std::shared_ptr<ImportCleanup> importCleanup(QList<ImportedCopy> copies, QHash<QString, PhoneKey> keys,
                                                  std::shared_ptr<ImportStore> store) const;
+    // Takes up the batch resumeOffer names: the files left are found again on the phone by
+    // their paths and copied where they were meant to go. (ResumeBatch)
+    QCoro::Task<> resumeBatch();
+    // The cut batch is forgotten: nothing more is copied of it.
+    void dismissResume();
     // The USB serial of the phone shown, from the bus when the search did not read it; empty
     // when the phone has none or the bus cannot be read.
     QCoro::Task<QString> shownPhoneSerial();
@@ -216,6 +226,7 @@ Q_SIGNALS:
     void scanningChanged();
     void statusIsWarningChanged();
     void changingFilesChanged();
+    void resumeOfferChanged();
     // A batch download finds `count` names taken in `folderName` and waits for
     // answerNamesTaken(). Without a receiver nothing is asked, and both are kept.
     void namesTaken(int count, QString folderName);
@@ -236,6 +247,7 @@ private:
     void setScanning(bool value);
     void setStatusIsWarning(bool value);
     void setChangingFiles(bool value);
+    void setResumable(std::optional<JournalBatch> batch);
     void setStatus(TarvelConnectionState state, QString message);
     void setWarning(QString message);
     // A status that tells of the phone going away, which the bus's later word of it keeps.
@@ -279,6 +291,10 @@ private:
     void dropTransfer();
     void stopTransfer();
     void sampleProgress();
+    // The storage shown and the phone it is on, as the journal and the import record know them.
+    QCoro::Task<std::optional<PhoneKey>> phoneKey();
+    // Offers the oldest cut batch of the storage shown, if any.
+    QCoro::Task<> lookForResumable();
 
     BatchHost &asHost() { return *this; } // the base is private: batches are made here
     std::shared_ptr<AndroidFileTransferEngine> engine() const override { return m_engine; }
@@ -314,8 +330,11 @@ private:
     QTimer m_progressTimer;
     std::shared_ptr<QPromise<TakenNames>> m_namesQuestion; // while the window is asked
 
+    std::shared_ptr<ImportStore> m_store; // may be null
+    std::optional<JournalBatch> m_resumable;
+    QString m_resumeOffer;
+
     std::shared_ptr<PhoneDiagnosis> m_diagnosis; // may be null
-    std::shared_ptr<ImportStore> m_importRecord;  // may be null
     qint64 m_searchGeneration = 0;               // of the latest search, which owns the status
     bool m_lastSearchFoundNothing = false;
     // Why the latest search showed no phone; absent when it showed one.

@@ -4,6 +4,7 @@
 #include "TarvelCore/TarvelViewModel.h"
 
 #include <QPointer>
+#include <QUuid>
 
 namespace tarvel {
 
@@ -12,8 +13,22 @@ QCoro::Task<QList<ImportedCopy>> TarvelViewModel::importFiles(ImportPlan plan, Q
 {
     if (!readyForBatch() || plan.items.isEmpty())
         co_return {};
-    auto batch = std::make_shared<ImportBatch>(asHost(), m_selectedDevice->id, std::move(plan), std::move(keys),
-                                               std::move(store));
+    // The journal knows a batch by one storage: an import that spans two is not written down.
+    std::optional<PhoneKey> key;
+    for (const ImportItem &item : std::as_const(plan.items)) {
+        const PhoneKey its = keys.value(item.file.storageID);
+        if (key && *key != its) {
+            key.reset();
+            break;
+        }
+        key = its;
+    }
+    const JournalBatch journal{.id = QUuid::createUuid().toString(QUuid::WithoutBraces), .key = key.value_or(PhoneKey()),
+                               .kind = JournalKind::import, .destination = plan.destination,
+                               .destinationName = sentences::placeOnComputer(plan.destination)};
+    auto batch = std::make_shared<ImportBatch>(asHost(), m_selectedDevice->id, std::move(plan), std::move(keys), store);
+    if (key && store)
+        batch->keepJournal(std::move(store), journal);
     co_await runBatch(batch);
     co_return QList<ImportedCopy>(batch->copies());
 }

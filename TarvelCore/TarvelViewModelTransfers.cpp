@@ -68,29 +68,31 @@ QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFo
 {
     if (!readyForBatch() || items.isEmpty())
         co_return;
-    const AndroidDevice device = *m_selectedDevice;
-    const AndroidStorage storage = *m_selectedStorage;
+    const QPointer<TarvelViewModel> self(this);
+    const QString deviceID = m_selectedDevice->id;
+    std::optional<PhoneKey> key;
+    if (m_store)
+        key = co_await phoneKey();
+    if (!self || !readyForBatch() || m_selectedDevice->id != deviceID)
+        co_return;
+    const QString folder = toFolder.toLocalFile();
     // Only items of the folder shown have a known path on the phone, as an import names it.
-    std::optional<DownloadRecord> record;
     QSet<QString> shown;
     for (const RemoteEntry &entry : std::as_const(m_entries))
         shown.insert(entry.id);
     const bool allShown = std::all_of(items.cbegin(), items.cend(), [&](const RemoteEntry &e) { return shown.contains(e.id); });
-    if (m_importRecord && allShown) {
-        QStringList folders;
-        for (const RemoteEntry &folder : std::as_const(m_folderPath))
-            folders.append(folder.name);
-        QPointer<TarvelViewModel> self(this);
-        const QString serial = co_await shownPhoneSerial();
-        if (!self)
-            co_return;
-        record = DownloadRecord{m_importRecord, PhoneKey::of(serial, device.name, storage.id, storage.name),
-                                folders.join(QLatin1Char('/'))};
+    const bool remembered = key && allShown;
+    auto batch = std::make_shared<DownloadBatch>(asHost(), deviceID, m_selectedStorage->id, std::move(items), folder,
+                                                 remembered ? std::optional(DownloadRecord{m_store, *key}) : std::nullopt);
+    if (remembered) {
+        QStringList phoneFolder;
+        for (const RemoteEntry &entry : std::as_const(m_folderPath))
+            phoneFolder.append(entry.name);
+        batch->fromPhoneFolder(phoneFolder.join(QLatin1Char('/')));
+        batch->keepJournal(m_store, JournalBatch{.id = QUuid::createUuid().toString(QUuid::WithoutBraces), .key = *key,
+                                                 .kind = JournalKind::download, .destination = folder,
+                                                 .destinationName = sentences::placeOnComputer(folder)});
     }
-    if (!readyForBatch() || m_selectedDevice->id != device.id)
-        co_return;
-    auto batch = std::make_shared<DownloadBatch>(asHost(), device.id, storage.id, std::move(items),
-                                                 toFolder.toLocalFile(), std::move(record));
     co_await runBatch(std::move(batch));
 }
 
@@ -236,6 +238,7 @@ void TarvelViewModel::answerNamesTaken(TakenNames answer)
 void TarvelViewModel::end(BatchEnd end)
 {
     m_batch.reset();
+    lookForResumable(); // a batch cut while the phone stays, by Cancel, is offered at once
     stopTransfer();
     setCurrentTransfer(std::nullopt);
     if (m_currentBatch)

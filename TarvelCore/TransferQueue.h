@@ -7,6 +7,7 @@
 
 #include "TarvelCore/Models.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -21,11 +22,11 @@ struct BatchStep {
     QString name = {};               // the source's own name
     QString source = {};             // a download's object id, or an upload's local path
     qint64 size = 0;                 // bytes of a file, 0 when not known
-    std::optional<QDateTime> modifiedAt = {}; // a download's date on the phone, for the record
     int parent = -1;                 // the folder step it goes into; -1: the batch's destination
     // Where a placed step went: a folder's local path or object id, a file's name in its folder.
     std::optional<QString> target = {};
     bool failed = false;
+    std::optional<QDateTime> modifiedAt = {}; // a download's date on the phone, where it said
 
     friend bool operator==(const BatchStep &, const BatchStep &) = default;
 };

@@ -38,6 +38,30 @@ const char *const migrations[] = {
         deleted_at INTEGER,       -- when Tarvel deleted it from the phone after importing it
         PRIMARY KEY (phone, storage, path)
     ) WITHOUT ROWID;)",
+    // 2: the batch journal. A file is numbered by its place in its batch; its row goes with
+    // the batch's.
+    R"(CREATE TABLE journal_batch (
+        id TEXT PRIMARY KEY,
+        phone TEXT NOT NULL,
+        storage TEXT NOT NULL,
+        guessed INTEGER NOT NULL,
+        kind INTEGER NOT NULL,         -- 0 download, 1 upload, 2 import
+        destination TEXT NOT NULL,
+        destination_name TEXT NOT NULL,
+        started_at INTEGER NOT NULL
+    );
+    CREATE TABLE journal_file (
+        batch TEXT NOT NULL REFERENCES journal_batch (id) ON DELETE CASCADE,
+        seq INTEGER NOT NULL,
+        phone_path TEXT NOT NULL,
+        local_path TEXT NOT NULL,
+        size INTEGER,
+        modified INTEGER,
+        state INTEGER NOT NULL,        -- 0 waiting, 1 done, 2 failed
+        part_bytes INTEGER NOT NULL,
+        part_path TEXT NOT NULL,
+        PRIMARY KEY (batch, seq)
+    ) WITHOUT ROWID;)",
 };
 static_assert(std::size(migrations) == TarvelDatabase::schemaVersion);
 

@@ -2,10 +2,12 @@
 
 // Tarvel's own database: what it keeps between runs, in one SQLite file,
 // $XDG_DATA_HOME/tarvel/tarvel.sqlite (defaultFolder(); tests pass a folder of their own).
-// Today it holds the import record (ImportRecord.h): every file imported or downloaded from
-// a phone, so the next import copies only what is new. PRAGMA user_version is the schema
+// It holds the import record (ImportRecord.h): every file imported or downloaded from a
+// phone, so the next import copies only what is new; and the batch journal (BatchJournal.h):
+// the batches not yet ended, so a cut one can resume. PRAGMA user_version is the schema
 // version:
 //   1  the import record (table imported_file)
+//   2  the batch journal (tables journal_batch, journal_file)
 // Versions only ever grow by appending a migration; a build never writes a database whose
 // version is newer than it knows.
 //
@@ -45,7 +47,7 @@ enum class StoreProblem { none, corrupt, locked, readOnly, diskFull, newerSchema
 
 class TarvelDatabase {
 public:
-    static constexpr int schemaVersion = 1;
+    static constexpr int schemaVersion = 2;
     static constexpr std::chrono::milliseconds defaultBusyTimeout{1000};
 
     // Opens, or creates, `folder`/tarvel.sqlite and brings its schema up to date. A write lock

@@ -114,6 +114,39 @@ Pane {
                 Layout.fillWidth: true
             }
 
+            // A cut batch that can go on where it stopped.
+            ColumnLayout {
+                objectName: "resumeBar"
+                visible: pane.transfers.resumeVisible
+                spacing: Theme.spacingS
+                Layout.fillWidth: true
+
+                PlainText {
+                    objectName: "resumeText"
+                    text: pane.transfers.resumeText
+                    wrapMode: Text.Wrap
+                    Layout.fillWidth: true
+                }
+
+                RowLayout {
+                    spacing: Theme.spacingS
+                    Layout.alignment: Qt.AlignRight
+
+                    SymbolButton {
+                        objectName: "dismissResumeButton"
+                        text: pane.transfers.dismissResumeTitle
+                        onClicked: pane.transfers.dismissResume()
+                    }
+
+                    SymbolButton {
+                        objectName: "resumeButton"
+                        text: pane.transfers.resumeTitle
+                        highlighted: true
+                        onClicked: pane.transfers.startResume()
+                    }
+                }
+            }
+
             TransferSummaryView {
                 objectName: "transferSummary"
                 visible: pane.transfers.hasTransfer

@@ -180,7 +180,7 @@ TEST_F(ImportTest, UnwritableRecordStillImports)
 // the folder shown is copied but not recorded under a path it does not have.
 TEST_F(ImportTest, DownloadedFilesAreNotImportedAgain)
 {
-    viewModel.setImportRecord(store);
+    viewModel.setStore(store);
     ASSERT_TRUE(QDir().mkpath(destination.path() + "/Browsed") && QDir().mkpath(destination.path() + "/Other"));
     runSync(viewModel.openFolder(folder("1", "DCIM")));
     runSync(viewModel.openFolder(folder("10", "Camera")));

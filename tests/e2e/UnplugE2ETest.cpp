@@ -3,15 +3,19 @@
 // when the computer's disk fills up during a download.
 
 #include "MTPAdapter/MTPAndroidFileTransferEngine.h"
+#include "TarvelCore/ImportStore.h"
 #include "TarvelCore/TarvelViewModel.h"
 #include "tests/e2e/Guest.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+
+#include <sys/stat.h>
 
 using namespace tarvel;
 using namespace tarvel::test::guest;
@@ -24,6 +28,13 @@ namespace {
 
 const QString disconnected = QStringLiteral("The phone was disconnected. Connect it again, unlock it, then press Refresh.");
 
+
+QByteArray sha256(const QString &path)
+{
+    QFile file(path);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    return file.open(QIODevice::ReadOnly) && hash.addData(&file) ? hash.result().toHex() : QByteArray("<missing>");
+}
 
 bool phoneIsOut = false;
 
@@ -126,4 +137,38 @@ TEST_F(Unplugged, FullDiskSaysSoAndKeepsTheOldFile)
     EXPECT_EQ(readAll(target), QByteArray("the old file\n"));
     EXPECT_EQ(QDir(small).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"twenty.bin"});
     QProcess::execute(QStringLiteral("umount"), {small});
+}
+
+// A batch cut by a pull in its second file is offered once the phone is back and resumes:
+// the file done is not copied again, and each file is the phone's, byte for byte.
+TEST_F(Unplugged, CutBatchResumesWhenThePhoneIsBack)
+{
+    vm.setStore(std::make_shared<ImportStore>(workDir() + "/journal"));
+    const auto twenty = named(vm.entries(), QStringLiteral("twenty.bin"));
+    const auto video = named(vm.entries(), QStringLiteral("video300.bin"));
+    ASSERT_TRUE(twenty && video);
+    const QString into = workDir() + "/resumed";
+    ASSERT_TRUE(QDir().mkpath(into));
+    auto batch = vm.downloadItems({*twenty, *video}, QUrl::fromLocalFile(into));
+    ASSERT_TRUE(spinUntil([&] { return vm.currentBatch() && vm.currentBatch()->completedBytes > 40'000'000; }, 300s));
+    ASSERT_TRUE(phone("unplug"));
+    runSync(std::move(batch), 300s);
+    EXPECT_EQ(vm.state(), State::deviceUnavailable) << vm.statusMessage().toStdString();
+    // A copy made again would be a new file renamed into place, with a new inode.
+    struct stat first {};
+    ASSERT_EQ(::stat(QFile::encodeName(into + "/twenty.bin").constData(), &first), 0);
+
+    ASSERT_TRUE(phone("plug"));
+    runSync(vm.refreshDevices());
+    runSync(vm.loadSelectedDeviceStorage(), 120s);
+    ASSERT_TRUE(spinUntil([&] { return !vm.resumeOffer().isEmpty(); }, 60s));
+    EXPECT_EQ(vm.resumeOffer(), "Resume: 1 of 2 files left (300 MB) to " + into.section('/', -2));
+    runSync(vm.resumeBatch(), 900s);
+    EXPECT_EQ(vm.state(), State::ready) << vm.statusMessage().toStdString();
+    EXPECT_TRUE(vm.resumeOffer().isEmpty());
+    struct stat after {};
+    ASSERT_EQ(::stat(QFile::encodeName(into + "/twenty.bin").constData(), &after), 0);
+    EXPECT_EQ(after.st_ino, first.st_ino);
+    for (const char *name : {"twenty.bin", "video300.bin"})
+        EXPECT_EQ(sha256(into + "/" + name), sha256(qEnvironmentVariable("TARVEL_E2E_PHONE") + "/" + name)) << name;
 }

@@ -191,7 +191,8 @@ TEST(TarvelDatabase, NewerSchemaIsLeftUntouched)
     QTemporaryDir dir;
     const QString path = dir.filePath("tarvel.sqlite");
     ASSERT_EQ(record(dir.path(), {photo("a.jpg")}), StoreProblem::none);
-    OtherConnection(path).exec("PRAGMA user_version = 2");
+    const QByteArray newer = "PRAGMA user_version = " + QByteArray::number(TarvelDatabase::schemaVersion + 1);
+    OtherConnection(path).exec(newer.constData());
     const QByteArray before = contents(path);
 
     TarvelDatabase database(dir.path());

@@ -448,6 +448,27 @@ int main(int argc, char **argv)
     takenNames->answer(0);
     spinUntil([&] { return viewModel->state() == TarvelConnectionState::ready; });
 
+    // The same folder written down as it goes and cut by the phone going away after its first
+    // file: the offer to resume it.
+    viewModel->setStore(std::make_shared<ImportStore>(computer.path() + QStringLiteral("/journal")));
+    int cutAfter = 0;
+    engine->beforeDownload = [&cutAfter, fake = engine.get()] {
+        if (++cutAfter == 2)
+            fake->downloadError = TransferError::disconnected();
+        return waitFor(QtFuture::makeReadyFuture());
+    };
+    QDir().mkpath(computer.path() + QStringLiteral("/Phone"));
+    viewModel->downloadItems(viewModel->entries(), QUrl::fromLocalFile(computer.path() + QStringLiteral("/Phone")));
+    spinUntil([&] { return !viewModel->resumeOffer().isEmpty(); });
+    settle(300);
+    ok &= shooter.shoot(QStringLiteral("29-resume-offer"), small);
+    viewModel->dismissResume();
+    viewModel->setStore(nullptr);
+    engine->beforeDownload = {};
+    engine->downloadError.reset();
+    viewModel->loadCurrentDirectory();
+    spinUntil([&] { return viewModel->state() == TarvelConnectionState::ready; });
+
     // Importing: the look through the camera folders held in its third folder, what is new,
     // then the offer to free the phone and its question.
     // The settings and the record in the run's own folder, never the user's.

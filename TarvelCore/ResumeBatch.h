@@ -1,0 +1,45 @@
+#pragma once
+
+// A cut download or import taken up again from the journal: each file not yet copied is
+// found again on the phone by its path (the phone numbers its objects anew on every
+// connection), checked to have the size and date it had, and copied where the batch meant
+// it to go, never over a file already there. A file that changed or went away meanwhile
+// fails with its reason; the files done before are never copied again.
+
+#include "TarvelCore/Batch.h"
+#include "TarvelCore/ImportStore.h"
+#include "TarvelCore/LocalFiles.h"
+
+#include <QHash>
+
+namespace tarvel {
+
+class ResumeBatch : public Batch {
+public:
+    // `batch` as the journal holds it, on the storage `storageID` of the phone `deviceID`.
+    // An import's copies are written to the import record in `record` as they land.
+    ResumeBatch(BatchHost &host, QString deviceID, QString storageID, JournalBatch batch,
+                std::shared_ptr<ImportStore> record);
+
+protected:
+    QCoro::Task<> steps() override;
+    int journalNumber(int step) const override { return m_files.at(step).seq; }
+    void copied(const SeriesFile &file) override;
+
+private:
+    // The entries of the phone folder at `path`, listing the folders on the way once;
+    // nothing when it is not there, or the phone is gone.
+    QCoro::Task<std::optional<QList<RemoteEntry>>> entriesAt(QString path);
+    QCoro::Task<> findAgain();
+    QCoro::Task<> checkComputer();
+    QCoro::Task<std::optional<int>> copyFrom(int step);
+
+    QList<JournalFile> m_files; // each step's file
+    QStringList m_ids;          // each step's object id, once found again
+    const PhoneKey m_key;
+    const std::shared_ptr<ImportStore> m_record; // null: not an import
+    QList<ImportedFile> m_landed;                // not yet written to the record
+    QHash<QString, std::optional<QList<RemoteEntry>>> m_listed; // by folder path
+};
+
+} // namespace tarvel

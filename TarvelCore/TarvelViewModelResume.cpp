@@ -1,0 +1,93 @@
+// The view model's part in batches that survive: downloads and imports are written down as
+// they go (Batch::keepJournal), and a cut one is offered again when its phone's storage is
+// shown, after a reconnect or at the next start.
+
+#include "TarvelCore/TarvelViewModel.h"
+
+#include "TarvelCore/ResumeBatch.h"
+#include "TarvelCore/Sentences.h"
+
+#include <QPointer>
+
+namespace tarvel {
+
+QCoro::Task<std::optional<PhoneKey>> TarvelViewModel::phoneKey()
+{
+    if (!m_selectedDevice || !m_selectedStorage)
+        co_return std::nullopt;
+    const QPointer<TarvelViewModel> self(this);
+    const QString deviceID = m_selectedDevice->id;
+    const QString serial = co_await shownPhoneSerial();
+    if (!self || !m_selectedDevice || m_selectedDevice->id != deviceID || !m_selectedStorage)
+        co_return std::nullopt;
+    co_return PhoneKey::of(serial, m_selectedDevice->name, m_selectedStorage->id, m_selectedStorage->name);
+}
+
+QCoro::Task<> TarvelViewModel::lookForResumable()
+{
+    const QPointer<TarvelViewModel> self(this);
+    const std::shared_ptr<ImportStore> store = m_store;
+    std::optional<PhoneKey> key;
+    if (store)
+        key = co_await phoneKey();
+    if (!self)
+        co_return;
+    if (!key) {
+        setResumable(std::nullopt);
+        co_return;
+    }
+    std::optional<PhoneKey> asked = key;
+    const QList<JournalBatch> batches = co_await store->unfinishedBatches(std::move(asked));
+    if (!self)
+        co_return;
+    std::optional<JournalBatch> found;
+    for (const JournalBatch &batch : batches) {
+        // Uploads are not resumed from here; a batch with nothing left only failed to be forgotten.
+        if (batch.kind == JournalKind::upload)
+            continue;
+        if (batch.filesLeft() == 0) {
+            store->journal([id = batch.id](BatchJournal &journal) { return journal.forget(id); });
+            continue;
+        }
+        found = batch;
+        break;
+    }
+    // What the storage shown is now decides, not what it was when the question was asked.
+    std::optional<PhoneKey> now;
+    if (found)
+        now = co_await phoneKey();
+    if (!self)
+        co_return;
+    setResumable(now == key ? found : std::nullopt);
+}
+
+void TarvelViewModel::setResumable(std::optional<JournalBatch> batch)
+{
+    m_resumable = std::move(batch);
+    m_resumeOffer = m_resumable ? sentences::resumeOffer(m_resumable->filesLeft(), int(m_resumable->files.size()),
+                                                         m_resumable->bytesLeft(), m_resumable->destinationName)
+                                : QString();
+    Q_EMIT resumeOfferChanged();
+}
+
+QCoro::Task<> TarvelViewModel::resumeBatch()
+{
+    if (!m_resumable || m_batch || !m_store || !readyForBatch())
+        co_return;
+    const JournalBatch cut = *m_resumable;
+    setResumable(std::nullopt);
+    auto batch = std::make_shared<ResumeBatch>(asHost(), m_selectedDevice->id, m_selectedStorage->id, cut, m_store);
+    batch->keepJournal(m_store, cut, true);
+    co_await runBatch(std::move(batch));
+}
+
+void TarvelViewModel::dismissResume()
+{
+    if (!m_resumable)
+        return;
+    if (m_store)
+        m_store->journal([id = m_resumable->id](BatchJournal &journal) { return journal.forget(id); });
+    setResumable(std::nullopt);
+}
+
+} // namespace tarvel

@@ -1,0 +1,144 @@
+// Batches that survive: a download cut by an unplug is written down in the journal on a real
+// SQLite file, offered again when its phone's storage is shown, and resumed.
+
+#include "TarvelCore/ImportStore.h"
+#include "TarvelCore/TarvelViewModel.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QTemporaryDir>
+
+using namespace tarvel;
+using tarvel::test::runSync;
+
+namespace {
+
+RemoteEntry folder(QString id, QString name) { return {.id = id, .name = name, .kind = RemoteEntryKind::folder}; }
+RemoteEntry file(QString id, QString name, qint64 size) { return {.id = id, .name = name, .kind = RemoteEntryKind::file, .sizeBytes = size}; }
+
+const AndroidDevice pixel{.id = "mtp-1-2-18d1-4ee1", .name = "Pixel 8", .vendorID = 0x18d1, .productID = 0x4ee1,
+                          .serialNumber = "PX8-0042"};
+const AndroidStorage internal{"65537", "Internal shared storage", 64'000'000'000, 10'000'000'000};
+
+// The view model as the window has it at start: the phone found and its storage shown.
+void showPhone(TarvelViewModel &vm, const std::shared_ptr<ImportStore> &store)
+{
+    vm.setStore(store);
+    runSync(vm.refreshDevices());
+    runSync(vm.loadSelectedDeviceStorage());
+}
+
+// The journal answers from its own thread.
+bool offered(const TarvelViewModel &vm, bool expected = true)
+{
+    const QDeadlineTimer deadline(expected ? 5000 : 500);
+    while (vm.resumeOffer().isEmpty() == expected && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return !vm.resumeOffer().isEmpty();
+}
+
+} // namespace
+
+// A batch cut after its first file is offered at the next start with what it has left, and
+// resumes by the files' paths (the phone numbered its objects anew): the file done is never
+// copied again, and one that changed on the phone meanwhile is named with why. A batch that
+// ended is offered no more; Dismiss forgets one.
+TEST(ResumeTest, CutDownloadResumesOnlyWhatIsLeft)
+{
+    QTemporaryDir computer, data;
+    auto store = std::make_shared<ImportStore>(data.path());
+    auto engine = std::make_shared<FakeAndroidFileTransferEngine>();
+    engine->devicesToReturn = {pixel};
+    engine->storagesToReturn = {internal};
+    engine->entriesByParentID = {
+        {"", {folder("10", "DCIM"), file("40", "photo.jpg", 2'000'000)}},
+        {"10", {file("41", "a.jpg", 1'000'000), file("42", "b.jpg", 3'000'000)}},
+    };
+    {
+        TarvelViewModel vm{engine};
+        showPhone(vm, store);
+        auto calls = std::make_shared<int>(0);
+        engine->beforeDownload = [engine, calls]() -> QCoro::Task<> {
+            if (++*calls == 2)
+                engine->downloadError = TransferError::disconnected();
+            co_return;
+        };
+        runSync(vm.downloadItems(engine->entriesByParentID.value(""), QUrl::fromLocalFile(computer.path())));
+        ASSERT_EQ(engine->downloadRequests.size(), 1);
+    }
+    engine->beforeDownload = {};
+    engine->downloadError.reset();
+    engine->downloadRequests.clear();
+    engine->entriesByParentID = {
+        {"", {folder("70", "DCIM"), file("80", "photo.jpg", 2'000'000)}},
+        {"70", {file("81", "a.jpg", 1'000'000), file("82", "b.jpg", 3'000'999)}},
+    };
+
+    TarvelViewModel vm{engine};
+    showPhone(vm, store);
+    ASSERT_TRUE(offered(vm));
+    EXPECT_EQ(vm.resumeOffer(), "Resume: 2 of 3 files left (4 MB) to " + computer.path().section('/', -2));
+    runSync(vm.resumeBatch());
+    ASSERT_EQ(engine->downloadRequests.size(), 1);
+    const DownloadRequest &resumed = engine->downloadRequests.first();
+    EXPECT_EQ(resumed.remoteFileID, "81");
+    EXPECT_EQ(QDir(resumed.localFolder).filePath(resumed.localName), QDir(computer.path()).filePath("DCIM/a.jpg"));
+    EXPECT_FALSE(resumed.replacesExisting);
+    EXPECT_TRUE(vm.statusMessage().contains("b.jpg: it changed on the phone since the copy began")) << vm.statusMessage().toStdString();
+    EXPECT_FALSE(offered(vm, false));
+
+    // Cut again, then dismissed: not offered at the next start.
+    engine->downloadError = TransferError::disconnected();
+    runSync(vm.downloadItems({file("81", "a.jpg", 1'000'000)}, QUrl::fromLocalFile(computer.path())));
+    ASSERT_TRUE(offered(vm));
+    vm.dismissResume();
+    TarvelViewModel next{engine};
+    showPhone(next, store);
+    EXPECT_FALSE(offered(next, false));
+}
+
+// A phone that fails two files in a row, reopened between them, is not tried with every file
+// left: the batch stops there in one sentence, both files wait for Resume, and no protocol
+// code stands alone on screen. A file found whole where it goes is not copied again.
+TEST(ResumeTest, PhoneThatStopsAnsweringStopsTheBatchAsResumable)
+{
+    QTemporaryDir computer, data;
+    auto store = std::make_shared<ImportStore>(data.path());
+    auto engine = std::make_shared<FakeAndroidFileTransferEngine>();
+    engine->devicesToReturn = {pixel};
+    engine->storagesToReturn = {internal};
+    QList<RemoteEntry> files;
+    for (int n = 0; n < 5; ++n)
+        files.append(file(QString::number(40 + n), QString("IMG_%1.jpg").arg(n), 1'000'000));
+    engine->entriesByParentID = {{"", files}};
+    TarvelViewModel vm{engine};
+    showPhone(vm, store);
+    auto calls = std::make_shared<int>(0);
+    engine->beforeDownload = [engine, calls]() -> QCoro::Task<> {
+        if (++*calls == 2)
+            engine->downloadError = TransferError::deviceRefused("Error 02ff: PTP I/O Error");
+        co_return;
+    };
+    runSync(vm.downloadItems(files, QUrl::fromLocalFile(computer.path())));
+    EXPECT_EQ(*calls, 3);
+    EXPECT_EQ(vm.state(), TarvelConnectionState::transferFailed);
+    EXPECT_EQ(vm.statusMessage(),
+              "The phone stopped answering after 1 of 5 files. Unplug it, plug it in again, then choose Resume.");
+    ASSERT_TRUE(offered(vm));
+    EXPECT_TRUE(vm.resumeOffer().startsWith("Resume: 4 of 5 files left"));
+
+    // One landed whole just before a quit that kept its end from being written down.
+    QFile landed(QDir(computer.path()).filePath("IMG_3.jpg"));
+    ASSERT_TRUE(landed.open(QIODevice::WriteOnly) && landed.resize(1'000'000));
+    landed.close();
+    engine->beforeDownload = {};
+    engine->downloadError.reset();
+    engine->downloadRequests.clear();
+    runSync(vm.resumeBatch());
+    EXPECT_EQ(engine->downloadRequests.size(), 3);
+    EXPECT_EQ(vm.state(), TarvelConnectionState::ready);
+}
