@@ -27,11 +27,8 @@ inline QByteArray readAll(const QString &path)
 inline QByteArray sha256(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
     QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(&file);
-    return hash.result().toHex();
+    return file.open(QIODevice::ReadOnly) && hash.addData(&file) ? hash.result().toHex() : QByteArray("<missing>");
 }
 
 inline std::optional<RemoteEntry> named(const QList<RemoteEntry> &entries, const QString &name)

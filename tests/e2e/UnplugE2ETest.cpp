@@ -28,14 +28,6 @@ namespace {
 
 const QString disconnected = QStringLiteral("The phone was disconnected. Connect it again, unlock it, then press Refresh.");
 
-
-QByteArray sha256(const QString &path)
-{
-    QFile file(path);
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    return file.open(QIODevice::ReadOnly) && hash.addData(&file) ? hash.result().toHex() : QByteArray("<missing>");
-}
-
 bool phoneIsOut = false;
 
 // The harness's phone switch, run while the event loop goes on.
