@@ -433,6 +433,10 @@
         <source>Close</source>
         <translation>Schließen</translation>
     </message>
+    <message>
+        <source>%1 cannot be shown: at %2 × %3 pixels it is too large a picture to open here. Download it to see it.</source>
+        <translation>%1 kann nicht angezeigt werden: Mit %2 × %3 Pixeln ist das Bild zu groß, um es hier zu öffnen. Laden Sie es herunter, um es anzusehen.</translation>
+    </message>
 </context>
 <context>
     <name>tarvel::RemoteEntryListModel</name>
@@ -995,6 +999,28 @@
             <numerusform>%Ln Dateien werden nach %1 hochgeladen...</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>The phone stopped answering after %1 of %Ln file(s). Unplug it, plug it in again, then choose Resume.</source>
+        <translation>
+            <numerusform>Das Telefon antwortet nach %1 von %Ln Datei nicht mehr. Trennen Sie es, schließen Sie es wieder an und wählen Sie dann „Fortsetzen“.</numerusform>
+            <numerusform>Das Telefon antwortet nach %1 von %Ln Dateien nicht mehr. Trennen Sie es, schließen Sie es wieder an und wählen Sie dann „Fortsetzen“.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Resume: %1 of %Ln file(s) left (%2) to %3</source>
+        <translation>
+            <numerusform>Fortsetzen: %1 von %Ln Datei übrig (%2) nach %3</numerusform>
+            <numerusform>Fortsetzen: %1 von %Ln Dateien übrig (%2) nach %3</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>it is no longer on the phone</source>
+        <translation>sie ist nicht mehr auf dem Telefon</translation>
+    </message>
+    <message>
+        <source>it changed on the phone since the copy began</source>
+        <translation>sie wurde auf dem Telefon geändert, seit das Kopieren begann</translation>
+    </message>
 </context>
 <context>
     <name>tarvel::SleepInhibitor</name>
@@ -1168,6 +1194,14 @@
     <message>
         <source>Show in Folder</source>
         <translation>Im Ordner zeigen</translation>
+    </message>
+    <message>
+        <source>Resume</source>
+        <translation>Fortsetzen</translation>
+    </message>
+    <message>
+        <source>Dismiss</source>
+        <translation>Verwerfen</translation>
     </message>
 </context>
 <context>

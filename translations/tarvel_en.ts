@@ -433,6 +433,10 @@
         <source>Close</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1 cannot be shown: at %2 × %3 pixels it is too large a picture to open here. Download it to see it.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>tarvel::RemoteEntryListModel</name>
@@ -995,6 +999,28 @@
             <numerusform>Uploading %Ln files to %1...</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>The phone stopped answering after %1 of %Ln file(s). Unplug it, plug it in again, then choose Resume.</source>
+        <translation>
+            <numerusform>The phone stopped answering after %1 of %Ln file. Unplug it, plug it in again, then choose Resume.</numerusform>
+            <numerusform>The phone stopped answering after %1 of %Ln files. Unplug it, plug it in again, then choose Resume.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Resume: %1 of %Ln file(s) left (%2) to %3</source>
+        <translation>
+            <numerusform>Resume: %1 of %Ln file left (%2) to %3</numerusform>
+            <numerusform>Resume: %1 of %Ln files left (%2) to %3</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>it is no longer on the phone</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>it changed on the phone since the copy began</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>tarvel::SleepInhibitor</name>
@@ -1167,6 +1193,14 @@
     </message>
     <message>
         <source>Show in Folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Resume</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Dismiss</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
