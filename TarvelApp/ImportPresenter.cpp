@@ -54,9 +54,8 @@ QString ImportPresenter::progressText() const
     if (progress.folderCount == 0)
         return tr("Looking for camera folders...");
     const QLocale locale;
-    return tr("Looking through %1: %2 of %3 folders, %4 items so far...")
-        .arg(progress.folder, locale.toString(progress.foldersDone + 1), locale.toString(progress.folderCount),
-             locale.toString(progress.itemsFound));
+    return tr("Looking through %1: %2 of %3 folders, %Ln item(s) so far...", nullptr, progress.itemsFound)
+        .arg(progress.folder, locale.toString(progress.foldersDone + 1), locale.toString(progress.folderCount));
 }
 
 QString ImportPresenter::summaryText() const

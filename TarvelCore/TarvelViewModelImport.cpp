@@ -1,6 +1,7 @@
 // The view model's part in imports: the import's copies run as its batch, so they show and
 // cancel as every transfer does; looking through the phone and deciding are the window's.
 
+#include "TarvelCore/Sentences.h"
 #include "TarvelCore/TarvelViewModel.h"
 
 #include <QPointer>

@@ -312,10 +312,6 @@
         <translation>Kameraordner werden gesucht...</translation>
     </message>
     <message>
-        <source>Looking through %1: %2 of %3 folders, %4 items so far...</source>
-        <translation>%1 wird durchsucht: Ordner %2 von %3, bisher %4 Objekte...</translation>
-    </message>
-    <message>
         <source>%1 already imported</source>
         <translation>%1 bereits importiert</translation>
     </message>
@@ -405,6 +401,13 @@
     <message>
         <source>Delete from Phone</source>
         <translation>Vom Telefon löschen</translation>
+    </message>
+    <message numerus="yes">
+        <source>Looking through %1: %2 of %3 folders, %Ln item(s) so far...</source>
+        <translation>
+            <numerusform>%1 wird durchsucht: Ordner %2 von %3, bisher %Ln Objekt...</numerusform>
+            <numerusform>%1 wird durchsucht: Ordner %2 von %3, bisher %Ln Objekte...</numerusform>
+        </translation>
     </message>
 </context>
 <context>

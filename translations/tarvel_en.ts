@@ -312,10 +312,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Looking through %1: %2 of %3 folders, %4 items so far...</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>%1 already imported</source>
         <translation type="unfinished"></translation>
     </message>
@@ -405,6 +401,13 @@
     <message>
         <source>Delete from Phone</source>
         <translation type="unfinished"></translation>
+    </message>
+    <message numerus="yes">
+        <source>Looking through %1: %2 of %3 folders, %Ln item(s) so far...</source>
+        <translation>
+            <numerusform>Looking through %1: %2 of %3 folders, %Ln item so far...</numerusform>
+            <numerusform>Looking through %1: %2 of %3 folders, %Ln items so far...</numerusform>
+        </translation>
     </message>
 </context>
 <context>
