@@ -2,6 +2,7 @@
 // SQLite file, offered again when its phone's storage is shown, and resumed.
 
 #include "TarvelCore/ImportStore.h"
+#include "TarvelCore/Sentences.h"
 #include "TarvelCore/TarvelViewModel.h"
 #include "tests/support/TestSupport.h"
 
@@ -81,7 +82,7 @@ TEST(ResumeTest, CutDownloadResumesOnlyWhatIsLeft)
     TarvelViewModel vm{engine};
     showPhone(vm, store);
     ASSERT_TRUE(offered(vm));
-    EXPECT_EQ(vm.resumeOffer(), "Resume: 2 of 3 files left (4 MB) to " + computer.path().section('/', -2));
+    EXPECT_EQ(vm.resumeOffer(), "Resume: 2 of 3 files left (4 MB) to " + sentences::placeOnComputer(computer.path()));
     runSync(vm.resumeBatch());
     ASSERT_EQ(engine->downloadRequests.size(), 1);
     const DownloadRequest &resumed = engine->downloadRequests.first();
@@ -93,7 +94,7 @@ TEST(ResumeTest, CutDownloadResumesOnlyWhatIsLeft)
 
     // Cut again, then dismissed: not offered at the next start.
     engine->downloadError = TransferError::disconnected();
-    runSync(vm.downloadItems({file("81", "a.jpg", 1'000'000)}, QUrl::fromLocalFile(computer.path())));
+    runSync(vm.downloadItems(engine->entriesByParentID.value(""), QUrl::fromLocalFile(computer.path())));
     ASSERT_TRUE(offered(vm));
     vm.dismissResume();
     TarvelViewModel next{engine};
