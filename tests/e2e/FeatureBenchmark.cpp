@@ -422,6 +422,9 @@ int main(int argc, char **argv)
     const auto screen = firstScreen(side);
     const double firstScreenSeconds = screen.first;
     const int firstScreenCount = std::max(1, screen.second);
+    // Printed at once too: the scroll through the whole folder at the end takes long.
+    std::printf("first screen of thumbnails: %d shown %.2f s after the listing\n", screen.second, firstScreenSeconds);
+    std::fflush(stdout);
     QList<ImportedFile> known;
     for (const RemoteEntry &entry : side.vm.entries())
         if (entry.name < photoName(count - newPhotos))
@@ -478,6 +481,9 @@ int main(int argc, char **argv)
         side.scrollTo(row);
         if (!test::spinUntil([&] { return side.hasThumbnails(row, firstScreenCount); }, 120s))
             ++unfinished;
+        if (row / firstScreenCount % 25 == 0)
+            std::fprintf(stderr, "feature benchmark: %d of %d rows, %.0f s, %.1f MB resident\n", row, count,
+                         through.nsecsElapsed() / 1e9, residentKB() / 1024.0);
     }
     test::settle();
     const int cached = int(QDir(side.vm.thumbnails()->thumbnailFolder()).entryList(QDir::Files).size());
