@@ -327,7 +327,9 @@ std::pair<double, int> firstScreen(Side &side)
     int ready = 0;
     double readyAt = -1, shownAt = -1;
     auto listed = QObject::connect(&side.vm, &TarvelViewModel::entriesChanged, [&] {
-        if (side.vm.folderPath().size() == 2 && !sinceListing.isValid())
+        // The camera folder's listing: the root and DCIM hold no photos.
+        const QList<RemoteEntry> entries = side.vm.entries();
+        if (!sinceListing.isValid() && !entries.isEmpty() && entries.first().name.startsWith(QLatin1String("IMG_")))
             sinceListing.start();
     });
     auto each = QObject::connect(side.vm.thumbnails(), &ThumbnailLoader::thumbnailReady, [&] {
