@@ -32,6 +32,7 @@ BrowserPresenter::BrowserPresenter(TarvelViewModel *viewModel, DesktopServices *
                                   &TarvelViewModel::folderPathChanged, &TarvelViewModel::entriesChanged};
     for (auto signal : locationChanges)
         connect(viewModel, signal, this, [this] { m_locationChanges.request(); });
+    connect(viewModel, &TarvelViewModel::selectedDeviceLinkChanged, this, &BrowserPresenter::linkChanged);
     const auto browsingChanges = {
         &TarvelViewModel::stateChanged, &TarvelViewModel::scanningChanged, &TarvelViewModel::statusMessageChanged,
         &TarvelViewModel::devicesChanged, &TarvelViewModel::storagesChanged, &TarvelViewModel::selectedDeviceChanged,

@@ -35,6 +35,8 @@ class BrowserPresenter : public QObject {
     Q_PROPERTY(QString currentLocationTitle READ currentLocationTitle NOTIFY locationChanged)
     Q_PROPERTY(QString locationDetailText READ locationDetailText NOTIFY locationChanged)
     Q_PROPERTY(QStringList breadcrumbTrail READ breadcrumbTrail NOTIFY locationChanged)
+    Q_PROPERTY(QString linkText READ linkText NOTIFY linkChanged)
+    Q_PROPERTY(QString linkHint READ linkHint NOTIFY linkChanged)
 
     Q_PROPERTY(bool rowActionsEnabled READ rowActionsEnabled NOTIFY browsingChanged)
     Q_PROPERTY(bool browseEnabled READ browseEnabled NOTIFY browsingChanged)
@@ -94,6 +96,18 @@ public:
     // The folders above the one shown, each a button: the storage first, then the path;
     // nothing at the storage's root.
     QStringList breadcrumbTrail() const;
+    // The phone's USB link ("USB 2.0, 480 Mbit/s"), and the hint when another port or
+    // cable would copy faster; empty while the bus has not told.
+    QString linkText() const
+    {
+        const auto link = m_viewModel->selectedDeviceLink();
+        return link ? link->text : QString();
+    }
+    QString linkHint() const
+    {
+        const auto link = m_viewModel->selectedDeviceLink();
+        return link && link->couldBeFaster ? USBLink::fasterHint() : QString();
+    }
 
     // Gates the button of every row and the click on a folder row.
     bool rowActionsEnabled() const { return m_transfers->canStartTransfer(); }
@@ -197,6 +211,7 @@ Q_SIGNALS:
     void selectionChanged();
     void sortChanged();
     void filterChanged();
+    void linkChanged();
 
 private:
     std::optional<RemoteEntry> entryAt(int row) const { return m_entries.entryAt(row); }

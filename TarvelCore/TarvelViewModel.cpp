@@ -74,6 +74,8 @@ TarvelViewModel::TarvelViewModel(std::shared_ptr<AndroidFileTransferEngine> engi
     connect(this, &TarvelViewModel::currentTransferChanged, &m_thumbnails, &ThumbnailLoader::laneMayBeFree);
     m_progressTimer.setInterval(progressIntervalMs);
     connect(&m_progressTimer, &QTimer::timeout, this, &TarvelViewModel::sampleProgress);
+    if (m_diagnosis)
+        connect(this, &TarvelViewModel::selectedDeviceChanged, this, &TarvelViewModel::readSelectedDeviceLink);
 }
 
 TarvelViewModel::~TarvelViewModel()
