@@ -15,6 +15,7 @@
 #include "TarvelApp/SymbolSource.h"
 #include "TarvelApp/ThumbnailPresenter.h"
 #include "TarvelApp/TransferPresenter.h"
+#include "TarvelApp/WindowSettings.h"
 #include "TarvelCore/TarvelViewModel.h"
 
 #include <QElapsedTimer>
@@ -218,6 +219,15 @@ private:
     QString spaceText() const; // empty when the storage gives no sizes
     void jumpToTypedName(const QString &typed);
     void placeCurrentRowAfterNavigation();
+    // The order the last run left, and the one the next run opens with.
+    void restoreSort()
+    {
+        if (const auto kept = WindowSettings().sort()) {
+            m_entries.setSortOrder(kept->order);
+            m_entries.setSortReversed(kept->reversed);
+        }
+    }
+    void keepSort() const { WindowSettings().setSort({m_entries.sortOrder(), m_entries.sortReversed()}); }
 
     QPointer<TarvelViewModel> m_viewModel;
     DesktopServices *m_desktop;

@@ -2,6 +2,7 @@
 // the window's transfer, and the offer to free the phone with its question.
 
 #include "TarvelApp/TarvelApp.h"
+#include "TarvelApp/WindowSettings.h"
 #include "tests/support/FakeDesktopServices.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/WindowDriver.h"
@@ -10,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -24,9 +24,7 @@ class ImportWindowTest : public ::testing::Test, protected test::WindowDriver {
 protected:
     ImportWindowTest()
     {
-        // The destination setting lives in the user's configuration: a folder of the test's own.
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.path());
-        QSettings(QStringLiteral("tarvel"), QStringLiteral("tarvel")).setValue("import/destination", pictures.path());
+        WindowSettings().setImportDestination(QUrl::fromLocalFile(pictures.path()));
         test::phone::script(*engine);
         engine->entriesByParentID["10"] = {test::phone::camera, test::folder("12", ".thumbnails", "10")};
         engine->entriesByParentID["12"] = {test::file("43", "thumb.jpg", 100, "12")};
@@ -42,7 +40,6 @@ protected:
         return popup && popup->property("opened").toBool();
     }
 
-    QTemporaryDir config;
     QTemporaryDir data;
     QTemporaryDir pictures;
     std::shared_ptr<FakeAndroidFileTransferEngine> engine = std::make_shared<FakeAndroidFileTransferEngine>();

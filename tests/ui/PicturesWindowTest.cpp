@@ -2,6 +2,7 @@
 // asks for, and the preview opened from the keyboard.
 
 #include "TarvelApp/TarvelApp.h"
+#include "TarvelApp/WindowSettings.h"
 #include "tests/support/FakeDesktopServices.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/WindowDriver.h"
@@ -14,7 +15,6 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QSet>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -28,7 +28,7 @@ protected:
     // A camera folder of 120 photos, a minute apart, each with the phone's own thumbnail.
     PicturesWindowTest()
     {
-        QSettings().remove(QStringLiteral("browser/view"));
+        WindowSettings().setShowsGrid(false);
         engine->devicesToReturn = {test::phone::pixel};
         engine->storagesToReturn = {test::phone::internal};
         QList<RemoteEntry> photos;
@@ -41,7 +41,7 @@ protected:
         engine->entriesByParentID = {{"", photos}};
         app = std::make_unique<TarvelApp>(engine, std::make_unique<test::FakeDesktopServices>());
     }
-    ~PicturesWindowTest() override { QSettings().remove(QStringLiteral("browser/view")); }
+    ~PicturesWindowTest() override { WindowSettings().setShowsGrid(false); }
 
     static QByteArray jpeg()
     {
