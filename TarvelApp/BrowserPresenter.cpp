@@ -32,6 +32,7 @@ BrowserPresenter::BrowserPresenter(TarvelViewModel *viewModel, DesktopServices *
                                   &TarvelViewModel::folderPathChanged, &TarvelViewModel::entriesChanged};
     for (auto signal : locationChanges)
         connect(viewModel, signal, this, [this] { m_locationChanges.request(); });
+    connect(viewModel, &TarvelViewModel::selectedDeviceLinkChanged, this, &BrowserPresenter::linkChanged);
     const auto browsingChanges = {
         &TarvelViewModel::stateChanged, &TarvelViewModel::scanningChanged, &TarvelViewModel::statusMessageChanged,
         &TarvelViewModel::devicesChanged, &TarvelViewModel::storagesChanged, &TarvelViewModel::selectedDeviceChanged,
@@ -46,6 +47,7 @@ BrowserPresenter::BrowserPresenter(TarvelViewModel *viewModel, DesktopServices *
         if (m_viewModel)
             m_entries.setEntries(m_viewModel->entries());
     });
+    restoreSort();
     m_entries.setEntries(viewModel->entries());
     // A listing always comes with its path, which is set after the entries.
     connect(viewModel, &TarvelViewModel::folderPathChanged, this, &BrowserPresenter::placeCurrentRowAfterNavigation);
@@ -345,10 +347,12 @@ bool BrowserPresenter::pickersEnabled() const
 QCoro::Task<> BrowserPresenter::chooseDownloadDestination(RemoteEntry entry)
 {
     QPointer<TarvelViewModel> viewModel = m_viewModel;
+    const QUrl startIn = WindowSettings().downloadFolder().value_or(m_desktop->downloadsFolder());
     const std::optional<QUrl> destination =
-        co_await m_desktop->chooseSaveLocation(proposedFileName(entry.name), tr("Download"));
+        co_await m_desktop->chooseSaveLocation(proposedFileName(entry.name), tr("Download"), startIn);
     if (!viewModel || !destination || destination->isEmpty())
         co_return;
+    WindowSettings().setDownloadFolder(destination->adjusted(QUrl::RemoveFilename | QUrl::StripTrailingSlash));
     // Started, not awaited: the download reports itself through the view model.
     viewModel->download(entry.id, entry.name, *destination);
 }
@@ -436,12 +440,14 @@ void BrowserPresenter::setSortIndex(int index)
     if (index < 0 || index >= sortTitles().size())
         return;
     m_entries.setSortOrder(RemoteEntryListModel::SortOrder(index));
+    keepSort();
     Q_EMIT sortChanged();
 }
 
 void BrowserPresenter::reverseSort()
 {
     m_entries.setSortReversed(!m_entries.sortReversed());
+    keepSort();
     Q_EMIT sortChanged();
 }
 

@@ -15,6 +15,7 @@
 #include "TarvelApp/SymbolSource.h"
 #include "TarvelApp/ThumbnailPresenter.h"
 #include "TarvelApp/TransferPresenter.h"
+#include "TarvelApp/WindowSettings.h"
 #include "TarvelCore/TarvelViewModel.h"
 
 #include <QElapsedTimer>
@@ -35,6 +36,8 @@ class BrowserPresenter : public QObject {
     Q_PROPERTY(QString currentLocationTitle READ currentLocationTitle NOTIFY locationChanged)
     Q_PROPERTY(QString locationDetailText READ locationDetailText NOTIFY locationChanged)
     Q_PROPERTY(QStringList breadcrumbTrail READ breadcrumbTrail NOTIFY locationChanged)
+    Q_PROPERTY(QString linkText READ linkText NOTIFY linkChanged)
+    Q_PROPERTY(QString linkHint READ linkHint NOTIFY linkChanged)
 
     Q_PROPERTY(bool rowActionsEnabled READ rowActionsEnabled NOTIFY browsingChanged)
     Q_PROPERTY(bool browseEnabled READ browseEnabled NOTIFY browsingChanged)
@@ -94,6 +97,18 @@ public:
     // The folders above the one shown, each a button: the storage first, then the path;
     // nothing at the storage's root.
     QStringList breadcrumbTrail() const;
+    // The phone's USB link ("USB 2.0, 480 Mbit/s"), and the hint when another port or
+    // cable would copy faster; empty while the bus has not told.
+    QString linkText() const
+    {
+        const auto link = m_viewModel->selectedDeviceLink();
+        return link ? link->text : QString();
+    }
+    QString linkHint() const
+    {
+        const auto link = m_viewModel->selectedDeviceLink();
+        return link && link->couldBeFaster ? USBLink::fasterHint() : QString();
+    }
 
     // Gates the button of every row and the click on a folder row.
     bool rowActionsEnabled() const { return m_transfers->canStartTransfer(); }
@@ -197,12 +212,22 @@ Q_SIGNALS:
     void selectionChanged();
     void sortChanged();
     void filterChanged();
+    void linkChanged();
 
 private:
     std::optional<RemoteEntry> entryAt(int row) const { return m_entries.entryAt(row); }
     QString spaceText() const; // empty when the storage gives no sizes
     void jumpToTypedName(const QString &typed);
     void placeCurrentRowAfterNavigation();
+    // The order the last run left, and the one the next run opens with.
+    void restoreSort()
+    {
+        if (const auto kept = WindowSettings().sort()) {
+            m_entries.setSortOrder(kept->order);
+            m_entries.setSortReversed(kept->reversed);
+        }
+    }
+    void keepSort() const { WindowSettings().setSort({m_entries.sortOrder(), m_entries.sortReversed()}); }
 
     QPointer<TarvelViewModel> m_viewModel;
     DesktopServices *m_desktop;

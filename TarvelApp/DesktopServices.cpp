@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QStandardPaths>
+#include <QWindow>
 
 #include <QCoro/QCoroSignal>
 
@@ -32,26 +33,74 @@ QCoro::Task<std::optional<QList<QUrl>>> runPanel(std::unique_ptr<QFileDialog> di
 
 } // namespace
 
-QCoro::Task<std::optional<QUrl>> QtDesktopServices::chooseSaveLocation(QString proposedName, QString prompt)
+QCoro::Task<std::optional<QList<QUrl>>> QtDesktopServices::choose(PortalFileChooser::Request request)
 {
+    // Connecting to the session bus is itself a call: made at the first panel, not at start.
+    if (!m_portal)
+        m_portal = std::make_unique<PortalFileChooser>(QDBusConnection::sessionBus());
+    // The portal names X11 windows so; on Wayland the window would need exporting first,
+    // and the panel stands on its own.
+    if (const QWindow *window = QGuiApplication::focusWindow(); window && QGuiApplication::platformName() == "xcb")
+        request.parentWindow = QStringLiteral("x11:") + QString::number(window->winId(), 16);
+    if (const auto chosen = co_await m_portal->choose(request))
+        co_return chosen->isEmpty() ? std::nullopt : chosen;
+
+    // No portal: Qt's panel, titled as the portal's would be (never Qt's own "Find Directory").
     auto dialog = std::make_unique<QFileDialog>();
-    dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setFileMode(QFileDialog::AnyFile);
-    dialog->setLabelText(QFileDialog::Accept, prompt);
-    dialog->selectFile(proposedName);
+    dialog->setWindowTitle(request.title);
+    dialog->setLabelText(QFileDialog::Accept, request.acceptLabel);
+    dialog->setDirectoryUrl(request.startIn);
+    switch (request.mode) {
+    case PortalFileChooser::Mode::save:
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setFileMode(QFileDialog::AnyFile);
+        dialog->selectFile(request.proposedName);
+        break;
+    case PortalFileChooser::Mode::openFiles:
+        dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        dialog->setFileMode(QFileDialog::ExistingFiles);
+        break;
+    case PortalFileChooser::Mode::folder:
+        dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        dialog->setFileMode(QFileDialog::Directory);
+        dialog->setOption(QFileDialog::ShowDirsOnly);
+        break;
+    }
     const std::optional<QList<QUrl>> chosen = co_await runPanel(std::move(dialog));
     if (!chosen || chosen->isEmpty())
+        co_return std::nullopt;
+    co_return chosen;
+}
+
+QCoro::Task<std::optional<QUrl>> QtDesktopServices::chooseSaveLocation(QString proposedName, QString prompt)
+{
+    return chooseSaveLocation(std::move(proposedName), std::move(prompt), downloadsFolder());
+}
+
+QCoro::Task<std::optional<QUrl>> QtDesktopServices::chooseSaveLocation(QString proposedName, QString prompt, QUrl startIn)
+{
+    // Named: GCC 12 destroys a temporary built inside a co_await expression twice.
+    PortalFileChooser::Request request{.mode = PortalFileChooser::Mode::save,
+                                       .title = tr("Save the File"),
+                                       .acceptLabel = prompt,
+                                       .startIn = startIn,
+                                       .proposedName = proposedName};
+    const auto chosen = co_await choose(std::move(request));
+    if (!chosen)
         co_return std::nullopt;
     co_return chosen->first();
 }
 
 QCoro::Task<QList<QUrl>> QtDesktopServices::chooseFilesToOpen(QString prompt)
 {
-    auto dialog = std::make_unique<QFileDialog>();
-    dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setFileMode(QFileDialog::ExistingFiles);
-    dialog->setLabelText(QFileDialog::Accept, prompt);
-    const std::optional<QList<QUrl>> chosen = co_await runPanel(std::move(dialog));
+    return chooseFilesToOpen(std::move(prompt), QUrl::fromLocalFile(QDir::homePath()));
+}
+
+QCoro::Task<QList<QUrl>> QtDesktopServices::chooseFilesToOpen(QString prompt, QUrl startIn)
+{
+    PortalFileChooser::Request request{
+        .mode = PortalFileChooser::Mode::openFiles, .title = tr("Choose Files"), .acceptLabel = prompt, .startIn = startIn};
+    const auto chosen = co_await choose(std::move(request));
     co_return chosen.value_or(QList<QUrl>());
 }
 
@@ -66,16 +115,22 @@ QUrl DesktopServices::downloadsFolder() const
     return QUrl::fromLocalFile(downloads.isEmpty() ? QDir::homePath() : downloads);
 }
 
+QCoro::Task<std::optional<QUrl>> DesktopServices::chooseSaveLocation(QString proposedName, QString prompt, QUrl)
+{
+    return chooseSaveLocation(std::move(proposedName), std::move(prompt));
+}
+
+QCoro::Task<QList<QUrl>> DesktopServices::chooseFilesToOpen(QString prompt, QUrl)
+{
+    return chooseFilesToOpen(std::move(prompt));
+}
+
 QCoro::Task<std::optional<QUrl>> QtDesktopServices::chooseFolder(QString prompt, QUrl startIn)
 {
-    auto dialog = std::make_unique<QFileDialog>();
-    dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setFileMode(QFileDialog::Directory);
-    dialog->setOption(QFileDialog::ShowDirsOnly);
-    dialog->setLabelText(QFileDialog::Accept, prompt);
-    dialog->setDirectoryUrl(startIn);
-    const std::optional<QList<QUrl>> chosen = co_await runPanel(std::move(dialog));
-    if (!chosen || chosen->isEmpty())
+    PortalFileChooser::Request request{
+        .mode = PortalFileChooser::Mode::folder, .title = tr("Choose a Folder"), .acceptLabel = prompt, .startIn = startIn};
+    const auto chosen = co_await choose(std::move(request));
+    if (!chosen)
         co_return std::nullopt;
     co_return chosen->first();
 }

@@ -1,26 +1,14 @@
 #include "TarvelApp/ImportPresenter.h"
 
+#include "TarvelApp/WindowSettings.h"
 #include "TarvelCore/ByteCountFormat.h"
 #include "TarvelCore/Sentences.h"
 
 #include <QLocale>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QVariantMap>
 
 namespace tarvel {
-
-namespace {
-
-// The one place import settings are kept.
-const auto destinationKey = QStringLiteral("import/destination");
-
-QSettings settings()
-{
-    return QSettings(QStringLiteral("tarvel"), QStringLiteral("tarvel"));
-}
-
-} // namespace
 
 ImportPresenter::ImportPresenter(TarvelViewModel *viewModel, DesktopServices *desktop, QObject *parent)
     : QObject(parent), m_viewModel(viewModel), m_desktop(desktop)
@@ -118,9 +106,8 @@ QString ImportPresenter::deleteQuestionText() const
 
 QString ImportPresenter::destinationSetting()
 {
-    const QString chosen = settings().value(destinationKey).toString();
-    if (!chosen.isEmpty())
-        return chosen;
+    if (const auto chosen = WindowSettings().importDestination())
+        return chosen->toLocalFile();
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     return pictures.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::HomeLocation) : pictures;
 }
@@ -343,7 +330,7 @@ void ImportPresenter::chooseDestination()
             co_await desktop->chooseFolder(tr("Import Here"), QUrl::fromLocalFile(destinationSetting()));
         if (!self || !chosen || chosen->isEmpty())
             co_return;
-        settings().setValue(destinationKey, chosen->toLocalFile());
+        WindowSettings().setImportDestination(*chosen);
         if (self->m_stage == Stage::summary)
             co_await self->decide();
     };

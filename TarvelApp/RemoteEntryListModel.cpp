@@ -340,6 +340,17 @@ QString RemoteEntryListModel::fileSymbol(const QString &name)
     return symbols.value(QFileInfo(name).suffix().toLower(), QStringLiteral("doc"));
 }
 
+QString RemoteEntryListModel::fileKindText(const QString &name)
+{
+    const QString symbol = fileSymbol(name);
+    return symbol == QLatin1String("photo")        ? tr("Image")
+           : symbol == QLatin1String("film")       ? tr("Video")
+           : symbol == QLatin1String("music.note") ? tr("Audio")
+           : symbol == QLatin1String("doc.text")   ? tr("Document")
+           : symbol == QLatin1String("archivebox") ? tr("Archive")
+                                                   : tr("File");
+}
+
 QString RemoteEntryListModel::dateText(const QDateTime &when)
 {
     // The order of day, month and year is the language's, the month's name the locale's.
@@ -379,6 +390,12 @@ QVariant RemoteEntryListModel::data(const QModelIndex &index, int role) const
     case selectTitleRole: return tr("Select %1").arg(entry.name);
     case selectedRole: return m_selected.contains(entry.id);
     case thumbnailSourceRole: return m_thumbnailSource ? m_thumbnailSource(entry) : QUrl();
+    case accessibleNameRole:
+        // The row's second line shows the kind as an icon, which a screen reader cannot.
+        if (folder || !entry.sizeBytes)
+            return entry.name + QStringLiteral(", ") + (folder ? tr("Folder") : fileKindText(entry.name));
+        return entry.name + QStringLiteral(", ") + fileKindText(entry.name) + QStringLiteral(", ")
+            + data(index, detailTextRole).toString();
     default: return {};
     }
 }
@@ -402,6 +419,7 @@ QHash<int, QByteArray> RemoteEntryListModel::roleNames() const
         {selectTitleRole, "selectTitle"},
         {selectedRole, "selected"},
         {thumbnailSourceRole, "thumbnailSource"},
+        {accessibleNameRole, "accessibleName"},
     };
 }
 

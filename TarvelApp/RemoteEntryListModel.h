@@ -44,6 +44,7 @@ public:
         selectTitleRole,   // the row's check mark: "Select IMG_1.jpg"
         selectedRole,
         thumbnailSourceRole, // the row's small picture; empty while there is none
+        accessibleNameRole, // what a screen reader names the row: "IMG_1.jpg, Image, 2 MB", "DCIM, Folder"
     };
 
     // Name, date and size put folders first, as file managers do, in either direction;
@@ -103,6 +104,8 @@ public:
     // The symbol of a file's kind, from its name: image, video, audio, document,
     // archive, or a plain document for anything else.
     static QString fileSymbol(const QString &name);
+    // That kind in a word: "Image", "Video", "Audio", "Document", "Archive", "File".
+    static QString fileKindText(const QString &name);
     // A modification time as rows show it, in local time: "11 Jun 2024, 18:15".
     static QString dateText(const QDateTime &when);
 

@@ -3,11 +3,13 @@
 #include "TarvelApp/PictureProvider.h"
 #include "TarvelCore/ImportStore.h"
 #include "TarvelStore/TarvelDatabase.h"
+#include "TarvelApp/WindowSettings.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QImageReader>
+#include <QPalette>
 #include <QQmlApplicationEngine>
 #include <QQuickStyle>
 #include <QQuickWindow>
@@ -17,6 +19,29 @@
 void qml_register_types_Tarvel();
 
 namespace tarvel {
+
+namespace {
+
+// Qt Quick's Fusion starts a window in its own light colours. It takes from the
+// application's palette only the colours set on it, and only once told the palette
+// changed; a platform theme's palette (KDE's colour scheme, qt6ct's, what the file panels
+// show) sets none. So every colour of it is set, and the window told.
+void followDesktopPalette(QQuickWindow *window)
+{
+    QPalette desktop = QGuiApplication::palette();
+    for (int group = 0; group < QPalette::NColorGroups; ++group) {
+        for (int role = 0; role < QPalette::NColorRoles; ++role) {
+            const auto g = QPalette::ColorGroup(group);
+            const auto r = QPalette::ColorRole(role);
+            desktop.setBrush(g, r, desktop.brush(g, r));
+        }
+    }
+    QGuiApplication::setPalette(desktop);
+    QEvent changed(QEvent::ApplicationPaletteChange);
+    QCoreApplication::sendEvent(window, &changed);
+}
+
+} // namespace
 
 TarvelApp::TarvelApp(std::shared_ptr<AndroidFileTransferEngine> engine, std::unique_ptr<DesktopServices> desktop,
                      QObject *parent)
@@ -74,6 +99,9 @@ TarvelApp::TarvelApp(std::shared_ptr<AndroidFileTransferEngine> engine, std::sha
     m_window = roots.isEmpty() ? nullptr : qobject_cast<QQuickWindow *>(roots.first());
     if (!m_window)
         return;
+    followDesktopPalette(m_window);
+    if (const auto size = WindowSettings().windowSize())
+        m_window->resize(size->expandedTo(m_window->minimumSize()));
     connect(m_window, &QWindow::visibleChanged, this, [this](bool visible) {
         if (visible && !m_started) {
             m_started = true;
@@ -85,6 +113,9 @@ TarvelApp::TarvelApp(std::shared_ptr<AndroidFileTransferEngine> engine, std::sha
 // The window goes first: its bindings read the presenters, which read the view model.
 TarvelApp::~TarvelApp()
 {
+    // A maximised or full-screen window says nothing of the size to open at.
+    if (m_window && m_started && m_window->windowStates() == Qt::WindowNoState)
+        WindowSettings().setWindowSize(m_window->size());
     m_qml.reset();
 }
 

@@ -2,9 +2,9 @@
 
 #include "TarvelApp/PictureProvider.h"
 #include "TarvelApp/SymbolSource.h"
+#include "TarvelApp/WindowSettings.h"
 
 #include <QFileInfo>
-#include <QSettings>
 
 #include <algorithm>
 
@@ -14,7 +14,7 @@ ThumbnailPresenter::ThumbnailPresenter(TarvelViewModel *viewModel, RemoteEntryLi
     : QObject(parent)
     , m_viewModel(viewModel)
     , m_rows(rows)
-    , m_showsGrid(QSettings().value(settingsKey).toString() == QLatin1String("grid"))
+    , m_showsGrid(WindowSettings().showsGrid())
 {
     m_rows->setThumbnailSource([this](const RemoteEntry &entry) { return thumbnailSource(entry); });
     if (viewModel)
@@ -33,7 +33,7 @@ void ThumbnailPresenter::setShowsGrid(bool grid)
     if (grid == m_showsGrid)
         return;
     m_showsGrid = grid;
-    QSettings().setValue(settingsKey, grid ? QStringLiteral("grid") : QStringLiteral("list"));
+    WindowSettings().setShowsGrid(grid);
     Q_EMIT showsGridChanged();
 }
 

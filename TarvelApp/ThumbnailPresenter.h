@@ -41,8 +41,6 @@ public:
     static bool hasThumbnail(const QString &name);
     static bool isJPEG(const QString &name);
 
-    static inline const QString settingsKey = QStringLiteral("browser/view");
-
 public Q_SLOTS:
     // The rows from first to last (inclusive) are on screen; -1 for none.
     void showRows(int first, int last);

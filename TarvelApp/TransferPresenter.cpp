@@ -1,6 +1,7 @@
 #include "TarvelApp/TransferPresenter.h"
 
 #include "TarvelApp/ByteCountFormat.h"
+#include "TarvelApp/WindowSettings.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -202,9 +203,12 @@ QString TransferPresenter::transferWindowTitle() const
 QCoro::Task<> TransferPresenter::chooseFileToUpload()
 {
     QPointer<TransferPresenter> self(this);
-    const QList<QUrl> chosen = co_await m_desktop->chooseFilesToOpen(tr("Upload"));
+    const QUrl home = QUrl::fromLocalFile(QDir::homePath());
+    const QList<QUrl> chosen = co_await m_desktop->chooseFilesToOpen(tr("Upload"),
+                                                                     WindowSettings().uploadFolder().value_or(home));
     if (!self || chosen.isEmpty())
         co_return;
+    WindowSettings().setUploadFolder(chosen.first().adjusted(QUrl::RemoveFilename | QUrl::StripTrailingSlash));
     co_await uploadFiles(chosen);
 }
 
@@ -247,9 +251,12 @@ QCoro::Task<> TransferPresenter::chooseFolderToUpload()
 {
     QPointer<TransferPresenter> self(this);
     const QUrl home = QUrl::fromLocalFile(QDir::homePath());
-    const std::optional<QUrl> chosen = co_await m_desktop->chooseFolder(tr("Upload"), home);
+    const std::optional<QUrl> chosen =
+        co_await m_desktop->chooseFolder(tr("Upload"), WindowSettings().uploadFolder().value_or(home));
     if (!self || !chosen || chosen->isEmpty())
         co_return;
+    // The folder it is in: the panel opens beside the one uploaded, not inside it.
+    WindowSettings().setUploadFolder(chosen->adjusted(QUrl::StripTrailingSlash | QUrl::RemoveFilename));
     QList<QUrl> items{*chosen}; // named: GCC 12 mishandles a braced list inside co_await
     co_await uploadItems(std::move(items));
 }
@@ -259,11 +266,13 @@ QCoro::Task<> TransferPresenter::downloadEntries(QList<RemoteEntry> entries)
     if (entries.isEmpty())
         co_return;
     QPointer<TransferPresenter> self(this);
-    const QUrl startIn = m_lastDownloadFolder.value_or(m_desktop->downloadsFolder());
+    const QUrl startIn =
+        m_lastDownloadFolder.value_or(WindowSettings().downloadFolder().value_or(m_desktop->downloadsFolder()));
     const std::optional<QUrl> chosen = co_await m_desktop->chooseFolder(tr("Download Here"), startIn);
     if (!self || !chosen || chosen->isEmpty())
         co_return;
     m_lastDownloadFolder = *chosen;
+    WindowSettings().setDownloadFolder(*chosen);
     co_await m_viewModel->downloadItems(entries, *chosen);
     if (self)
         self->setShowsDownloadedFolder(true);

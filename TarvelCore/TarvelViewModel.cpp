@@ -76,6 +76,8 @@ TarvelViewModel::TarvelViewModel(std::shared_ptr<AndroidFileTransferEngine> engi
     connect(&m_progressTimer, &QTimer::timeout, this, &TarvelViewModel::sampleProgress);
     // A phone connected again, or at start: its cut batches are offered to resume.
     connect(this, &TarvelViewModel::selectedStorageChanged, this, [this] { lookForResumable(); });
+    if (m_diagnosis)
+        connect(this, &TarvelViewModel::selectedDeviceChanged, this, &TarvelViewModel::readSelectedDeviceLink);
 }
 
 TarvelViewModel::~TarvelViewModel()

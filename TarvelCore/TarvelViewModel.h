@@ -50,6 +50,7 @@ class TarvelViewModel : public QObject, private BatchHost {
     Q_PROPERTY(bool statusIsWarning READ statusIsWarning NOTIFY statusIsWarningChanged)
     Q_PROPERTY(bool changingFiles READ changingFiles NOTIFY changingFilesChanged)
     Q_PROPERTY(QString resumeOffer READ resumeOffer NOTIFY resumeOfferChanged)
+    Q_PROPERTY(std::optional<tarvel::USBLink> selectedDeviceLink READ selectedDeviceLink NOTIFY selectedDeviceLinkChanged)
 
 public:
     explicit TarvelViewModel(std::shared_ptr<AndroidFileTransferEngine> engine, QObject *parent = nullptr);
@@ -64,6 +65,9 @@ public:
     QString statusMessage() const { return m_statusMessage; }
     QList<AndroidDevice> devices() const { return m_devices; }
     std::optional<AndroidDevice> selectedDevice() const { return m_selectedDevice; }
+    // How fast the selected phone's USB link runs, read from the bus once the phone is
+    // shown; absent until then, without a diagnosis, or where the bus does not tell.
+    std::optional<USBLink> selectedDeviceLink() const { return m_selectedDeviceLink; }
     QList<AndroidStorage> storages() const { return m_storages; }
     std::optional<AndroidStorage> selectedStorage() const { return m_selectedStorage; }
     QList<RemoteEntry> entries() const { return m_entries; }
@@ -227,6 +231,7 @@ Q_SIGNALS:
     void statusIsWarningChanged();
     void changingFilesChanged();
     void resumeOfferChanged();
+    void selectedDeviceLinkChanged();
     // A batch download finds `count` names taken in `folderName` and waits for
     // answerNamesTaken(). Without a receiver nothing is asked, and both are kept.
     void namesTaken(int count, QString folderName);
@@ -335,6 +340,9 @@ private:
     QString m_resumeOffer;
 
     std::shared_ptr<PhoneDiagnosis> m_diagnosis; // may be null
+    QCoro::Task<> readSelectedDeviceLink();
+    std::optional<USBLink> m_selectedDeviceLink;
+    std::optional<AndroidDevice> m_selectedDeviceLinkFor; // the phone it was read for
     qint64 m_searchGeneration = 0;               // of the latest search, which owns the status
     bool m_lastSearchFoundNothing = false;
     // Why the latest search showed no phone; absent when it showed one.

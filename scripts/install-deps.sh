@@ -32,7 +32,8 @@ qrencode
 # the man pages; a D-Bus daemon for the desktop tests' private bus and dbus-monitor for
 # the start-up script; the emulator guest of the end-to-end tests (QEMU, a kernel and its
 # modules, busybox, udev, python3 for hot-plug, xz for compressed modules); debootstrap
-# for the package check.
+# for the package check; the accessibility bus, its Python client and xdotool (which
+# gives the window the keyboard where no window manager does) for the screen-reader test.
 TEST_PACKAGES="
 libgtest-dev libgmock-dev
 xvfb xauth
@@ -41,6 +42,7 @@ desktop-file-utils appstream groff-base
 dbus-daemon dbus-bin
 qemu-system-x86 linux-image-amd64 busybox-static kmod xz-utils util-linux coreutils udev python3
 debootstrap
+at-spi2-core python3-pyatspi xdotool
 "
 
 case "${1:-}" in

@@ -78,6 +78,7 @@ GridView {
         required property color iconTint
         required property url thumbnailSource
         required property bool selected
+        required property string accessibleName
 
         readonly property bool keyboardCurrent: GridView.isCurrentItem && GridView.view.activeFocus
 
@@ -85,7 +86,7 @@ GridView {
         width: GridView.view.cellWidth
         height: GridView.view.cellHeight
         Accessible.role: Accessible.ListItem
-        Accessible.name: name
+        Accessible.name: accessibleName
         Accessible.selectable: true
         Accessible.selected: selected
 

@@ -5,7 +5,8 @@ import Tarvel
 
 // The browser's header beside the Up button: the breadcrumb with the browser's actions,
 // then how many items the folder holds with the storage's free space, and how the rows
-// are sorted, which way.
+// are sorted, which way; under them the phone's USB link once the bus has told it, with a
+// hint when another port or cable would copy faster.
 ColumnLayout {
     id: header
 
@@ -79,6 +80,30 @@ ColumnLayout {
             Accessible.name: header.browser.reverseSortTitle
             toolTipText: header.browser.reverseSortTitle
             onClicked: header.browser.reverseSort()
+        }
+    }
+
+    RowLayout {
+        objectName: "linkLine"
+        visible: header.browser.linkText !== ""
+        spacing: Theme.spacingM
+        Layout.fillWidth: true
+
+        PlainText {
+            objectName: "linkText"
+            role: PlainText.Caption
+            secondary: true
+            text: header.browser.linkText
+        }
+
+        PlainText {
+            objectName: "linkHint"
+            role: PlainText.Caption
+            visible: text !== ""
+            text: header.browser.linkHint
+            maximumLineCount: 1
+            elide: Text.ElideRight
+            Layout.fillWidth: true
         }
     }
 }

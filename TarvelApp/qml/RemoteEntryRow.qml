@@ -24,6 +24,8 @@ ItemDelegate {
     required property string selectTitle
     required property bool selected
     required property url thumbnailSource
+    required property string accessibleName
+    required property string modifiedText
     property BrowserPresenter browser
 
     // A right click, where it was in the window.
@@ -45,8 +47,8 @@ ItemDelegate {
     focusPolicy: Qt.NoFocus
     Keys.forwardTo: [ListView.view]
 
-    Accessible.name: name
-    Accessible.description: infoText
+    Accessible.name: accessibleName
+    Accessible.description: modifiedText
     Accessible.selectable: true
     Accessible.selected: selected
 

@@ -19,6 +19,11 @@ RowLayout {
         maximumLineCount: 1
         elide: Text.ElideRight
         Layout.fillWidth: true
+
+        // A screen reader hears the selection change where the eye sees it.
+        StatusAnnouncer {
+            text: bar.browser.selectionText
+        }
     }
 
     SymbolButton {

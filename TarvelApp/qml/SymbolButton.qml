@@ -12,6 +12,8 @@ Button {
     property string toolTipText
 
     icon.color: highlighted ? palette.highlightedText : palette.buttonText
+    // Qt 6.4 tells screen readers no Qt Quick item's disabled state: the button says it.
+    Accessible.description: enabled ? "" : qsTr("Unavailable")
 
     FocusRing {}
 

@@ -4,13 +4,23 @@ namespace tarvel::test {
 
 QCoro::Task<std::optional<QUrl>> FakeDesktopServices::chooseSaveLocation(QString proposedName, QString prompt)
 {
-    savePanels.append({proposedName, prompt});
-    co_return std::optional<QUrl>(saveLocation);
+    return chooseSaveLocation(std::move(proposedName), std::move(prompt), QUrl());
 }
 
 QCoro::Task<QList<QUrl>> FakeDesktopServices::chooseFilesToOpen(QString prompt)
 {
-    openPanels.append({QString(), prompt});
+    return chooseFilesToOpen(std::move(prompt), QUrl());
+}
+
+QCoro::Task<std::optional<QUrl>> FakeDesktopServices::chooseSaveLocation(QString proposedName, QString prompt, QUrl startIn)
+{
+    savePanels.append({proposedName, prompt, startIn});
+    co_return std::optional<QUrl>(saveLocation);
+}
+
+QCoro::Task<QList<QUrl>> FakeDesktopServices::chooseFilesToOpen(QString prompt, QUrl startIn)
+{
+    openPanels.append({QString(), prompt, startIn});
     co_return QList<QUrl>(filesToOpen);
 }
 

@@ -18,10 +18,13 @@ public:
     struct Panel {
         QString proposedName; // empty for an open panel
         QString prompt;
+        QUrl startIn = {}; // where the panel opened
     };
 
     QCoro::Task<std::optional<QUrl>> chooseSaveLocation(QString proposedName, QString prompt) override;
     QCoro::Task<QList<QUrl>> chooseFilesToOpen(QString prompt) override;
+    QCoro::Task<std::optional<QUrl>> chooseSaveLocation(QString proposedName, QString prompt, QUrl startIn) override;
+    QCoro::Task<QList<QUrl>> chooseFilesToOpen(QString prompt, QUrl startIn) override;
     QList<QUrl> fileURLsOnClipboard() const override;
     void copyTextToClipboard(QString text) override;
     void openURL(QUrl url) override;

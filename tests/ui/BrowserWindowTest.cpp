@@ -347,8 +347,8 @@ QAccessibleInterface *findRole(QAccessibleInterface *node, QAccessible::Role rol
     return nullptr;
 }
 
-// A screen reader finds the listing as a list of named items whose buttons are named
-// after their rows, and hears each new status.
+// A screen reader finds the listing as a list of items named with their name, kind and
+// size, whose buttons are named after their rows, and hears each new status.
 TEST_F(BrowserWindowTest, ScreenReaderHearsTheListAndTheStatus)
 {
     open();
@@ -365,7 +365,7 @@ TEST_F(BrowserWindowTest, ScreenReaderHearsTheListAndTheStatus)
         if (QAccessibleInterface *button = findRole(entry, QAccessible::Button))
             buttons << button->text(QAccessible::Name);
     }
-    EXPECT_EQ(items, (QStringList{"DCIM", "Music", "notes.txt", "photo.jpg"}));
+    EXPECT_EQ(items, (QStringList{"DCIM, Folder", "Music, Folder", "notes.txt, Document", "photo.jpg, Image, 2 MB"}));
     EXPECT_EQ(buttons, (QStringList{"Open DCIM", "Open Music", "Download notes.txt", "Download photo.jpg"}));
 
     // Screen readers speak a notification as it appears: each new status appears anew

@@ -1,10 +1,10 @@
 // The import in the real window, offscreen: the button, the dialog's summary, the copy as
 // the window's transfer, and the offer to free the phone with its question.
 
+#include "TarvelApp/WindowSettings.h"
 #include "tests/ui/AppWindowFixture.h"
 
 #include <QFile>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -18,9 +18,7 @@ class ImportWindowTest : public test::AppWindowTest {
 protected:
     ImportWindowTest()
     {
-        // The destination setting lives in the user's configuration: a folder of the test's own.
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.path());
-        QSettings(QStringLiteral("tarvel"), QStringLiteral("tarvel")).setValue("import/destination", pictures.path());
+        WindowSettings().setImportDestination(QUrl::fromLocalFile(pictures.path()));
         test::phone::script(*engine);
         engine->entriesByParentID["10"] = {test::phone::camera, test::folder("12", ".thumbnails", "10")};
         engine->entriesByParentID["12"] = {test::file("43", "thumb.jpg", 100, "12")};
@@ -37,7 +35,6 @@ protected:
 
     ~ImportWindowTest() override { app.reset(); } // before the folders it writes to go
 
-    QTemporaryDir config;
     QTemporaryDir data;
     QTemporaryDir pictures;
 };

@@ -1,6 +1,7 @@
 // The browser's pictures in the real window, offscreen: the grid and the thumbnails it
 // asks for, and the preview opened from the keyboard.
 
+#include "TarvelApp/WindowSettings.h"
 #include "tests/ui/AppWindowFixture.h"
 
 #include <QBuffer>
@@ -8,7 +9,6 @@
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QSet>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,7 +23,7 @@ protected:
     // A camera folder of 120 photos, a minute apart, each with the phone's own thumbnail.
     PicturesWindowTest()
     {
-        QSettings().remove(QStringLiteral("browser/view"));
+        WindowSettings().setShowsGrid(false);
         engine->devicesToReturn = {test::phone::pixel};
         engine->storagesToReturn = {test::phone::internal};
         QList<RemoteEntry> photos;
@@ -36,7 +36,7 @@ protected:
         engine->entriesByParentID = {{"", photos}};
         start();
     }
-    ~PicturesWindowTest() override { QSettings().remove(QStringLiteral("browser/view")); }
+    ~PicturesWindowTest() override { WindowSettings().setShowsGrid(false); }
 
     static QByteArray jpeg()
     {

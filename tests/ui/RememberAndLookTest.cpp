@@ -1,0 +1,134 @@
+// What the window keeps between runs, and the desktop's colours.
+
+#include "TarvelApp/TarvelApp.h"
+#include "TarvelApp/WindowSettings.h"
+#include "tests/support/FakeDesktopServices.h"
+#include "tests/support/TestSupport.h"
+#include "tests/support/WindowDriver.h"
+#include "tests/ui/ScriptedPhone.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QQuickItem>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tarvel;
+using namespace tarvel::test;
+using SortOrder = RemoteEntryListModel::SortOrder;
+
+namespace {
+
+class Window : public WindowDriver {
+public:
+    Window()
+    {
+        phone::script(*engine);
+        app = std::make_unique<TarvelApp>(engine, std::make_unique<FakeDesktopServices>());
+        app->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window()));
+        EXPECT_TRUE(spinUntil([&] { return rows().size() == 4; }));
+    }
+    QQuickWindow *window() const override { return app->window(); }
+
+    std::shared_ptr<FakeAndroidFileTransferEngine> engine = std::make_shared<FakeAndroidFileTransferEngine>();
+    std::unique_ptr<TarvelApp> app;
+};
+
+} // namespace
+
+// What one run keeps the next one reads, but a folder gone since; a damaged file, values no
+// run wrote, a file that cannot be written (even by root) and no config folder at all give
+// the defaults and nothing else.
+TEST(WindowSettings, KeptBetweenRunsAndDefaultsFromABadFile)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath("config/tarvel/tarvel.conf");
+    QDir().mkpath(dir.filePath("Downloads"));
+    QDir().mkpath(dir.filePath("Music"));
+    const QUrl downloads = QUrl::fromLocalFile(dir.filePath("Downloads"));
+    const QUrl unplugged = QUrl::fromLocalFile("/media/usb/Photos");
+    const auto expectDefaults = [](const WindowSettings &settings) {
+        EXPECT_EQ(settings.downloadFolder(), std::nullopt);
+        EXPECT_EQ(settings.windowSize(), std::nullopt);
+        EXPECT_FALSE(settings.sort().has_value());
+        EXPECT_FALSE(settings.showsGrid());
+    };
+    expectDefaults(WindowSettings(file));
+    {
+        const WindowSettings run(file);
+        run.setDownloadFolder(downloads);
+        run.setUploadFolder(QUrl::fromLocalFile(dir.filePath("Music")));
+        run.setImportDestination(unplugged);
+        run.setWindowSize({1100, 720});
+        run.setSort({SortOrder::date, true});
+        run.setShowsGrid(true);
+    }
+    const WindowSettings next(file);
+    EXPECT_EQ(next.downloadFolder(), downloads);
+    EXPECT_EQ(next.importDestination(), unplugged); // its disk may come back
+    EXPECT_EQ(next.windowSize(), QSize(1100, 720));
+    ASSERT_TRUE(next.sort().has_value());
+    EXPECT_EQ(next.sort()->order, SortOrder::date);
+    EXPECT_TRUE(next.sort()->reversed);
+    EXPECT_TRUE(next.showsGrid());
+    QDir(dir.filePath("Music")).removeRecursively();
+    EXPECT_EQ(next.uploadFolder(), std::nullopt);
+
+    QFile damaged(file);
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    damaged.write("\xff\xfe\x00garbage\n[window]\nsize=@Size(-3 99999)\n[browser]\nsort=sideways reversed\n"
+                  "view=tiles\n[paths]\ndownload=Downloads\n");
+    damaged.close();
+    expectDefaults(WindowSettings(file));
+
+    QFile(dir.filePath("blocked")).open(QIODevice::WriteOnly);
+    const WindowSettings blocked(dir.filePath("blocked/tarvel/tarvel.conf"));
+    blocked.setWindowSize({800, 600});
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("blocked/tarvel")));
+
+    const WindowSettings none{QString()};
+    none.setShowsGrid(true);
+    expectDefaults(none);
+}
+
+// The window opens at the size and in the order the last one was left.
+TEST(WindowSettings, TheNextWindowOpensAsTheLastWasLeft)
+{
+    {
+        Window last;
+        last.window()->resize(1000, 700);
+        last.app->contentView()->browser()->setSortIndex(int(SortOrder::size));
+        last.app->contentView()->browser()->reverseSort();
+    }
+    Window next;
+    EXPECT_EQ(next.window()->size(), QSize(1000, 700));
+    EXPECT_EQ(next.app->contentView()->browser()->sortIndex(), int(SortOrder::size));
+    EXPECT_TRUE(next.app->contentView()->browser()->entries()->sortReversed());
+}
+
+// A desktop in a dark colour scheme hands the application its palette: the window, the
+// listing and the text take it, not Fusion's light colours.
+TEST(DesktopPalette, WindowFollowsADarkApplicationPalette)
+{
+    const QPalette light = QGuiApplication::palette();
+    QPalette dark;
+    for (const auto role : {QPalette::Window, QPalette::Button, QPalette::AlternateBase})
+        dark.setColor(role, QColor(0x2b, 0x2b, 0x2e));
+    dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x20));
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        dark.setColor(role, QColor(0xe8, 0xe8, 0xea));
+    QGuiApplication::setPalette(dark);
+    {
+        Window window;
+        const QImage shot = window.window()->grabWindow();
+        const QQuickItem *list = window.item("remoteList");
+        const QPointF inList = list->mapToScene(QPointF(list->width() / 2, list->height() - 4));
+        EXPECT_LT(qGray(shot.pixel(2, shot.height() - 2)), 80) << "the window's background";
+        EXPECT_LT(qGray(shot.pixel(inList.toPoint())), 80) << "the listing's background";
+        EXPECT_EQ(window.item("locationTitle")->property("color").value<QColor>(), QColor(0xe8, 0xe8, 0xea));
+    }
+    QGuiApplication::setPalette(light);
+}
