@@ -19,6 +19,7 @@
 #include "TarvelApp/ImportPresenter.h"
 #include "TarvelApp/TarvelApp.h"
 #include "TarvelApp/ThumbnailPresenter.h"
+#include "TarvelApp/WindowSettings.h"
 #include "TarvelCore/SerialWorker.h"
 #include "TarvelStore/TarvelDatabase.h"
 #include "tests/support/TestSupport.h"
@@ -33,7 +34,6 @@
 #include <QFile>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QSettings>
 #include <QTimer>
 
 #include <fcntl.h>
@@ -289,7 +289,7 @@ ImportRun engineImport(Side &side, int round, const QList<ImportedFile> &known)
     const QString destination = shm(QStringLiteral("feature-import-%1").arg(round));
     QDir(destination).removeRecursively();
     QDir().mkpath(destination);
-    QSettings(QStringLiteral("tarvel"), QStringLiteral("tarvel")).setValue(QStringLiteral("import/destination"), destination);
+    WindowSettings().setImportDestination(QUrl::fromLocalFile(destination));
     side.reopen();
     auto store = std::make_shared<ImportStore>(TarvelDatabase::defaultFolder());
     const QString serial = test::runSync(side.vm.shownPhoneSerial(), 60s);
@@ -409,7 +409,7 @@ int main(int argc, char **argv)
     if (phone.isEmpty())
         die(QStringLiteral("run through scripts/benchmark.sh --features"));
     const int count = int(QDir(phone + QStringLiteral("/DCIM/Camera")).entryList(QDir::Files).size());
-    QSettings().setValue(ThumbnailPresenter::settingsKey, QStringLiteral("grid"));
+    WindowSettings().setShowsGrid(true);
 
     TarvelApp app(std::make_shared<MTPAndroidFileTransferEngine>());
     Side side{app};
