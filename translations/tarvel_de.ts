@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>SymbolButton</name>
+    <message>
+        <source>Unavailable</source>
+        <translation>Nicht verfügbar</translation>
+    </message>
+</context>
+<context>
     <name>tarvel::BrowserPresenter</name>
     <message>
         <source>Android device</source>
@@ -442,6 +449,21 @@
     </message>
 </context>
 <context>
+    <name>tarvel::QtDesktopServices</name>
+    <message>
+        <source>Save the File</source>
+        <translation>Datei speichern</translation>
+    </message>
+    <message>
+        <source>Choose Files</source>
+        <translation>Dateien auswählen</translation>
+    </message>
+    <message>
+        <source>Choose a Folder</source>
+        <translation>Ordner auswählen</translation>
+    </message>
+</context>
+<context>
     <name>tarvel::RemoteEntryListModel</name>
     <message>
         <source>Name, Z to A</source>
@@ -507,6 +529,26 @@
     <message>
         <source>Select %1</source>
         <translation>%1 auswählen</translation>
+    </message>
+    <message>
+        <source>Image</source>
+        <translation>Bild</translation>
+    </message>
+    <message>
+        <source>Video</source>
+        <translation>Video</translation>
+    </message>
+    <message>
+        <source>Audio</source>
+        <translation>Audio</translation>
+    </message>
+    <message>
+        <source>Document</source>
+        <translation>Dokument</translation>
+    </message>
+    <message>
+        <source>Archive</source>
+        <translation>Archiv</translation>
     </message>
 </context>
 <context>

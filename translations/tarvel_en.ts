@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>SymbolButton</name>
+    <message>
+        <source>Unavailable</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>tarvel::BrowserPresenter</name>
     <message>
         <source>Android device</source>
@@ -442,6 +449,21 @@
     </message>
 </context>
 <context>
+    <name>tarvel::QtDesktopServices</name>
+    <message>
+        <source>Save the File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose Files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose a Folder</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>tarvel::RemoteEntryListModel</name>
     <message>
         <source>Name, Z to A</source>
@@ -506,6 +528,26 @@
     </message>
     <message>
         <source>Select %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Image</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Video</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Audio</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Document</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Archive</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
