@@ -14,7 +14,7 @@ work=$(mktemp -d /tmp/tarvel-features.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 phone=$work/phone
 mkdir -p "$phone"
-QT_QPA_PLATFORM=offscreen "$build/tests/e2e/feature_benchmark" --make-phone "$phone" "${TARVEL_BENCH_PHOTOS:-5000}"
+QT_QPA_PLATFORM=offscreen "$build/bench/feature_benchmark" --make-phone "$phone" "${TARVEL_BENCH_PHOTOS:-5000}"
 head -c "${TARVEL_BENCH_BYTES:-1000000000}" /dev/urandom >"$phone/big.bin"
 
 counted=()
@@ -25,5 +25,5 @@ shm=$(( mb + 512 ))
 mem=$(( shm + 1536 > 2048 ? shm + 1536 : 2048 ))
 export TARVEL_BENCH_PHONE=$phone QT_QPA_PLATFORM=offscreen
 tests/e2e/run-in-mtp-vm.sh "${counted[@]}" --timeout 5400 --mem "$mem" --phone "$phone" --phone-desc "Benchmark Phone" \
-    -- /bin/sh -c 'mount -o remount,size="$1"m /dev/shm && exec "$2"' sh "$shm" "$PWD/$build/tests/e2e/feature_benchmark" \
+    -- /bin/sh -c 'mount -o remount,size="$1"m /dev/shm && exec "$2"' sh "$shm" "$PWD/$build/bench/feature_benchmark" \
     2> >(grep -v -E 'QEMU Virtual MTP|extended association' >&2)
