@@ -4,6 +4,7 @@
 
 #include "MTPAdapter/MTPAndroidFileTransferEngine.h"
 #include "TarvelCore/ImportStore.h"
+#include "TarvelCore/Sentences.h"
 #include "TarvelCore/TarvelViewModel.h"
 #include "tests/e2e/Guest.h"
 #include "tests/support/TestSupport.h"
@@ -125,7 +126,7 @@ TEST_F(Unplugged, FullDiskSaysSoAndKeepsTheOldFile)
     ASSERT_TRUE(twenty);
     runSync(vm.download(twenty->id, twenty->name, QUrl::fromLocalFile(target)), 300s);
     EXPECT_EQ(vm.state(), State::transferFailed);
-    EXPECT_EQ(vm.statusMessage(), "Not enough space on the computer's disk for twenty.bin.");
+    EXPECT_EQ(vm.statusMessage(), "Not enough space on the computer's disk for twenty.bin. Make room, then try again.");
     EXPECT_EQ(readAll(target), QByteArray("the old file\n"));
     EXPECT_EQ(QDir(small).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"twenty.bin"});
     QProcess::execute(QStringLiteral("umount"), {small});
@@ -154,7 +155,7 @@ TEST_F(Unplugged, CutBatchResumesWhenThePhoneIsBack)
     runSync(vm.refreshDevices());
     runSync(vm.loadSelectedDeviceStorage(), 120s);
     ASSERT_TRUE(spinUntil([&] { return !vm.resumeOffer().isEmpty(); }, 60s));
-    EXPECT_EQ(vm.resumeOffer(), "Resume: 1 of 2 files left (300 MB) to " + into.section('/', -2));
+    EXPECT_EQ(vm.resumeOffer(), "Resume: 1 of 2 files left (300 MB) to " + sentences::placeOnComputer(into));
     runSync(vm.resumeBatch(), 900s);
     EXPECT_EQ(vm.state(), State::ready) << vm.statusMessage().toStdString();
     EXPECT_TRUE(vm.resumeOffer().isEmpty());
