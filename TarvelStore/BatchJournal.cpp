@@ -10,20 +10,6 @@ namespace tarvel {
 
 namespace {
 
-std::optional<qint64> seconds(const std::optional<QDateTime> &time)
-{
-    if (!time || !time->isValid())
-        return std::nullopt;
-    return time->toSecsSinceEpoch();
-}
-
-std::optional<QDateTime> fromSeconds(std::optional<qint64> seconds)
-{
-    if (!seconds)
-        return std::nullopt;
-    return QDateTime::fromSecsSinceEpoch(*seconds, Qt::UTC);
-}
-
 int writeFiles(sqlite3 *db, const QString &batchID, const QList<JournalFile> &files)
 {
     SqlStatement insert(db, "INSERT OR REPLACE INTO journal_file (batch, seq, phone_path, local_path, size, modified, state,"

@@ -11,20 +11,6 @@ namespace {
 // Many cheap phones report this instead of a serial of their own.
 const auto placeholderSerial = QStringLiteral("0123456789ABCDEF");
 
-std::optional<qint64> seconds(const std::optional<QDateTime> &time)
-{
-    if (!time || !time->isValid())
-        return std::nullopt;
-    return time->toSecsSinceEpoch();
-}
-
-std::optional<QDateTime> fromSeconds(std::optional<qint64> seconds)
-{
-    if (!seconds)
-        return std::nullopt;
-    return QDateTime::fromSecsSinceEpoch(*seconds, Qt::UTC);
-}
-
 void bindKey(SqlStatement &statement, const PhoneKey &key)
 {
     statement.bind(1, key.phone);

@@ -55,4 +55,18 @@ std::optional<qint64> SqlStatement::number(int column) const
     return sqlite3_column_int64(m_statement, column);
 }
 
+std::optional<qint64> seconds(const std::optional<QDateTime> &time)
+{
+    if (!time || !time->isValid())
+        return std::nullopt;
+    return time->toSecsSinceEpoch();
+}
+
+std::optional<QDateTime> fromSeconds(std::optional<qint64> seconds)
+{
+    if (!seconds)
+        return std::nullopt;
+    return QDateTime::fromSecsSinceEpoch(*seconds, Qt::UTC);
+}
+
 } // namespace tarvel

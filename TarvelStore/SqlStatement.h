@@ -3,6 +3,7 @@
 // One SQLite statement, prepared for one use and finalized when it goes out of scope, so no
 // early return leaks it. Binding and reading speak Qt's types; an absent value is NULL.
 
+#include <QDateTime>
 #include <QString>
 
 #include <optional>
@@ -38,5 +39,9 @@ private:
     sqlite3_stmt *m_statement = nullptr;
     int m_prepared;
 };
+
+// Dates are stored as whole seconds since the epoch, in UTC; an invalid one as NULL.
+std::optional<qint64> seconds(const std::optional<QDateTime> &time);
+std::optional<QDateTime> fromSeconds(std::optional<qint64> seconds);
 
 } // namespace tarvel

@@ -21,6 +21,7 @@
 #include "TarvelApp/ThumbnailPresenter.h"
 #include "TarvelApp/WindowSettings.h"
 #include "TarvelCore/SerialWorker.h"
+#include "bench/StallMeter.h"
 #include "TarvelStore/TarvelDatabase.h"
 #include "tests/support/TestSupport.h"
 #include "tools/samplephone/SamplePhotos.h"
@@ -85,24 +86,6 @@ int makePhone(const QString &dir, int count)
     QDir().mkpath(dir + QStringLiteral("/DCIM"));
     return QDir().rename(staging, dir + QStringLiteral("/DCIM/Camera")) ? 0 : 1;
 }
-
-// Ticks a 1 ms timer on the UI thread and records the longest gap between ticks.
-class StallMeter {
-public:
-    StallMeter()
-    {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { m_longest = std::max(m_longest, m_sinceTick.restart()); });
-        m_sinceTick.start();
-        m_timer.start(1);
-    }
-    qint64 longest() const { return std::max(m_longest, m_sinceTick.elapsed()); }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_sinceTick;
-    qint64 m_longest = 0;
-};
 
 struct Figure {
     double seconds = 0;

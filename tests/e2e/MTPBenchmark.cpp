@@ -11,6 +11,7 @@
 #include "MTPAdapter/MTPOperationLane.h"
 #include "TarvelApp/TarvelApp.h"
 #include "TarvelCore/SerialWorker.h"
+#include "bench/StallMeter.h"
 #include "tests/e2e/LibmtpCancelClock.h"
 #include "tests/support/TestSupport.h"
 
@@ -63,24 +64,6 @@ QQuickWindow *shownWindow = nullptr;
     std::fprintf(stderr, "benchmark: %s\n", what);
     std::exit(1);
 }
-
-// Ticks a 1 ms timer on the UI thread and records the longest gap between ticks.
-class StallMeter {
-public:
-    StallMeter()
-    {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] { m_longest = std::max(m_longest, m_sinceTick.restart()); });
-        m_sinceTick.start();
-        m_timer.start(1);
-    }
-    qint64 longest() const { return std::max(m_longest, m_sinceTick.elapsed()); }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_sinceTick;
-    qint64 m_longest = 0;
-};
 
 // Times a task awaited on the UI thread while the stall meter ticks. The clock starts before
 // the task does: a coroutine runs up to its first suspension as soon as it is called.
