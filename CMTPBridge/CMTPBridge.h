@@ -205,7 +205,7 @@ CMTPDirectoryEntry cmtp_directory_entry_at(const CMTPDirectoryResult *result, in
  * or O_RDONLY, and O_DIRECTORY; the bridge neither closes nor keeps it), under `name`, which
  * is one name, not a path. The content goes into a new hidden file in that folder that takes
  * the name only once the whole file has arrived and is on the disk; on any failure or cancel
- * it is removed, and whatever had the name stays untouched. With `replace` 0 a file that has
+ * it is removed (but see `part_tag`), and whatever had the name stays untouched. With `replace` 0 a file that has
  * the name by then is never replaced: the call fails (LOCAL_FILE, EEXIST) and both stay. A
  * replaced file keeps its permission bits; a new one gets 0666 less the umask. With
  * `modified_at` above 0 (seconds since 1970-01-01 UTC, as listings give it) the file takes it
@@ -213,17 +213,24 @@ CMTPDirectoryEntry cmtp_directory_entry_at(const CMTPDirectoryResult *result, in
  * file has been flushed (fsync) before it takes its name and the folder after it, so a
  * success survives a crash or a pulled power cord. `progress` may be null; `context` is only
  * handed to it.
+ * With a `part_tag` (null or empty: none; else up to 40 letters, digits and '-') the hidden
+ * file is named from `name` and the tag, ".<name>.part-<tag>", and a copy cut by a cancel or by
+ * the phone keeps it, flushed, so a later call with the same tag goes on from its bytes,
+ * reading only the rest of the file with partial reads (4 MiB each; progress then starts at
+ * the bytes kept). It starts over where the phone refuses partial reads or its file is now
+ * shorter than the part; a part as long as the file only takes its name. A copy that failed
+ * on the computer's side removes the part all the same.
  * Failures, in the order they are checked: "Invalid MTP file id" and "Invalid local
- * download path" (OTHER: a null or empty name, ".", "..", or one holding '/'); the
- * device-open texts; LOCAL_FILE with system_error: "Could not save the download: <system
+ * download path" (OTHER: a null or empty name, ".", "..", or one holding '/'; a tag of other
+ * characters); the device-open texts; LOCAL_FILE with system_error: "Could not save the download: <system
  * text>" (the name is a folder, the file cannot take its place or cannot be flushed; a
  * folder that cannot be flushed fails the call with the file already in place), "Could not
  * create a temporary file for the download: <system text>", "Could not write the download:
  * <system text>" (a full disk is ENOSPC or EDQUOT); CANCELLED ("Download cancelled"); and
  * libmtp's, with the fallback "MTP download failed". */
 CMTPTransferResult cmtp_download_file_at(const char *device_id, const char *file_id, int folder_fd, const char *name,
-                                         int replace, int64_t modified_at, cmtp_progress_callback progress,
-                                         void *context);
+                                         const char *part_tag, int replace, int64_t modified_at,
+                                         cmtp_progress_callback progress, void *context);
 
 /* cmtp_download_file_at into the folder of `local_path` under its last component, replacing
  * what is there, without progress. A path that is null, empty or ends in '/' is "Invalid

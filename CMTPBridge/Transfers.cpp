@@ -4,6 +4,7 @@
 #include "CMTPBridge/BridgeInternal.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
@@ -145,6 +146,104 @@ struct descriptor {
     const int fd;
 };
 
+// A download that may be resumed gathers its bytes under a name made from a tag its caller
+// knows again later, and it stays when the copy is cut.
+int open_part_file(int folder, const char *name, const char *tag, char (&hidden)[256])
+{
+    snprintf(hidden, sizeof hidden, ".%.200s.part-%.40s", name, tag);
+    const int fd = openat(folder, hidden, O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    struct stat opened;
+    if (fd >= 0 && (fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode))) {
+        close(fd);
+        errno = EISDIR;
+        return -1;
+    }
+    return fd;
+}
+
+// Letters, digits and '-': a tag goes into a file name.
+bool valid_tag(const char *tag)
+{
+    for (const char *c = tag; *c; ++c) {
+        if (!isalnum(static_cast<unsigned char>(*c)) && *c != '-')
+            return false;
+    }
+    return strlen(tag) <= 40;
+}
+
+// How a kept part went on.
+enum class part_outcome { whole, done, failed };
+
+// A few MiB a request: few enough round trips to keep the speed of a whole-file copy, small
+// enough that a cut loses little.
+constexpr uint32_t kPartChunk = 4 * 1024 * 1024;
+
+// Empties a part to start the file over.
+part_outcome start_over(CMTPTransferResult &result, local_file &local)
+{
+    local.moved = 0;
+    if (ftruncate(local.fd, 0) == 0 && lseek(local.fd, 0, SEEK_SET) == 0)
+        return part_outcome::whole;
+    fail_local(result, "Could not write the download", errno);
+    return part_outcome::failed;
+}
+
+// Goes on from the bytes the part already holds, reading only the rest of the phone's file
+// with partial reads. The part starts over where there is nothing to go on from: no bytes,
+// more bytes than the phone's file holds, or a phone that answers but refuses partial reads;
+// a part as long as the file is done. On a failure the part keeps what arrived, `device` is
+// what is left of the session and `result` says why.
+part_outcome continue_part(CMTPTransferResult &result, LIBMTP_mtpdevice_t *&device, const char *device_id, uint32_t id,
+                           local_file &local, progress_relay &relay)
+{
+    struct stat held;
+    const uint64_t offset = fstat(local.fd, &held) == 0 ? static_cast<uint64_t>(held.st_size) : 0;
+    if (offset == 0)
+        return start_over(result, local);
+    LIBMTP_file_t *object = LIBMTP_Get_Filemetadata(device, id);
+    if (!object) {
+        device = fail_transfer(result, device, device_id, relay, local, true).device;
+        return part_outcome::failed;
+    }
+    const uint64_t size = object->filesize;
+    LIBMTP_destroy_file_t(object);
+    clear_errors(device);
+    if (offset > size || lseek(local.fd, static_cast<off_t>(offset), SEEK_SET) < 0)
+        return start_over(result, local);
+    local.moved = offset;
+    for (bool first = true; local.moved < size; first = false) {
+        if (relay.callback && relay.callback(local.moved, size, relay.context) != 0) {
+            relay.stopped = true;
+            break;
+        }
+        unsigned char *data = nullptr;
+        unsigned int got = 0;
+        const uint32_t wanted = static_cast<uint32_t>(std::min<uint64_t>(kPartChunk, size - local.moved));
+        const bool read = LIBMTP_GetPartialObject(device, id, local.moved, wanted, &data, &got) == 0 && got > 0;
+        uint32_t written = 0;
+        const bool kept = read && write_chunk(nullptr, &local, std::min(got, wanted), data, &written) == LIBMTP_HANDLER_RETURN_OK;
+        free(data);
+        if (kept)
+            continue;
+        if (read || !first)
+            break;
+        // The first read tells whether the phone reads parts at all: one that answers but
+        // refuses starts the file over; one that is gone keeps the part for the next time.
+        const session after = recover(device, device_id, result.error, "MTP download failed");
+        device = after.device;
+        if (!after.answered) {
+            result.code = after.failure();
+            return part_outcome::failed;
+        }
+        memset(&result, 0, sizeof result);
+        return start_over(result, local);
+    }
+    if (local.moved == size && !relay.stopped)
+        return part_outcome::done;
+    device = fail_transfer(result, device, device_id, relay, local, true).device;
+    return part_outcome::failed;
+}
+
 const char *base_name(const char *path)
 {
     const char *slash = strrchr(path, '/');
@@ -156,15 +255,16 @@ const char *base_name(const char *path)
 extern "C" {
 
 CMTPTransferResult cmtp_download_file_at(const char *device_id, const char *file_id, int folder_fd, const char *name,
-                                         int replace, int64_t modified_at, cmtp_progress_callback progress,
-                                         void *context)
+                                         const char *part_tag, int replace, int64_t modified_at,
+                                         cmtp_progress_callback progress, void *context)
 {
     CMTPTransferResult result;
     memset(&result, 0, sizeof result);
     uint32_t file = 0;
     if (!check_file(result, file_id, &file))
         return result;
-    if (!valid_name(name)) {
+    const bool keeps_part = part_tag && *part_tag;
+    if (!valid_name(name) || (keeps_part && !valid_tag(part_tag))) {
         fail(result, CMTP_RESULT_OTHER, "Invalid local download path");
         return result;
     }
@@ -186,7 +286,7 @@ CMTPTransferResult cmtp_download_file_at(const char *device_id, const char *file
     // libmtp never gets the destination itself: what it writes becomes the destination only
     // once it is whole.
     char hidden[256];
-    const int fd = create_hidden_file(folder_fd, name, hidden);
+    const int fd = keeps_part ? open_part_file(folder_fd, name, part_tag, hidden) : create_hidden_file(folder_fd, name, hidden);
     if (fd < 0) {
         fail_local(result, "Could not create a temporary file for the download", errno);
         return result;
@@ -194,10 +294,18 @@ CMTPTransferResult cmtp_download_file_at(const char *device_id, const char *file
     local_file local{fd, 0, 0, 0};
     progress_relay relay{progress, context, &local, false};
     clear_errors(device);
-    if (LIBMTP_Get_File_To_Handler(device, file, write_chunk, &local, relay_progress, &relay) != 0) {
-        close(fd);
-        unlinkat(folder_fd, hidden, 0);
+    part_outcome outcome = keeps_part ? continue_part(result, device, device_id, file, local, relay) : part_outcome::whole;
+    if (outcome == part_outcome::whole && LIBMTP_Get_File_To_Handler(device, file, write_chunk, &local, relay_progress, &relay) != 0) {
         fail_transfer(result, device, device_id, relay, local, true);
+        outcome = part_outcome::failed;
+    }
+    if (outcome == part_outcome::failed) {
+        // A part cut by the phone or the user keeps its bytes on the disk for the next call;
+        // one the computer could not write is of no use and holds space a full disk needs.
+        const bool kept = keeps_part && local.error == 0 && fdatasync(fd) == 0;
+        close(fd);
+        if (!kept)
+            unlinkat(folder_fd, hidden, 0);
         return result;
     }
     // libmtp's header count is not the same on every path; the last word is the exact size.
@@ -248,7 +356,7 @@ CMTPTransferResult cmtp_download_file(const char *device_id, const char *file_id
         fail_local(result, "Could not create a temporary file for the download", errno);
         return result;
     }
-    return cmtp_download_file_at(device_id, file_id, opened.fd, name, 1, 0, nullptr, nullptr);
+    return cmtp_download_file_at(device_id, file_id, opened.fd, name, nullptr, 1, 0, nullptr, nullptr);
 }
 
 CMTPTransferResult cmtp_upload_file_as(const char *device_id, const char *storage_id, const char *local_path,

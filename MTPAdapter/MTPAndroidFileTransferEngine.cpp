@@ -156,7 +156,8 @@ void copyFromPhone(const DownloadRequest &request, TransferControl &control, Ser
     const int folder = series.at(request.localFolder);
     const int64_t modifiedAt = request.modifiedAt && request.modifiedAt->isValid() ? request.modifiedAt->toSecsSinceEpoch() : 0;
     throwIfFailed(cmtp_download_file_at(request.deviceID.toUtf8().constData(), request.remoteFileID.toUtf8().constData(),
-                                        folder, request.localName.toUtf8().constData(), request.replacesExisting ? 1 : 0,
+                                        folder, request.localName.toUtf8().constData(), request.partTag.toUtf8().constData(),
+                                        request.replacesExisting ? 1 : 0,
                                         modifiedAt, &reportProgress, &control),
                   QStringLiteral("MTP download failed"));
 }

@@ -38,6 +38,10 @@ struct DownloadRequest {
     QString localName = {};
     bool replacesExisting = true; // false: a file already there makes the copy fail, untouched
     std::optional<QDateTime> modifiedAt = {}; // the phone's date, given to the copy as its own
+    // A copy that may resume: the tag of the hidden part its bytes gather in, kept when the
+    // copy is cut and gone on from by the next request with the same tag. Empty: a cut copy
+    // leaves nothing.
+    QString partTag = {};
 
     friend bool operator==(const DownloadRequest &, const DownloadRequest &) = default;
 };
@@ -107,7 +111,7 @@ struct DirectoryListing {
 // or found the phone gone, and none once `control` is cancelled; the caller asks again for
 // the rest. Copies store their progress and the request in flight in `control` and, once
 // it is cancelled, stop soon with TransferError::cancelled() and leave nothing behind: no
-// partial file on the computer, no partial object on the phone.
+// partial file on the computer (but a download's tagged part), no partial object on the phone.
 class AndroidFileTransferEngine {
 public:
     virtual ~AndroidFileTransferEngine() = default;

@@ -87,6 +87,23 @@ void Batch::journalSteps(const QList<int> &steps)
     m_journal->journal([id = m_journalBatch.id, files](BatchJournal &journal) { return journal.putFiles(id, files); });
 }
 
+QString Batch::partTag(const QString &localName) const
+{
+    // The bridge keeps the first 200 bytes of the name in the part's: only a name it keeps
+    // whole gives a part this side can name too.
+    if (!m_journal || localName.toUtf8().size() > 200)
+        return {};
+    return m_journalBatch.id.left(8);
+}
+
+QString Batch::partPath(const QString &localPath) const
+{
+    const qsizetype slash = localPath.lastIndexOf(QLatin1Char('/'));
+    const QString name = localPath.mid(slash + 1);
+    const QString tag = partTag(name);
+    return tag.isEmpty() ? QString() : localPath.left(slash + 1) + QLatin1Char('.') + name + QStringLiteral(".part-") + tag;
+}
+
 void Batch::journalEnded(const QList<int> &steps, JournalFileState state)
 {
     if (!m_journal || !m_journalBegun || steps.isEmpty())
@@ -244,8 +261,12 @@ BatchEnd Batch::ending() const
             return {State::transferFailed, sentences::error(m_failure)};
         }
     }
-    if (cut)
-        return {State::deviceUnavailable, sentences::disconnected(m_queue.filesDone(), m_queue.fileCount()), true};
+    if (cut) {
+        const int done = m_queue.filesDone();
+        return {State::deviceUnavailable,
+                m_journal ? sentences::disconnectedResumable(done, m_queue.fileCount()) : sentences::disconnected(done, m_queue.fileCount()),
+                true};
+    }
     if (m_stoppedAnswering)
         return {State::transferFailed, sentences::stoppedAnswering(m_queue.filesDone(), m_queue.fileCount())};
     if (m_cancelled)

@@ -125,6 +125,12 @@ protected:
     virtual int journalNumber(int step) const { return step; }
     // Writes down these steps' files as they are now (a name chosen, a folder placed).
     void journalSteps(const QList<int> &steps);
+    // A download written down gathers its bytes in a hidden part named from the batch, so
+    // Resume finds it again and goes on from its last byte: the tag for a file of this name
+    // (empty when the batch is not written down, or the name is too long to carry a tag), and
+    // the part's path beside `localPath`.
+    QString partTag(const QString &localName) const;
+    QString partPath(const QString &localPath) const;
 
     // A single transfer: it shows `job` for its one step from the start, and no batch line.
     void showOnly(TransferJob job);

@@ -129,7 +129,8 @@ std::optional<JournalFile> DownloadBatch::journalFile(int step) const
                        .phonePath = phonePath(step),
                        .localPath = localPath,
                        .sizeBytes = file.size,
-                       .modifiedAt = file.modifiedAt};
+                       .modifiedAt = file.modifiedAt,
+                       .partPath = partPath(localPath)};
 }
 
 FolderPlace DownloadBatch::placeOf(int step) const
@@ -236,7 +237,9 @@ QCoro::Task<std::optional<int>> DownloadBatch::copyFrom(int first)
         const QString folder = m_queue.destinationOf(j, m_folder).value_or(m_folder);
         const QString name = file.target.value_or(file.name);
         series.append(SeriesFile{j, name, folder.mid(folder.lastIndexOf(QLatin1Char('/')) + 1), name});
-        requests.append(DownloadRequest{m_deviceID, file.source, folder, name, single() || m_replacing.contains(j)});
+        requests.append(DownloadRequest{.deviceID = m_deviceID, .remoteFileID = file.source, .localFolder = folder,
+                                        .localName = name, .replacesExisting = single() || m_replacing.contains(j),
+                                        .modifiedAt = file.modifiedAt, .partTag = partTag(name)});
     }
     QList<int> steps;
     for (const SeriesFile &file : std::as_const(series))

@@ -115,7 +115,8 @@ QCoro::Task<std::optional<int>> ImportBatch::copyFrom(int first)
         series.append(SeriesFile{j, *file.target, folder.section(QLatin1Char('/'), -1), *file.target});
         requests.append(DownloadRequest{.deviceID = m_deviceID, .remoteFileID = file.source, .localFolder = folder,
                                         .localName = *file.target, .replacesExisting = false,
-                                        .modifiedAt = m_plan.items.at(j).file.entry.modifiedAt});
+                                        .modifiedAt = m_plan.items.at(j).file.entry.modifiedAt,
+                                        .partTag = partTag(*file.target)});
     }
     startSeries(series);
     auto [outcomes, error] = co_await attempt(m_engine->downloadSeries(std::move(requests), m_control));
@@ -158,7 +159,8 @@ std::optional<JournalFile> ImportBatch::journalFile(int step) const
                        .phonePath = m_plan.items.at(step).file.path,
                        .localPath = m_folders.at(step) + QLatin1Char('/') + *file.target,
                        .sizeBytes = entry.sizeBytes,
-                       .modifiedAt = entry.modifiedAt};
+                       .modifiedAt = entry.modifiedAt,
+                       .partPath = partPath(m_folders.at(step) + QLatin1Char('/') + *file.target)};
 }
 
 BatchEnd ImportBatch::ending() const

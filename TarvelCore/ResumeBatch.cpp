@@ -174,7 +174,7 @@ QCoro::Task<std::optional<int>> ResumeBatch::copyFrom(int first)
         series.append(SeriesFile{j, name, nameOf(folder), name});
         requests.append(DownloadRequest{.deviceID = m_deviceID, .remoteFileID = m_ids.at(j),
                                         .localFolder = folder, .localName = name, .replacesExisting = false,
-                                        .modifiedAt = file.modifiedAt});
+                                        .modifiedAt = file.modifiedAt, .partTag = partTag(name)});
     }
     startSeries(series);
     auto [outcomes, error] = co_await attempt(m_engine->downloadSeries(std::move(requests), m_control));

@@ -134,6 +134,14 @@ QString disconnected(int filesDone, int fileCount)
     return Sentences::tr("The phone was disconnected. Connect it again, unlock it, then press Refresh.");
 }
 
+QString disconnectedResumable(int filesDone, int fileCount)
+{
+    return Sentences::tr("The phone was disconnected after %1 of %Ln file(s). Connect it again and unlock it, then "
+                         "choose Resume.",
+                         nullptr, fileCount)
+        .arg(QLocale().toString(filesDone));
+}
+
 QString stoppedAnswering(int filesDone, int fileCount)
 {
     return Sentences::tr("The phone stopped answering after %1 of %Ln file(s). Unplug it, plug it in again, then choose "

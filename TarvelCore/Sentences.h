@@ -33,6 +33,8 @@ QString ready(const QString &phone);
 // do; a phone pulled out while nothing ran only changes what is attached, like "<phone> is
 // ready." when it came, so it is named and nothing needs doing.
 QString disconnected(int filesDone = 0, int fileCount = 0);
+// A batch written down: the window offers Resume as soon as the phone is back.
+QString disconnectedResumable(int filesDone, int fileCount);
 QString unplugged(const QString &phone);
 // A batch stopped because the phone failed two files in a row, the lane having reopened it
 // between them; what is left waits for Resume.

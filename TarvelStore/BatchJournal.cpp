@@ -2,6 +2,9 @@
 
 #include "TarvelStore/SqlStatement.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -31,6 +34,27 @@ int writeFiles(sqlite3 *db, const QString &batchID, const QList<JournalFile> &fi
         insert.reset();
     }
     return result;
+}
+
+// The parts the batch's files gather their bytes in, of these files or of all.
+QStringList partsOf(sqlite3 *db, const QString &batchID, const QList<int> &files = {})
+{
+    SqlStatement select(db, "SELECT seq, part_path FROM journal_file WHERE batch = ?1 AND part_path <> ''");
+    select.bind(1, batchID);
+    QStringList parts;
+    while (select.step() == SQLITE_ROW) {
+        if (files.isEmpty() || files.contains(int(select.number(0).value_or(-1))))
+            parts.append(select.text(1));
+    }
+    return parts;
+}
+
+// A part is the journal's: it goes when its file ends or its batch is forgotten, so a cut
+// copy never holds disk space nobody can resume.
+void removeParts(const QStringList &parts)
+{
+    for (const QString &part : parts)
+        QFile::remove(part);
 }
 
 } // namespace
@@ -81,7 +105,8 @@ StoreProblem BatchJournal::putFiles(const QString &batchID, const QList<JournalF
 
 StoreProblem BatchJournal::setState(const QString &batchID, const QList<int> &files, JournalFileState state)
 {
-    return m_database.write([&] {
+    const QStringList parts = m_database.canRead() ? partsOf(m_database.handle(), batchID, files) : QStringList();
+    const StoreProblem problem = m_database.write([&] {
         // A file that ended has no part in flight any more.
         SqlStatement update(m_database.handle(), "UPDATE journal_file SET state = ?3, part_bytes = 0, part_path = ''"
                                                  " WHERE batch = ?1 AND seq = ?2");
@@ -96,28 +121,22 @@ StoreProblem BatchJournal::setState(const QString &batchID, const QList<int> &fi
         }
         return result;
     });
-}
-
-StoreProblem BatchJournal::setPart(const QString &batchID, int file, qint64 bytes, const QString &partPath)
-{
-    return m_database.write([&] {
-        SqlStatement update(m_database.handle(),
-                            "UPDATE journal_file SET part_bytes = ?3, part_path = ?4 WHERE batch = ?1 AND seq = ?2");
-        update.bind(1, batchID);
-        update.bind(2, file);
-        update.bind(3, bytes);
-        update.bind(4, partPath);
-        return update.step();
-    });
+    if (problem == StoreProblem::none)
+        removeParts(parts);
+    return problem;
 }
 
 StoreProblem BatchJournal::forget(const QString &batchID)
 {
-    return m_database.write([&] {
+    const QStringList parts = m_database.canRead() ? partsOf(m_database.handle(), batchID) : QStringList();
+    const StoreProblem problem = m_database.write([&] {
         SqlStatement remove(m_database.handle(), "DELETE FROM journal_batch WHERE id = ?1");
         remove.bind(1, batchID);
         return remove.step();
     });
+    if (problem == StoreProblem::none)
+        removeParts(parts);
+    return problem;
 }
 
 QList<JournalBatch> BatchJournal::unfinished(const std::optional<PhoneKey> &key) const
@@ -153,6 +172,10 @@ QList<JournalBatch> BatchJournal::unfinished(const std::optional<PhoneKey> &key)
                                 .state = JournalFileState(files.number(5).value_or(0)),
                                 .partBytes = files.number(6).value_or(0),
                                 .partPath = files.text(7)});
+            // The part on the disk knows its bytes better than a number written before a crash.
+            JournalFile &file = batch.files.last();
+            if (file.state == JournalFileState::waiting && !file.partPath.isEmpty())
+                file.partBytes = std::min(QFileInfo(file.partPath).size(), file.sizeBytes.value_or(0));
         }
         files.reset();
         found.append(batch);

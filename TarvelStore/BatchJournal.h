@@ -32,9 +32,9 @@ struct JournalFile {
     std::optional<qint64> sizeBytes = {};
     std::optional<QDateTime> modifiedAt = {}; // the phone's date, to see whether it changed meanwhile
     JournalFileState state = JournalFileState::waiting;
-    // The copy in flight: the bytes already kept, and where. A download keeps them in its
-    // temporary file on the computer; an upload's half-sent object on the phone is only
-    // named here so it can be removed once the phone answers again.
+    // The copy in flight: where a download gathers its bytes on the computer until it is
+    // whole, and how many it holds, as read from the disk. The part goes when the file ends
+    // or its batch is forgotten.
     qint64 partBytes = 0;
     QString partPath = {};
 
@@ -67,8 +67,7 @@ public:
     // each replaces what was written under its number.
     StoreProblem putFiles(const QString &batchID, const QList<JournalFile> &files);
     StoreProblem setState(const QString &batchID, const QList<int> &files, JournalFileState state);
-    StoreProblem setPart(const QString &batchID, int file, qint64 bytes, const QString &partPath);
-    // Ended whole, or dismissed: it is forgotten.
+    // Ended whole, or dismissed: it is forgotten, with the parts of its files.
     StoreProblem forget(const QString &batchID);
 
     // The batches not yet ended for this phone and storage, oldest first, with their files;

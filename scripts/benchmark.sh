@@ -7,6 +7,7 @@
 # gives the run's noise floor, and a line says when it strays beyond 0.05 of 1.
 # Usage: scripts/benchmark.sh [BUILD_DIR]   (default: build; builds mtp_benchmark first)
 #        scripts/benchmark.sh --features [BUILD_DIR]   the import and the thumbnails instead
+#        scripts/benchmark.sh --resume [BUILD_DIR]     a download cut at 60% and resumed
 # TARVEL_BENCH_BYTES (1 GB) and TARVEL_BENCH_ROUNDS (3) make a quicker run.
 # TARVEL_BENCH_COUNTED=1 runs the guest on QEMU's instruction counter (-icount): its clock
 # then mostly counts the work the guest does, and the rounds' own ratios stay within a few
@@ -14,6 +15,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 [[ ${1:-} == --features ]] && { shift; exec scripts/benchmark-features.sh "$@"; }
+[[ ${1:-} == --resume ]] && { shift; exec scripts/benchmark-resume.sh "$@"; }
 build=${1:-build}
 cmake --build "$build" --target mtp_benchmark >/dev/null
 

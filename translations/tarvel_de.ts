@@ -1066,6 +1066,13 @@
         <source>it changed on the phone since the copy began</source>
         <translation>sie wurde auf dem Telefon geändert, seit das Kopieren begann</translation>
     </message>
+    <message numerus="yes">
+        <source>The phone was disconnected after %1 of %Ln file(s). Connect it again and unlock it, then choose Resume.</source>
+        <translation>
+            <numerusform>Die Verbindung zum Telefon wurde nach %1 von %Ln Datei getrennt. Schließen Sie es erneut an, entsperren Sie es und wählen Sie dann „Fortsetzen“.</numerusform>
+            <numerusform>Die Verbindung zum Telefon wurde nach %1 von %Ln Dateien getrennt. Schließen Sie es erneut an, entsperren Sie es und wählen Sie dann „Fortsetzen“.</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>tarvel::SleepInhibitor</name>

@@ -1066,6 +1066,13 @@
         <source>it changed on the phone since the copy began</source>
         <translation type="unfinished"></translation>
     </message>
+    <message numerus="yes">
+        <source>The phone was disconnected after %1 of %Ln file(s). Connect it again and unlock it, then choose Resume.</source>
+        <translation>
+            <numerusform>The phone was disconnected after %1 of %Ln file. Connect it again and unlock it, then choose Resume.</numerusform>
+            <numerusform>The phone was disconnected after %1 of %Ln files. Connect it again and unlock it, then choose Resume.</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>tarvel::SleepInhibitor</name>

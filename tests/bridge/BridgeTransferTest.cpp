@@ -87,7 +87,7 @@ protected:
     }
     CMTPTransferResult download(const char *name, Progress *progress = nullptr, int replace = 1)
     {
-        return cmtp_download_file_at(kPhone, "12", folder, name, replace, 0, progress ? &Progress::report : nullptr, progress);
+        return cmtp_download_file_at(kPhone, "12", folder, name, nullptr, replace, 0, progress ? &Progress::report : nullptr, progress);
     }
     CMTPTransferResult upload(const char *name, const char *remoteName = nullptr, Progress *progress = nullptr)
     {
@@ -115,7 +115,7 @@ TEST_F(BridgeDownload, ChecksIdAndDestinationBeforeOpeningTheDevice)
     for (const char *local : {static_cast<const char *>(nullptr), "", "/tmp/"})
         EXPECT_STREQ(cmtp_download_file("mtp-gone", "12", local).error, "Invalid local download path");
     for (const char *name : {static_cast<const char *>(nullptr), "", ".", "..", "../c.jpg", "a/b"}) {
-        const CMTPTransferResult refused = cmtp_download_file_at("mtp-gone", "12", folder, name, 1, 0, nullptr, nullptr);
+        const CMTPTransferResult refused = cmtp_download_file_at("mtp-gone", "12", folder, name, nullptr, 1, 0, nullptr, nullptr);
         EXPECT_STREQ(refused.error, "Invalid local download path");
         EXPECT_EQ(refused.code, CMTP_RESULT_OTHER);
     }
@@ -166,7 +166,7 @@ TEST_F(BridgeDownload, SuccessReplacesTheDestination)
 // counts as done only once the folder holding that name is flushed too.
 TEST_F(BridgeDownload, KeepsThePhonesDateAndIsFlushedBeforeItCounts)
 {
-    EXPECT_EQ(cmtp_download_file_at(kPhone, "12", folder, "dated.jpg", 1, 1'600'000'000, nullptr, nullptr).ok, 1);
+    EXPECT_EQ(cmtp_download_file_at(kPhone, "12", folder, "dated.jpg", nullptr, 1, 1'600'000'000, nullptr, nullptr).ok, 1);
     struct stat info {};
     ASSERT_EQ(stat(path("dated.jpg").c_str(), &info), 0);
     EXPECT_EQ(info.st_mtim.tv_sec, 1'600'000'000);
@@ -200,6 +200,38 @@ TEST_F(BridgeDownload, ReportsProgressAndStopsWhenAsked)
     EXPECT_EQ(readAll(path("a.jpg")), "0123456789abcdef");
     EXPECT_EQ(names(), QStringList{"a.jpg"});
     EXPECT_EQ(download("b.jpg").ok, 1); // the phone goes on working
+}
+
+// A tagged download cut by a cancel keeps its bytes under the part's name and the next call
+// reads only the rest, in parts; a phone that refuses parts gets the whole file again.
+TEST_F(BridgeDownload, ACutPartGoesOnFromItsBytes)
+{
+    ScriptedLibmtp::objects[12] = {12, "clip.mp4", 16};
+    ScriptedLibmtp::downloadContent = ScriptedLibmtp::contents[12] = "0123456789abcdef";
+    const auto cut = [&] {
+        Progress stopping;
+        stopping.stopAfter = 2;
+        return cmtp_download_file_at(kPhone, "12", folder, "clip.mp4", "t-1", 0, 0, &Progress::report, &stopping);
+    };
+    EXPECT_EQ(cut().code, CMTP_RESULT_CANCELLED);
+    EXPECT_EQ(names(), QStringList{".clip.mp4.part-t-1"});
+    EXPECT_EQ(readAll(path(".clip.mp4.part-t-1")), "0123456789ab");
+
+    Progress progress;
+    EXPECT_EQ(cmtp_download_file_at(kPhone, "12", folder, "clip.mp4", "t-1", 0, 0, &Progress::report, &progress).ok, 1);
+    EXPECT_EQ(readAll(path("clip.mp4")), "0123456789abcdef");
+    EXPECT_EQ(names(), QStringList{"clip.mp4"});
+    EXPECT_EQ(ScriptedLibmtp::partReads, (std::vector<std::pair<uint64_t, uint32_t>>{{12, 4}}));
+    EXPECT_EQ(ScriptedLibmtp::downloads.size(), 1u);
+    EXPECT_EQ(progress.seen.front(), std::make_pair(uint64_t(12), uint64_t(16)));
+
+    ScriptedLibmtp::partOutcome = {-1, {"PTP_OC_GetPartialObject not supported"}};
+    EXPECT_EQ(cut().code, CMTP_RESULT_CANCELLED);
+    ScriptedLibmtp::downloadContent = ScriptedLibmtp::contents[12] = "ABCDEFGHIJKLMNOP";
+    EXPECT_EQ(cmtp_download_file_at(kPhone, "12", folder, "clip.mp4", "t-1", 1, 0, nullptr, nullptr).ok, 1);
+    EXPECT_EQ(readAll(path("clip.mp4")), "ABCDEFGHIJKLMNOP");
+    EXPECT_EQ(ScriptedLibmtp::downloads.size(), 3u);
+    EXPECT_EQ(cmtp_download_file_at(kPhone, "12", folder, "x.mp4", "../t", 0, 0, nullptr, nullptr).code, CMTP_RESULT_OTHER);
 }
 
 // libmtp's failure leaves the destination byte for byte as it was, and no temporary file; the

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
@@ -19,8 +20,8 @@ JournalFile file(int n)
 } // namespace
 
 // A batch cut after any step (the database closed as a quit or a crash leaves it) is found
-// again for its phone only, with exactly the files not yet done and the bytes kept of the one
-// in flight; finishing it forgets it.
+// again for its phone only, with exactly the files not yet done and the bytes its part holds
+// on the disk; dismissing it removes that part.
 TEST(BatchJournal, BatchCutAtEachStepResumesToTheSameEnd)
 {
     constexpr int files = 5;
@@ -39,12 +40,14 @@ TEST(BatchJournal, BatchCutAtEachStepResumesToTheSameEnd)
             JournalFile renamed = file(1);
             renamed.localPath = "/home/me/Pictures/1 (2).jpg";
             ASSERT_EQ(journal.putFiles("b1", {renamed}), StoreProblem::none);
-            for (int k = 0; k < cut; ++k) {
-                ASSERT_EQ(journal.setPart("b1", k, 500, "/home/me/Pictures/.x.part"), StoreProblem::none);
+            for (int k = 0; k < cut; ++k)
                 ASSERT_EQ(journal.setState("b1", {k}, JournalFileState::done), StoreProblem::none);
-            }
             if (cut < files) {
-                ASSERT_EQ(journal.setPart("b1", cut, 600, "/home/me/Pictures/.y.part"), StoreProblem::none);
+                JournalFile inFlight = cut == 1 ? renamed : file(cut);
+                inFlight.partPath = dir.filePath(".part");
+                ASSERT_EQ(journal.putFiles("b1", {inFlight}), StoreProblem::none);
+                QFile part(inFlight.partPath);
+                ASSERT_TRUE(part.open(QIODevice::WriteOnly) && part.write(QByteArray(600, 'x')) == 600);
             }
         }
         TarvelDatabase database(dir.path());
@@ -67,13 +70,10 @@ TEST(BatchJournal, BatchCutAtEachStepResumesToTheSameEnd)
         }
         EXPECT_EQ(journal.unfinished().size(), 1);
 
-        QList<int> rest;
-        for (int k = cut; k < files; ++k)
-            rest.append(k);
-        ASSERT_EQ(journal.setState("b1", rest, JournalFileState::done), StoreProblem::none);
-        EXPECT_EQ(journal.unfinished(pixel).first().filesLeft(), 0);
+        // Dismissed: the part in flight goes with it.
         ASSERT_EQ(journal.forget("b1"), StoreProblem::none);
         EXPECT_TRUE(journal.unfinished().isEmpty());
+        EXPECT_FALSE(QFile::exists(dir.filePath(".part")));
     }
 }
 
