@@ -2,6 +2,9 @@
 
 #include "TarvelCore/Sentences.h"
 
+#include <QFileInfo>
+#include <QSet>
+
 namespace tarvel {
 
 namespace {
@@ -27,7 +30,10 @@ bool sameDate(const std::optional<QDateTime> &was, const std::optional<QDateTime
 
 ResumeBatch::ResumeBatch(BatchHost &host, QString deviceID, QString storageID, JournalBatch batch,
                          std::shared_ptr<ImportStore> record)
-    : Batch(host, TransferDirection::download, batch.destinationName, std::move(deviceID), std::move(storageID))
+    : Batch(host, batch.kind == JournalKind::upload ? TransferDirection::upload : TransferDirection::download,
+            batch.destinationName, std::move(deviceID), std::move(storageID))
+    , m_upload(batch.kind == JournalKind::upload)
+    , m_destination(batch.destination)
     , m_key(batch.key)
     , m_record(batch.kind == JournalKind::import ? std::move(record) : nullptr)
 {
@@ -35,8 +41,10 @@ ResumeBatch::ResumeBatch(BatchHost &host, QString deviceID, QString storageID, J
         if (file.state != JournalFileState::waiting)
             continue;
         m_files.append(file);
-        m_queue.add(BatchStep{.name = nameOf(file.phonePath), .size = file.sizeBytes.value_or(0),
-                              .target = nameOf(file.localPath), .modifiedAt = file.modifiedAt});
+        const QString &from = m_upload ? file.localPath : file.phonePath;
+        const QString &to = m_upload ? file.phonePath : file.localPath;
+        m_queue.add(BatchStep{.name = nameOf(from), .source = from, .size = file.sizeBytes.value_or(0),
+                              .target = nameOf(to), .modifiedAt = file.modifiedAt});
     }
     m_queue.foldersListed();
     m_ids.resize(m_files.size());
@@ -44,13 +52,20 @@ ResumeBatch::ResumeBatch(BatchHost &host, QString deviceID, QString storageID, J
 
 QCoro::Task<> ResumeBatch::steps()
 {
-    co_await findAgain();
+    if (m_upload)
+        co_await findFolders();
+    else
+        co_await findAgain();
     for (int i = 0; i < m_queue.size() && attached() && !phoneGone() && !m_control->isCancelled();) {
         if (m_queue.skipsStep(i)) {
             ++i;
             continue;
         }
-        const std::optional<int> last = co_await copyFrom(i);
+        std::optional<int> last;
+        if (m_upload)
+            last = co_await sendFrom(i);
+        else
+            last = co_await copyFrom(i);
         // As an import does: what landed is remembered even when the window no longer shows it.
         if (m_record && !m_landed.isEmpty()) {
             QList<ImportedFile> landed = std::exchange(m_landed, {});
@@ -59,6 +74,13 @@ QCoro::Task<> ResumeBatch::steps()
         if (!last)
             co_return;
         i = *last + 1;
+    }
+    if (m_upload && attached() && !phoneGone() && m_folderIDs.contains(m_destination)) {
+        const QString id = m_folderIDs.value(m_destination);
+        std::optional<QString> folder; // named: GCC 12 destroys a temporary inside co_await twice
+        if (!id.isEmpty())
+            folder = id;
+        co_await host().landedIn(m_storageID, std::move(folder));
     }
 }
 
@@ -83,6 +105,7 @@ QCoro::Task<std::optional<QList<RemoteEntry>>> ResumeBatch::entriesAt(QString pa
             co_return std::nullopt;
         }
     }
+    m_folderIDs.insert(path, parentID.value_or(QString()));
     DirectoryRequest request{m_deviceID, m_storageID, parentID};
     auto [listing, error] = co_await attempt(listOneFolder(m_engine, std::move(request)));
     if (kindOf(error) == TransferError::Kind::disconnected) {
@@ -157,6 +180,60 @@ QCoro::Task<> ResumeBatch::checkComputer()
     }
 }
 
+// Each upload's phone folder by its path, and its name there cleared of what the cut left.
+QCoro::Task<> ResumeBatch::findFolders()
+{
+    QList<ObjectRequest> halfSent;
+    QList<int> halfSteps;
+    for (int i = 0; i < m_queue.size() && !m_control->isCancelled(); ++i) {
+        const JournalFile &file = m_files.at(i);
+        if (!QFileInfo(file.localPath).isFile()) {
+            m_queue.fail(i, sentences::reason(sentences::Problem::gone));
+            continue;
+        }
+        const QString where = folderOf(file.phonePath);
+        const std::optional<QList<RemoteEntry>> entries = co_await entriesAt(where);
+        if (!attached() || phoneGone())
+            co_return;
+        if (!entries) {
+            m_queue.fail(i, sentences::reason(sentences::Problem::folderGoneFromPhone));
+            continue;
+        }
+        m_ids[i] = m_folderIDs.value(where);
+        const QString name = nameOf(file.phonePath);
+        QSet<QString> taken;
+        std::optional<RemoteEntry> there;
+        for (const RemoteEntry &entry : *entries) {
+            taken.insert(entry.name);
+            if (entry.name == name)
+                there = entry;
+        }
+        // Only a name this batch chose and an object of the size it was sending is the cut's.
+        if (there && !file.partPath.isEmpty() && there->kind == RemoteEntryKind::file && there->sizeBytes == file.sizeBytes) {
+            halfSent.append(ObjectRequest{m_deviceID, m_storageID, there->id, there->name, there->sizeBytes});
+            halfSteps.append(i);
+        } else if (there) {
+            m_queue.setTarget(i, freeName(name, taken));
+        }
+    }
+    // A file whose half-sent object stays is not sent beside it.
+    for (qsizetype k = 0; k < halfSent.size() && attached() && !phoneGone() && !m_control->isCancelled();) {
+        QList<ObjectRequest> rest = halfSent.mid(k);
+        auto [outcomes, error] = co_await attempt(m_engine->deleteObjects(std::move(rest), m_control));
+        if (!attached())
+            co_return;
+        if (error || outcomes.isEmpty())
+            outcomes = {error ? error : noResult()};
+        for (qsizetype n = 0; n < outcomes.size() && k < halfSent.size(); ++n, ++k) {
+            const auto kind = kindOf(outcomes.at(n));
+            if (kind == TransferError::Kind::disconnected)
+                phoneWentAway();
+            else if (outcomes.at(n) && kind != TransferError::Kind::cancelled)
+                fail(halfSteps.at(k), outcomes.at(n), {});
+        }
+    }
+}
+
 void ResumeBatch::copied(const SeriesFile &file)
 {
     const JournalFile &landed = m_files.at(file.step);
@@ -178,6 +255,32 @@ QCoro::Task<std::optional<int>> ResumeBatch::copyFrom(int first)
     }
     startSeries(series);
     auto [outcomes, error] = co_await attempt(m_engine->downloadSeries(std::move(requests), m_control));
+    if (!attached())
+        co_return std::nullopt;
+    if (error || outcomes.isEmpty())
+        outcomes = {error ? error : noResult()};
+    const qsizetype ran = std::min(outcomes.size(), series.size());
+    if (!endSeries(std::move(outcomes)))
+        co_return std::nullopt;
+    co_return series.at(ran - 1).step;
+}
+
+QCoro::Task<std::optional<int>> ResumeBatch::sendFrom(int first)
+{
+    QList<SeriesFile> series;
+    QList<UploadRequest> requests;
+    for (int j = first; j < m_queue.size() && !m_queue.skipsStep(j); ++j) {
+        const BatchStep &file = m_queue.at(j);
+        const QString name = file.target.value_or(file.name);
+        const QString folder = folderOf(m_files.at(j).phonePath);
+        series.append(SeriesFile{j, name, folder.isEmpty() ? m_queue.destinationName() : nameOf(folder), file.name});
+        requests.append(UploadRequest{.deviceID = m_deviceID, .storageID = m_storageID,
+                                      .localURL = QUrl::fromLocalFile(file.source),
+                                      .remoteParentID = m_ids.at(j).isEmpty() ? std::nullopt : std::optional(m_ids.at(j)),
+                                      .remoteName = name});
+    }
+    startSeries(series);
+    auto [outcomes, error] = co_await attempt(m_engine->uploadSeries(std::move(requests), m_control));
     if (!attached())
         co_return std::nullopt;
     if (error || outcomes.isEmpty())

@@ -1,10 +1,12 @@
 #pragma once
 
-// A cut download or import taken up again from the journal: each file not yet copied is
-// found again on the phone by its path (the phone numbers its objects anew on every
-// connection), checked to have the size and date it had, and copied where the batch meant
-// it to go, never over a file already there. A file that changed or went away meanwhile
-// fails with its reason; the files done before are never copied again.
+// A cut batch taken up again from the journal; the files done before are never copied again.
+// A download's or import's file not yet copied is found again on the phone by its path (the
+// phone numbers its objects anew on every connection), checked to have the size and date it
+// had, and copied where the batch meant it to go, never over a file already there. An
+// upload's goes into its phone folder, found by its path; an object the cut may have left
+// there half-sent (its name and size) is removed first, and a name taken since gives way to
+// a free one. A file that changed or went away meanwhile fails with its reason.
 
 #include "TarvelCore/Batch.h"
 #include "TarvelCore/ImportStore.h"
@@ -32,14 +34,19 @@ private:
     QCoro::Task<std::optional<QList<RemoteEntry>>> entriesAt(QString path);
     QCoro::Task<> findAgain();
     QCoro::Task<> checkComputer();
+    QCoro::Task<> findFolders();
     QCoro::Task<std::optional<int>> copyFrom(int step);
+    QCoro::Task<std::optional<int>> sendFrom(int step);
 
     QList<JournalFile> m_files; // each step's file
-    QStringList m_ids;          // each step's object id, once found again
+    QStringList m_ids;          // each step's object id once found again; an upload's folder's ("": the root)
+    const bool m_upload;
+    const QString m_destination;
     const PhoneKey m_key;
     const std::shared_ptr<ImportStore> m_record; // null: not an import
     QList<ImportedFile> m_landed;                // not yet written to the record
     QHash<QString, std::optional<QList<RemoteEntry>>> m_listed; // by folder path
+    QHash<QString, QString> m_folderIDs;                        // by folder path, of those found
 };
 
 } // namespace tarvel

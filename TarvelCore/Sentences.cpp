@@ -354,6 +354,7 @@ QString reason(Problem problem)
     case Problem::partlyListed: return Sentences::tr("some of its items could not be read from the phone");
     case Problem::goneFromPhone: return Sentences::tr("it is no longer on the phone");
     case Problem::changedOnPhone: return Sentences::tr("it changed on the phone since the copy began");
+    case Problem::folderGoneFromPhone: return Sentences::tr("the folder it was going into is no longer on the phone");
     }
     return QString();
 }

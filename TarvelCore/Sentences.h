@@ -102,6 +102,7 @@ enum class Problem {
     partlyListed,     // the phone could not describe some of a folder's items
     goneFromPhone,    // a file a cut batch left is no longer where it was on the phone
     changedOnPhone,   // ... or has another size or date now
+    folderGoneFromPhone, // the phone folder a cut upload was going into is no longer there
 };
 QString reason(Problem problem);
 

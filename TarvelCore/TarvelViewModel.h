@@ -290,6 +290,7 @@ private:
     // something newer was asked for meanwhile.
     QCoro::Task<> finishChange(QString deviceID, QString sentence, std::exception_ptr error);
     QString uploadFolderName(const std::optional<QString> &parentID) const;
+    std::optional<QString> phonePathOf(const std::optional<QString> &folderID) const;
     // Shows the batch and runs it; a transfer that was shown runs on unseen.
     QCoro::Task<> runBatch(std::shared_ptr<Batch> batch);
     // Stops the transfer shown and forgets it: its end is never shown.

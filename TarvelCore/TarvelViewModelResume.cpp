@@ -1,6 +1,6 @@
-// The view model's part in batches that survive: downloads and imports are written down as
-// they go (Batch::keepJournal), and a cut one is offered again when its phone's storage is
-// shown, after a reconnect or at the next start.
+// The view model's part in batches that survive: downloads, imports and uploads are written
+// down as they go (Batch::keepJournal), and a cut one is offered again when its phone's
+// storage is shown, after a reconnect or at the next start.
 
 #include "TarvelCore/TarvelViewModel.h"
 
@@ -42,9 +42,7 @@ QCoro::Task<> TarvelViewModel::lookForResumable()
         co_return;
     std::optional<JournalBatch> found;
     for (const JournalBatch &batch : batches) {
-        // Uploads are not resumed from here; a batch with nothing left only failed to be forgotten.
-        if (batch.kind == JournalKind::upload)
-            continue;
+        // A batch with nothing left only failed to be forgotten.
         if (batch.filesLeft() == 0) {
             store->journal([id = batch.id](BatchJournal &journal) { return journal.forget(id); });
             continue;

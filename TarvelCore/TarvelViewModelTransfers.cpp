@@ -100,9 +100,43 @@ QCoro::Task<> TarvelViewModel::uploadItems(QList<QUrl> localItems, std::optional
 {
     if (!readyForBatch() || localItems.isEmpty())
         co_return;
-    auto batch = std::make_shared<UploadBatch>(asHost(), m_selectedDevice->id, m_selectedStorage->id, std::move(localItems),
+    const QPointer<TarvelViewModel> self(this);
+    const QString deviceID = m_selectedDevice->id;
+    std::optional<PhoneKey> key;
+    if (m_store)
+        key = co_await phoneKey();
+    if (!self || !readyForBatch() || m_selectedDevice->id != deviceID)
+        co_return;
+    auto batch = std::make_shared<UploadBatch>(asHost(), deviceID, m_selectedStorage->id, std::move(localItems),
                                                toRemoteParentID, uploadFolderName(toRemoteParentID));
+    // Written down only where the folder's path on the phone is known, as Resume finds it by that.
+    const std::optional<QString> path = phonePathOf(toRemoteParentID);
+    if (key && path) {
+        batch->toPhoneFolder(*path);
+        batch->keepJournal(m_store, JournalBatch{.id = QUuid::createUuid().toString(QUuid::WithoutBraces), .key = *key,
+                                                 .kind = JournalKind::upload, .destination = *path,
+                                                 .destinationName = path->isEmpty() ? uploadFolderName(std::nullopt) : *path});
+    }
     co_await runBatch(std::move(batch));
+}
+
+// The path from the storage's root of the root itself, the folder shown, a folder above it
+// or one in it; nothing for any other.
+std::optional<QString> TarvelViewModel::phonePathOf(const std::optional<QString> &folderID) const
+{
+    if (!folderID)
+        return QString();
+    QStringList names;
+    for (const RemoteEntry &entry : std::as_const(m_folderPath)) {
+        names.append(entry.name);
+        if (entry.id == *folderID)
+            return names.join(QLatin1Char('/'));
+    }
+    for (const RemoteEntry &entry : std::as_const(m_entries)) {
+        if (entry.id == *folderID && entry.kind == RemoteEntryKind::folder)
+            return (names + QStringList{entry.name}).join(QLatin1Char('/'));
+    }
+    return std::nullopt;
 }
 
 // A batch needs a phone and a listed storage; without them the status says what to do.

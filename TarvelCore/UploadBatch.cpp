@@ -55,6 +55,27 @@ QString UploadBatch::folderOf(int step) const
     return m_queue.destinationOf(step, m_root).value_or(m_root);
 }
 
+QString UploadBatch::phonePath(int step) const
+{
+    QString path = m_names.value(step, m_queue.at(step).name);
+    for (int at = m_queue.at(step).parent; at >= 0; at = m_queue.at(at).parent)
+        path = m_names.value(at, m_queue.at(at).name) + QLatin1Char('/') + path;
+    return m_phoneFolder.isEmpty() ? path : m_phoneFolder + QLatin1Char('/') + path;
+}
+
+// A file is written down where it would go under its own name until its name is chosen, just
+// before it is sent; from then on its path also marks it as possibly half-sent, so after a cut
+// an object there of its size is known to be this batch's and is removed before it is sent again.
+std::optional<JournalFile> UploadBatch::journalFile(int step) const
+{
+    const BatchStep &file = m_queue.at(step);
+    if (file.kind != RemoteEntryKind::file || m_queue.skipsStep(step))
+        return std::nullopt;
+    const QString path = phonePath(step);
+    return JournalFile{.seq = step, .phonePath = path, .localPath = file.source, .sizeBytes = file.size,
+                       .partPath = m_names.contains(step) ? path : QString()};
+}
+
 QCoro::Task<> UploadBatch::steps()
 {
     if (!single()) {
@@ -64,6 +85,10 @@ QCoro::Task<> UploadBatch::steps()
         m_queue.adopt(found);
         m_queue.foldersListed();
         host().show(view());
+        QList<int> all;
+        for (int i = 0; i < m_queue.size(); ++i)
+            all.append(i);
+        journalSteps(all);
     }
     for (int i = 0; i < m_queue.size() && !m_control->isCancelled() && !phoneGone(); ++i) {
         if (m_queue.skipsStep(i)) {
@@ -124,6 +149,7 @@ QCoro::Task<> UploadBatch::makeFolder(int step, QString into)
         co_return;
     }
     const QString chosen = freeName(name, namesOf(there));
+    m_names.insert(step, chosen);
     FolderRequest request{m_deviceID, m_storageID, folderID(into), chosen};
     const auto [made, error] = co_await attempt(m_engine->createFolder(std::move(request)));
     if (!attached())
@@ -158,11 +184,16 @@ QCoro::Task<std::optional<int>> UploadBatch::copyFrom(int first)
             taken.insert(to, namesOf(m_known.value(to)));
         const QString chosen = freeName(file.name, taken.value(to));
         taken[to].insert(chosen);
+        m_names.insert(j, chosen);
         const QString folderName = file.parent < 0 ? m_queue.destinationName() : m_queue.at(file.parent).name;
         series.append(SeriesFile{j, chosen, folderName, file.name});
         requests.append(UploadRequest{m_deviceID, m_storageID, QUrl::fromLocalFile(file.source), folderID(to),
                                       chosen == file.name ? std::nullopt : std::optional(chosen)});
     }
+    QList<int> steps;
+    for (const SeriesFile &file : std::as_const(series))
+        steps.append(file.step);
+    journalSteps(steps); // with the names chosen for them now
     startSeries(series);
     auto [outcomes, error] = co_await attempt(m_engine->uploadSeries(std::move(requests), m_control));
     if (!attached())

@@ -24,9 +24,14 @@ public:
     UploadBatch(BatchHost &host, QString deviceID, QString storageID, QUrl file, std::optional<QString> parentID,
                 TransferJob job, std::optional<QList<RemoteEntry>> entries);
 
+    // The destination's path on the phone, from the storage's root ("" for the root): a
+    // batch written down in the journal names each file by where it goes.
+    void toPhoneFolder(QString path) { m_phoneFolder = std::move(path); }
+
 protected:
     QCoro::Task<> steps() override;
     void copied(const SeriesFile &file) override;
+    std::optional<JournalFile> journalFile(int step) const override;
 
 private:
     QCoro::Task<> learn(int step, QString folder);
@@ -34,11 +39,14 @@ private:
     // Returns the last step of the series, or nothing when the batch stops there.
     QCoro::Task<std::optional<int>> copyFrom(int step);
     QString folderOf(int step) const;
+    QString phonePath(int step) const;
 
     QList<QUrl> m_items;
     const QString m_root; // the phone folder's id; "" is the storage's root
     // What each phone folder holds, by name, once listed.
     QHash<QString, QHash<QString, RemoteEntry>> m_known;
+    QString m_phoneFolder;
+    QHash<int, QString> m_names; // the name each step took on the phone, once chosen
 };
 
 } // namespace tarvel

@@ -39,8 +39,11 @@ int writeFiles(sqlite3 *db, const QString &batchID, const QList<JournalFile> &fi
 // The parts the batch's files gather their bytes in, of these files or of all.
 QStringList partsOf(sqlite3 *db, const QString &batchID, const QList<int> &files = {})
 {
-    SqlStatement select(db, "SELECT seq, part_path FROM journal_file WHERE batch = ?1 AND part_path <> ''");
+    // An upload's part is on the phone: it is removed there, after a check, not from here.
+    SqlStatement select(db, "SELECT f.seq, f.part_path FROM journal_file f JOIN journal_batch b ON b.id = f.batch"
+                            " WHERE f.batch = ?1 AND f.part_path <> '' AND b.kind <> ?2");
     select.bind(1, batchID);
+    select.bind(2, qint64(JournalKind::upload));
     QStringList parts;
     while (select.step() == SQLITE_ROW) {
         if (files.isEmpty() || files.contains(int(select.number(0).value_or(-1))))
@@ -174,7 +177,7 @@ QList<JournalBatch> BatchJournal::unfinished(const std::optional<PhoneKey> &key)
                                 .partPath = files.text(7)});
             // The part on the disk knows its bytes better than a number written before a crash.
             JournalFile &file = batch.files.last();
-            if (file.state == JournalFileState::waiting && !file.partPath.isEmpty())
+            if (batch.kind != JournalKind::upload && file.state == JournalFileState::waiting && !file.partPath.isEmpty())
                 file.partBytes = std::min(QFileInfo(file.partPath).size(), file.sizeBytes.value_or(0));
         }
         files.reset();

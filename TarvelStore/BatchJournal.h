@@ -33,8 +33,9 @@ struct JournalFile {
     std::optional<QDateTime> modifiedAt = {}; // the phone's date, to see whether it changed meanwhile
     JournalFileState state = JournalFileState::waiting;
     // The copy in flight: where a download gathers its bytes on the computer until it is
-    // whole, and how many it holds, as read from the disk. The part goes when the file ends
-    // or its batch is forgotten.
+    // whole, and how many it holds, as read from the disk; the part goes when the file ends
+    // or its batch is forgotten. An upload's is its path on the phone once its name was
+    // chosen: what a cut may have left there half-sent.
     qint64 partBytes = 0;
     QString partPath = {};
 

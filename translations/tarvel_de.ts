@@ -1073,6 +1073,10 @@
             <numerusform>Die Verbindung zum Telefon wurde nach %1 von %Ln Dateien getrennt. Schließen Sie es erneut an, entsperren Sie es und wählen Sie dann „Fortsetzen“.</numerusform>
         </translation>
     </message>
+    <message>
+        <source>the folder it was going into is no longer on the phone</source>
+        <translation>der Ordner, in den sie kopiert werden sollte, ist nicht mehr auf dem Telefon</translation>
+    </message>
 </context>
 <context>
     <name>tarvel::SleepInhibitor</name>

@@ -1073,6 +1073,10 @@
             <numerusform>The phone was disconnected after %1 of %Ln files. Connect it again and unlock it, then choose Resume.</numerusform>
         </translation>
     </message>
+    <message>
+        <source>the folder it was going into is no longer on the phone</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>tarvel::SleepInhibitor</name>

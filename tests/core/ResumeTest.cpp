@@ -143,3 +143,56 @@ TEST(ResumeTest, PhoneThatStopsAnsweringStopsTheBatchAsResumable)
     EXPECT_EQ(engine->downloadRequests.size(), 3);
     EXPECT_EQ(vm.state(), TarvelConnectionState::ready);
 }
+
+// An upload cut in the middle of a file is offered again; Resume removes the object the cut
+// left at the name it chose, with that file's size, sends that file again under its name,
+// and sends the one not yet begun beside a file of its name that was there before, never
+// over it or removing it.
+TEST(ResumeTest, CutUploadRemovesItsHalfSentObjectAndSendsTheRest)
+{
+    QTemporaryDir computer, data;
+    for (const auto &[name, size] : {std::pair{"a.jpg", 10}, {"b.jpg", 20}, {"c.jpg", 30}}) {
+        QFile local(QDir(computer.path()).filePath(name));
+        ASSERT_TRUE(local.open(QIODevice::WriteOnly) && local.resize(size));
+    }
+    auto store = std::make_shared<ImportStore>(data.path());
+    auto engine = std::make_shared<FakeAndroidFileTransferEngine>();
+    engine->devicesToReturn = {pixel};
+    engine->storagesToReturn = {internal};
+    engine->entriesByParentID = {{"", {folder("10", "DCIM")}}, {"10", {file("11", "c.jpg", 5)}}};
+    {
+        TarvelViewModel vm{engine};
+        showPhone(vm, store);
+        auto calls = std::make_shared<int>(0);
+        engine->beforeUpload = [engine, calls]() -> QCoro::Task<> {
+            if (++*calls == 2)
+                engine->uploadError = TransferError::disconnected();
+            co_return;
+        };
+        const QStringList names{"a.jpg", "b.jpg", "c.jpg"};
+        QList<QUrl> items;
+        for (const QString &name : names)
+            items.append(QUrl::fromLocalFile(QDir(computer.path()).filePath(name)));
+        runSync(vm.uploadItems(items, QString("10")));
+        ASSERT_EQ(engine->uploadRequests.size(), 1);
+    }
+    engine->beforeUpload = {};
+    engine->uploadError.reset();
+    engine->uploadRequests.clear();
+    // Numbered anew, with a.jpg whole and b.jpg half-sent at its full size.
+    engine->entriesByParentID = {{"", {folder("70", "DCIM")}},
+                                 {"70", {file("71", "c.jpg", 5), file("72", "a.jpg", 10), file("73", "b.jpg", 20)}}};
+
+    TarvelViewModel vm{engine};
+    showPhone(vm, store);
+    ASSERT_TRUE(offered(vm));
+    EXPECT_EQ(vm.resumeOffer(), sentences::resumeOffer(2, 3, 50, "DCIM"));
+    runSync(vm.resumeBatch());
+    ASSERT_EQ(engine->deleteRequests.size(), 1);
+    EXPECT_EQ(engine->deleteRequests.first().objectID, "73");
+    ASSERT_EQ(engine->uploadRequests.size(), 2);
+    EXPECT_EQ(engine->uploadRequests.at(0).remoteName, "b.jpg");
+    EXPECT_EQ(engine->uploadRequests.at(1).remoteName, "c (2).jpg");
+    EXPECT_EQ(engine->uploadRequests.at(1).remoteParentID, "70");
+    EXPECT_EQ(vm.state(), TarvelConnectionState::ready) << vm.statusMessage().toStdString();
+}
