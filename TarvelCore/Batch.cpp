@@ -190,9 +190,12 @@ void Batch::startSeries(QList<SeriesFile> files)
     host().say(sentences::batchRunning(*first.counts));
 }
 
-bool Batch::endSeries(QList<std::exception_ptr> outcomes)
+std::optional<int> Batch::endSeries(QList<std::exception_ptr> outcomes, const std::exception_ptr &error)
 {
+    if (error || outcomes.isEmpty())
+        outcomes = {error ? error : noResult()};
     const qsizetype ran = std::min(outcomes.size(), m_series.size());
+    const int last = m_series.at(ran - 1).step;
     m_queue.started(int(ran));
     bool goesOn = true;
     QList<int> done;
@@ -227,7 +230,7 @@ bool Batch::endSeries(QList<std::exception_ptr> outcomes)
     }
     m_series.clear();
     journalEnded(done, JournalFileState::done);
-    return goesOn;
+    return goesOn ? std::optional(last) : std::nullopt;
 }
 
 void Batch::fail(int step, const std::exception_ptr &error, const QString &localName)

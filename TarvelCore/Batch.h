@@ -143,8 +143,9 @@ protected:
     // The lane is about to run these files. The batch's first file shows at once; later ones
     // when the host's timer reads the view, so a tree of folders is not redrawn for each.
     void startSeries(QList<SeriesFile> files);
-    // Counts how the files that ran ended; false when the batch stops here.
-    bool endSeries(QList<std::exception_ptr> outcomes);
+    // Counts how the files that ran ended (`error`: the engine's call itself threw). Returns
+    // the last step that ran, or nothing when the batch stops here.
+    std::optional<int> endSeries(QList<std::exception_ptr> outcomes, const std::exception_ptr &error);
     void fail(int step, const std::exception_ptr &error, const QString &localName);
 
     TransferQueue m_queue;

@@ -249,15 +249,12 @@ QCoro::Task<std::optional<int>> DownloadBatch::copyFrom(int first)
     auto [outcomes, error] = co_await attempt(m_engine->downloadSeries(std::move(requests), m_control));
     if (!attached())
         co_return std::nullopt;
-    if (error || outcomes.isEmpty())
-        outcomes = {error ? error : noResult()};
-    const qsizetype ran = std::min(outcomes.size(), series.size());
-    const bool goesOn = endSeries(std::move(outcomes));
+    const std::optional<int> last = endSeries(std::move(outcomes), error);
     // What landed is remembered even when the batch stops here.
     co_await remember();
-    if (!goesOn || !attached())
+    if (!attached())
         co_return std::nullopt;
-    co_return series.at(ran - 1).step;
+    co_return last;
 }
 
 void DownloadBatch::copied(const SeriesFile &file)

@@ -120,12 +120,7 @@ QCoro::Task<std::optional<int>> ImportBatch::copyFrom(int first)
     }
     startSeries(series);
     auto [outcomes, error] = co_await attempt(m_engine->downloadSeries(std::move(requests), m_control));
-    if (error || outcomes.isEmpty())
-        outcomes = {error ? error : noResult()};
-    const qsizetype ran = std::min(outcomes.size(), series.size());
-    if (!endSeries(std::move(outcomes)))
-        co_return std::nullopt;
-    co_return series.at(ran - 1).step;
+    co_return endSeries(std::move(outcomes), error);
 }
 
 void ImportBatch::copied(const SeriesFile &file)

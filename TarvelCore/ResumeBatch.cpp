@@ -257,12 +257,7 @@ QCoro::Task<std::optional<int>> ResumeBatch::copyFrom(int first)
     auto [outcomes, error] = co_await attempt(m_engine->downloadSeries(std::move(requests), m_control));
     if (!attached())
         co_return std::nullopt;
-    if (error || outcomes.isEmpty())
-        outcomes = {error ? error : noResult()};
-    const qsizetype ran = std::min(outcomes.size(), series.size());
-    if (!endSeries(std::move(outcomes)))
-        co_return std::nullopt;
-    co_return series.at(ran - 1).step;
+    co_return endSeries(std::move(outcomes), error);
 }
 
 QCoro::Task<std::optional<int>> ResumeBatch::sendFrom(int first)
@@ -283,12 +278,7 @@ QCoro::Task<std::optional<int>> ResumeBatch::sendFrom(int first)
     auto [outcomes, error] = co_await attempt(m_engine->uploadSeries(std::move(requests), m_control));
     if (!attached())
         co_return std::nullopt;
-    if (error || outcomes.isEmpty())
-        outcomes = {error ? error : noResult()};
-    const qsizetype ran = std::min(outcomes.size(), series.size());
-    if (!endSeries(std::move(outcomes)))
-        co_return std::nullopt;
-    co_return series.at(ran - 1).step;
+    co_return endSeries(std::move(outcomes), error);
 }
 
 } // namespace tarvel

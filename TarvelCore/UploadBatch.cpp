@@ -198,12 +198,7 @@ QCoro::Task<std::optional<int>> UploadBatch::copyFrom(int first)
     auto [outcomes, error] = co_await attempt(m_engine->uploadSeries(std::move(requests), m_control));
     if (!attached())
         co_return std::nullopt;
-    if (error || outcomes.isEmpty())
-        outcomes = {error ? error : noResult()};
-    const qsizetype ran = std::min(outcomes.size(), series.size());
-    if (!endSeries(std::move(outcomes)))
-        co_return std::nullopt;
-    co_return series.at(ran - 1).step;
+    co_return endSeries(std::move(outcomes), error);
 }
 
 void UploadBatch::copied(const SeriesFile &file)
