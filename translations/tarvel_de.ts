@@ -1250,7 +1250,7 @@
     </message>
     <message>
         <source>Waiting</source>
-        <translation>Wartet</translation>
+        <translation>In der Warteschlange</translation>
     </message>
     <message>
         <source>Remove from queue</source>

@@ -181,15 +181,19 @@ Pane {
                         PlainText {
                             role: PlainText.Caption
                             text: queued.modelData
-                            elide: Text.ElideMiddle
+                            wrapMode: Text.WrapAtWordBoundaryOrAnywhere
                             Layout.fillWidth: true
                         }
 
                         SymbolButton {
                             objectName: "removeQueuedButton"
                             icon.source: pane.transfers.removeFromQueueIconSource
+                            icon.width: Theme.smallIconSize
+                            icon.height: Theme.smallIconSize
                             display: AbstractButton.IconOnly
                             flat: true
+                            padding: Theme.spacingXS
+                            implicitWidth: implicitHeight
                             Accessible.name: pane.transfers.queueRemoveNames[queued.index] ?? ""
                             toolTipText: pane.transfers.removeFromQueueTitle
                             onClicked: pane.transfers.removeQueued(queued.index)
