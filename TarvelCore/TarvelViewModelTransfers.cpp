@@ -332,6 +332,9 @@ void TarvelViewModel::end(BatchEnd end)
                      std::move(end.sentence));
     else
         setStatus(end.state, std::move(end.sentence));
+    // The lane may learn of an unplug before the bus does: the phone is still listed then.
+    if (end.phoneGone)
+        dropQueue();
     // On the next turn, so the pane and the status show this end before the next start.
     if (!m_queue.isEmpty())
         QTimer::singleShot(0, this, &TarvelViewModel::startNextQueued);
