@@ -31,7 +31,8 @@ namespace tarvel {
 
 class LiveFolder;
 
-// Its transfers are batches (one file is a batch of one), which it hosts.
+// Its transfers are batches (one file is a batch of one), which it hosts one at a time: a
+// download or upload asked for while one runs waits in its queue (queuedTransfers).
 class TarvelViewModel : public QObject, private BatchHost {
     Q_OBJECT
     Q_PROPERTY(tarvel::TarvelConnectionState state READ state NOTIFY stateChanged)
