@@ -28,6 +28,7 @@ TransferPresenter::TransferPresenter(TarvelViewModel *viewModel, DesktopServices
     connect(viewModel, &TarvelViewModel::currentBatchChanged, this, &TransferPresenter::followBatch);
     connect(viewModel, &TarvelViewModel::cancellingTransferChanged, this, &TransferPresenter::transferChanged);
     connect(viewModel, &TarvelViewModel::resumeOfferChanged, this, &TransferPresenter::resumeChanged);
+    connect(viewModel, &TarvelViewModel::queuedTransfersChanged, this, &TransferPresenter::queueChanged);
     connect(this, &TransferPresenter::transferChanged, this, &TransferPresenter::resumeChanged);
     m_clock.start();
 }
@@ -100,7 +101,8 @@ void TransferPresenter::setShowsDownloadedFolder(bool shows)
 bool TransferPresenter::canStartTransfer() const
 {
     const State state = m_viewModel->state();
-    return (state == State::ready || state == State::transferFailed) && m_viewModel->selectedDevice()
+    return (state == State::ready || state == State::transferFailed || state == State::transferring)
+        && m_viewModel->selectedDevice()
         && m_viewModel->selectedStorage();
 }
 
@@ -108,12 +110,26 @@ QString TransferPresenter::uploadHelperText() const
 {
     if (!m_viewModel->selectedDevice())
         return tr("Connect an Android device before uploading files.");
-    if (m_viewModel->state() == State::transferring)
-        return tr("Wait for the current transfer to finish.");
     const QList<RemoteEntry> path = m_viewModel->folderPath();
     if (!path.isEmpty())
         return tr("Uploads and pasted files go to %1.").arg(path.last().name);
     return tr("Uploads and pasted files go to the Android storage root shown on the left.");
+}
+
+QStringList TransferPresenter::queueLines() const
+{
+    QStringList lines;
+    for (const QueuedTransfer &queued : m_viewModel->queuedTransfers())
+        lines.append(queued.sizeBytes ? queued.name + QStringLiteral(" · ") + formatByteCount(*queued.sizeBytes) : queued.name);
+    return lines;
+}
+
+QStringList TransferPresenter::queueRemoveNames() const
+{
+    QStringList names;
+    for (const QueuedTransfer &queued : m_viewModel->queuedTransfers())
+        names.append(tr("Remove %1 from the queue").arg(queued.name));
+    return names;
 }
 
 bool TransferPresenter::hasTransfer() const
@@ -321,6 +337,13 @@ void TransferPresenter::dismissResume()
 {
     if (m_viewModel)
         m_viewModel->dismissResume();
+}
+
+void TransferPresenter::removeQueued(int index)
+{
+    const QList<QueuedTransfer> queued = m_viewModel->queuedTransfers();
+    if (index >= 0 && index < queued.size())
+        m_viewModel->removeQueued(queued.at(index).id);
 }
 
 void TransferPresenter::showDownloadedFolder()

@@ -17,6 +17,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
 #include <QUrl>
 #include <QUuid>
 #include <QtQml/qqmlregistration.h>
@@ -66,13 +67,22 @@ class TransferPresenter : public QObject {
     Q_PROPERTY(QString resumeText READ resumeText NOTIFY resumeChanged)
     Q_PROPERTY(bool resumeVisible READ resumeVisible NOTIFY resumeChanged)
     Q_PROPERTY(QString resumeTitle READ resumeTitle CONSTANT)
+    // The batches waiting under the running one: "3 files to Pictures · 12 MB", each with
+    // a button that takes it out.
+    Q_PROPERTY(QStringList queueLines READ queueLines NOTIFY queueChanged)
+    // Each line's button as a screen reader names it: "Remove 3 files to Pictures from the queue".
+    Q_PROPERTY(QStringList queueRemoveNames READ queueRemoveNames NOTIFY queueChanged)
+    Q_PROPERTY(QString queueTitle READ queueTitle CONSTANT)
+    Q_PROPERTY(QString removeFromQueueTitle READ removeFromQueueTitle CONSTANT)
+    Q_PROPERTY(QUrl removeFromQueueIconSource READ removeFromQueueIconSource CONSTANT)
     Q_PROPERTY(QString dismissResumeTitle READ dismissResumeTitle CONSTANT)
 
 public:
     TransferPresenter(TarvelViewModel *viewModel, DesktopServices *desktop, QObject *parent = nullptr);
 
-    // One transfer at a time, and only to or from a listed storage. A failure leaves it
-    // possible at once: its sentence stays in the status line. The rows' actions follow it too.
+    // Only to or from a listed storage; one asked for while another runs waits in the queue.
+    // A failure leaves it possible at once: its sentence stays in the status line. The rows'
+    // actions follow it too.
     bool canStartTransfer() const;
     bool uploadEnabled() const { return canStartTransfer(); }
     QString uploadHelperText() const;
@@ -125,6 +135,11 @@ public:
     bool resumeVisible() const { return !resumeText().isEmpty() && !hasTransfer(); }
     static QString resumeTitle() { return tr("Resume"); }
     static QString dismissResumeTitle() { return tr("Dismiss"); }
+    QStringList queueLines() const;
+    QStringList queueRemoveNames() const;
+    static QString queueTitle() { return tr("Waiting"); }
+    static QString removeFromQueueTitle() { return tr("Remove from queue"); }
+    static QUrl removeFromQueueIconSource() { return symbolSource(QStringLiteral("xmark")); }
 
     // Asks for files and uploads them as uploadFiles does; a cancelled panel does nothing.
     QCoro::Task<> chooseFileToUpload();
@@ -154,6 +169,8 @@ public Q_SLOTS:
     void startResume();
     void dismissResume();
     void showDownloadedFolder();
+    // Takes the queue's line at `index` out; it has not started.
+    void removeQueued(int index);
 
 Q_SIGNALS:
     // Uploading became possible or not, or its destination changed; raised once for all
@@ -162,6 +179,7 @@ Q_SIGNALS:
     // A transfer started or ended, Cancel was pressed, or Show in Folder came or went.
     void transferChanged();
     void resumeChanged();
+    void queueChanged();
     // A batch went on to its next file, or the pane's file changed with a start or an end.
     void fileChanged();
     // The running transfer's bytes moved on.

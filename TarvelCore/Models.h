@@ -83,6 +83,15 @@ struct TransferBatch {
     friend bool operator==(const TransferBatch &, const TransferBatch &) = default;
 };
 
+// A batch asked for while another runs, as the transfer pane lists it until its turn.
+struct QueuedTransfer {
+    QUuid id = {};
+    QString name = {};                    // "3 files to Pictures", "DCIM to Downloads"
+    std::optional<qint64> sizeBytes = {}; // absent while it holds folders or local files not yet looked at
+
+    friend bool operator==(const QueuedTransfer &, const QueuedTransfer &) = default;
+};
+
 enum class TarvelConnectionState { noDevice, deviceUnavailable, ready, loadingDirectory, transferring, transferFailed };
 Q_ENUM_NS(TarvelConnectionState)
 
@@ -168,3 +177,4 @@ Q_DECLARE_METATYPE(tarvel::AndroidStorage)
 Q_DECLARE_METATYPE(tarvel::RemoteEntry)
 Q_DECLARE_METATYPE(tarvel::TransferJob)
 Q_DECLARE_METATYPE(tarvel::TransferBatch)
+Q_DECLARE_METATYPE(tarvel::QueuedTransfer)

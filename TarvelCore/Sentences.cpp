@@ -331,6 +331,12 @@ QString failureReason(const std::exception_ptr &error, TransferDirection directi
     }
 }
 
+QString queued(int count, bool allFiles, const QString &onlyName, const QString &destination)
+{
+    const QString what = count == 1 ? onlyName : allFiles ? files(count) : itemCount(count);
+    return destination.isEmpty() ? what : Sentences::tr("%1 to %2").arg(what, destination);
+}
+
 QString resumeOffer(int filesLeft, int fileCount, qint64 bytesLeft, const QString &destination)
 {
     return Sentences::tr("Resume: %1 of %Ln file(s) left (%2) to %3", nullptr, fileCount)

@@ -80,6 +80,9 @@ QString lookingThrough(TransferDirection direction);
 QString batchRunning(const TransferBatch &batch);
 QString batchDone(const TransferQueue &queue);
 QString batchCancelled(const TransferQueue &queue);
+// A batch waiting its turn: "3 files to Pictures", "DCIM to Downloads". `onlyName` names a
+// batch of one item; `allFiles` says its items are files, not folders or not yet known.
+QString queued(int count, bool allFiles, const QString &onlyName, const QString &destination);
 // What a cut batch that can resume has left: "Resume: 124 of 312 files left (820 MB) to
 // Pictures/Phone".
 QString resumeOffer(int filesLeft, int fileCount, qint64 bytesLeft, const QString &destination);

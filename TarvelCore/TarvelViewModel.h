@@ -31,7 +31,8 @@ namespace tarvel {
 
 class LiveFolder;
 
-// Its transfers are batches (one file is a batch of one), which it hosts.
+// Its transfers are batches (one file is a batch of one), which it hosts one at a time: a
+// download or upload asked for while one runs waits in its queue (queuedTransfers).
 class TarvelViewModel : public QObject, private BatchHost {
     Q_OBJECT
     Q_PROPERTY(tarvel::TarvelConnectionState state READ state NOTIFY stateChanged)
@@ -50,6 +51,7 @@ class TarvelViewModel : public QObject, private BatchHost {
     Q_PROPERTY(bool statusIsWarning READ statusIsWarning NOTIFY statusIsWarningChanged)
     Q_PROPERTY(bool changingFiles READ changingFiles NOTIFY changingFilesChanged)
     Q_PROPERTY(QString resumeOffer READ resumeOffer NOTIFY resumeOfferChanged)
+    Q_PROPERTY(QList<tarvel::QueuedTransfer> queuedTransfers READ queuedTransfers NOTIFY queuedTransfersChanged)
     Q_PROPERTY(std::optional<tarvel::USBLink> selectedDeviceLink READ selectedDeviceLink NOTIFY selectedDeviceLinkChanged)
 
 public:
@@ -89,6 +91,11 @@ public:
     // What a cut batch of the storage shown has left, while it can resume: "Resume: 124 of
     // 312 files left (820 MB) to Pictures/Phone". Empty otherwise.
     QString resumeOffer() const { return m_resumeOffer; }
+    // The batches asked for while one runs, in the order they will run.
+    QList<QueuedTransfer> queuedTransfers() const;
+    // A queued batch that has not started is taken out: it never runs, and the journal
+    // forgets it. Nothing happens for one that started or is not known.
+    void removeQueued(QUuid id);
     // The database: the import record that imports and downloads write to, and the journal
     // where batches are written down as they go. None (in tests that need none): neither.
     void setStore(std::shared_ptr<ImportStore> store) { m_store = std::move(store); }
@@ -231,6 +238,7 @@ Q_SIGNALS:
     void statusIsWarningChanged();
     void changingFilesChanged();
     void resumeOfferChanged();
+    void queuedTransfersChanged();
     void selectedDeviceLinkChanged();
     // A batch download finds `count` names taken in `folderName` and waits for
     // answerNamesTaken(). Without a receiver nothing is asked, and both are kept.
@@ -291,8 +299,12 @@ private:
     QCoro::Task<> finishChange(QString deviceID, QString sentence, std::exception_ptr error);
     QString uploadFolderName(const std::optional<QString> &parentID) const;
     std::optional<QString> phonePathOf(const std::optional<QString> &folderID) const;
-    // Shows the batch and runs it; a transfer that was shown runs on unseen.
-    QCoro::Task<> runBatch(std::shared_ptr<Batch> batch);
+    // Shows the batch and runs it, or, while another runs, queues it under `line`; it then
+    // starts when those before it have ended. `journalID`: where the journal holds it, if it does.
+    QCoro::Task<> runBatch(std::shared_ptr<Batch> batch, QueuedTransfer line, QString journalID = {});
+    void startNextQueued();
+    // The phone the queue's batches belong to went away: they cannot run on its new ids.
+    void dropQueue();
     // Stops the transfer shown and forgets it: its end is never shown.
     void dropTransfer();
     void stopTransfer();
@@ -333,6 +345,14 @@ private:
     qint64 m_storageLoadGeneration = 0;
     std::optional<TransferBatch> m_currentBatch;
     std::shared_ptr<Batch> m_batch; // the transfer shown, while it runs
+    QString m_batchJournalID;       // where the journal holds it, if it does
+    struct Waiting {
+        QueuedTransfer line;
+        std::shared_ptr<Batch> batch;
+        QString deviceID;
+        QString journalID;
+    };
+    QList<Waiting> m_queue;
     QTimer m_progressTimer;
     std::shared_ptr<QPromise<TakenNames>> m_namesQuestion; // while the window is asked
 

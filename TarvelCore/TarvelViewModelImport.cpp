@@ -12,7 +12,9 @@ namespace tarvel {
 QCoro::Task<QList<ImportedCopy>> TarvelViewModel::importFiles(ImportPlan plan, QHash<QString, PhoneKey> keys,
                                                               std::shared_ptr<ImportStore> store)
 {
-    if (!readyForBatch() || plan.items.isEmpty())
+    // Its copies are its result, so it never waits in the queue: the window offers no
+    // import while a transfer runs.
+    if (!readyForBatch() || plan.items.isEmpty() || m_batch)
         co_return {};
     // The journal knows a batch by one storage: an import that spans two is not written down.
     std::optional<PhoneKey> key;
@@ -30,7 +32,7 @@ QCoro::Task<QList<ImportedCopy>> TarvelViewModel::importFiles(ImportPlan plan, Q
     auto batch = std::make_shared<ImportBatch>(asHost(), m_selectedDevice->id, std::move(plan), std::move(keys), store);
     if (key && store)
         batch->keepJournal(std::move(store), journal);
-    co_await runBatch(batch);
+    co_await runBatch(batch, QueuedTransfer{});
     co_return QList<ImportedCopy>(batch->copies());
 }
 

@@ -9,6 +9,8 @@
 
 #include <QPointer>
 
+#include <algorithm>
+
 namespace tarvel {
 
 QCoro::Task<std::optional<PhoneKey>> TarvelViewModel::phoneKey()
@@ -43,6 +45,10 @@ QCoro::Task<> TarvelViewModel::lookForResumable()
     std::optional<JournalBatch> found;
     for (const JournalBatch &batch : batches) {
         // A batch with nothing left only failed to be forgotten.
+        // The batch running and those queued are written down too, and still to come.
+        const auto live = [&](const Waiting &waiting) { return waiting.journalID == batch.id; };
+        if (batch.id == m_batchJournalID || std::any_of(m_queue.cbegin(), m_queue.cend(), live))
+            continue;
         if (batch.filesLeft() == 0) {
             store->journal([id = batch.id](BatchJournal &journal) { return journal.forget(id); });
             continue;
@@ -76,7 +82,7 @@ QCoro::Task<> TarvelViewModel::resumeBatch()
     setResumable(std::nullopt);
     auto batch = std::make_shared<ResumeBatch>(asHost(), m_selectedDevice->id, m_selectedStorage->id, cut, m_store);
     batch->keepJournal(m_store, cut, true);
-    co_await runBatch(std::move(batch));
+    co_await runBatch(std::move(batch), QueuedTransfer{}, cut.id);
 }
 
 void TarvelViewModel::dismissResume()

@@ -34,9 +34,10 @@ QCoro::Task<> TarvelViewModel::download(QString remoteFileID, QString remoteName
     TransferJob job{.id = QUuid::createUuid(), .direction = TransferDirection::download, .sourceName = remoteName,
                     .destinationName = to.fileName(),
                     .destinationFolderName = QFileInfo(QFileInfo(path).absolutePath()).fileName()};
+    QueuedTransfer line{.name = sentences::queued(1, true, remoteName, sentences::placeOnComputer(folder))};
     auto batch = std::make_shared<DownloadBatch>(asHost(), m_selectedDevice->id, remoteFileID, std::move(job), folder,
                                                  path.mid(slash + 1));
-    co_await runBatch(std::move(batch));
+    co_await runBatch(std::move(batch), std::move(line));
 }
 
 QCoro::Task<> TarvelViewModel::upload(QUrl localURL, std::optional<QString> toRemoteParentID)
@@ -54,14 +55,16 @@ QCoro::Task<> TarvelViewModel::upload(QUrl localURL, std::optional<QString> toRe
     const AndroidStorage storage = *m_selectedStorage;
     TransferJob job{.id = QUuid::createUuid(), .direction = TransferDirection::upload, .sourceName = localURL.fileName(),
                     .destinationName = storage.name, .destinationFolderName = uploadFolderName(toRemoteParentID)};
+    QueuedTransfer line{.name = sentences::queued(1, true, job.sourceName, job.destinationFolderName)};
     // The window uploads its files one by one into the folder shown and lists it once at the
-    // end: what is shown is what the folder holds, without a listing for each.
+    // end: what is shown is what the folder holds, without a listing for each. Not for a
+    // batch that waits: the folder may hold more by its turn.
     std::optional<QList<RemoteEntry>> shown;
-    if (toRemoteParentID == m_currentParentID)
+    if (toRemoteParentID == m_currentParentID && !m_batch)
         shown = m_entries;
     auto batch = std::make_shared<UploadBatch>(asHost(), m_selectedDevice->id, storage.id, localURL, toRemoteParentID,
                                                std::move(job), std::move(shown));
-    co_await runBatch(std::move(batch));
+    co_await runBatch(std::move(batch), std::move(line));
 }
 
 QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFolder)
@@ -82,24 +85,53 @@ QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFo
         shown.insert(entry.id);
     const bool allShown = std::all_of(items.cbegin(), items.cend(), [&](const RemoteEntry &e) { return shown.contains(e.id); });
     const bool remembered = key && allShown;
+    const bool allFiles = std::all_of(items.cbegin(), items.cend(),
+                                      [](const RemoteEntry &e) { return e.kind == RemoteEntryKind::file; });
+    QueuedTransfer line{.name = sentences::queued(int(items.size()), allFiles, items.first().name,
+                                                  sentences::placeOnComputer(folder))};
+    if (allFiles) {
+        qint64 bytes = 0;
+        for (const RemoteEntry &item : std::as_const(items))
+            bytes += item.sizeBytes.value_or(0);
+        line.sizeBytes = bytes;
+    }
+    QStringList phoneFolder;
+    for (const RemoteEntry &entry : std::as_const(m_folderPath))
+        phoneFolder.append(entry.name);
+    const QString from = phoneFolder.join(QLatin1Char('/'));
+    JournalBatch journal{.id = QUuid::createUuid().toString(QUuid::WithoutBraces), .key = key.value_or(PhoneKey()),
+                         .kind = JournalKind::download, .destination = folder,
+                         .destinationName = sentences::placeOnComputer(folder)};
+    // Files alone are written down at once, as the batch itself would write them, so one
+    // that waits in the queue survives a quit and comes back as the resume offer. Folders
+    // are written down once they are looked through, when the batch runs.
+    for (int i = 0; allFiles && i < items.size(); ++i) {
+        const RemoteEntry &item = items.at(i);
+        journal.files.append(JournalFile{
+            .seq = i, .phonePath = from.isEmpty() ? item.name : from + QLatin1Char('/') + item.name,
+            .localPath = folder + QLatin1Char('/') + item.name, .sizeBytes = item.sizeBytes.value_or(0),
+            .modifiedAt = item.modifiedAt});
+    }
     auto batch = std::make_shared<DownloadBatch>(asHost(), deviceID, m_selectedStorage->id, std::move(items), folder,
                                                  remembered ? std::optional(DownloadRecord{m_store, *key}) : std::nullopt);
+    QString journalID;
     if (remembered) {
-        QStringList phoneFolder;
-        for (const RemoteEntry &entry : std::as_const(m_folderPath))
-            phoneFolder.append(entry.name);
-        batch->fromPhoneFolder(phoneFolder.join(QLatin1Char('/')));
-        batch->keepJournal(m_store, JournalBatch{.id = QUuid::createUuid().toString(QUuid::WithoutBraces), .key = *key,
-                                                 .kind = JournalKind::download, .destination = folder,
-                                                 .destinationName = sentences::placeOnComputer(folder)});
+        batch->fromPhoneFolder(from);
+        if (allFiles)
+            m_store->journal([journal](BatchJournal &kept) { return kept.begin(journal); });
+        batch->keepJournal(m_store, journal, allFiles);
+        journalID = journal.id;
     }
-    co_await runBatch(std::move(batch));
+    co_await runBatch(std::move(batch), std::move(line), std::move(journalID));
 }
 
 QCoro::Task<> TarvelViewModel::uploadItems(QList<QUrl> localItems, std::optional<QString> toRemoteParentID)
 {
     if (!readyForBatch() || localItems.isEmpty())
         co_return;
+    QueuedTransfer line{.name = sentences::queued(int(localItems.size()), false,
+                                                  localItems.first().adjusted(QUrl::StripTrailingSlash).fileName(),
+                                                  uploadFolderName(toRemoteParentID))};
     const QPointer<TarvelViewModel> self(this);
     const QString deviceID = m_selectedDevice->id;
     std::optional<PhoneKey> key;
@@ -111,13 +143,15 @@ QCoro::Task<> TarvelViewModel::uploadItems(QList<QUrl> localItems, std::optional
                                                toRemoteParentID, uploadFolderName(toRemoteParentID));
     // Written down only where the folder's path on the phone is known, as Resume finds it by that.
     const std::optional<QString> path = phonePathOf(toRemoteParentID);
+    QString journalID;
     if (key && path) {
+        journalID = QUuid::createUuid().toString(QUuid::WithoutBraces);
         batch->toPhoneFolder(*path);
-        batch->keepJournal(m_store, JournalBatch{.id = QUuid::createUuid().toString(QUuid::WithoutBraces), .key = *key,
-                                                 .kind = JournalKind::upload, .destination = *path,
+        batch->keepJournal(m_store, JournalBatch{.id = journalID, .key = *key, .kind = JournalKind::upload,
+                                                 .destination = *path,
                                                  .destinationName = path->isEmpty() ? uploadFolderName(std::nullopt) : *path});
     }
-    co_await runBatch(std::move(batch));
+    co_await runBatch(std::move(batch), std::move(line), std::move(journalID));
 }
 
 // The path from the storage's root of the root itself, the folder shown, a folder above it
@@ -166,14 +200,19 @@ QString TarvelViewModel::uploadFolderName(const std::optional<QString> &parentID
     return QString();
 }
 
-QCoro::Task<> TarvelViewModel::runBatch(std::shared_ptr<Batch> batch)
+QCoro::Task<> TarvelViewModel::runBatch(std::shared_ptr<Batch> batch, QueuedTransfer line, QString journalID)
 {
-    // A transfer started over a running one (the window never does) takes its place on
-    // screen; the other's copy runs to its end unseen.
-    if (m_batch)
-        m_batch->letGo();
+    // One batch at a time on the phone: a later one waits its turn in the pane.
+    if (m_batch) {
+        line.id = QUuid::createUuid();
+        m_queue.append(Waiting{std::move(line), std::move(batch), m_selectedDevice ? m_selectedDevice->id : QString(),
+                               std::move(journalID)});
+        Q_EMIT queuedTransfersChanged();
+        co_return;
+    }
     stopTransfer();
     m_batch = batch;
+    m_batchJournalID = journalID;
     m_progressTimer.start();
     const BatchView view = batch->view();
     if (m_currentBatch && !view.counts)
@@ -183,6 +222,49 @@ QCoro::Task<> TarvelViewModel::runBatch(std::shared_ptr<Batch> batch)
         setCurrentBatch(view.counts);
     setStatus(TarvelConnectionState::transferring, batch->startSentence());
     co_await batch->run();
+}
+
+QList<QueuedTransfer> TarvelViewModel::queuedTransfers() const
+{
+    QList<QueuedTransfer> lines;
+    for (const Waiting &waiting : m_queue)
+        lines.append(waiting.line);
+    return lines;
+}
+
+void TarvelViewModel::removeQueued(QUuid id)
+{
+    const auto at = std::find_if(m_queue.begin(), m_queue.end(), [&](const Waiting &w) { return w.line.id == id; });
+    if (at == m_queue.end())
+        return;
+    if (m_store && !at->journalID.isEmpty())
+        m_store->journal([journalID = at->journalID](BatchJournal &journal) { return journal.forget(journalID); });
+    m_queue.erase(at);
+    Q_EMIT queuedTransfersChanged();
+}
+
+// A batch knows its phone by the id the phone has on this connection, and its files by
+// their object ids: one queued for a phone that went away cannot run when it is back. What
+// the journal holds of it is offered to resume then, as a cut batch is.
+void TarvelViewModel::startNextQueued()
+{
+    if (m_batch || m_queue.isEmpty())
+        return;
+    if (!showsDevice(m_queue.first().deviceID) || !m_selectedStorage) {
+        dropQueue();
+        return;
+    }
+    Waiting next = m_queue.takeFirst();
+    Q_EMIT queuedTransfersChanged();
+    runBatch(std::move(next.batch), std::move(next.line), std::move(next.journalID));
+}
+
+void TarvelViewModel::dropQueue()
+{
+    if (m_queue.isEmpty())
+        return;
+    m_queue.clear();
+    Q_EMIT queuedTransfersChanged();
 }
 
 void TarvelViewModel::cancelTransfer()
@@ -201,6 +283,7 @@ void TarvelViewModel::dropTransfer()
         m_batch->letGo();
         m_batch.reset();
     }
+    dropQueue();
     answerNamesTaken(TakenNames::keepBoth);
     stopTransfer();
     setCurrentTransfer(std::nullopt);
@@ -272,6 +355,7 @@ void TarvelViewModel::answerNamesTaken(TakenNames answer)
 void TarvelViewModel::end(BatchEnd end)
 {
     m_batch.reset();
+    m_batchJournalID.clear();
     lookForResumable(); // a batch cut while the phone stays, by Cancel, is offered at once
     stopTransfer();
     setCurrentTransfer(std::nullopt);
@@ -284,6 +368,12 @@ void TarvelViewModel::end(BatchEnd end)
                      std::move(end.sentence));
     else
         setStatus(end.state, std::move(end.sentence));
+    // The lane may learn of an unplug before the bus does: the phone is still listed then.
+    if (end.phoneGone)
+        dropQueue();
+    // On the next turn, so the pane and the status show this end before the next start.
+    if (!m_queue.isEmpty())
+        QTimer::singleShot(0, this, &TarvelViewModel::startNextQueued);
 }
 
 } // namespace tarvel

@@ -18,6 +18,7 @@ cp "$shots/01-no-device-760x460.png" docs/screenshots/no-device.png
 cp "$shots/26-import-summary-760x460.png" docs/screenshots/import.png
 cp "$shots/27-import-delete-offer-760x460.png" docs/screenshots/import-delete-offer.png
 cp "$shots/29-resume-offer-760x460.png" docs/screenshots/resume-offer.png
+cp "$shots/30-queue-1100x760.png" docs/screenshots/queue.png
 cp "$shots/04-donation-760x460.png" docs/screenshots/donation.png
 cp "$shots/10-storage-picker-760x460.png" docs/screenshots/storage-picker.png
 cp "$build/e2e-screenshots/bus-held-by-another-program.png" docs/screenshots/emulated-phone-held.png

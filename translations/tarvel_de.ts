@@ -1066,6 +1066,10 @@
         <source>it changed on the phone since the copy began</source>
         <translation>sie wurde auf dem Telefon geändert, seit das Kopieren begann</translation>
     </message>
+    <message>
+        <source>%1 to %2</source>
+        <translation>%1 nach %2</translation>
+    </message>
     <message numerus="yes">
         <source>The phone was disconnected after %1 of %Ln file(s). Connect it again and unlock it, then choose Resume.</source>
         <translation>
@@ -1181,10 +1185,6 @@
         <translation>Schließen Sie ein Android-Gerät an, bevor Sie Dateien hochladen.</translation>
     </message>
     <message>
-        <source>Wait for the current transfer to finish.</source>
-        <translation>Warten Sie, bis die laufende Übertragung beendet ist.</translation>
-    </message>
-    <message>
         <source>Uploads and pasted files go to %1.</source>
         <translation>Hochgeladene und eingefügte Dateien kommen nach %1.</translation>
     </message>
@@ -1258,6 +1258,18 @@
     <message>
         <source>Dismiss</source>
         <translation>Verwerfen</translation>
+    </message>
+    <message>
+        <source>Waiting</source>
+        <translation>In der Warteschlange</translation>
+    </message>
+    <message>
+        <source>Remove from queue</source>
+        <translation>Aus der Warteschlange entfernen</translation>
+    </message>
+    <message>
+        <source>Remove %1 from the queue</source>
+        <translation>%1 aus der Warteschlange entfernen</translation>
     </message>
 </context>
 <context>

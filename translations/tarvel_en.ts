@@ -1066,6 +1066,10 @@
         <source>it changed on the phone since the copy began</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1 to %2</source>
+        <translation type="unfinished"></translation>
+    </message>
     <message numerus="yes">
         <source>The phone was disconnected after %1 of %Ln file(s). Connect it again and unlock it, then choose Resume.</source>
         <translation>
@@ -1181,10 +1185,6 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Wait for the current transfer to finish.</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>Uploads and pasted files go to %1.</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1257,6 +1257,18 @@
     </message>
     <message>
         <source>Dismiss</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Waiting</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove from queue</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove %1 from the queue</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -154,6 +154,54 @@ Pane {
                 Layout.fillWidth: true
             }
 
+            // What waits its turn, one line each, in the order it will run.
+            ColumnLayout {
+                objectName: "transferQueue"
+                visible: pane.transfers.queueLines.length > 0
+                spacing: 0
+                Layout.fillWidth: true
+
+                PlainText {
+                    role: PlainText.Caption
+                    secondary: true
+                    text: pane.transfers.queueTitle
+                    Layout.fillWidth: true
+                }
+
+                Repeater {
+                    model: pane.transfers.queueLines
+
+                    RowLayout {
+                        id: queued
+                        required property int index
+                        required property string modelData
+                        spacing: Theme.spacingS
+                        Layout.fillWidth: true
+
+                        PlainText {
+                            role: PlainText.Caption
+                            text: queued.modelData
+                            wrapMode: Text.WrapAtWordBoundaryOrAnywhere
+                            Layout.fillWidth: true
+                        }
+
+                        SymbolButton {
+                            objectName: "removeQueuedButton"
+                            icon.source: pane.transfers.removeFromQueueIconSource
+                            icon.width: Theme.smallIconSize
+                            icon.height: Theme.smallIconSize
+                            display: AbstractButton.IconOnly
+                            flat: true
+                            padding: Theme.spacingXS
+                            implicitWidth: implicitHeight
+                            Accessible.name: pane.transfers.queueRemoveNames[queued.index] ?? ""
+                            toolTipText: pane.transfers.removeFromQueueTitle
+                            onClicked: pane.transfers.removeQueued(queued.index)
+                        }
+                    }
+                }
+            }
+
             ColumnLayout {
                 objectName: "noTransfer"
                 visible: !pane.transfers.hasTransfer

@@ -144,6 +144,40 @@ TEST(ResumeTest, PhoneThatStopsAnsweringStopsTheBatchAsResumable)
     EXPECT_EQ(vm.state(), TarvelConnectionState::ready);
 }
 
+// A download of files that waits behind another is in the journal before its turn: a quit
+// while it waits leaves it offered at the next start, whole.
+TEST(ResumeTest, QueuedDownloadSurvivesAQuit)
+{
+    QTemporaryDir computer, data;
+    auto store = std::make_shared<ImportStore>(data.path());
+    auto engine = std::make_shared<FakeAndroidFileTransferEngine>();
+    engine->devicesToReturn = {pixel};
+    engine->storagesToReturn = {internal};
+    engine->entriesByParentID = {{"", {file("40", "photo.jpg", 2'000'000), file("41", "a.jpg", 1'000'000)}}};
+    test::Gate running;
+    std::optional<QCoro::Task<>> first;
+    {
+        TarvelViewModel vm{engine};
+        showPhone(vm, store);
+        engine->beforeDownload = running.hook();
+        first = vm.download("40", "photo.jpg", QUrl::fromLocalFile(computer.filePath("photo.jpg")));
+        ASSERT_TRUE(running.waitEntered());
+        runSync(vm.downloadItems({engine->entriesByParentID.value("").at(1)}, QUrl::fromLocalFile(computer.path())));
+        ASSERT_EQ(vm.queuedTransfers().size(), 1);
+    }
+    running.open();
+    runSync(std::move(*first));
+    engine->beforeDownload = {};
+    engine->downloadRequests.clear();
+
+    TarvelViewModel vm{engine};
+    showPhone(vm, store);
+    ASSERT_TRUE(offered(vm));
+    EXPECT_EQ(vm.resumeOffer(), "Resume: 1 of 1 file left (1 MB) to " + sentences::placeOnComputer(computer.path()));
+    runSync(vm.resumeBatch());
+    EXPECT_EQ(engine->downloadRequests, (QList{test::downloadTo(pixel.id, "41", computer.filePath("a.jpg"), false)}));
+}
+
 // An upload cut in the middle of a file is offered again; Resume removes the object the cut
 // left at the name it chose, with that file's size, sends that file again under its name,
 // and sends the one not yet begun beside a file of its name that was there before, never

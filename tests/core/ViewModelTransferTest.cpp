@@ -96,24 +96,38 @@ TEST_F(ViewModelTest, RefusedTransferRemovesAShownTransfer)
     expectStatus(State::ready, "Downloaded photo.jpg.");
 }
 
-TEST_F(ViewModelTest, OnlyTheLastOfTwoDownloadsIsShown)
+// What is asked for while a transfer runs waits its turn; Cancel stops only the running
+// one, and one taken out of the queue never runs.
+TEST_F(ViewModelTest, TransfersAskedForMeanwhileRunInTurn)
 {
     connect();
-    Gate first, second;
+    Gate first;
     engine->beforeDownload = first.hook();
-    auto a = vm.download("40", "photo.jpg", local("a.jpg"));
+    auto running = vm.download("40", "photo.jpg", local("a.jpg"));
     ASSERT_TRUE(first.waitEntered());
-    engine->beforeDownload = second.hook();
-    auto b = vm.download("41", "IMG_1.jpg", local("b.jpg"));
-    ASSERT_TRUE(second.waitEntered());
-    const TransferJob jobB = *vm.currentTransfer();
+    QSignalSpy queueChanges(&vm, &TarvelViewModel::queuedTransfersChanged);
+    runSync(vm.download("41", "IMG_1.jpg", local("b.jpg")));
+    runSync(vm.upload(local("notes.txt"), std::nullopt));
+    runSync(vm.download("42", "IMG_2.jpg", local("c.jpg")));
+    EXPECT_EQ(queueChanges.count(), 3);
+    const QList<QueuedTransfer> queued = vm.queuedTransfers();
+    ASSERT_EQ(queued.size(), 3);
+    EXPECT_EQ(queued.at(0).name, "IMG_1.jpg to /home/user");
+    EXPECT_EQ(queued.at(1).name, "notes.txt to " + internal.name);
+    expectStatus(State::transferring, "Downloading photo.jpg...");
+    EXPECT_EQ(vm.currentTransfer()->sourceName, "photo.jpg");
+
+    vm.removeQueued(queued.at(1).id);
+    engine->beforeDownload = {};
+    vm.cancelTransfer();
     first.open();
-    runSync(std::move(a));
-    EXPECT_EQ(vm.currentTransfer(), jobB);
-    expectStatus(State::transferring, "Downloading IMG_1.jpg...");
-    second.open();
-    runSync(std::move(b));
-    expectStatus(State::ready, "Downloaded IMG_1.jpg.");
+    runSync(std::move(running));
+    test::spinUntil([&] { return engine->downloadRequests.size() == 2 && vm.state() == State::ready; });
+    EXPECT_EQ(engine->downloadRequests, (QList{test::downloadTo(pixel.id, "41", "/home/user/b.jpg"),
+                                               test::downloadTo(pixel.id, "42", "/home/user/c.jpg")}));
+    EXPECT_TRUE(engine->uploadRequests.isEmpty());
+    EXPECT_TRUE(vm.queuedTransfers().isEmpty());
+    expectStatus(State::ready, "Downloaded IMG_2.jpg.");
 }
 
 // Listings during a transfer update the folder but leave the status to the transfer.

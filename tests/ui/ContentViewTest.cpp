@@ -196,8 +196,9 @@ TEST_F(ContentViewTest, RowsListTheEntriesInTheEnginesOrder)
     EXPECT_EQ(row(2, RemoteEntryListModel::detailTextRole), "2 MB");
 }
 
-// One rule enables the row actions and both upload buttons: ready, with a device and a
-// storage. The Up button only cares about the path and a running transfer.
+// One rule enables the row actions and both upload buttons: ready or transferring (what
+// is asked for then is queued), with a device and a storage. The Up button only cares about
+// the path and a running transfer.
 TEST_F(ContentViewTest, ActionsAreEnabledOnlyWhenReadyWithAStorage)
 {
     const auto expectActions = [&](bool enabled) {
@@ -224,7 +225,7 @@ TEST_F(ContentViewTest, ActionsAreEnabledOnlyWhenReadyWithAStorage)
     engine->downloadError = TransferError::readFailed();
     auto downloading = vm.download(photo.id, photo.name, QUrl::fromLocalFile("/tmp/photo.jpg"));
     ASSERT_TRUE(transfer.waitEntered());
-    expectActions(false);
+    expectActions(true);
     // Browsing goes on during a transfer: its listings run between two files.
     EXPECT_TRUE(browser->upEnabled());
     EXPECT_TRUE(browser->browseEnabled());
@@ -272,7 +273,7 @@ TEST_F(ContentViewTest, UploadHelperTextFollowsItsRulesInOrder)
     engine->beforeDownload = transfer.hook();
     auto downloading = vm.download(photo.id, photo.name, QUrl::fromLocalFile("/tmp/photo.jpg"));
     ASSERT_TRUE(transfer.waitEntered());
-    EXPECT_EQ(view.uploadHelperText(), "Wait for the current transfer to finish.");
+    EXPECT_EQ(view.uploadHelperText(), "Uploads and pasted files go to Camera.");
     transfer.open();
     runSync(std::move(downloading));
 }
@@ -429,7 +430,7 @@ TEST_F(ContentViewTest, EverySymbolHasAnIcon)
                            "square.and.arrow.down", "square.and.arrow.up", "arrow.clockwise", "chevron.up",
                            "clipboard", "checkmark.circle", "doc.on.doc", "heart.fill", "qrcode", "chevron.down",
                            "photo", "film", "music.note", "doc.text", "archivebox", "folder.badge.plus", "pencil",
-                           "trash", "magnifyingglass", "arrow.up.arrow.down", "list.bullet", "square.grid.2x2"};
+                           "trash", "magnifyingglass", "arrow.up.arrow.down", "list.bullet", "square.grid.2x2", "xmark"};
     const QStringList present = QDir(":/qt/qml/Tarvel/icons").entryList({"*.svg"});
     EXPECT_EQ(present.size(), symbols.size());
     for (const QString &symbol : symbols) {

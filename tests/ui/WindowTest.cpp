@@ -92,9 +92,9 @@ TEST_F(WindowTest, RowsAndButtonsAreDeadWhileAFolderLoads)
     ASSERT_TRUE(spinUntil([&] { return text("locationTitle") == "DCIM"; }));
 }
 
-// During a transfer only another transfer and Refresh are refused: browsing goes on, its
-// listings running between two files.
-TEST_F(WindowTest, ATransferRefusesOtherTransfersButNotBrowsing)
+// During a transfer only Refresh is refused: browsing goes on, its listings running between
+// two files, and another transfer waits its turn in the pane, where it can be taken out.
+TEST_F(WindowTest, ATransferRefusesRefreshAndQueuesOtherTransfers)
 {
     open();
     Gate transfer;
@@ -113,11 +113,17 @@ TEST_F(WindowTest, ATransferRefusesOtherTransfersButNotBrowsing)
     engine->devicesToReturn = {};
     EXPECT_FALSE(item("refreshButton")->isEnabled());
     click(item("refreshButton"));
-    click(rowButton("notes.txt"));
-    click(item("pasteButton"));
-    EXPECT_EQ(vm()->state(), State::transferring);
     EXPECT_EQ(engine->directoryRequests.size(), 1);
-    EXPECT_EQ(desktop->savePanels.size(), 1);
+    desktop->saveLocation = QUrl::fromLocalFile("/home/user/notes.txt");
+    click(rowButton("notes.txt"));
+    ASSERT_TRUE(spinUntil([&] { return item("transferQueue")->isVisible(); }));
+    EXPECT_EQ(desktop->savePanels.size(), 2);
+    QList<QQuickItem *> removeButtons;
+    collect(item("transferQueue"), "removeQueuedButton", removeButtons);
+    ASSERT_EQ(removeButtons.size(), 1);
+    click(removeButtons.first());
+    EXPECT_FALSE(item("transferQueue")->isVisible());
+    EXPECT_EQ(vm()->state(), State::transferring);
     doubleClick(row("DCIM"));
     ASSERT_TRUE(spinUntil([&] { return engine->directoryRequests.size() == 2; }));
     EXPECT_EQ(vm()->state(), State::transferring);
@@ -134,6 +140,7 @@ TEST_F(WindowTest, ATransferRefusesOtherTransfersButNotBrowsing)
     ASSERT_TRUE(spinUntil([&] { return vm()->state() == State::ready; }));
     EXPECT_TRUE(item("refreshButton")->isEnabled());
     EXPECT_TRUE(item("noTransfer")->isVisible());
+    EXPECT_EQ(engine->downloadRequests.size(), 1);
 }
 
 // The texts of the tooltips on screen.

@@ -429,6 +429,15 @@ int main(int argc, char **argv)
         spinUntil([&] { return pause.elapsed() >= 100; });
     }
     ok &= shooter.shoot(QStringLiteral("13-batch"), small);
+    // Two more asked for meanwhile wait their turn under it; taken out again, they never run.
+    QList<RemoteEntry> two = viewModel->entries().mid(0, 2);
+    viewModel->downloadItems(two, QUrl::fromLocalFile(roll));
+    QDir().mkpath(computer.path() + QStringLiteral("/Holiday"));
+    viewModel->uploadItems({QUrl::fromLocalFile(computer.path() + QStringLiteral("/Holiday"))}, viewModel->currentParentID());
+    spinUntil([&] { return viewModel->queuedTransfers().size() == 2; });
+    ok &= shooter.shoot(QStringLiteral("30-queue"), large);
+    for (const QueuedTransfer &queued : viewModel->queuedTransfers())
+        viewModel->removeQueued(queued.id);
     batchGate.finish();
     spinUntil([&] { return viewModel->state() == TarvelConnectionState::ready; });
     ok &= shooter.shoot(QStringLiteral("14-batch-done"), small);
