@@ -109,26 +109,64 @@ TEST(WindowSettings, TheNextWindowOpensAsTheLastWasLeft)
     EXPECT_TRUE(next.app->contentView()->browser()->entries()->sortReversed());
 }
 
-// A desktop in a dark colour scheme hands the application its palette: the window, the
-// listing and the text take it, not Fusion's light colours.
-TEST(DesktopPalette, WindowFollowsADarkApplicationPalette)
+namespace {
+
+// What a desktop in a dark colour scheme hands the application: only some colours set.
+QPalette darkDesktop()
 {
-    const QPalette light = QGuiApplication::palette();
     QPalette dark;
     for (const auto role : {QPalette::Window, QPalette::Button, QPalette::AlternateBase})
         dark.setColor(role, QColor(0x2b, 0x2b, 0x2e));
     dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x20));
     for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
         dark.setColor(role, QColor(0xe8, 0xe8, 0xea));
-    QGuiApplication::setPalette(dark);
+    return dark;
+}
+
+// Whether the window's background, the listing's and the folder's title are the dark ones.
+void expectDark(Window &window, bool dark)
+{
+    settle();
+    const QImage shot = window.window()->grabWindow();
+    const QQuickItem *list = window.item("remoteList");
+    const QPointF inList = list->mapToScene(QPointF(list->width() / 2, list->height() - 4));
+    EXPECT_EQ(qGray(shot.pixel(2, shot.height() - 2)) < 80, dark) << "the window's background";
+    EXPECT_EQ(qGray(shot.pixel(inList.toPoint())) < 80, dark) << "the listing's background";
+    EXPECT_EQ(window.item("locationTitle")->property("color").value<QColor>() == QColor(0xe8, 0xe8, 0xea), dark);
+}
+
+} // namespace
+
+// A desktop in a dark colour scheme hands the application its palette: the window, the
+// listing and the text take it, not Fusion's light colours.
+TEST(DesktopPalette, WindowFollowsADarkApplicationPalette)
+{
+    const QPalette light = QGuiApplication::palette();
+    QGuiApplication::setPalette(darkDesktop());
     {
         Window window;
-        const QImage shot = window.window()->grabWindow();
-        const QQuickItem *list = window.item("remoteList");
-        const QPointF inList = list->mapToScene(QPointF(list->width() / 2, list->height() - 4));
-        EXPECT_LT(qGray(shot.pixel(2, shot.height() - 2)), 80) << "the window's background";
-        EXPECT_LT(qGray(shot.pixel(inList.toPoint())), 80) << "the listing's background";
-        EXPECT_EQ(window.item("locationTitle")->property("color").value<QColor>(), QColor(0xe8, 0xe8, 0xea));
+        expectDark(window, true);
     }
+    QGuiApplication::setPalette(light);
+}
+
+// The desktop switches between light and dark while the window is open: it follows at
+// once, both when the desktop sets the application's palette and when its theme changes
+// (here the light one under the dark palette set before).
+TEST(DesktopPalette, WindowFollowsTheDesktopSwitchingWhileOpen)
+{
+    const QPalette light = QGuiApplication::palette();
+    Window window;
+    expectDark(window, false);
+    QGuiApplication::setPalette(darkDesktop());
+    expectDark(window, true);
+    QGuiApplication::setPalette(light);
+    expectDark(window, false);
+
+    QGuiApplication::setPalette(darkDesktop());
+    expectDark(window, true);
+    QEvent themeChanged(QEvent::ThemeChange);
+    QCoreApplication::sendEvent(window.window(), &themeChanged);
+    expectDark(window, false);
     QGuiApplication::setPalette(light);
 }
