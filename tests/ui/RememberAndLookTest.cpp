@@ -1,4 +1,4 @@
-// What the window keeps between runs, and the desktop's colours.
+// What the window keeps between runs, and the desktop's colours and font size.
 
 #include "TarvelApp/TarvelApp.h"
 #include "TarvelApp/WindowSettings.h"
@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFont>
 #include <QQuickItem>
 #include <QTemporaryDir>
 #include <QTest>
@@ -169,4 +170,20 @@ TEST(DesktopPalette, WindowFollowsTheDesktopSwitchingWhileOpen)
     QCoreApplication::sendEvent(window.window(), &themeChanged);
     expectDark(window, false);
     QGuiApplication::setPalette(light);
+}
+
+// A desktop set to a larger font gets larger text and a window that holds it; the usual
+// 10 pt keeps the sizes the window was drawn for.
+TEST(DesktopFont, TextAndWindowGrowWithTheDesktopsFontSize)
+{
+    const QFont before = QGuiApplication::font();
+    for (const auto &[points, textPixels, minimumWidth] : {std::tuple{10.0, 13, 760}, std::tuple{13.0, 17, 994}}) {
+        QFont font = before;
+        font.setPointSizeF(points);
+        QGuiApplication::setFont(font);
+        Window window;
+        EXPECT_EQ(window.item("locationTitle")->property("font").value<QFont>().pixelSize(), textPixels) << points;
+        EXPECT_EQ(window.window()->minimumWidth(), minimumWidth) << points;
+    }
+    QGuiApplication::setFont(before);
 }
