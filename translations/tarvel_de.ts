@@ -160,6 +160,13 @@
     </message>
 </context>
 <context>
+    <name>tarvel::CommandLine</name>
+    <message>
+        <source>Move files between this computer and an Android phone over USB.</source>
+        <translation>Dateien über USB zwischen diesem Computer und einem Android-Telefon übertragen.</translation>
+    </message>
+</context>
+<context>
     <name>tarvel::ContentView</name>
     <message>
         <source>Tarvel is still copying %1. Quitting stops the copy; nothing half-copied is kept.</source>
@@ -176,6 +183,37 @@
     <message>
         <source>Keep Copying</source>
         <translation>Weiter kopieren</translation>
+    </message>
+</context>
+<context>
+    <name>tarvel::DemoCommandLine</name>
+    <message>
+        <source>Try Tarvel without a phone: a local folder plays the phone&apos;s storage.</source>
+        <translation>Tarvel ohne Telefon ausprobieren: Ein Ordner auf diesem Computer spielt den Speicher des Telefons.</translation>
+    </message>
+    <message>
+        <source>FOLDER</source>
+        <translation>ORDNER</translation>
+    </message>
+    <message>
+        <source>The folder that plays the phone&apos;s storage; without one, a fresh copy of the sample phone.</source>
+        <translation>Der Ordner, der den Speicher des Telefons spielt; ohne ihn eine frische Kopie des Beispieltelefons.</translation>
+    </message>
+    <message>
+        <source>Copy at about 1 MB/s, so transfers take visible time.</source>
+        <translation>Mit etwa 1 MB/s kopieren, damit Übertragungen sichtbar Zeit brauchen.</translation>
+    </message>
+    <message>
+        <source>The sample phone could not be copied; give a folder to play the phone.</source>
+        <translation>Das Beispieltelefon konnte nicht kopiert werden; geben Sie einen Ordner an, der das Telefon spielt.</translation>
+    </message>
+    <message>
+        <source>Not a folder: %1</source>
+        <translation>Kein Ordner: %1</translation>
+    </message>
+    <message>
+        <source>Give one folder to play the phone, or none for the sample phone.</source>
+        <translation>Geben Sie einen Ordner an, der das Telefon spielt, oder keinen für das Beispieltelefon.</translation>
     </message>
 </context>
 <context>
