@@ -597,7 +597,7 @@
     </message>
     <message>
         <source>This account may not use the phone&apos;s USB connection. Sign in at the computer itself, or add a udev rule for the phone, then plug it in again.</source>
-        <translation>Dieses Benutzerkonto darf die USB-Verbindung des Telefons nicht verwenden. Melden Sie sich direkt am Computer an oder fügen Sie eine udev-Regel für das Telefon hinzu und schließen Sie es dann erneut an.</translation>
+        <translation>Dieses Konto darf die USB-Verbindung des Telefons nicht nutzen. Melden Sie sich am Computer selbst an oder richten Sie eine udev-Regel ein und schließen Sie es erneut an.</translation>
     </message>
     <message>
         <source>Eject the phone in Files, then press Refresh.</source>
@@ -686,7 +686,7 @@
     </message>
     <message>
         <source>Connect an Android device with a data-capable USB cable, unlock it, choose USB File transfer, then press Refresh. If it still does not appear, try another cable or USB port.</source>
-        <translation>Schließen Sie ein Android-Gerät mit einem datenfähigen USB-Kabel an, entsperren Sie es, wählen Sie den USB-Modus „Dateiübertragung“ und klicken Sie dann auf „Aktualisieren“. Erscheint es weiterhin nicht, versuchen Sie ein anderes Kabel oder einen anderen USB-Anschluss.</translation>
+        <translation>Schließen Sie ein Android-Gerät per Datenkabel an, entsperren Sie es, wählen Sie „Dateiübertragung“, dann „Aktualisieren“. Sonst hilft ein anderes Kabel oder USB-Port.</translation>
     </message>
     <message>
         <source>Unlock the phone and allow file transfer access.</source>

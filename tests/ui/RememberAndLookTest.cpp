@@ -1,4 +1,4 @@
-// What the window keeps between runs, and the desktop's colours and font size.
+// What the window keeps between runs, and the desktop's colours, font size and language.
 
 #include "TarvelApp/TarvelApp.h"
 #include "TarvelApp/WindowSettings.h"
@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFont>
 #include <QQuickItem>
+#include <QTranslator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -24,13 +25,16 @@ namespace {
 
 class Window : public WindowDriver {
 public:
-    Window()
+    explicit Window(bool withPhone = true)
     {
-        phone::script(*engine);
+        if (withPhone)
+            phone::script(*engine);
         app = std::make_unique<TarvelApp>(engine, std::make_unique<FakeDesktopServices>());
         app->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window()));
-        EXPECT_TRUE(spinUntil([&] { return rows().size() == 4; }));
+        EXPECT_TRUE(spinUntil([&] {
+            return withPhone ? rows().size() == 4 : app->viewModel()->state() == TarvelConnectionState::noDevice;
+        }));
     }
     QQuickWindow *window() const override { return app->window(); }
 
@@ -186,4 +190,33 @@ TEST(DesktopFont, TextAndWindowGrowWithTheDesktopsFontSize)
         EXPECT_EQ(window.window()->minimumWidth(), minimumWidth) << points;
     }
     QGuiApplication::setFont(before);
+}
+
+// German sentences run longest. At the smallest window the status line takes a second line
+// and the folder's count line a line of its own, rather than either being cut short.
+TEST(DesktopLanguage, LongGermanSentencesAreShownWholeAtTheSmallestWindow)
+{
+    QTranslator german;
+    ASSERT_TRUE(german.load(QStringLiteral(":/tarvel/i18n/tarvel_de.qm")));
+    QCoreApplication::installTranslator(&german);
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    {
+        Window window(false);
+        window.window()->resize(760, 460);
+        settle();
+        const QQuickItem *status = window.item("statusText");
+        EXPECT_TRUE(status->property("text").toString().startsWith("Schließen Sie ein Android-Gerät"));
+        EXPECT_FALSE(status->property("truncated").toBool());
+        EXPECT_EQ(status->property("lineCount").toInt(), 2);
+
+        phone::script(*window.engine);
+        window.app->contentView()->status()->startRefresh();
+        EXPECT_TRUE(spinUntil([&] { return window.rows().size() == 4; }));
+        settle();
+        const QQuickItem *detail = window.item("locationDetail");
+        EXPECT_EQ(detail->property("text").toString(), "4 Objekte · 10 GB von 64 GB frei");
+        EXPECT_FALSE(detail->property("truncated").toBool());
+    }
+    QCoreApplication::removeTranslator(&german);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 }
