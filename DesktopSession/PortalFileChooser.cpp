@@ -1,5 +1,6 @@
 #include "DesktopSession/PortalFileChooser.h"
 
+#include <QCoro/QCoroFuture>
 #include <QCoro/QCoroSignal>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
@@ -86,8 +87,16 @@ QCoro::Task<std::optional<QList<QUrl>>> PortalFileChooser::choose(Request reques
     if (!self || reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
         co_return std::nullopt;
     const QString handle = qvariant_cast<QDBusObjectPath>(reply.arguments().first()).path();
-    while (!self->m_answers.contains(handle)) {
-        co_await qCoro(self.data(), &PortalFileChooser::responded);
+    // The answer may have come before the path it comes on was known. Else a promise of its
+    // own, finished once: a signal of ours awaited in a loop was resumed by every answer
+    // queued meanwhile, other requests' too, and crashed on one that came after its awaiter
+    // had gone.
+    if (!self->m_answers.contains(handle)) {
+        QPromise<void> answered;
+        const QFuture<void> answer = answered.future();
+        answered.start();
+        self->m_waiting.emplace(handle, std::move(answered));
+        co_await answer;
         if (!self)
             co_return QList<QUrl>();
     }
@@ -107,7 +116,10 @@ void PortalFileChooser::response(const QDBusMessage &message)
             chosen.append(QUrl(uri));
     }
     m_answers.insert(message.path(), chosen);
-    Q_EMIT responded();
+    if (const auto waiting = m_waiting.find(message.path()); waiting != m_waiting.end()) {
+        waiting->second.finish();
+        m_waiting.erase(waiting);
+    }
 }
 
 } // namespace tarvel

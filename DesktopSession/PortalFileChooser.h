@@ -10,8 +10,10 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPromise>
 #include <QUrl>
 
+#include <map>
 #include <optional>
 
 class QDBusMessage;
@@ -38,9 +40,6 @@ public:
     // choose folders); else what was chosen, empty when the user cancelled.
     QCoro::Task<std::optional<QList<QUrl>>> choose(Request request);
 
-Q_SIGNALS:
-    void responded();
-
 private Q_SLOTS:
     void response(const QDBusMessage &message);
 
@@ -52,6 +51,8 @@ private:
     bool m_listening = false;
     int m_requests = 0;
     QHash<QString, QList<QUrl>> m_answers; // by request path; empty when cancelled
+    // Finished when the answer on that path comes; cancelled when the chooser goes.
+    std::map<QString, QPromise<void>> m_waiting;
 };
 
 } // namespace tarvel

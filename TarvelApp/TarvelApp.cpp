@@ -100,6 +100,7 @@ TarvelApp::TarvelApp(std::shared_ptr<AndroidFileTransferEngine> engine, std::sha
     if (!m_window)
         return;
     followDesktopPalette(m_window);
+    qApp->installEventFilter(this);
     if (const auto size = WindowSettings().windowSize())
         m_window->resize(size->expandedTo(m_window->minimumSize()));
     connect(m_window, &QWindow::visibleChanged, this, [this](bool visible) {
@@ -117,6 +118,25 @@ TarvelApp::~TarvelApp()
     if (m_window && m_started && m_window->windowStates() == Qt::WindowNoState)
         WindowSettings().setWindowSize(m_window->size());
     m_qml.reset();
+}
+
+// A desktop switching between light and dark while the window is open says so in one of two
+// ways: it sets the application's palette (KDE, qt6ct), or its theme's palette changes and
+// each window hears of the theme. The first may again set only some colours; the second
+// is hidden behind the copy set above, so that copy goes and the theme's is taken afresh.
+bool TarvelApp::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool paletteSet = watched == qApp && event->type() == QEvent::ApplicationPaletteChange;
+    const bool themeChanged = watched == m_window && event->type() == QEvent::ThemeChange;
+    // Setting the palette below sends the first event again.
+    if ((paletteSet || themeChanged) && !m_followingPalette) {
+        m_followingPalette = true;
+        if (themeChanged)
+            QGuiApplication::setPalette(QPalette());
+        followDesktopPalette(m_window);
+        m_followingPalette = false;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void TarvelApp::show()

@@ -46,6 +46,9 @@ public:
     // the programs ask for it: tests must not reach the desktop's buses.
     void followTransfersOnDesktop(DesktopBuses buses = {});
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     std::unique_ptr<DesktopServices> m_desktop;
     TarvelViewModel m_viewModel;
@@ -53,6 +56,7 @@ private:
     std::unique_ptr<QQmlApplicationEngine> m_qml;
     QQuickWindow *m_window = nullptr;
     bool m_started = false;
+    bool m_followingPalette = false;
     std::unique_ptr<TransferDesktopFeedback> m_desktopFeedback;
 };
 

@@ -7,8 +7,26 @@
 #include "USBDiagnosis/USBPhoneDiagnosis.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 
 #include <chrono>
+
+namespace {
+
+// What the command line takes, in the language installed when describe() is called.
+struct CommandLine {
+    Q_DECLARE_TR_FUNCTIONS(tarvel::CommandLine)
+
+public:
+    static void describe(QCommandLineParser &parser)
+    {
+        parser.setApplicationDescription(tr("Move files between this computer and an Android phone over USB."));
+        parser.addHelpOption();
+        parser.addVersionOption();
+    }
+};
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -16,13 +34,11 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Tarvel"));
     // Settings kept between runs go to ~/.config/tarvel, beside its data and cache folders.
     QApplication::setOrganizationName(QStringLiteral("tarvel"));
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Move files between this computer and an Android phone over USB."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    tarvel::answerHelpAndVersion(parser, argc, argv);
+    tarvel::answerHelpAndVersion(&CommandLine::describe, argc, argv);
     QApplication application(argc, argv);
     tarvel::useSystemLanguage(application);
+    QCommandLineParser parser;
+    CommandLine::describe(parser);
     parser.process(application);
 
     int status = 1;

@@ -7,6 +7,7 @@
 #include "TarvelDemo/LocalFolderEngine.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QCommandLineParser>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -43,6 +44,24 @@ QString samplePhone()
     return {};
 }
 
+// What the command line takes, in the language installed when describe() is called.
+struct CommandLine {
+    Q_DECLARE_TR_FUNCTIONS(tarvel::DemoCommandLine)
+
+public:
+    static const inline QString slow = QStringLiteral("slow");
+
+    static void describe(QCommandLineParser &parser)
+    {
+        parser.setApplicationDescription(tr("Try Tarvel without a phone: a local folder plays the phone's storage."));
+        parser.addHelpOption();
+        parser.addVersionOption();
+        parser.addPositionalArgument(tr("FOLDER"), tr("The folder that plays the phone's storage; without one, a fresh "
+                                                      "copy of the sample phone."));
+        parser.addOption(QCommandLineOption(slow, tr("Copy at about 1 MB/s, so transfers take visible time.")));
+    }
+};
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -51,18 +70,11 @@ int main(int argc, char **argv)
     // Settings kept between runs go to ~/.config/tarvel, beside its data and cache folders.
     QApplication::setOrganizationName(QStringLiteral("tarvel"));
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Try Tarvel without a phone: a local folder plays the phone's storage."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("FOLDER"),
-                                 QStringLiteral("The folder that plays the phone's storage; without one, a fresh copy "
-                                                "of the sample phone."));
-    const QCommandLineOption slow(QStringLiteral("slow"), QStringLiteral("Copy at about 1 MB/s, so transfers take visible time."));
-    parser.addOption(slow);
-    tarvel::answerHelpAndVersion(parser, argc, argv);
+    tarvel::answerHelpAndVersion(&CommandLine::describe, argc, argv);
     QApplication application(argc, argv);
     tarvel::useSystemLanguage(application);
+    QCommandLineParser parser;
+    CommandLine::describe(parser);
     parser.process(application);
 
     QStringList folders = parser.positionalArguments();
@@ -73,7 +85,8 @@ int main(int argc, char **argv)
         const QString storage = sampleCopy.filePath(QStringLiteral("Internal shared storage"));
         const QString sample = samplePhone();
         if (sample.isEmpty() || !sampleCopy.isValid() || !QDir().mkpath(storage) || !copyTree(sample, storage)) {
-            std::fprintf(stderr, "The sample phone could not be copied; give a folder to play the phone.\n\n%s",
+            std::fprintf(stderr, "%s\n\n%s",
+                         qPrintable(CommandLine::tr("The sample phone could not be copied; give a folder to play the phone.")),
                          qPrintable(parser.helpText()));
             return 2;
         }
@@ -81,13 +94,14 @@ int main(int argc, char **argv)
     }
     if (folders.size() != 1 || !QFileInfo(folders.first()).isDir()) {
         std::fprintf(stderr, "%s\n\n%s",
-                     folders.size() == 1 ? qPrintable(QStringLiteral("Not a folder: ") + folders.first())
-                                         : "Give one folder to play the phone, or none for the sample phone.",
+                     qPrintable(folders.size() == 1
+                                    ? CommandLine::tr("Not a folder: %1").arg(folders.first())
+                                    : CommandLine::tr("Give one folder to play the phone, or none for the sample phone.")),
                      qPrintable(parser.helpText()));
         return 2;
     }
 
-    tarvel::TarvelApp app(std::make_shared<tarvel::LocalFolderEngine>(folders.first(), parser.isSet(slow)));
+    tarvel::TarvelApp app(std::make_shared<tarvel::LocalFolderEngine>(folders.first(), parser.isSet(CommandLine::slow)));
     if (!app.window())
         return 1;
     app.followTransfersOnDesktop();

@@ -1,6 +1,6 @@
 #!/bin/sh
 # Builds the screenshot tool and runs it under Xvfb over a scripted phone.
-# Usage: scripts/screenshots.sh [output-folder] [--dark]   (default: build/screenshots)
+# Usage: scripts/screenshots.sh [output-folder] [--dark] [--font-points N]   (default: build/screenshots)
 # QT_SCALE_FACTOR=2 scripts/screenshots.sh renders at twice the size.
 set -eu
 cd "$(dirname "$0")/.."

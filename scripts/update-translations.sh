@@ -11,7 +11,7 @@ set -eu
 cd "$(dirname "$0")/.."
 lupdate=${LUPDATE:-$(command -v lupdate6 || command -v /usr/lib/qt6/bin/lupdate || echo lupdate)}
 # The folders TarvelCore/CMakeLists.txt gives qt_add_translations, with its options.
-sources="TarvelCore TarvelApp DesktopSession USBDiagnosis"
+sources="TarvelCore TarvelApp TarvelDemo DesktopSession USBDiagnosis"
 
 update() {
     # shellcheck disable=SC2086

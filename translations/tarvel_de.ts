@@ -160,6 +160,13 @@
     </message>
 </context>
 <context>
+    <name>tarvel::CommandLine</name>
+    <message>
+        <source>Move files between this computer and an Android phone over USB.</source>
+        <translation>Dateien über USB zwischen diesem Computer und einem Android-Telefon übertragen.</translation>
+    </message>
+</context>
+<context>
     <name>tarvel::ContentView</name>
     <message>
         <source>Tarvel is still copying %1. Quitting stops the copy; nothing half-copied is kept.</source>
@@ -176,6 +183,37 @@
     <message>
         <source>Keep Copying</source>
         <translation>Weiter kopieren</translation>
+    </message>
+</context>
+<context>
+    <name>tarvel::DemoCommandLine</name>
+    <message>
+        <source>Try Tarvel without a phone: a local folder plays the phone&apos;s storage.</source>
+        <translation>Tarvel ohne Telefon ausprobieren: Ein Ordner auf diesem Computer spielt den Speicher des Telefons.</translation>
+    </message>
+    <message>
+        <source>FOLDER</source>
+        <translation>ORDNER</translation>
+    </message>
+    <message>
+        <source>The folder that plays the phone&apos;s storage; without one, a fresh copy of the sample phone.</source>
+        <translation>Der Ordner, der den Speicher des Telefons spielt; ohne ihn eine frische Kopie des Beispieltelefons.</translation>
+    </message>
+    <message>
+        <source>Copy at about 1 MB/s, so transfers take visible time.</source>
+        <translation>Mit etwa 1 MB/s kopieren, damit Übertragungen sichtbar Zeit brauchen.</translation>
+    </message>
+    <message>
+        <source>The sample phone could not be copied; give a folder to play the phone.</source>
+        <translation>Das Beispieltelefon konnte nicht kopiert werden; geben Sie einen Ordner an, der das Telefon spielt.</translation>
+    </message>
+    <message>
+        <source>Not a folder: %1</source>
+        <translation>Kein Ordner: %1</translation>
+    </message>
+    <message>
+        <source>Give one folder to play the phone, or none for the sample phone.</source>
+        <translation>Geben Sie einen Ordner an, der das Telefon spielt, oder keinen für das Beispieltelefon.</translation>
     </message>
 </context>
 <context>
@@ -559,7 +597,7 @@
     </message>
     <message>
         <source>This account may not use the phone&apos;s USB connection. Sign in at the computer itself, or add a udev rule for the phone, then plug it in again.</source>
-        <translation>Dieses Benutzerkonto darf die USB-Verbindung des Telefons nicht verwenden. Melden Sie sich direkt am Computer an oder fügen Sie eine udev-Regel für das Telefon hinzu und schließen Sie es dann erneut an.</translation>
+        <translation>Dieses Konto darf die USB-Verbindung des Telefons nicht nutzen. Melden Sie sich am Computer selbst an oder richten Sie eine udev-Regel ein und schließen Sie es erneut an.</translation>
     </message>
     <message>
         <source>Eject the phone in Files, then press Refresh.</source>
@@ -648,7 +686,7 @@
     </message>
     <message>
         <source>Connect an Android device with a data-capable USB cable, unlock it, choose USB File transfer, then press Refresh. If it still does not appear, try another cable or USB port.</source>
-        <translation>Schließen Sie ein Android-Gerät mit einem datenfähigen USB-Kabel an, entsperren Sie es, wählen Sie den USB-Modus „Dateiübertragung“ und klicken Sie dann auf „Aktualisieren“. Erscheint es weiterhin nicht, versuchen Sie ein anderes Kabel oder einen anderen USB-Anschluss.</translation>
+        <translation>Schließen Sie ein Android-Gerät per Datenkabel an, entsperren Sie es, wählen Sie „Dateiübertragung“, dann „Aktualisieren“. Sonst hilft ein anderes Kabel oder USB-Port.</translation>
     </message>
     <message>
         <source>Unlock the phone and allow file transfer access.</source>

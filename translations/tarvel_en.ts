@@ -160,6 +160,13 @@
     </message>
 </context>
 <context>
+    <name>tarvel::CommandLine</name>
+    <message>
+        <source>Move files between this computer and an Android phone over USB.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>tarvel::ContentView</name>
     <message>
         <source>Tarvel is still copying %1. Quitting stops the copy; nothing half-copied is kept.</source>
@@ -175,6 +182,37 @@
     </message>
     <message>
         <source>Keep Copying</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>tarvel::DemoCommandLine</name>
+    <message>
+        <source>Try Tarvel without a phone: a local folder plays the phone&apos;s storage.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>FOLDER</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The folder that plays the phone&apos;s storage; without one, a fresh copy of the sample phone.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Copy at about 1 MB/s, so transfers take visible time.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The sample phone could not be copied; give a folder to play the phone.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not a folder: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Give one folder to play the phone, or none for the sample phone.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -142,10 +142,17 @@ Item {
         width: Math.min(Theme.dialogWidth, root.width - 2 * Theme.paneMargin)
         padding: Theme.paneMargin
 
+        // The content's size from the dialog's width and the wrapped text's height: left to
+        // the popup, it is taken from the text's own size, which wraps against it (a binding
+        // loop on implicitHeight while the window has no width yet).
+        contentWidth: width - leftPadding - rightPadding
+        contentHeight: questionText.implicitHeight
+
         PlainText {
+            id: questionText
             text: root.imports.deleteQuestionText
             wrapMode: Text.Wrap
-            width: deleteQuestion.availableWidth
+            width: deleteQuestion.contentWidth
         }
 
         footer: DialogButtonBox {

@@ -33,27 +33,42 @@ ColumnLayout {
         }
     }
 
-    RowLayout {
-        spacing: Theme.spacingM
+    // The count line sits beside the sort controls while two lines there hold it; where
+    // they cannot (a narrow window, a longer language) it takes a line of its own above
+    // them, whole, and the controls keep to the right.
+    GridLayout {
+        id: details
+
+        readonly property real besideWidth: width - sortLabel.implicitWidth - sort.implicitWidth
+                                            - reverse.implicitWidth - 3 * columnSpacing
+        // Two lines of words never fill both lines to the end: a tenth is left for that.
+        readonly property bool beside: detail.implicitWidth <= 1.8 * besideWidth
+
+        columns: beside ? 4 : 3
+        columnSpacing: Theme.spacingM
+        rowSpacing: Theme.spacingXS
         Layout.fillWidth: true
 
         PlainText {
+            id: detail
             objectName: "locationDetail"
             role: PlainText.Caption
             secondary: true
             text: header.browser.locationDetailText
-            // Beside the sort controls a narrow window leaves it little room: the free
-            // space goes to a second line rather than being cut short.
             wrapMode: Text.Wrap
             maximumLineCount: 2
             elide: Text.ElideRight
+            Layout.columnSpan: details.beside ? 1 : 3
             Layout.fillWidth: true
         }
 
         PlainText {
+            id: sortLabel
             role: PlainText.Caption
             secondary: true
             text: header.browser.sortLabel
+            Layout.fillWidth: !details.beside
+            horizontalAlignment: details.beside ? Text.AlignLeft : Text.AlignRight
         }
 
         ComboBox {
@@ -72,6 +87,7 @@ ColumnLayout {
         }
 
         SymbolButton {
+            id: reverse
             objectName: "reverseSortButton"
             icon.source: header.browser.reverseSortIconSource
             display: AbstractButton.IconOnly

@@ -53,8 +53,11 @@ Pane {
             objectName: "statusText"
             role: PlainText.Callout
             text: bar.status.statusMessage
-            maximumLineCount: 1
-            elide: Text.ElideMiddle
+            // A long sentence (what to do about a phone that cannot be used, in German)
+            // takes a second line rather than losing its middle.
+            wrapMode: Text.Wrap
+            maximumLineCount: 2
+            elide: Text.ElideRight
             // Takes the free space, which keeps Refresh at the edge and clear of a long status.
             Layout.fillWidth: true
             Layout.rightMargin: Theme.spacingXL

@@ -1,4 +1,4 @@
-// What the window keeps between runs, and the desktop's colours.
+// What the window keeps between runs, and the desktop's colours, font size and language.
 
 #include "TarvelApp/TarvelApp.h"
 #include "TarvelApp/WindowSettings.h"
@@ -11,7 +11,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFont>
 #include <QQuickItem>
+#include <QTranslator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -23,13 +25,16 @@ namespace {
 
 class Window : public WindowDriver {
 public:
-    Window()
+    explicit Window(bool withPhone = true)
     {
-        phone::script(*engine);
+        if (withPhone)
+            phone::script(*engine);
         app = std::make_unique<TarvelApp>(engine, std::make_unique<FakeDesktopServices>());
         app->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window()));
-        EXPECT_TRUE(spinUntil([&] { return rows().size() == 4; }));
+        EXPECT_TRUE(spinUntil([&] {
+            return withPhone ? rows().size() == 4 : app->viewModel()->state() == TarvelConnectionState::noDevice;
+        }));
     }
     QQuickWindow *window() const override { return app->window(); }
 
@@ -109,26 +114,101 @@ TEST(WindowSettings, TheNextWindowOpensAsTheLastWasLeft)
     EXPECT_TRUE(next.app->contentView()->browser()->entries()->sortReversed());
 }
 
-// A desktop in a dark colour scheme hands the application its palette: the window, the
-// listing and the text take it, not Fusion's light colours.
-TEST(DesktopPalette, WindowFollowsADarkApplicationPalette)
+namespace {
+
+// What a desktop in a dark colour scheme hands the application: only some colours set.
+QPalette darkDesktop()
 {
-    const QPalette light = QGuiApplication::palette();
     QPalette dark;
     for (const auto role : {QPalette::Window, QPalette::Button, QPalette::AlternateBase})
         dark.setColor(role, QColor(0x2b, 0x2b, 0x2e));
     dark.setColor(QPalette::Base, QColor(0x1e, 0x1e, 0x20));
     for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
         dark.setColor(role, QColor(0xe8, 0xe8, 0xea));
-    QGuiApplication::setPalette(dark);
+    return dark;
+}
+
+// Whether the window's background, the listing's and the folder's title are the dark ones.
+void expectDark(Window &window, bool dark)
+{
+    settle();
+    const QImage shot = window.window()->grabWindow();
+    const QQuickItem *list = window.item("remoteList");
+    const QPointF inList = list->mapToScene(QPointF(list->width() / 2, list->height() - 4));
+    EXPECT_EQ(qGray(shot.pixel(2, shot.height() - 2)) < 80, dark) << "the window's background";
+    EXPECT_EQ(qGray(shot.pixel(inList.toPoint())) < 80, dark) << "the listing's background";
+    EXPECT_EQ(window.item("locationTitle")->property("color").value<QColor>() == QColor(0xe8, 0xe8, 0xea), dark);
+}
+
+} // namespace
+
+// A desktop in a dark colour scheme hands the application its palette: the window, the
+// listing and the text take it, not Fusion's light colours.
+TEST(DesktopPalette, WindowFollowsADarkApplicationPalette)
+{
+    const QPalette light = QGuiApplication::palette();
+    QGuiApplication::setPalette(darkDesktop());
     {
         Window window;
-        const QImage shot = window.window()->grabWindow();
-        const QQuickItem *list = window.item("remoteList");
-        const QPointF inList = list->mapToScene(QPointF(list->width() / 2, list->height() - 4));
-        EXPECT_LT(qGray(shot.pixel(2, shot.height() - 2)), 80) << "the window's background";
-        EXPECT_LT(qGray(shot.pixel(inList.toPoint())), 80) << "the listing's background";
-        EXPECT_EQ(window.item("locationTitle")->property("color").value<QColor>(), QColor(0xe8, 0xe8, 0xea));
+        expectDark(window, true);
     }
     QGuiApplication::setPalette(light);
+}
+
+// The desktop switches between light and dark while the window is open: it follows at
+// once, to dark when the desktop sets the application's palette, back to light when the
+// theme changes (the light one here, under the dark palette set before).
+TEST(DesktopPalette, WindowFollowsTheDesktopSwitchingWhileOpen)
+{
+    const QPalette light = QGuiApplication::palette();
+    Window window;
+    expectDark(window, false);
+    QGuiApplication::setPalette(darkDesktop());
+    expectDark(window, true);
+    QEvent themeChanged(QEvent::ThemeChange);
+    QCoreApplication::sendEvent(window.window(), &themeChanged);
+    expectDark(window, false);
+    QGuiApplication::setPalette(light);
+}
+
+// A desktop set to a larger font gets larger text and a window that holds it; the usual
+// 10 pt keeps the sizes the window was drawn for.
+TEST(DesktopFont, TextAndWindowGrowWithTheDesktopsFontSize)
+{
+    const QFont before = QGuiApplication::font();
+    for (const auto &[points, textPixels, minimumWidth] : {std::tuple{10.0, 13, 760}, std::tuple{13.0, 17, 994}}) {
+        QFont font = before;
+        font.setPointSizeF(points);
+        QGuiApplication::setFont(font);
+        Window window;
+        EXPECT_EQ(window.item("locationTitle")->property("font").value<QFont>().pixelSize(), textPixels) << points;
+        EXPECT_EQ(window.window()->minimumWidth(), minimumWidth) << points;
+    }
+    QGuiApplication::setFont(before);
+}
+
+// German sentences run longest. At the smallest window the status line takes a second line
+// and the folder's count line a line of its own, rather than either being cut short.
+TEST(DesktopLanguage, LongGermanSentencesAreShownWholeAtTheSmallestWindow)
+{
+    QTranslator german;
+    ASSERT_TRUE(german.load(QStringLiteral(":/tarvel/i18n/tarvel_de.qm")));
+    QCoreApplication::installTranslator(&german);
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    {
+        Window window(false);
+        window.window()->resize(760, 460);
+        settle();
+        const QQuickItem *status = window.item("statusText");
+        EXPECT_FALSE(status->property("truncated").toBool());
+        EXPECT_EQ(status->property("lineCount").toInt(), 2);
+
+        phone::script(*window.engine);
+        window.app->contentView()->status()->startRefresh();
+        EXPECT_TRUE(spinUntil([&] { return window.rows().size() == 4; }));
+        settle();
+        EXPECT_FALSE(window.item("locationDetail")->property("truncated").toBool());
+    }
+    QCoreApplication::removeTranslator(&german);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 }

@@ -281,8 +281,8 @@ TEST_F(WindowTest, EveryImageLoads)
     EXPECT_EQ(codes[0]->height(), 72);
 }
 
-// A long status is cut in its middle and stays clear of Refresh; the panes keep their
-// limits however far the divider is dragged.
+// A status too long for two lines is cut at its end and stays clear of Refresh; the panes
+// keep their limits however far the divider is dragged.
 TEST_F(WindowTest, LayoutKeepsItsLimits)
 {
     engine->storagesToReturn = {{.id = "65537", .name = QString(300, 'x')}};

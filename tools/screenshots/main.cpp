@@ -2,8 +2,9 @@
 // files, a download held open) and writes PNG screenshots of its states into the folder
 // given as the argument, with the window's accessibility tree as a screen reader reads
 // it (accessibility.txt). --dark draws it with a dark palette, as a desktop in a dark
-// colour scheme hands it. Run under a real X server (scripts/screenshots.sh uses Xvfb);
-// QT_SCALE_FACTOR=2 renders it at twice the size.
+// colour scheme hands it; --font-points N with the application font at N points, as a
+// desktop set to a larger font hands it. Run under a real X server (scripts/screenshots.sh
+// uses Xvfb); QT_SCALE_FACTOR=2 renders it at twice the size.
 
 #include "TarvelApp/TarvelApp.h"
 #include "TarvelCore/AndroidFileTransferEngine.h"
@@ -21,6 +22,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFont>
 #include <QFuture>
 #include <QPromise>
 #include <QQuickItem>
@@ -166,6 +168,8 @@ public:
     bool shoot(const QString &name, QSize size)
     {
         QQuickWindow *window = m_app.window();
+        // A larger desktop font makes the window's smallest size larger too.
+        size = size.expandedTo(window->minimumSize());
         window->resize(size);
         settle();
         const QImage image = window->grabWindow();
@@ -278,6 +282,12 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Tarvel"));
     QStringList arguments = QApplication::arguments().mid(1);
     const bool dark = arguments.removeAll(QStringLiteral("--dark")) > 0;
+    if (const qsizetype at = arguments.indexOf(QStringLiteral("--font-points")); at >= 0 && at + 1 < arguments.size()) {
+        QFont font = QApplication::font();
+        font.setPointSizeF(arguments.at(at + 1).toDouble());
+        QApplication::setFont(font);
+        arguments.remove(at, 2);
+    }
     const QString folder = arguments.value(0, QStringLiteral("screenshots"));
     QDir().mkpath(folder);
 
