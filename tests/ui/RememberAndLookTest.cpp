@@ -143,31 +143,22 @@ void expectDark(Window &window, bool dark)
 } // namespace
 
 // A desktop in a dark colour scheme hands the application its palette: the window, the
-// listing and the text take it, not Fusion's light colours.
-TEST(DesktopPalette, WindowFollowsADarkApplicationPalette)
+// listing and the text take it, not Fusion's light colours. When the desktop switches while
+// the window is open it follows at once: to light when the theme changes (the light one
+// here, under the dark palette set before), to dark when the desktop sets the palette.
+TEST(DesktopPalette, WindowFollowsTheDesktopsColours)
 {
     const QPalette light = QGuiApplication::palette();
     QGuiApplication::setPalette(darkDesktop());
     {
         Window window;
         expectDark(window, true);
+        QEvent themeChanged(QEvent::ThemeChange);
+        QCoreApplication::sendEvent(window.window(), &themeChanged);
+        expectDark(window, false);
+        QGuiApplication::setPalette(darkDesktop());
+        expectDark(window, true);
     }
-    QGuiApplication::setPalette(light);
-}
-
-// The desktop switches between light and dark while the window is open: it follows at
-// once, to dark when the desktop sets the application's palette, back to light when the
-// theme changes (the light one here, under the dark palette set before).
-TEST(DesktopPalette, WindowFollowsTheDesktopSwitchingWhileOpen)
-{
-    const QPalette light = QGuiApplication::palette();
-    Window window;
-    expectDark(window, false);
-    QGuiApplication::setPalette(darkDesktop());
-    expectDark(window, true);
-    QEvent themeChanged(QEvent::ThemeChange);
-    QCoreApplication::sendEvent(window.window(), &themeChanged);
-    expectDark(window, false);
     QGuiApplication::setPalette(light);
 }
 
