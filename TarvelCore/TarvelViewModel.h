@@ -299,6 +299,7 @@ private:
     QCoro::Task<> finishChange(QString deviceID, QString sentence, std::exception_ptr error);
     QString uploadFolderName(const std::optional<QString> &parentID) const;
     std::optional<QString> phonePathOf(const std::optional<QString> &folderID) const;
+    QCoro::Task<std::optional<std::optional<PhoneKey>>> keyForBatch();
     // Shows the batch and runs it, or, while another runs, queues it under `line`; it then
     // starts when those before it have ended. `journalID`: where the journal holds it, if it does.
     QCoro::Task<> runBatch(std::shared_ptr<Batch> batch, QueuedTransfer line, QString journalID = {});

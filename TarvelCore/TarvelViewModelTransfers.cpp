@@ -71,13 +71,10 @@ QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFo
 {
     if (!readyForBatch() || items.isEmpty())
         co_return;
-    const QPointer<TarvelViewModel> self(this);
-    const QString deviceID = m_selectedDevice->id;
-    std::optional<PhoneKey> key;
-    if (m_store)
-        key = co_await phoneKey();
-    if (!self || !readyForBatch() || m_selectedDevice->id != deviceID)
+    const std::optional<std::optional<PhoneKey>> ready = co_await keyForBatch();
+    if (!ready)
         co_return;
+    const std::optional<PhoneKey> key = *ready;
     const QString folder = toFolder.toLocalFile();
     // Only items of the folder shown have a known path on the phone, as an import names it.
     QSet<QString> shown;
@@ -112,7 +109,7 @@ QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFo
             .localPath = folder + QLatin1Char('/') + item.name, .sizeBytes = item.sizeBytes.value_or(0),
             .modifiedAt = item.modifiedAt});
     }
-    auto batch = std::make_shared<DownloadBatch>(asHost(), deviceID, m_selectedStorage->id, std::move(items), folder,
+    auto batch = std::make_shared<DownloadBatch>(asHost(), m_selectedDevice->id, m_selectedStorage->id, std::move(items), folder,
                                                  remembered ? std::optional(DownloadRecord{m_store, *key}) : std::nullopt);
     QString journalID;
     if (remembered) {
@@ -132,14 +129,11 @@ QCoro::Task<> TarvelViewModel::uploadItems(QList<QUrl> localItems, std::optional
     QueuedTransfer line{.name = sentences::queued(int(localItems.size()), false,
                                                   localItems.first().adjusted(QUrl::StripTrailingSlash).fileName(),
                                                   uploadFolderName(toRemoteParentID))};
-    const QPointer<TarvelViewModel> self(this);
-    const QString deviceID = m_selectedDevice->id;
-    std::optional<PhoneKey> key;
-    if (m_store)
-        key = co_await phoneKey();
-    if (!self || !readyForBatch() || m_selectedDevice->id != deviceID)
+    const std::optional<std::optional<PhoneKey>> ready = co_await keyForBatch();
+    if (!ready)
         co_return;
-    auto batch = std::make_shared<UploadBatch>(asHost(), deviceID, m_selectedStorage->id, std::move(localItems),
+    const std::optional<PhoneKey> key = *ready;
+    auto batch = std::make_shared<UploadBatch>(asHost(), m_selectedDevice->id, m_selectedStorage->id, std::move(localItems),
                                                toRemoteParentID, uploadFolderName(toRemoteParentID));
     // Written down only where the folder's path on the phone is known, as Resume finds it by that.
     const std::optional<QString> path = phonePathOf(toRemoteParentID);
@@ -171,6 +165,21 @@ std::optional<QString> TarvelViewModel::phonePathOf(const std::optional<QString>
             return (names + QStringList{entry.name}).join(QLatin1Char('/'));
     }
     return std::nullopt;
+}
+
+// The phone's key a batch is written down under (none without a store), once the phone was
+// asked for its serial; nothing when the batch can no longer start: the view model, the
+// phone or its storage went meanwhile.
+QCoro::Task<std::optional<std::optional<PhoneKey>>> TarvelViewModel::keyForBatch()
+{
+    const QPointer<TarvelViewModel> self(this);
+    const QString deviceID = m_selectedDevice->id;
+    std::optional<PhoneKey> key;
+    if (m_store)
+        key = co_await phoneKey();
+    if (!self || !readyForBatch() || m_selectedDevice->id != deviceID)
+        co_return std::nullopt;
+    co_return std::optional(key);
 }
 
 // A batch needs a phone and a listed storage; without them the status says what to do.

@@ -175,7 +175,10 @@ TEST(ResumeTest, QueuedDownloadSurvivesAQuit)
     ASSERT_TRUE(offered(vm));
     EXPECT_EQ(vm.resumeOffer(), "Resume: 1 of 1 file left (1 MB) to " + sentences::placeOnComputer(computer.path()));
     runSync(vm.resumeBatch());
-    EXPECT_EQ(engine->downloadRequests, (QList{test::downloadTo(pixel.id, "41", computer.filePath("a.jpg"), false)}));
+    ASSERT_EQ(engine->downloadRequests.size(), 1);
+    DownloadRequest expected = test::downloadTo(pixel.id, "41", computer.filePath("a.jpg"), false);
+    expected.partTag = engine->downloadRequests.first().partTag; // the batch's own
+    EXPECT_EQ(engine->downloadRequests.first(), expected);
 }
 
 // An upload cut in the middle of a file is offered again; Resume removes the object the cut
