@@ -25,6 +25,15 @@ const AndroidDevice pixel{.id = "mtp-1-2-18d1-4ee1", .name = "Pixel 8", .vendorI
                           .serialNumber = "PX8-0042"};
 const AndroidStorage internal{"65537", "Internal shared storage", 64'000'000'000, 10'000'000'000};
 
+// A phone with its storage; the test gives it its folders.
+std::shared_ptr<FakeAndroidFileTransferEngine> phoneEngine()
+{
+    auto engine = std::make_shared<FakeAndroidFileTransferEngine>();
+    engine->devicesToReturn = {pixel};
+    engine->storagesToReturn = {internal};
+    return engine;
+}
+
 // The view model as the window has it at start: the phone found and its storage shown.
 void showPhone(TarvelViewModel &vm, const std::shared_ptr<ImportStore> &store)
 {
@@ -52,9 +61,7 @@ TEST(ResumeTest, CutDownloadResumesOnlyWhatIsLeft)
 {
     QTemporaryDir computer, data;
     auto store = std::make_shared<ImportStore>(data.path());
-    auto engine = std::make_shared<FakeAndroidFileTransferEngine>();
-    engine->devicesToReturn = {pixel};
-    engine->storagesToReturn = {internal};
+    auto engine = phoneEngine();
     engine->entriesByParentID = {
         {"", {folder("10", "DCIM"), file("40", "photo.jpg", 2'000'000)}},
         {"10", {file("41", "a.jpg", 1'000'000), file("42", "b.jpg", 3'000'000)}},
@@ -109,9 +116,7 @@ TEST(ResumeTest, PhoneThatStopsAnsweringStopsTheBatchAsResumable)
 {
     QTemporaryDir computer, data;
     auto store = std::make_shared<ImportStore>(data.path());
-    auto engine = std::make_shared<FakeAndroidFileTransferEngine>();
-    engine->devicesToReturn = {pixel};
-    engine->storagesToReturn = {internal};
+    auto engine = phoneEngine();
     QList<RemoteEntry> files;
     for (int n = 0; n < 5; ++n)
         files.append(file(QString::number(40 + n), QString("IMG_%1.jpg").arg(n), 1'000'000));
@@ -150,9 +155,7 @@ TEST(ResumeTest, QueuedDownloadSurvivesAQuit)
 {
     QTemporaryDir computer, data;
     auto store = std::make_shared<ImportStore>(data.path());
-    auto engine = std::make_shared<FakeAndroidFileTransferEngine>();
-    engine->devicesToReturn = {pixel};
-    engine->storagesToReturn = {internal};
+    auto engine = phoneEngine();
     engine->entriesByParentID = {{"", {file("40", "photo.jpg", 2'000'000), file("41", "a.jpg", 1'000'000)}}};
     test::Gate running;
     std::optional<QCoro::Task<>> first;
@@ -193,9 +196,7 @@ TEST(ResumeTest, CutUploadRemovesItsHalfSentObjectAndSendsTheRest)
         ASSERT_TRUE(local.open(QIODevice::WriteOnly) && local.resize(size));
     }
     auto store = std::make_shared<ImportStore>(data.path());
-    auto engine = std::make_shared<FakeAndroidFileTransferEngine>();
-    engine->devicesToReturn = {pixel};
-    engine->storagesToReturn = {internal};
+    auto engine = phoneEngine();
     engine->entriesByParentID = {{"", {folder("10", "DCIM")}}, {"10", {file("11", "c.jpg", 5)}}};
     {
         TarvelViewModel vm{engine};
