@@ -36,6 +36,7 @@ ResumeBatch::ResumeBatch(BatchHost &host, QString deviceID, QString storageID, J
     , m_destination(batch.destination)
     , m_key(batch.key)
     , m_record(batch.kind == JournalKind::import ? std::move(record) : nullptr)
+    , m_folders(m_engine, m_deviceID, m_storageID)
 {
     for (const JournalFile &file : std::as_const(batch.files)) {
         if (file.state != JournalFileState::waiting)
@@ -75,8 +76,8 @@ QCoro::Task<> ResumeBatch::steps()
             co_return;
         i = *last + 1;
     }
-    if (m_upload && attached() && !phoneGone() && m_folderIDs.contains(m_destination)) {
-        const QString id = m_folderIDs.value(m_destination);
+    if (m_upload && attached() && !phoneGone() && m_folders.found(m_destination)) {
+        const QString id = m_folders.idOf(m_destination);
         std::optional<QString> folder; // named: GCC 12 destroys a temporary inside co_await twice
         if (!id.isEmpty())
             folder = id;
@@ -84,7 +85,14 @@ QCoro::Task<> ResumeBatch::steps()
     }
 }
 
-QCoro::Task<std::optional<QList<RemoteEntry>>> ResumeBatch::entriesAt(QString path)
+PhoneFolders::PhoneFolders(std::shared_ptr<AndroidFileTransferEngine> engine, QString deviceID, QString storageID)
+    : m_engine(std::move(engine))
+    , m_deviceID(std::move(deviceID))
+    , m_storageID(std::move(storageID))
+{
+}
+
+QCoro::Task<std::optional<QList<RemoteEntry>>> PhoneFolders::entriesAt(QString path)
 {
     if (const auto known = m_listed.constFind(path); known != m_listed.cend())
         co_return std::optional<QList<RemoteEntry>>(*known);
@@ -93,8 +101,11 @@ QCoro::Task<std::optional<QList<RemoteEntry>>> ResumeBatch::entriesAt(QString pa
         // Named, as every argument of a co_await here: GCC 12 destroys such temporaries twice.
         const QString up = folderOf(path);
         const std::optional<QList<RemoteEntry>> above = co_await entriesAt(up);
-        if (!above || phoneGone())
+        if (!above || m_phoneGone) {
+            if (m_listed.contains(up)) // missing, so is all inside it
+                m_listed.insert(path, std::nullopt);
             co_return std::nullopt;
+        }
         const QString name = nameOf(path);
         for (const RemoteEntry &entry : *above) {
             if (entry.kind == RemoteEntryKind::folder && entry.name == name)
@@ -105,17 +116,67 @@ QCoro::Task<std::optional<QList<RemoteEntry>>> ResumeBatch::entriesAt(QString pa
             co_return std::nullopt;
         }
     }
-    m_folderIDs.insert(path, parentID.value_or(QString()));
+    m_ids.insert(path, parentID.value_or(QString()));
     DirectoryRequest request{m_deviceID, m_storageID, parentID};
     auto [listing, error] = co_await attempt(listOneFolder(m_engine, std::move(request)));
-    if (kindOf(error) == TransferError::Kind::disconnected) {
-        phoneWentAway();
+    if (error) {
+        // Not known to be missing: asked again next time.
+        m_phoneGone = kindOf(error) == TransferError::Kind::disconnected;
         co_return std::nullopt;
     }
-    std::optional<QList<RemoteEntry>> entries;
-    if (!error)
-        entries = listing.entries;
-    m_listed.insert(path, entries);
+    m_listed.insert(path, listing.entries);
+    co_return std::optional<QList<RemoteEntry>>(listing.entries);
+}
+
+QCoro::Task<QList<std::exception_ptr>> PhoneFolders::removeHalfSent(QList<JournalFile> files,
+                                                                     std::shared_ptr<TransferControl> control)
+{
+    QList<std::exception_ptr> outcomes(files.size());
+    QList<ObjectRequest> halfSent;
+    QList<int> fileOf;
+    for (int i = 0; i < files.size(); ++i) {
+        const JournalFile &file = files.at(i);
+        if (file.partPath.isEmpty())
+            continue;
+        const QString where = folderOf(file.partPath);
+        const std::optional<QList<RemoteEntry>> entries = co_await entriesAt(where);
+        if (!entries && !m_listed.contains(where)) {
+            outcomes[i] = m_phoneGone ? std::make_exception_ptr(TransferError::disconnected()) : noResult();
+            continue;
+        }
+        for (const RemoteEntry &entry : entries.value_or(QList<RemoteEntry>())) {
+            if (entry.kind == RemoteEntryKind::file && entry.name == nameOf(file.partPath) && entry.sizeBytes == file.sizeBytes) {
+                halfSent.append(ObjectRequest{m_deviceID, m_storageID, entry.id, entry.name, entry.sizeBytes});
+                fileOf.append(i);
+            }
+        }
+    }
+    for (qsizetype k = 0; k < halfSent.size();) {
+        if (m_phoneGone || control->isCancelled()) {
+            outcomes[fileOf.at(k++)] = std::make_exception_ptr(TransferError::cancelled());
+            continue;
+        }
+        QList<ObjectRequest> rest = halfSent.mid(k);
+        auto [deleted, error] = co_await attempt(m_engine->deleteObjects(std::move(rest), control));
+        if (error || deleted.isEmpty())
+            deleted = {error ? error : noResult()};
+        for (qsizetype n = 0; n < deleted.size() && k < halfSent.size(); ++n, ++k) {
+            outcomes[fileOf.at(k)] = deleted.at(n);
+            m_phoneGone = m_phoneGone || kindOf(deleted.at(n)) == TransferError::Kind::disconnected;
+            if (!deleted.at(n)) {
+                QList<RemoteEntry> &listed = *m_listed[folderOf(files.at(fileOf.at(k)).partPath)];
+                listed.removeIf([&](const RemoteEntry &e) { return e.id == halfSent.at(k).objectID; });
+            }
+        }
+    }
+    co_return outcomes;
+}
+
+QCoro::Task<std::optional<QList<RemoteEntry>>> ResumeBatch::entriesAt(QString path)
+{
+    const std::optional<QList<RemoteEntry>> entries = co_await m_folders.entriesAt(std::move(path));
+    if (m_folders.phoneGone())
+        phoneWentAway();
     co_return entries;
 }
 
@@ -183,15 +244,30 @@ QCoro::Task<> ResumeBatch::checkComputer()
 // Each upload's phone folder by its path, and its name there cleared of what the cut left.
 QCoro::Task<> ResumeBatch::findFolders()
 {
-    QList<ObjectRequest> halfSent;
-    QList<int> halfSteps;
-    for (int i = 0; i < m_queue.size() && !m_control->isCancelled(); ++i) {
-        const JournalFile &file = m_files.at(i);
-        if (!QFileInfo(file.localPath).isFile()) {
+    QList<JournalFile> halfSent;
+    for (int i = 0; i < m_queue.size(); ++i) {
+        if (!QFileInfo(m_files.at(i).localPath).isFile())
             m_queue.fail(i, sentences::reason(sentences::Problem::gone));
+        else
+            halfSent.append(m_files.at(i));
+    }
+    // A file whose half-sent object stays is not sent beside it.
+    const QList<std::exception_ptr> removed = co_await m_folders.removeHalfSent(halfSent, m_control);
+    if (!attached())
+        co_return;
+    for (int i = 0, k = 0; i < m_queue.size() && !m_control->isCancelled(); ++i) {
+        if (m_queue.skipsStep(i))
+            continue;
+        const std::exception_ptr &outcome = removed.at(k++);
+        if (kindOf(outcome) == TransferError::Kind::disconnected)
+            phoneWentAway();
+        if (phoneGone())
+            co_return;
+        if (outcome && kindOf(outcome) != TransferError::Kind::cancelled) {
+            fail(i, outcome, {});
             continue;
         }
-        const QString where = folderOf(file.phonePath);
+        const QString where = folderOf(m_files.at(i).phonePath);
         const std::optional<QList<RemoteEntry>> entries = co_await entriesAt(where);
         if (!attached() || phoneGone())
             co_return;
@@ -199,38 +275,13 @@ QCoro::Task<> ResumeBatch::findFolders()
             m_queue.fail(i, sentences::reason(sentences::Problem::folderGoneFromPhone));
             continue;
         }
-        m_ids[i] = m_folderIDs.value(where);
-        const QString name = nameOf(file.phonePath);
+        m_ids[i] = m_folders.idOf(where);
+        const QString name = nameOf(m_files.at(i).phonePath);
         QSet<QString> taken;
-        std::optional<RemoteEntry> there;
-        for (const RemoteEntry &entry : *entries) {
+        for (const RemoteEntry &entry : *entries)
             taken.insert(entry.name);
-            if (entry.name == name)
-                there = entry;
-        }
-        // Only a name this batch chose and an object of the size it was sending is the cut's.
-        if (there && !file.partPath.isEmpty() && there->kind == RemoteEntryKind::file && there->sizeBytes == file.sizeBytes) {
-            halfSent.append(ObjectRequest{m_deviceID, m_storageID, there->id, there->name, there->sizeBytes});
-            halfSteps.append(i);
-        } else if (there) {
+        if (taken.contains(name))
             m_queue.setTarget(i, freeName(name, taken));
-        }
-    }
-    // A file whose half-sent object stays is not sent beside it.
-    for (qsizetype k = 0; k < halfSent.size() && attached() && !phoneGone() && !m_control->isCancelled();) {
-        QList<ObjectRequest> rest = halfSent.mid(k);
-        auto [outcomes, error] = co_await attempt(m_engine->deleteObjects(std::move(rest), m_control));
-        if (!attached())
-            co_return;
-        if (error || outcomes.isEmpty())
-            outcomes = {error ? error : noResult()};
-        for (qsizetype n = 0; n < outcomes.size() && k < halfSent.size(); ++n, ++k) {
-            const auto kind = kindOf(outcomes.at(n));
-            if (kind == TransferError::Kind::disconnected)
-                phoneWentAway();
-            else if (outcomes.at(n) && kind != TransferError::Kind::cancelled)
-                fail(halfSteps.at(k), outcomes.at(n), {});
-        }
     }
 }
 

@@ -16,6 +16,33 @@
 
 namespace tarvel {
 
+// A cut batch's phone folders, found again by their paths from the storage's root ("" is the
+// root; the phone numbers its objects anew on every connection), each listed once.
+class PhoneFolders {
+public:
+    PhoneFolders(std::shared_ptr<AndroidFileTransferEngine> engine, QString deviceID, QString storageID);
+
+    // The entries of the folder at `path`, listing the folders on the way once; nothing when
+    // it is not there, or the phone is gone.
+    QCoro::Task<std::optional<QList<RemoteEntry>>> entriesAt(QString path);
+    // The id of a folder found ("" for the root).
+    QString idOf(const QString &path) const { return m_ids.value(path); }
+    bool found(const QString &path) const { return m_ids.contains(path); }
+    bool phoneGone() const { return m_phoneGone; }
+    // Removes what cut uploads may have left half-sent: at each file's chosen name (its
+    // `partPath`), an object of its size, checked again by the engine before it goes. One
+    // outcome for each file, in order: null when nothing of it is left there.
+    QCoro::Task<QList<std::exception_ptr>> removeHalfSent(QList<JournalFile> files, std::shared_ptr<TransferControl> control);
+
+private:
+    const std::shared_ptr<AndroidFileTransferEngine> m_engine;
+    const QString m_deviceID;
+    const QString m_storageID;
+    bool m_phoneGone = false;
+    QHash<QString, std::optional<QList<RemoteEntry>>> m_listed; // by folder path
+    QHash<QString, QString> m_ids;                              // by folder path, of those found
+};
+
 class ResumeBatch : public Batch {
 public:
     // `batch` as the journal holds it, on the storage `storageID` of the phone `deviceID`.
@@ -29,8 +56,6 @@ protected:
     void copied(const SeriesFile &file) override;
 
 private:
-    // The entries of the phone folder at `path`, listing the folders on the way once;
-    // nothing when it is not there, or the phone is gone.
     QCoro::Task<std::optional<QList<RemoteEntry>>> entriesAt(QString path);
     QCoro::Task<> findAgain();
     QCoro::Task<> checkComputer();
@@ -45,8 +70,7 @@ private:
     const PhoneKey m_key;
     const std::shared_ptr<ImportStore> m_record; // null: not an import
     QList<ImportedFile> m_landed;                // not yet written to the record
-    QHash<QString, std::optional<QList<RemoteEntry>>> m_listed; // by folder path
-    QHash<QString, QString> m_folderIDs;                        // by folder path, of those found
+    PhoneFolders m_folders;
 };
 
 } // namespace tarvel

@@ -75,7 +75,7 @@ TarvelViewModel::TarvelViewModel(std::shared_ptr<AndroidFileTransferEngine> engi
     m_progressTimer.setInterval(progressIntervalMs);
     connect(&m_progressTimer, &QTimer::timeout, this, &TarvelViewModel::sampleProgress);
     // A phone connected again, or at start: its cut batches are offered to resume.
-    connect(this, &TarvelViewModel::selectedStorageChanged, this, [this] { lookForResumable(); });
+    connect(this, &TarvelViewModel::selectedStorageChanged, this, [this] { lookForResumable(true); });
     if (m_diagnosis)
         connect(this, &TarvelViewModel::selectedDeviceChanged, this, &TarvelViewModel::readSelectedDeviceLink);
 }

@@ -312,8 +312,11 @@ private:
     void sampleProgress();
     // The storage shown and the phone it is on, as the journal and the import record know them.
     QCoro::Task<std::optional<PhoneKey>> phoneKey();
-    // Offers the oldest cut batch of the storage shown, if any.
-    QCoro::Task<> lookForResumable();
+    // Offers the oldest cut batch of the storage shown, if any. `connected`: the phone has just
+    // been shown, so what cut uploads left half-sent on it can go now.
+    QCoro::Task<> lookForResumable(bool connected = false);
+    // The batch as it is once what its cut left half-sent on the phone shown is gone.
+    QCoro::Task<JournalBatch> removeHalfSent(JournalBatch batch);
 
     BatchHost &asHost() { return *this; } // the base is private: batches are made here
     std::shared_ptr<AndroidFileTransferEngine> engine() const override { return m_engine; }

@@ -25,7 +25,7 @@ QCoro::Task<std::optional<PhoneKey>> TarvelViewModel::phoneKey()
     co_return PhoneKey::of(serial, m_selectedDevice->name, m_selectedStorage->id, m_selectedStorage->name);
 }
 
-QCoro::Task<> TarvelViewModel::lookForResumable()
+QCoro::Task<> TarvelViewModel::lookForResumable(bool connected)
 {
     const QPointer<TarvelViewModel> self(this);
     const std::shared_ptr<ImportStore> store = m_store;
@@ -43,7 +43,7 @@ QCoro::Task<> TarvelViewModel::lookForResumable()
     if (!self)
         co_return;
     std::optional<JournalBatch> found;
-    for (const JournalBatch &batch : batches) {
+    for (JournalBatch batch : batches) {
         // A batch with nothing left only failed to be forgotten.
         // The batch running and those queued are written down too, and still to come.
         const auto live = [&](const Waiting &waiting) { return waiting.journalID == batch.id; };
@@ -53,8 +53,13 @@ QCoro::Task<> TarvelViewModel::lookForResumable()
             store->journal([id = batch.id](BatchJournal &journal) { return journal.forget(id); });
             continue;
         }
-        found = batch;
-        break;
+        // Not right after a batch stopped: that phone may have stopped answering.
+        if (connected && batch.kind == JournalKind::upload)
+            batch = co_await removeHalfSent(std::move(batch));
+        if (!self)
+            co_return;
+        if (!found)
+            found = batch;
     }
     // What the storage shown is now decides, not what it was when the question was asked.
     std::optional<PhoneKey> now;
@@ -63,6 +68,38 @@ QCoro::Task<> TarvelViewModel::lookForResumable()
     if (!self)
         co_return;
     setResumable(now == key ? found : std::nullopt);
+}
+
+// An object at a cut upload's chosen name, of its file's size, is the cut's: it goes as soon
+// as the phone answers again, whether or not the batch is resumed, so a photo at full size
+// with wrong bytes never stays on the phone. The journal forgets only what is gone.
+QCoro::Task<JournalBatch> TarvelViewModel::removeHalfSent(JournalBatch batch)
+{
+    QList<JournalFile> halfSent;
+    for (const JournalFile &file : std::as_const(batch.files)) {
+        if (file.state == JournalFileState::waiting && !file.partPath.isEmpty())
+            halfSent.append(file);
+    }
+    if (halfSent.isEmpty() || !m_selectedDevice || !m_selectedStorage || !m_store)
+        co_return batch;
+    const std::shared_ptr<ImportStore> store = m_store;
+    PhoneFolders folders(m_engine, m_selectedDevice->id, m_selectedStorage->id);
+    auto control = std::make_shared<TransferControl>();
+    const QList<std::exception_ptr> outcomes = co_await folders.removeHalfSent(halfSent, std::move(control));
+    QList<JournalFile> cleared;
+    for (qsizetype i = 0; i < halfSent.size(); ++i) {
+        if (!outcomes.at(i)) {
+            cleared.append(halfSent.at(i));
+            cleared.last().partPath.clear();
+        }
+    }
+    for (JournalFile &file : batch.files) {
+        if (std::any_of(cleared.cbegin(), cleared.cend(), [&](const JournalFile &c) { return c.seq == file.seq; }))
+            file.partPath.clear();
+    }
+    if (!cleared.isEmpty())
+        store->journal([id = batch.id, cleared](BatchJournal &journal) { return journal.putFiles(id, cleared); });
+    co_return batch;
 }
 
 void TarvelViewModel::setResumable(std::optional<JournalBatch> batch)

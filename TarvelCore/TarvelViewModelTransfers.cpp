@@ -144,6 +144,12 @@ QCoro::Task<> TarvelViewModel::uploadItems(QList<QUrl> localItems, std::optional
         batch->keepJournal(m_store, JournalBatch{.id = journalID, .key = *key, .kind = JournalKind::upload,
                                                  .destination = *path,
                                                  .destinationName = path->isEmpty() ? uploadFolderName(std::nullopt) : *path});
+        if (m_batch) {
+            const QPointer<TarvelViewModel> self(this);
+            co_await batch->lookThrough();
+            if (!self)
+                co_return;
+        }
     }
     co_await runBatch(std::move(batch), std::move(line), std::move(journalID));
 }

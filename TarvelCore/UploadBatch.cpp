@@ -76,19 +76,26 @@ std::optional<JournalFile> UploadBatch::journalFile(int step) const
                        .partPath = m_names.contains(step) ? path : QString()};
 }
 
+QCoro::Task<> UploadBatch::lookThrough()
+{
+    const auto [found, walkError] = co_await attempt(host().localFiles().walk(m_items));
+    m_queue.adopt(found);
+    m_queue.foldersListed();
+    QList<int> all;
+    for (int i = 0; i < m_queue.size(); ++i)
+        all.append(i);
+    journalSteps(all);
+    m_lookedThrough = true;
+}
+
 QCoro::Task<> UploadBatch::steps()
 {
     if (!single()) {
-        const auto [found, walkError] = co_await attempt(host().localFiles().walk(m_items));
+        if (!m_lookedThrough)
+            co_await lookThrough();
         if (!attached())
             co_return;
-        m_queue.adopt(found);
-        m_queue.foldersListed();
         host().show(view());
-        QList<int> all;
-        for (int i = 0; i < m_queue.size(); ++i)
-            all.append(i);
-        journalSteps(all);
     }
     for (int i = 0; i < m_queue.size() && !m_control->isCancelled() && !phoneGone(); ++i) {
         if (m_queue.skipsStep(i)) {

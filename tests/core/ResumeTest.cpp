@@ -149,11 +149,13 @@ TEST(ResumeTest, PhoneThatStopsAnsweringStopsTheBatchAsResumable)
     EXPECT_EQ(vm.state(), TarvelConnectionState::ready);
 }
 
-// A download of files that waits behind another is in the journal before its turn: a quit
-// while it waits leaves it offered at the next start, whole.
-TEST(ResumeTest, QueuedDownloadSurvivesAQuit)
+// A download of files and an upload that wait behind another are in the journal before
+// their turn: a quit while they wait leaves them offered at the next start, whole.
+TEST(ResumeTest, QueuedBatchesSurviveAQuit)
 {
     QTemporaryDir computer, data;
+    QFile local(computer.filePath("b.jpg"));
+    ASSERT_TRUE(local.open(QIODevice::WriteOnly) && local.resize(20));
     auto store = std::make_shared<ImportStore>(data.path());
     auto engine = phoneEngine();
     engine->entriesByParentID = {{"", {file("40", "photo.jpg", 2'000'000), file("41", "a.jpg", 1'000'000)}}};
@@ -166,7 +168,8 @@ TEST(ResumeTest, QueuedDownloadSurvivesAQuit)
         first = vm.download("40", "photo.jpg", QUrl::fromLocalFile(computer.filePath("photo.jpg")));
         ASSERT_TRUE(running.waitEntered());
         runSync(vm.downloadItems({engine->entriesByParentID.value("").at(1)}, QUrl::fromLocalFile(computer.path())));
-        ASSERT_EQ(vm.queuedTransfers().size(), 1);
+        runSync(vm.uploadItems({QUrl::fromLocalFile(local.fileName())}, std::nullopt));
+        ASSERT_EQ(vm.queuedTransfers().size(), 2);
     }
     running.open();
     runSync(std::move(*first));
@@ -182,6 +185,10 @@ TEST(ResumeTest, QueuedDownloadSurvivesAQuit)
     DownloadRequest expected = test::downloadTo(pixel.id, "41", computer.filePath("a.jpg"), false);
     expected.partTag = engine->downloadRequests.first().partTag; // the batch's own
     EXPECT_EQ(engine->downloadRequests.first(), expected);
+    ASSERT_TRUE(offered(vm));
+    runSync(vm.resumeBatch());
+    ASSERT_EQ(engine->uploadRequests.size(), 1);
+    EXPECT_EQ(engine->uploadRequests.first().remoteName, "b.jpg");
 }
 
 // An upload cut in the middle of a file is offered again; Resume removes the object the cut
@@ -221,9 +228,19 @@ TEST(ResumeTest, CutUploadRemovesItsHalfSentObjectAndSendsTheRest)
     engine->entriesByParentID = {{"", {folder("70", "DCIM")}},
                                  {"70", {file("71", "c.jpg", 5), file("72", "a.jpg", 10), file("73", "b.jpg", 20)}}};
 
+    // A phone that refuses at first keeps it written down; the next connection removes it
+    // before anything is resumed.
+    engine->deleteError = TransferError::deviceRefused("Error 02ff: PTP I/O Error");
+    {
+        TarvelViewModel refused{engine};
+        showPhone(refused, store);
+        ASSERT_TRUE(offered(refused));
+    }
+    engine->deleteError.reset();
     TarvelViewModel vm{engine};
     showPhone(vm, store);
     ASSERT_TRUE(offered(vm));
+    ASSERT_EQ(engine->deleteRequests.size(), 1);
     EXPECT_EQ(vm.resumeOffer(), sentences::resumeOffer(2, 3, 50, "DCIM"));
     runSync(vm.resumeBatch());
     ASSERT_EQ(engine->deleteRequests.size(), 1);
