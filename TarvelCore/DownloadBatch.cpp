@@ -19,12 +19,14 @@ DownloadBatch::DownloadBatch(BatchHost &host, QString deviceID, QString storageI
 }
 
 // No storage: the first window's download needed none.
-DownloadBatch::DownloadBatch(BatchHost &host, QString deviceID, QString remoteFileID, TransferJob job,
-                             QString localFolder, QString localName)
+DownloadBatch::DownloadBatch(BatchHost &host, QString deviceID, RemoteEntry file, TransferJob job,
+                             QString localFolder, QString localName, std::optional<DownloadRecord> record)
     : Batch(host, TransferDirection::download, job.destinationFolderName, std::move(deviceID), QString())
     , m_folder(std::move(localFolder))
+    , m_record(std::move(record))
 {
-    m_queue.add(BatchStep{.name = job.sourceName, .source = std::move(remoteFileID), .target = std::move(localName)});
+    m_queue.add(BatchStep{.name = job.sourceName, .source = file.id, .size = file.sizeBytes.value_or(0),
+                          .target = std::move(localName), .modifiedAt = file.modifiedAt});
     showOnly(std::move(job));
 }
 

@@ -30,10 +30,11 @@ public:
     // With a record, each series' copies are written to it as the series ends.
     DownloadBatch(BatchHost &host, QString deviceID, QString storageID, QList<RemoteEntry> items, QString folder,
                   std::optional<DownloadRecord> record = std::nullopt);
-    // The one file `remoteFileID` into `localFolder` under `localName`, replacing what is
-    // there once the copy is complete; it shows `job`.
-    DownloadBatch(BatchHost &host, QString deviceID, QString remoteFileID, TransferJob job, QString localFolder,
-                  QString localName);
+    // The one file into `localFolder` under `localName`, replacing what is there once the
+    // copy is complete; it shows `job`. The file's size and date, where the listing gave
+    // them, go with it.
+    DownloadBatch(BatchHost &host, QString deviceID, RemoteEntry file, TransferJob job, QString localFolder,
+                  QString localName, std::optional<DownloadRecord> record = std::nullopt);
 
     // Where the entries sit on the phone, from the storage's root ("DCIM/Camera"; empty: the
     // root), so the record and the journal know each file by its path.

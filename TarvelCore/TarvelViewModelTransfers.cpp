@@ -35,9 +35,29 @@ QCoro::Task<> TarvelViewModel::download(QString remoteFileID, QString remoteName
                     .destinationName = to.fileName(),
                     .destinationFolderName = QFileInfo(QFileInfo(path).absolutePath()).fileName()};
     QueuedTransfer line{.name = sentences::queued(1, true, remoteName, sentences::placeOnComputer(folder))};
-    auto batch = std::make_shared<DownloadBatch>(asHost(), m_selectedDevice->id, remoteFileID, std::move(job), folder,
-                                                 path.mid(slash + 1));
-    co_await runBatch(std::move(batch), std::move(line));
+    // A file of the folder shown keeps the phone's date, and is remembered and written down
+    // as a batch's file is: a cut copy goes on from its last byte.
+    const auto shown = std::find_if(m_entries.cbegin(), m_entries.cend(), [&](const RemoteEntry &e) { return e.id == remoteFileID; });
+    RemoteEntry file = shown != m_entries.cend() ? *shown : RemoteEntry{.id = remoteFileID, .name = remoteName};
+    line.sizeBytes = file.sizeBytes;
+    const QString from = phonePathOf(m_currentParentID).value_or(QString());
+    std::optional<PhoneKey> key;
+    if (shown != m_entries.cend() && m_selectedStorage && m_store) {
+        const std::optional<std::optional<PhoneKey>> ready = co_await keyForBatch();
+        if (!ready)
+            co_return;
+        key = *ready;
+    }
+    auto batch = std::make_shared<DownloadBatch>(asHost(), m_selectedDevice->id, std::move(file), std::move(job), folder,
+                                                 path.mid(slash + 1), key ? std::optional(DownloadRecord{m_store, *key}) : std::nullopt);
+    QString journalID;
+    if (key) {
+        journalID = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        batch->fromPhoneFolder(from);
+        batch->keepJournal(m_store, JournalBatch{.id = journalID, .key = *key, .kind = JournalKind::download,
+                                                 .destination = folder, .destinationName = sentences::placeOnComputer(folder)});
+    }
+    co_await runBatch(std::move(batch), std::move(line), std::move(journalID));
 }
 
 QCoro::Task<> TarvelViewModel::upload(QUrl localURL, std::optional<QString> toRemoteParentID)

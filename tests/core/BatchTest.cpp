@@ -88,7 +88,7 @@ TEST(Batch, DownloadGoesStraightToWhereEachFileWasPlaced)
 
     // One file to a path the user chose replaces what is there, and shows no batch line.
     const TransferJob job{.direction = TransferDirection::download, .sourceName = "photo.jpg", .destinationName = "copy.jpg"};
-    auto one = std::make_shared<DownloadBatch>(host, pixel.id, "40", job, computer.path(), "copy.jpg");
+    auto one = std::make_shared<DownloadBatch>(host, pixel.id, RemoteEntry{.id = "40"}, job, computer.path(), "copy.jpg");
     EXPECT_EQ(one->view(), BatchView{job});
     runSync(one->run());
     EXPECT_EQ(host.fake->downloadRequests.last(), (DownloadRequest{pixel.id, "40", computer.path(), "copy.jpg", true}));

@@ -150,7 +150,8 @@ TEST(ResumeTest, PhoneThatStopsAnsweringStopsTheBatchAsResumable)
 }
 
 // A download of files and an upload that wait behind another are in the journal before
-// their turn: a quit while they wait leaves them offered at the next start, whole.
+// their turn: a quit while they wait leaves them offered at the next start, whole, after
+// the one the quit cut.
 TEST(ResumeTest, QueuedBatchesSurviveAQuit)
 {
     QTemporaryDir computer, data;
@@ -159,6 +160,8 @@ TEST(ResumeTest, QueuedBatchesSurviveAQuit)
     auto store = std::make_shared<ImportStore>(data.path());
     auto engine = phoneEngine();
     engine->entriesByParentID = {{"", {file("40", "photo.jpg", 2'000'000), file("41", "a.jpg", 1'000'000)}}};
+    const QDateTime taken = QDateTime::fromSecsSinceEpoch(1718000000, Qt::UTC);
+    engine->entriesByParentID[""][0].modifiedAt = taken;
     test::Gate running;
     std::optional<QCoro::Task<>> first;
     {
@@ -173,20 +176,22 @@ TEST(ResumeTest, QueuedBatchesSurviveAQuit)
     }
     running.open();
     runSync(std::move(*first));
+    EXPECT_EQ(engine->downloadRequests.first().modifiedAt, taken); // the one file saved as, too
     engine->beforeDownload = {};
     engine->downloadRequests.clear();
 
+    // The one cut by the quit comes back first, then those that waited, each whole.
     TarvelViewModel vm{engine};
     showPhone(vm, store);
-    ASSERT_TRUE(offered(vm));
-    EXPECT_EQ(vm.resumeOffer(), "Resume: 1 of 1 file left (1 MB) to " + sentences::placeOnComputer(computer.path()));
-    runSync(vm.resumeBatch());
-    ASSERT_EQ(engine->downloadRequests.size(), 1);
+    for (const char *left : {"(2 MB)", "(1 MB)", "(1 KB)"}) {
+        ASSERT_TRUE(offered(vm));
+        EXPECT_TRUE(vm.resumeOffer().contains(QString("1 of 1 file left ") + left)) << vm.resumeOffer().toStdString();
+        runSync(vm.resumeBatch());
+    }
+    ASSERT_EQ(engine->downloadRequests.size(), 2);
     DownloadRequest expected = test::downloadTo(pixel.id, "41", computer.filePath("a.jpg"), false);
-    expected.partTag = engine->downloadRequests.first().partTag; // the batch's own
-    EXPECT_EQ(engine->downloadRequests.first(), expected);
-    ASSERT_TRUE(offered(vm));
-    runSync(vm.resumeBatch());
+    expected.partTag = engine->downloadRequests.at(1).partTag; // the batch's own
+    EXPECT_EQ(engine->downloadRequests.at(1), expected);
     ASSERT_EQ(engine->uploadRequests.size(), 1);
     EXPECT_EQ(engine->uploadRequests.first().remoteName, "b.jpg");
 }
