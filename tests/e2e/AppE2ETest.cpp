@@ -38,17 +38,24 @@ QString writeLocal(const QString &name, const QByteArray &bytes)
 
 class WholeApp : public ::testing::Test, protected test::WindowDriver {
 protected:
-    WholeApp()
+    WholeApp() { start(); }
+    ~WholeApp() override { quit(); }
+    void start()
     {
         auto services = std::make_unique<test::FakeDesktopServices>();
         desktop = services.get();
         app = std::make_unique<TarvelApp>(std::make_shared<MTPAndroidFileTransferEngine>(), std::move(services));
     }
-    ~WholeApp() override
+    // As the application quits: the phone's session ends cleanly.
+    void quit()
     {
         app.reset();
         MTPAndroidFileTransferEngine::waitForIdle(60000);
+        MTPAndroidFileTransferEngine::closeDevice(60000);
     }
+    // The hidden parts a cut download keeps beside where it goes.
+    QStringList parts() const { return QDir(workDir()).entryList(QDir::Hidden | QDir::Files).filter(".part-"); }
+    bool offered() const { return spinUntil([&] { return item("resumeBar")->isVisible(); }, 60s); }
 
     QQuickWindow *window() const override { return app->window(); }
 
@@ -164,8 +171,12 @@ TEST_F(WholeApp, BrowsesDownloadsAndUploads)
     click(item("cancelTransferButton"));
     ASSERT_TRUE(waitForStatus("The transfer was cancelled."));
     EXPECT_FALSE(QFile::exists(video));
-    EXPECT_EQ(QDir(workDir()).entryList(QDir::Hidden | QDir::Files).filter(".part-").size(), 0);
+    // What arrived waits in a hidden part and is offered to resume; Dismiss removes it.
+    ASSERT_TRUE(offered());
+    EXPECT_EQ(parts().size(), 1);
     screenshot("09-cancelled");
+    click(item("dismissResumeButton"));
+    EXPECT_TRUE(spinUntil([&] { return parts().isEmpty(); }, 60s));
     doubleClick(row("Music"));
     ASSERT_TRUE(waitForTitle("Music"));
 
@@ -173,13 +184,26 @@ TEST_F(WholeApp, BrowsesDownloadsAndUploads)
     // stops it the same way before Tarvel quits.
     QuitSignals quitSignals;
     QObject::connect(&quitSignals, &QuitSignals::received, app->contentView(), &ContentView::stopTransferAndQuit);
-    QSignalSpy quit(app->contentView(), &ContentView::quitRequested);
+    QSignalSpy quitAsked(app->contentView(), &ContentView::quitRequested);
     click(item("upButton"));
     ASSERT_TRUE(waitForTitle("Tarvel Phone"));
     click(rowButton("video.mp4"));
     ASSERT_TRUE(spinUntil([&] { return !text("transferRate").isEmpty(); }, 120s));
     std::raise(SIGTERM);
-    ASSERT_TRUE(spinUntil([&] { return quit.count() == 1; }, 120s));
+    ASSERT_TRUE(spinUntil([&] { return quitAsked.count() == 1; }, 120s));
     EXPECT_FALSE(QFile::exists(video));
-    EXPECT_EQ(QDir(workDir()).entryList(QDir::Hidden | QDir::Files).filter(".part-").size(), 0);
+    ASSERT_EQ(parts().size(), 1);
+
+    // At the next start the cut copy is offered, and Resume goes on from the part.
+    quit();
+    start();
+    window()->resize(900, 600);
+    app->show();
+    ASSERT_TRUE(waitForStatus("Showing Tarvel Phone.")) << text("statusText").toStdString();
+    ASSERT_TRUE(offered());
+    EXPECT_TRUE(text("resumeText").startsWith("Resume: 1 of 1 file left")) << text("resumeText").toStdString();
+    screenshot("10-resume-offered");
+    click(item("resumeButton"));
+    ASSERT_TRUE(spinUntil([&] { return QFile::exists(video) && parts().isEmpty(); }, 600s));
+    EXPECT_EQ(sha256(video), sha256(phoneDir() + "/video.mp4"));
 }
