@@ -45,10 +45,8 @@ Item {
                 spacing: Theme.spacingM
                 Layout.fillWidth: true
 
-                BusyIndicator {
-                    running: root.imports.looking
-                    implicitWidth: 24
-                    implicitHeight: 24
+                Spinner {
+                    size: Theme.largeIconSize
                 }
                 PlainText {
                     objectName: "importProgress"

@@ -120,10 +120,10 @@ Popup {
                 }
             }
 
-            BusyIndicator {
+            Spinner {
                 anchors.centerIn: parent
-                running: popup.preview.loading || picture.status === Image.Loading
-                visible: running
+                size: Theme.largeIconSize * 2
+                visible: popup.preview.loading || picture.status === Image.Loading
             }
 
             ColumnLayout {

@@ -30,13 +30,12 @@ Pane {
             Layout.preferredWidth: Theme.largeIconSize
             Layout.preferredHeight: Theme.largeIconSize
 
-            BusyIndicator {
+            Spinner {
                 id: spinner
                 objectName: "statusSpinner"
-                anchors.fill: parent
-                padding: 0
+                anchors.centerIn: parent
+                size: Theme.largeIconSize
                 visible: bar.status.showsStatusSpinner
-                running: visible
             }
 
             SymbolIcon {

@@ -422,7 +422,7 @@ TEST_F(ContentViewTest, DonationActionsUseTheConfiguredAddress)
     EXPECT_FALSE(view.donation()->donationQRCodeSource().isEmpty());
 }
 
-// Every symbol the presenter can name has an icon of our own that renders.
+// Every symbol the presenter or the window can name has an icon of our own that renders.
 TEST_F(ContentViewTest, EverySymbolHasAnIcon)
 {
     QStringList symbols = {"cable.connector", "exclamationmark.triangle.fill", "checkmark.circle.fill",
@@ -430,7 +430,8 @@ TEST_F(ContentViewTest, EverySymbolHasAnIcon)
                            "square.and.arrow.down", "square.and.arrow.up", "arrow.clockwise", "chevron.up",
                            "clipboard", "checkmark.circle", "doc.on.doc", "heart.fill", "qrcode", "chevron.down",
                            "photo", "film", "music.note", "doc.text", "archivebox", "folder.badge.plus", "pencil",
-                           "trash", "magnifyingglass", "arrow.up.arrow.down", "list.bullet", "square.grid.2x2", "xmark"};
+                           "trash", "magnifyingglass", "arrow.up.arrow.down", "list.bullet", "square.grid.2x2", "xmark",
+                           "progress.indicator"};
     const QStringList present = QDir(":/qt/qml/Tarvel/icons").entryList({"*.svg"});
     EXPECT_EQ(present.size(), symbols.size());
     for (const QString &symbol : symbols) {
