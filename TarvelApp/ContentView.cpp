@@ -51,6 +51,9 @@ QString ContentView::quitQuestionText() const
     const auto job = m_viewModel->currentTransfer();
     if (!job)
         return {};
+    if (m_viewModel->batchIsWrittenDown())
+        return tr("Tarvel is still copying %1. Quitting stops the copy; the next time this phone is connected, Tarvel offers to finish it.")
+            .arg(job->sourceName);
     return tr("Tarvel is still copying %1. Quitting stops the copy; nothing half-copied is kept.").arg(job->sourceName);
 }
 

@@ -26,8 +26,9 @@ bool flushed(const QString &path, int flags, std::optional<qint64> size)
 
 bool copyIsSafe(const QString &localPath, std::optional<qint64> size)
 {
-    // A phone that did not say the size gives nothing to compare the copy with.
-    if (!size)
+    // A phone that did not say the size gives nothing to compare the copy with; nor does one
+    // that says a photo is empty: it may still be writing it, and list it again whole later.
+    if (!size || *size == 0)
         return false;
     return flushed(localPath, O_RDONLY, size) && flushed(QFileInfo(localPath).absolutePath(), O_RDONLY | O_DIRECTORY, std::nullopt);
 }

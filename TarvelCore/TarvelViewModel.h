@@ -91,6 +91,8 @@ public:
     // What a cut batch of the storage shown has left, while it can resume: "Resume: 124 of
     // 312 files left (820 MB) to Pictures/Phone". Empty otherwise.
     QString resumeOffer() const { return m_resumeOffer; }
+    // The batch running is in the journal: cut now, it is offered to resume.
+    bool batchIsWrittenDown() const { return m_batch && !m_batchJournalID.isEmpty(); }
     // The batches asked for while one runs, in the order they will run.
     QList<QueuedTransfer> queuedTransfers() const;
     // A queued batch that has not started is taken out: it never runs, and the journal

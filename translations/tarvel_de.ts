@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>Spinner</name>
+    <message>
+        <source>Busy</source>
+        <translation>Beschäftigt</translation>
+    </message>
+</context>
+<context>
     <name>SymbolButton</name>
     <message>
         <source>Unavailable</source>
@@ -183,6 +190,10 @@
     <message>
         <source>Keep Copying</source>
         <translation>Weiter kopieren</translation>
+    </message>
+    <message>
+        <source>Tarvel is still copying %1. Quitting stops the copy; the next time this phone is connected, Tarvel offers to finish it.</source>
+        <translation>Tarvel kopiert noch %1. Beenden hält die Kopie an; wenn dieses Telefon das nächste Mal verbunden ist, bietet Tarvel an, sie fertigzustellen.</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,13 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>Spinner</name>
+    <message>
+        <source>Busy</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>SymbolButton</name>
     <message>
         <source>Unavailable</source>
@@ -182,6 +189,10 @@
     </message>
     <message>
         <source>Keep Copying</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Tarvel is still copying %1. Quitting stops the copy; the next time this phone is connected, Tarvel offers to finish it.</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

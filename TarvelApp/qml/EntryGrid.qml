@@ -23,6 +23,8 @@ GridView {
 
     readonly property int columns: Math.max(1, Math.floor(width / cellWidth))
 
+    signal menuRequested(int row, point at)
+
     function showCurrentRow() {
         if (!model)
             return; // the list shows the rows
@@ -102,11 +104,20 @@ GridView {
 
         HoverHandler { id: hover }
 
+        // As in the list: a right click opens the menu, a double click opens or downloads.
         MouseArea {
             anchors.fill: parent
+            acceptedButtons: Qt.LeftButton | Qt.RightButton
             onClicked: mouse => {
                 cell.GridView.view.forceActiveFocus(Qt.MouseFocusReason);
-                grid.browser.clickRow(cell.index, mouse.modifiers);
+                if (mouse.button === Qt.RightButton)
+                    grid.menuRequested(cell.index, mapToItem(null, mouse.x, mouse.y));
+                else
+                    grid.browser.clickRow(cell.index, mouse.modifiers);
+            }
+            onDoubleClicked: mouse => {
+                if (mouse.button === Qt.LeftButton && mouse.modifiers === Qt.NoModifier)
+                    grid.browser.activateRow(cell.index);
             }
         }
 

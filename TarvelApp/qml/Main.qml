@@ -24,6 +24,12 @@ ApplicationWindow {
         }
     }
 
+    // Ctrl+Q, as in every desktop application: the same as closing the window.
+    Shortcut {
+        sequences: [StandardKey.Quit]
+        onActivated: window.close()
+    }
+
     Dialog {
         id: quitQuestion
         objectName: "quitQuestion"

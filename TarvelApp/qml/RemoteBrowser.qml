@@ -256,6 +256,10 @@ Pane {
                 visible: pane.browser.thumbnails.showsGrid
                 focus: visible
                 model: visible ? pane.browser.entries : null
+                onMenuRequested: (row, at) => {
+                    pane.menuAt = at
+                    pane.browser.files.askMenu(row)
+                }
             }
 
             EmptyState {

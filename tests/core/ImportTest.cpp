@@ -1,6 +1,7 @@
 // Imports over the in-memory engine and a real import record in a temporary folder: what
 // counts as new, where files go, and what freeing the phone deletes.
 
+#include "TarvelCore/ImportCleanup.h"
 #include "TarvelCore/ImportPlan.h"
 #include "TarvelCore/Sentences.h"
 #include "TarvelCore/TarvelViewModel.h"
@@ -10,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 using namespace tarvel;
@@ -158,6 +160,10 @@ TEST_F(ImportTest, FreeingThePhoneDeletesOnlySafeCopies)
     EXPECT_EQ(sentences::cleanupEnded(end),
               "The phone was disconnected after deleting 2 files; the rest stay on the phone. Kept on the phone: 2 whose "
               "copy on the computer is missing or not whole.");
+    // A photo the phone lists as empty may still be being written: an empty copy never frees it.
+    const QString empty = QFileInfo(copies.at(0).localPath).absolutePath() + "/empty.jpg";
+    write(empty, 0);
+    EXPECT_FALSE(copyIsSafe(empty, 0));
 }
 
 // A record that cannot be opened still lets the import run: everything counts as new, the
