@@ -15,6 +15,9 @@ GridView {
     activeFocusOnTab: true
     keyNavigationEnabled: false
     boundsBehavior: Flickable.StopAtBounds
+    // Cells scrolled out are used again for the rows scrolled in: making a cell anew is most of
+    // what a scroll costs, and a copy running meanwhile shares the processor.
+    reuseItems: true
     cellWidth: Math.max(Theme.gridCellWidth, Math.floor(width / Math.max(1, Math.floor(width / Theme.gridCellWidth))))
     cellHeight: Theme.gridCellHeight
     ScrollBar.vertical: ScrollBar {}
