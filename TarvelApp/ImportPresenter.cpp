@@ -176,15 +176,10 @@ QCoro::Task<> ImportPresenter::lookThroughPhone()
         QList<PhoneKey> keys;
         for (const QString &id : std::as_const(m_storageIDs))
             keys.append(m_keys.value(id));
+        // The record is read on its own thread while the phone lists its folders: the listing
+        // mostly waits for the phone's answers.
         const std::shared_ptr<ImportStore> record = store();
-        QList<ImportedFiles> recorded = co_await record->importedFiles(keys);
-        if (!self)
-            co_return;
-        m_recorded = std::move(recorded);
-        for (const ImportedFiles &files : std::as_const(m_recorded)) {
-            if (files.problem != StoreProblem::none)
-                setNotice(sentences::importNotRemembered(files.problem));
-        }
+        QCoro::Task<QList<ImportedFiles>> reading = record->importedFiles(keys);
         QList<CameraFolder> folders = co_await scan->findCameraFolders();
         if (!self)
             co_return;
@@ -194,6 +189,14 @@ QCoro::Task<> ImportPresenter::lookThroughPhone()
         const QList<ImportCandidate> found = co_await scan->look(folders);
         if (!self)
             co_return;
+        QList<ImportedFiles> recorded = co_await std::move(reading);
+        if (!self)
+            co_return;
+        m_recorded = std::move(recorded);
+        for (const ImportedFiles &files : std::as_const(m_recorded)) {
+            if (files.problem != StoreProblem::none)
+                setNotice(sentences::importNotRemembered(files.problem));
+        }
         m_found = found;
         m_folderOf.clear();
         m_foundIn = QList<int>(m_folders.size(), 0);
