@@ -45,4 +45,13 @@ void TakenNamesPresenter::answer(int choice)
                                                 : TakenNames::skipSame);
 }
 
+void TakenNamesPresenter::stop()
+{
+    if (m_count == 0 || !m_viewModel)
+        return;
+    m_count = 0;
+    Q_EMIT questionChanged();
+    m_viewModel->cancelTransfer();
+}
+
 } // namespace tarvel

@@ -23,6 +23,7 @@ class TakenNamesPresenter : public QObject {
     Q_PROPERTY(QStringList choices READ choices CONSTANT)
     Q_PROPERTY(QString questionTitle READ questionTitle CONSTANT)
     Q_PROPERTY(QString goOnTitle READ goOnTitle CONSTANT)
+    Q_PROPERTY(QString stopTitle READ stopTitle CONSTANT)
     Q_PROPERTY(QString replaceQuestionTitle READ replaceQuestionTitle CONSTANT)
     Q_PROPERTY(QString backTitle READ backTitle CONSTANT)
     Q_PROPERTY(QString replaceTitle READ replaceTitle CONSTANT)
@@ -38,6 +39,7 @@ public:
     QStringList choices() const;
     QString questionTitle() const { return tr("Some files are already there"); }
     QString goOnTitle() const { return tr("Go On"); }
+    QString stopTitle() const { return tr("Stop the Download"); }
     QString replaceQuestionTitle() const { return tr("Replace files?"); }
     QString backTitle() const { return tr("Back"); }
     QString replaceTitle() const { return tr("Replace"); }
@@ -45,6 +47,8 @@ public:
 public Q_SLOTS:
     // 0 skips what is already there, 1 keeps both; 2 (Replace) only after its confirmation.
     void answer(int choice);
+    // Stops the batch instead: nothing more is copied.
+    void stop();
 
 Q_SIGNALS:
     void questionChanged();

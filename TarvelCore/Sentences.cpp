@@ -196,6 +196,11 @@ QString couldNotCreateFolder(const QString &name, const std::exception_ptr &erro
 
 QString couldNotRename(const QString &name, const std::exception_ptr &error)
 {
+    // A phone that answers but will not rename is most often one that cannot: libmtp's own
+    // words for that ("could not get property description") tell the user nothing.
+    if (kindOf(error) == TransferError::Kind::deviceRefused)
+        return Sentences::tr("The phone refused to rename %1: some phones do not let their files be renamed over USB.")
+            .arg(name);
     return Sentences::tr("Could not rename %1. %2").arg(name, sentences::error(error));
 }
 

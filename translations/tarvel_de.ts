@@ -1130,6 +1130,10 @@
         <source>the folder it was going into is no longer on the phone</source>
         <translation>der Ordner, in den sie kopiert werden sollte, ist nicht mehr auf dem Telefon</translation>
     </message>
+    <message>
+        <source>The phone refused to rename %1: some phones do not let their files be renamed over USB.</source>
+        <translation>Das Telefon hat das Umbenennen von %1 abgelehnt: Manche Telefone lassen ihre Dateien über USB nicht umbenennen.</translation>
+    </message>
 </context>
 <context>
     <name>tarvel::SleepInhibitor</name>
@@ -1188,6 +1192,10 @@
     <message>
         <source>Back</source>
         <translation>Zurück</translation>
+    </message>
+    <message>
+        <source>Stop the Download</source>
+        <translation>Herunterladen anhalten</translation>
     </message>
 </context>
 <context>

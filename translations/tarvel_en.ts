@@ -1130,6 +1130,10 @@
         <source>the folder it was going into is no longer on the phone</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>The phone refused to rename %1: some phones do not let their files be renamed over USB.</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>tarvel::SleepInhibitor</name>
@@ -1187,6 +1191,10 @@
     </message>
     <message>
         <source>Back</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Stop the Download</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -65,7 +65,19 @@ Item {
             }
         }
 
+        // Escape, as the button beside Go On, stops the download.
+        Shortcut {
+            sequence: "Escape"
+            enabled: question.opened
+            onActivated: root.takenNames.stop()
+        }
+
         footer: DialogButtonBox {
+            Button {
+                objectName: "takenNamesStop"
+                text: root.takenNames.stopTitle
+                onClicked: root.takenNames.stop()
+            }
             Button {
                 objectName: "takenNamesGoOn"
                 text: root.takenNames.goOnTitle

@@ -112,6 +112,11 @@ TEST_F(FileActionsTest, NamesAreCheckedBeforeAnythingIsSent)
     EXPECT_EQ(engine->renameRequests[0].object, (ObjectRequest{pixel.id, internal.id, "20", "notes.txt", 5}));
     EXPECT_EQ(vm.statusMessage(), "Renamed notes.txt to Notes.txt.");
     EXPECT_EQ(vm.entries()[1].name, "Notes.txt");
+    // A phone that cannot rename says so in libmtp's words, which are not shown.
+    engine->renameError = TransferError::deviceRefused("set_object_filename(): could not get property description.");
+    runSync(vm.renameEntry(vm.entries()[1], "notes.txt"));
+    EXPECT_EQ(vm.statusMessage(), "The phone refused to rename Notes.txt: some phones do not let their files be renamed over USB.");
+    engine->renameError.reset();
 
     runSync(vm.createFolder("Holiday"));
     EXPECT_EQ(engine->folderRequests.last(), (FolderRequest{pixel.id, internal.id, std::nullopt, "Holiday"}));
