@@ -29,7 +29,8 @@ BrowserPresenter::BrowserPresenter(TarvelViewModel *viewModel, DesktopServices *
     , m_files(viewModel, this, this)
 {
     const auto locationChanges = {&TarvelViewModel::selectedDeviceChanged, &TarvelViewModel::selectedStorageChanged,
-                                  &TarvelViewModel::folderPathChanged, &TarvelViewModel::entriesChanged};
+                                  &TarvelViewModel::folderPathChanged, &TarvelViewModel::entriesChanged,
+                                  &TarvelViewModel::folderAwaitedChanged};
     for (auto signal : locationChanges)
         connect(viewModel, signal, this, [this] { m_locationChanges.request(); });
     connect(viewModel, &TarvelViewModel::selectedDeviceLinkChanged, this, &BrowserPresenter::linkChanged);
@@ -169,6 +170,8 @@ QString BrowserPresenter::locationDetailText() const
 {
     if (!m_viewModel->selectedStorage())
         return storageSubtitle();
+    if (const QString awaited = m_viewModel->folderAwaited(); !awaited.isEmpty())
+        return tr("Opening %1 once the file being copied is done...").arg(awaited);
     const QString space = spaceText();
     return space.isEmpty() ? itemCountText() : itemCountText() + QStringLiteral(" · ") + space;
 }

@@ -460,7 +460,18 @@ QCoro::Task<> TarvelViewModel::listFolder(std::optional<QString> parentID, QList
     const qint64 generation = ++m_storageLoadGeneration;
     if (isIdle())
         setState(TarvelConnectionState::loadingDirectory);
+    // Behind a copy the listing waits for the file in flight, which may take minutes: the
+    // window says which folder is coming.
+    const bool behindCopy = m_batch && attemptedLocationName;
+    if (behindCopy) {
+        m_folderAwaited = *attemptedLocationName;
+        Q_EMIT folderAwaitedChanged();
+    }
     const auto [error] = co_await attempt(loadDirectory(deviceID, storageID, parentID, path, generation, false));
+    if (self && behindCopy && generation == m_storageLoadGeneration) {
+        m_folderAwaited.clear();
+        Q_EMIT folderAwaitedChanged();
+    }
     if (!self || !error || !isCurrentStorageLoad(deviceID, generation) || !isIdle())
         co_return;
     // Without a fixed name (a reload) the failure names whatever is shown at this moment.

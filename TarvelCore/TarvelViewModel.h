@@ -91,6 +91,9 @@ public:
     // What a cut batch of the storage shown has left, while it can resume: "Resume: 124 of
     // 312 files left (820 MB) to Pictures/Phone". Empty otherwise.
     QString resumeOffer() const { return m_resumeOffer; }
+    // The folder asked for while a copy holds the phone: its listing waits for the file in
+    // flight. Empty when none waits.
+    QString folderAwaited() const { return m_folderAwaited; }
     // The batch running is in the journal: cut now, it is offered to resume.
     bool batchIsWrittenDown() const { return m_batch && !m_batchJournalID.isEmpty(); }
     // The batches asked for while one runs, in the order they will run.
@@ -240,6 +243,7 @@ Q_SIGNALS:
     void statusIsWarningChanged();
     void changingFilesChanged();
     void resumeOfferChanged();
+    void folderAwaitedChanged();
     void queuedTransfersChanged();
     void selectedDeviceLinkChanged();
     // A batch download finds `count` names taken in `folderName` and waits for
@@ -352,6 +356,7 @@ private:
     std::optional<TransferBatch> m_currentBatch;
     std::shared_ptr<Batch> m_batch; // the transfer shown, while it runs
     QString m_batchJournalID;       // where the journal holds it, if it does
+    QString m_folderAwaited;
     struct Waiting {
         QueuedTransfer line;
         std::shared_ptr<Batch> batch;

@@ -158,6 +158,10 @@
         <source>Filter</source>
         <translation>Filtern</translation>
     </message>
+    <message>
+        <source>Opening %1 once the file being copied is done...</source>
+        <translation>%1 wird geöffnet, sobald die Datei fertig kopiert ist...</translation>
+    </message>
 </context>
 <context>
     <name>tarvel::ByteCount</name>

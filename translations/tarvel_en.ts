@@ -158,6 +158,10 @@
         <source>Filter</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>Opening %1 once the file being copied is done...</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>tarvel::ByteCount</name>

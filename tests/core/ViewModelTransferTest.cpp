@@ -138,7 +138,16 @@ TEST_F(ViewModelTest, ListingDuringATransferKeepsTheTransfersStatus)
     engine->beforeDownload = gate.hook();
     auto downloading = vm.download("40", "photo.jpg", local("copy.jpg"));
     ASSERT_TRUE(gate.waitEntered());
-    runSync(vm.openFolder(dcim));
+    // The folder asked for is named while its listing waits behind the copy.
+    Gate listing;
+    engine->beforeDirectoryListing = listing.hook();
+    auto opening = vm.openFolder(dcim);
+    ASSERT_TRUE(listing.waitEntered());
+    EXPECT_EQ(vm.folderAwaited(), "DCIM");
+    engine->beforeDirectoryListing = {};
+    listing.open();
+    runSync(std::move(opening));
+    EXPECT_TRUE(vm.folderAwaited().isEmpty());
     EXPECT_EQ(vm.folderPath(), QList{dcim});
     EXPECT_TRUE(vm.canNavigateUp());
     expectStatus(State::transferring, "Downloading photo.jpg...");

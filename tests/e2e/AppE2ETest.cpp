@@ -204,6 +204,15 @@ TEST_F(WholeApp, BrowsesDownloadsAndUploads)
     EXPECT_TRUE(text("resumeText").startsWith("Resume: 1 of 1 file left")) << text("resumeText").toStdString();
     screenshot("10-resume-offered");
     click(item("resumeButton"));
-    ASSERT_TRUE(spinUntil([&] { return QFile::exists(video) && parts().isEmpty(); }, 600s));
+    // A file asked for meanwhile waits its turn and comes after.
+    ASSERT_TRUE(spinUntil([&] { return !text("transferRate").isEmpty(); }, 120s));
+    const QString later = workDir() + "/hello.txt";
+    desktop->saveLocation = QUrl::fromLocalFile(later);
+    click(rowButton("hello.txt"));
+    ASSERT_TRUE(spinUntil([&] { return app->contentView()->transfers()->queueLines().size() == 1; }, 60s));
+    screenshot("11-queued");
+    ASSERT_TRUE(spinUntil([&] { return QFile::exists(later); }, 600s));
+    EXPECT_TRUE(QFile::exists(video) && parts().isEmpty());
     EXPECT_EQ(sha256(video), sha256(phoneDir() + "/video.mp4"));
+    EXPECT_EQ(readAll(later), readAll(phoneDir() + "/hello.txt"));
 }
