@@ -65,6 +65,12 @@ void Batch::keepJournal(std::shared_ptr<ImportStore> store, JournalBatch batch, 
         m_journaled.insert(step);
 }
 
+QCoro::Task<> Batch::lookThrough()
+{
+    if (!std::exchange(m_lookedThrough, true))
+        co_await findFiles();
+}
+
 void Batch::journalSteps(const QList<int> &steps)
 {
     if (!m_journal)

@@ -101,6 +101,13 @@ public:
     // a quit or a crash can resume. It is forgotten once every file ended. `begun`: the
     // journal holds it already, as it does a batch that resumes.
     void keepJournal(std::shared_ptr<ImportStore> store, JournalBatch batch, bool begun = false);
+    // Finds every file the batch holds (its local folders walked, its phone folders listed)
+    // and writes them down, once: before it runs, so one that waits its turn is in the
+    // journal and a quit meanwhile does not lose it, or else as it starts. Once it returns
+    // before the batch runs, the batch has no use for its host until then.
+    QCoro::Task<> lookThrough();
+    // The bytes of the files found so far.
+    qint64 bytesFound() const { return m_queue.batch().totalBytes; }
 
 protected:
     Batch(BatchHost &host, TransferDirection direction, QString destinationName, QString deviceID, QString storageID);
@@ -115,6 +122,8 @@ protected:
 
     // Returns when the batch is done, stops, or is let go of.
     virtual QCoro::Task<> steps() = 0;
+    // What lookThrough does for this kind of batch.
+    virtual QCoro::Task<> findFiles() { co_return; }
     // A file of a series that was copied.
     virtual void copied(const SeriesFile &) {}
     // How the batch ended, for the status line.
@@ -163,6 +172,7 @@ private:
     bool m_single = false;
     bool m_cancelled = false; // by the user; an unplug cancels the control too
     bool m_phoneGone = false;
+    bool m_lookedThrough = false;
     std::exception_ptr m_failure; // the latest step's failure, the one file's for a single transfer
     QList<SeriesFile> m_series;   // the files the lane runs now; empty between two series
     QList<qint64> m_bytesBefore;  // for each of them, the bytes of those before it

@@ -30,7 +30,7 @@ DownloadBatch::DownloadBatch(BatchHost &host, QString deviceID, RemoteEntry file
     showOnly(std::move(job));
 }
 
-QCoro::Task<> DownloadBatch::steps()
+QCoro::Task<> DownloadBatch::findFiles()
 {
     co_await listFolders();
     if (!attached() || phoneGone())
@@ -39,6 +39,13 @@ QCoro::Task<> DownloadBatch::steps()
     QList<int> all(m_queue.size());
     std::iota(all.begin(), all.end(), 0);
     journalSteps(all);
+}
+
+QCoro::Task<> DownloadBatch::steps()
+{
+    co_await lookThrough();
+    if (!attached() || phoneGone())
+        co_return;
     // The batch's own folder first: its files' names are chosen there.
     for (int i = single() ? 0 : -1; i < m_queue.size() && !m_control->isCancelled(); ++i) {
         if (i >= 0 && m_queue.skipsStep(i)) {

@@ -42,6 +42,7 @@ public:
 
 protected:
     QCoro::Task<> steps() override;
+    QCoro::Task<> findFiles() override; // lists the folders
     void copied(const SeriesFile &file) override;
     std::optional<JournalFile> journalFile(int step) const override;
 

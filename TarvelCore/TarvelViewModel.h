@@ -362,6 +362,7 @@ private:
         std::shared_ptr<Batch> batch;
         QString deviceID;
         QString journalID;
+        bool ready; // looked through; a batch written down is before it waits
     };
     QList<Waiting> m_queue;
     QTimer m_progressTimer;

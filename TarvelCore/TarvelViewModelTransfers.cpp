@@ -116,28 +116,14 @@ QCoro::Task<> TarvelViewModel::downloadItems(QList<RemoteEntry> items, QUrl toFo
     for (const RemoteEntry &entry : std::as_const(m_folderPath))
         phoneFolder.append(entry.name);
     const QString from = phoneFolder.join(QLatin1Char('/'));
-    JournalBatch journal{.id = QUuid::createUuid().toString(QUuid::WithoutBraces), .key = key.value_or(PhoneKey()),
-                         .kind = JournalKind::download, .destination = folder,
-                         .destinationName = sentences::placeOnComputer(folder)};
-    // Files alone are written down at once, as the batch itself would write them, so one
-    // that waits in the queue survives a quit and comes back as the resume offer. Folders
-    // are written down once they are looked through, when the batch runs.
-    for (int i = 0; allFiles && i < items.size(); ++i) {
-        const RemoteEntry &item = items.at(i);
-        journal.files.append(JournalFile{
-            .seq = i, .phonePath = from.isEmpty() ? item.name : from + QLatin1Char('/') + item.name,
-            .localPath = folder + QLatin1Char('/') + item.name, .sizeBytes = item.sizeBytes.value_or(0),
-            .modifiedAt = item.modifiedAt});
-    }
     auto batch = std::make_shared<DownloadBatch>(asHost(), m_selectedDevice->id, m_selectedStorage->id, std::move(items), folder,
                                                  remembered ? std::optional(DownloadRecord{m_store, *key}) : std::nullopt);
     QString journalID;
     if (remembered) {
+        journalID = QUuid::createUuid().toString(QUuid::WithoutBraces);
         batch->fromPhoneFolder(from);
-        if (allFiles)
-            m_store->journal([journal](BatchJournal &kept) { return kept.begin(journal); });
-        batch->keepJournal(m_store, journal, allFiles);
-        journalID = journal.id;
+        batch->keepJournal(m_store, JournalBatch{.id = journalID, .key = *key, .kind = JournalKind::download,
+                                                 .destination = folder, .destinationName = sentences::placeOnComputer(folder)});
     }
     co_await runBatch(std::move(batch), std::move(line), std::move(journalID));
 }
@@ -164,12 +150,6 @@ QCoro::Task<> TarvelViewModel::uploadItems(QList<QUrl> localItems, std::optional
         batch->keepJournal(m_store, JournalBatch{.id = journalID, .key = *key, .kind = JournalKind::upload,
                                                  .destination = *path,
                                                  .destinationName = path->isEmpty() ? uploadFolderName(std::nullopt) : *path});
-        if (m_batch) {
-            const QPointer<TarvelViewModel> self(this);
-            co_await batch->lookThrough();
-            if (!self)
-                co_return;
-        }
     }
     co_await runBatch(std::move(batch), std::move(line), std::move(journalID));
 }
@@ -240,9 +220,31 @@ QCoro::Task<> TarvelViewModel::runBatch(std::shared_ptr<Batch> batch, QueuedTran
     // One batch at a time on the phone: a later one waits its turn in the pane.
     if (m_batch) {
         line.id = QUuid::createUuid();
-        m_queue.append(Waiting{std::move(line), std::move(batch), m_selectedDevice ? m_selectedDevice->id : QString(),
-                               std::move(journalID)});
+        const QUuid id = line.id;
+        const bool writtenDown = !journalID.isEmpty();
+        m_queue.append(Waiting{std::move(line), batch, m_selectedDevice ? m_selectedDevice->id : QString(), journalID,
+                               !writtenDown});
         Q_EMIT queuedTransfersChanged();
+        if (!writtenDown)
+            co_return;
+        // Looked through as it waits, so the journal holds its files before a quit can come
+        // (its folders' listings wait on the phone for the file in flight); it cannot start
+        // until then. Removed meanwhile, it is forgotten again once it is written down.
+        const QPointer<TarvelViewModel> self(this);
+        co_await batch->lookThrough();
+        if (!self)
+            co_return;
+        const auto at = std::find_if(m_queue.begin(), m_queue.end(), [&](const Waiting &w) { return w.line.id == id; });
+        if (at == m_queue.end()) {
+            if (m_store && batch->isCancelled())
+                m_store->journal([journalID](BatchJournal &journal) { return journal.forget(journalID); });
+            co_return;
+        }
+        at->ready = true;
+        if (!at->line.sizeBytes)
+            at->line.sizeBytes = batch->bytesFound();
+        Q_EMIT queuedTransfersChanged();
+        startNextQueued();
         co_return;
     }
     stopTransfer();
@@ -274,6 +276,7 @@ void TarvelViewModel::removeQueued(QUuid id)
         return;
     if (m_store && !at->journalID.isEmpty())
         m_store->journal([journalID = at->journalID](BatchJournal &journal) { return journal.forget(journalID); });
+    at->batch->cancel(); // one still being looked through stops listing
     m_queue.erase(at);
     Q_EMIT queuedTransfersChanged();
 }
@@ -283,7 +286,7 @@ void TarvelViewModel::removeQueued(QUuid id)
 // the journal holds of it is offered to resume then, as a cut batch is.
 void TarvelViewModel::startNextQueued()
 {
-    if (m_batch || m_queue.isEmpty())
+    if (m_batch || m_queue.isEmpty() || !m_queue.first().ready)
         return;
     if (!showsDevice(m_queue.first().deviceID) || !m_selectedStorage) {
         dropQueue();

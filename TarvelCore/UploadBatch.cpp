@@ -76,7 +76,7 @@ std::optional<JournalFile> UploadBatch::journalFile(int step) const
                        .partPath = m_names.contains(step) ? path : QString()};
 }
 
-QCoro::Task<> UploadBatch::lookThrough()
+QCoro::Task<> UploadBatch::findFiles()
 {
     const auto [found, walkError] = co_await attempt(host().localFiles().walk(m_items));
     m_queue.adopt(found);
@@ -85,14 +85,12 @@ QCoro::Task<> UploadBatch::lookThrough()
     for (int i = 0; i < m_queue.size(); ++i)
         all.append(i);
     journalSteps(all);
-    m_lookedThrough = true;
 }
 
 QCoro::Task<> UploadBatch::steps()
 {
     if (!single()) {
-        if (!m_lookedThrough)
-            co_await lookThrough();
+        co_await lookThrough();
         if (!attached())
             co_return;
         host().show(view());

@@ -27,13 +27,10 @@ public:
     // The destination's path on the phone, from the storage's root ("" for the root): a
     // batch written down in the journal names each file by where it goes.
     void toPhoneFolder(QString path) { m_phoneFolder = std::move(path); }
-    // Walks the local items and writes them down, before the batch runs: one that waits its
-    // turn in the queue is then in the journal, and a quit meanwhile does not lose it. Once
-    // it returns, the batch has no use for its host until it runs.
-    QCoro::Task<> lookThrough();
 
 protected:
     QCoro::Task<> steps() override;
+    QCoro::Task<> findFiles() override; // walks the local items
     void copied(const SeriesFile &file) override;
     std::optional<JournalFile> journalFile(int step) const override;
 
@@ -46,7 +43,6 @@ private:
     QString phonePath(int step) const;
 
     QList<QUrl> m_items;
-    bool m_lookedThrough = false;
     const QString m_root; // the phone folder's id; "" is the storage's root
     // What each phone folder holds, by name, once listed.
     QHash<QString, QHash<QString, RemoteEntry>> m_known;

@@ -149,9 +149,9 @@ TEST(ResumeTest, PhoneThatStopsAnsweringStopsTheBatchAsResumable)
     EXPECT_EQ(vm.state(), TarvelConnectionState::ready);
 }
 
-// A download of files and an upload that wait behind another are in the journal before
-// their turn: a quit while they wait leaves them offered at the next start, whole, after
-// the one the quit cut.
+// A download of a folder and an upload that wait behind another are looked through and in
+// the journal before their turn: a quit while they wait leaves them offered at the next
+// start, whole, after the one the quit cut.
 TEST(ResumeTest, QueuedBatchesSurviveAQuit)
 {
     QTemporaryDir computer, data;
@@ -159,7 +159,8 @@ TEST(ResumeTest, QueuedBatchesSurviveAQuit)
     ASSERT_TRUE(local.open(QIODevice::WriteOnly) && local.resize(20));
     auto store = std::make_shared<ImportStore>(data.path());
     auto engine = phoneEngine();
-    engine->entriesByParentID = {{"", {file("40", "photo.jpg", 2'000'000), file("41", "a.jpg", 1'000'000)}}};
+    engine->entriesByParentID = {{"", {file("40", "photo.jpg", 2'000'000), folder("50", "Trip")}},
+                                 {"50", {file("41", "a.jpg", 1'000'000)}}};
     const QDateTime taken = QDateTime::fromSecsSinceEpoch(1718000000, Qt::UTC);
     engine->entriesByParentID[""][0].modifiedAt = taken;
     test::Gate running;
@@ -173,6 +174,7 @@ TEST(ResumeTest, QueuedBatchesSurviveAQuit)
         runSync(vm.downloadItems({engine->entriesByParentID.value("").at(1)}, QUrl::fromLocalFile(computer.path())));
         runSync(vm.uploadItems({QUrl::fromLocalFile(local.fileName())}, std::nullopt));
         ASSERT_EQ(vm.queuedTransfers().size(), 2);
+        EXPECT_EQ(vm.queuedTransfers().at(0).sizeBytes, 1'000'000);
     }
     running.open();
     runSync(std::move(*first));
@@ -189,7 +191,7 @@ TEST(ResumeTest, QueuedBatchesSurviveAQuit)
         runSync(vm.resumeBatch());
     }
     ASSERT_EQ(engine->downloadRequests.size(), 2);
-    DownloadRequest expected = test::downloadTo(pixel.id, "41", computer.filePath("a.jpg"), false);
+    DownloadRequest expected = test::downloadTo(pixel.id, "41", computer.filePath("Trip/a.jpg"), false);
     expected.partTag = engine->downloadRequests.at(1).partTag; // the batch's own
     EXPECT_EQ(engine->downloadRequests.at(1), expected);
     ASSERT_EQ(engine->uploadRequests.size(), 1);
