@@ -118,7 +118,8 @@ QCoro::Task<QList<Attempt<DirectoryListing>>> FakeAndroidFileTransferEngine::lis
     if (directoryError) {
         listing.error = std::make_exception_ptr(TransferError(*directoryError));
     } else {
-        const auto found = entriesByParentID.constFind(request.parentID.value_or(QString()));
+        const QString root = entriesByParentID.contains(request.storageID) ? request.storageID : QString();
+        const auto found = entriesByParentID.constFind(request.parentID.value_or(root));
         listing.value.entries = found != entriesByParentID.constEnd() ? *found : entriesToReturn;
         listing.value.complete = !listingsIncomplete;
     }

@@ -171,8 +171,8 @@ public:
     QCoro::Task<QList<AndroidDevice>> scanDevices() override;
     QCoro::Task<QList<AndroidStorage>> listStorage(QString deviceID) override;
     // Waits for beforeDirectoryListing, records the request, then answers with directoryError
-    // as the listing's error (it does not throw), or from entriesByParentID ("" is the root),
-    // else entriesToReturn; the listing is marked incomplete while listingsIncomplete is set.
+    // as the listing's error (it does not throw), or from entriesByParentID ("" is the root;
+    // a storage's id, when there, is that storage's), else entriesToReturn; the listing is marked incomplete while listingsIncomplete is set.
     QCoro::Task<QList<Attempt<DirectoryListing>>> listFolders(QList<DirectoryRequest> requests,
                                                               std::shared_ptr<TransferControl> control) override;
     // Hand the test the control through lastTransferControl, wait for their hook, then answer
@@ -208,7 +208,7 @@ public:
     Hook beforeDownload;
     QList<AndroidStorage> storagesToReturn;
     QList<RemoteEntry> entriesToReturn;
-    QHash<QString, QList<RemoteEntry>> entriesByParentID; // "" is the root
+    QHash<QString, QList<RemoteEntry>> entriesByParentID; // "" is the root, or a storage's id its own
     QList<DirectoryRequest> directoryRequests;
     QList<DownloadRequest> downloadRequests;
     QList<UploadRequest> uploadRequests;

@@ -149,13 +149,14 @@ std::optional<JournalFile> ImportBatch::journalFile(int step) const
     const BatchStep &file = m_queue.at(step);
     if (!file.target || m_queue.skipsStep(step))
         return std::nullopt;
-    const RemoteEntry &entry = m_plan.items.at(step).file.entry;
+    const ImportCandidate &found = m_plan.items.at(step).file;
     return JournalFile{.seq = step,
-                       .phonePath = m_plan.items.at(step).file.path,
+                       .phonePath = found.path,
                        .localPath = m_folders.at(step) + QLatin1Char('/') + *file.target,
-                       .sizeBytes = entry.sizeBytes,
-                       .modifiedAt = entry.modifiedAt,
-                       .partPath = partPath(m_folders.at(step) + QLatin1Char('/') + *file.target)};
+                       .sizeBytes = found.entry.sizeBytes,
+                       .modifiedAt = found.entry.modifiedAt,
+                       .partPath = partPath(m_folders.at(step) + QLatin1Char('/') + *file.target),
+                       .storage = m_keys.value(found.storageID).storage};
 }
 
 BatchEnd ImportBatch::ending() const

@@ -29,19 +29,21 @@ bool sameDate(const std::optional<QDateTime> &was, const std::optional<QDateTime
 } // namespace
 
 ResumeBatch::ResumeBatch(BatchHost &host, QString deviceID, QString storageID, JournalBatch batch,
-                         std::shared_ptr<ImportStore> record)
+                         std::shared_ptr<ImportStore> record, QHash<QString, QString> storageIDs)
     : Batch(host, batch.kind == JournalKind::upload ? TransferDirection::upload : TransferDirection::download,
             batch.destinationName, std::move(deviceID), std::move(storageID))
     , m_upload(batch.kind == JournalKind::upload)
     , m_destination(batch.destination)
     , m_key(batch.key)
     , m_record(batch.kind == JournalKind::import ? std::move(record) : nullptr)
-    , m_folders(m_engine, m_deviceID, m_storageID)
+    , m_storageIDs(std::move(storageIDs))
 {
     for (const JournalFile &file : std::as_const(batch.files)) {
         if (file.state != JournalFileState::waiting)
             continue;
         m_files.append(file);
+        if (m_files.last().storage.isEmpty())
+            m_files.last().storage = m_key.storage;
         const QString &from = m_upload ? file.localPath : file.phonePath;
         const QString &to = m_upload ? file.phonePath : file.localPath;
         m_queue.add(BatchStep{.name = nameOf(from), .source = from, .size = file.sizeBytes.value_or(0),
@@ -69,15 +71,18 @@ QCoro::Task<> ResumeBatch::steps()
             last = co_await copyFrom(i);
         // As an import does: what landed is remembered even when the window no longer shows it.
         if (m_record && !m_landed.isEmpty()) {
-            QList<ImportedFile> landed = std::exchange(m_landed, {});
-            co_await m_record->recordImported(m_key, std::move(landed));
+            const QHash<QString, QList<ImportedFile>> landed = std::exchange(m_landed, {});
+            for (auto it = landed.cbegin(); it != landed.cend(); ++it) {
+                const PhoneKey key{m_key.phone, it.key(), m_key.guessed};
+                co_await m_record->recordImported(key, it.value());
+            }
         }
         if (!last)
             co_return;
         i = *last + 1;
     }
-    if (m_upload && attached() && !phoneGone() && m_folders.found(m_destination)) {
-        const QString id = m_folders.idOf(m_destination);
+    if (m_upload && attached() && !phoneGone() && foldersOn(m_storageID).found(m_destination)) {
+        const QString id = foldersOn(m_storageID).idOf(m_destination);
         std::optional<QString> folder; // named: GCC 12 destroys a temporary inside co_await twice
         if (!id.isEmpty())
             folder = id;
@@ -172,21 +177,32 @@ QCoro::Task<QList<std::exception_ptr>> PhoneFolders::removeHalfSent(QList<Journa
     co_return outcomes;
 }
 
-QCoro::Task<std::optional<QList<RemoteEntry>>> ResumeBatch::entriesAt(QString path)
+PhoneFolders &ResumeBatch::foldersOn(const QString &storageID)
 {
-    const std::optional<QList<RemoteEntry>> entries = co_await m_folders.entriesAt(std::move(path));
-    if (m_folders.phoneGone())
+    return m_folders.try_emplace(storageID, m_engine, m_deviceID, storageID).first->second;
+}
+
+QCoro::Task<std::optional<QList<RemoteEntry>>> ResumeBatch::entriesAt(QString storageID, QString path)
+{
+    PhoneFolders &folders = foldersOn(storageID);
+    const std::optional<QList<RemoteEntry>> entries = co_await folders.entriesAt(std::move(path));
+    if (folders.phoneGone())
         phoneWentAway();
     co_return entries;
 }
 
-// Each file by its path, as it was when the batch began.
+// Each file by its path, as it was when the batch began, on its storage.
 QCoro::Task<> ResumeBatch::findAgain()
 {
     for (int i = 0; i < m_queue.size() && !m_control->isCancelled(); ++i) {
         const JournalFile &file = m_files.at(i);
+        const QString storageID = file.storage == m_key.storage ? m_storageID : m_storageIDs.value(file.storage);
+        if (storageID.isEmpty()) { // a card taken out meanwhile
+            m_queue.fail(i, sentences::reason(sentences::Problem::goneFromPhone));
+            continue;
+        }
         const QString where = folderOf(file.phonePath);
-        const std::optional<QList<RemoteEntry>> entries = co_await entriesAt(where);
+        const std::optional<QList<RemoteEntry>> entries = co_await entriesAt(storageID, where);
         if (!attached() || phoneGone())
             co_return;
         std::optional<RemoteEntry> found;
@@ -252,7 +268,7 @@ QCoro::Task<> ResumeBatch::findFolders()
             halfSent.append(m_files.at(i));
     }
     // A file whose half-sent object stays is not sent beside it.
-    const QList<std::exception_ptr> removed = co_await m_folders.removeHalfSent(halfSent, m_control);
+    const QList<std::exception_ptr> removed = co_await foldersOn(m_storageID).removeHalfSent(halfSent, m_control);
     if (!attached())
         co_return;
     for (int i = 0, k = 0; i < m_queue.size() && !m_control->isCancelled(); ++i) {
@@ -268,14 +284,14 @@ QCoro::Task<> ResumeBatch::findFolders()
             continue;
         }
         const QString where = folderOf(m_files.at(i).phonePath);
-        const std::optional<QList<RemoteEntry>> entries = co_await entriesAt(where);
+        const std::optional<QList<RemoteEntry>> entries = co_await entriesAt(m_storageID, where);
         if (!attached() || phoneGone())
             co_return;
         if (!entries) {
             m_queue.fail(i, sentences::reason(sentences::Problem::folderGoneFromPhone));
             continue;
         }
-        m_ids[i] = m_folders.idOf(where);
+        m_ids[i] = foldersOn(m_storageID).idOf(where);
         const QString name = nameOf(m_files.at(i).phonePath);
         QSet<QString> taken;
         for (const RemoteEntry &entry : *entries)
@@ -288,7 +304,7 @@ QCoro::Task<> ResumeBatch::findFolders()
 void ResumeBatch::copied(const SeriesFile &file)
 {
     const JournalFile &landed = m_files.at(file.step);
-    m_landed.append({landed.phonePath, landed.sizeBytes, landed.modifiedAt, landed.localPath});
+    m_landed[landed.storage].append({landed.phonePath, landed.sizeBytes, landed.modifiedAt, landed.localPath});
 }
 
 QCoro::Task<std::optional<int>> ResumeBatch::copyFrom(int first)

@@ -14,6 +14,8 @@
 
 #include <QHash>
 
+#include <map>
+
 namespace tarvel {
 
 // A cut batch's phone folders, found again by their paths from the storage's root ("" is the
@@ -45,10 +47,12 @@ private:
 
 class ResumeBatch : public Batch {
 public:
-    // `batch` as the journal holds it, on the storage `storageID` of the phone `deviceID`.
-    // An import's copies are written to the import record in `record` as they land.
+    // `batch` as the journal holds it, on the storage `storageID` of the phone `deviceID`; an
+    // import's files on other storages are found by `storageIDs`, each storage the phone has
+    // now as the batch's key names it. An import's copies are written to the import record
+    // in `record` as they land.
     ResumeBatch(BatchHost &host, QString deviceID, QString storageID, JournalBatch batch,
-                std::shared_ptr<ImportStore> record);
+                std::shared_ptr<ImportStore> record, QHash<QString, QString> storageIDs = {});
 
 protected:
     QCoro::Task<> steps() override;
@@ -56,7 +60,8 @@ protected:
     void copied(const SeriesFile &file) override;
 
 private:
-    QCoro::Task<std::optional<QList<RemoteEntry>>> entriesAt(QString path);
+    PhoneFolders &foldersOn(const QString &storageID);
+    QCoro::Task<std::optional<QList<RemoteEntry>>> entriesAt(QString storageID, QString path);
     QCoro::Task<> findAgain();
     QCoro::Task<> checkComputer();
     QCoro::Task<> findFolders();
@@ -69,8 +74,9 @@ private:
     const QString m_destination;
     const PhoneKey m_key;
     const std::shared_ptr<ImportStore> m_record; // null: not an import
-    QList<ImportedFile> m_landed;                // not yet written to the record
-    PhoneFolders m_folders;
+    const QHash<QString, QString> m_storageIDs;
+    QHash<QString, QList<ImportedFile>> m_landed; // by storage as keys name it; not yet written to the record
+    std::map<QString, PhoneFolders> m_folders;    // by storage id
 };
 
 } // namespace tarvel

@@ -16,21 +16,13 @@ QCoro::Task<QList<ImportedCopy>> TarvelViewModel::importFiles(ImportPlan plan, Q
     // import while a transfer runs.
     if (!readyForBatch() || plan.items.isEmpty() || m_batch)
         co_return {};
-    // The journal knows a batch by one storage: an import that spans two is not written down.
-    std::optional<PhoneKey> key;
-    for (const ImportItem &item : std::as_const(plan.items)) {
-        const PhoneKey its = keys.value(item.file.storageID);
-        if (key && *key != its) {
-            key.reset();
-            break;
-        }
-        key = its;
-    }
-    const JournalBatch journal{.id = QUuid::createUuid().toString(QUuid::WithoutBraces), .key = key.value_or(PhoneKey()),
-                               .kind = JournalKind::import, .destination = plan.destination,
-                               .destinationName = sentences::placeOnComputer(plan.destination)};
+    // Written down under its first file's storage, where it is offered again; each file
+    // names its own.
+    const JournalBatch journal{.id = QUuid::createUuid().toString(QUuid::WithoutBraces),
+                               .key = keys.value(plan.items.first().file.storageID), .kind = JournalKind::import,
+                               .destination = plan.destination, .destinationName = sentences::placeOnComputer(plan.destination)};
     auto batch = std::make_shared<ImportBatch>(asHost(), m_selectedDevice->id, std::move(plan), std::move(keys), store);
-    if (key && store)
+    if (store)
         batch->keepJournal(std::move(store), journal);
     co_await runBatch(batch, QueuedTransfer{});
     co_return QList<ImportedCopy>(batch->copies());

@@ -117,7 +117,12 @@ QCoro::Task<> TarvelViewModel::resumeBatch()
         co_return;
     const JournalBatch cut = *m_resumable;
     setResumable(std::nullopt);
-    auto batch = std::make_shared<ResumeBatch>(asHost(), m_selectedDevice->id, m_selectedStorage->id, cut, m_store);
+    // An import's files on the phone's other storages: each as the key names it, as PhoneKey::of does.
+    QHash<QString, QString> storageIDs;
+    for (const AndroidStorage &storage : std::as_const(m_storages))
+        storageIDs.insert(cut.key.guessed ? storage.name : storage.id, storage.id);
+    auto batch = std::make_shared<ResumeBatch>(asHost(), m_selectedDevice->id, m_selectedStorage->id, cut, m_store,
+                                               std::move(storageIDs));
     batch->keepJournal(m_store, cut, true);
     co_await runBatch(std::move(batch), QueuedTransfer{}, cut.id);
 }

@@ -16,7 +16,7 @@ namespace {
 int writeFiles(sqlite3 *db, const QString &batchID, const QList<JournalFile> &files)
 {
     SqlStatement insert(db, "INSERT OR REPLACE INTO journal_file (batch, seq, phone_path, local_path, size, modified, state,"
-                            " part_bytes, part_path) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
+                            " part_bytes, part_path, storage) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
     insert.bind(1, batchID);
     int result = insert.prepareResult();
     for (int i = 0; i < files.size() && result == SQLITE_OK; ++i) {
@@ -29,6 +29,7 @@ int writeFiles(sqlite3 *db, const QString &batchID, const QList<JournalFile> &fi
         insert.bind(7, qint64(file.state));
         insert.bind(8, file.partBytes);
         insert.bind(9, file.partPath);
+        insert.bind(10, file.storage);
         if ((result = insert.step()) == SQLITE_DONE)
             result = SQLITE_OK;
         insert.reset();
@@ -155,7 +156,7 @@ QList<JournalBatch> BatchJournal::unfinished(const std::optional<PhoneKey> &key)
         batches.bind(1, std::optional<qint64>());
     batches.bind(2, key ? key->storage : QString());
     SqlStatement files(m_database.handle(),
-                       "SELECT seq, phone_path, local_path, size, modified, state, part_bytes, part_path"
+                       "SELECT seq, phone_path, local_path, size, modified, state, part_bytes, part_path, storage"
                        " FROM journal_file WHERE batch = ?1 ORDER BY seq");
     QList<JournalBatch> found;
     while (batches.step() == SQLITE_ROW) {
@@ -174,7 +175,8 @@ QList<JournalBatch> BatchJournal::unfinished(const std::optional<PhoneKey> &key)
                                 .modifiedAt = fromSeconds(files.number(4)),
                                 .state = JournalFileState(files.number(5).value_or(0)),
                                 .partBytes = files.number(6).value_or(0),
-                                .partPath = files.text(7)});
+                                .partPath = files.text(7),
+                                .storage = files.text(8)});
             // The part on the disk knows its bytes better than a number written before a crash.
             JournalFile &file = batch.files.last();
             if (batch.kind != JournalKind::upload && file.state == JournalFileState::waiting && !file.partPath.isEmpty())

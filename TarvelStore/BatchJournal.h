@@ -38,6 +38,9 @@ struct JournalFile {
     // chosen: what a cut may have left there half-sent.
     qint64 partBytes = 0;
     QString partPath = {};
+    // An import's file on another storage of the phone than its batch's: that storage, as
+    // the batch's key names one. Empty: the batch's own.
+    QString storage = {};
 
     friend bool operator==(const JournalFile &, const JournalFile &) = default;
 };

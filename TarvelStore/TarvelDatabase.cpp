@@ -62,6 +62,9 @@ const char *const migrations[] = {
         part_path TEXT NOT NULL,
         PRIMARY KEY (batch, seq)
     ) WITHOUT ROWID;)",
+    // 3: an import looks through every storage of the phone: a file on another storage than
+    // its batch's names that storage as the batch's key does.
+    "ALTER TABLE journal_file ADD COLUMN storage TEXT NOT NULL DEFAULT '';",
 };
 static_assert(std::size(migrations) == TarvelDatabase::schemaVersion);
 

@@ -47,7 +47,7 @@ enum class StoreProblem { none, corrupt, locked, readOnly, diskFull, newerSchema
 
 class TarvelDatabase {
 public:
-    static constexpr int schemaVersion = 2;
+    static constexpr int schemaVersion = 3;
     static constexpr std::chrono::milliseconds defaultBusyTimeout{1000};
 
     // Opens, or creates, `folder`/tarvel.sqlite and brings its schema up to date. A write lock

@@ -1,6 +1,7 @@
 // Batches that survive: a download cut by an unplug is written down in the journal on a real
 // SQLite file, offered again when its phone's storage is shown, and resumed.
 
+#include "TarvelCore/ImportPlan.h"
 #include "TarvelCore/ImportStore.h"
 #include "TarvelCore/Sentences.h"
 #include "TarvelCore/TarvelViewModel.h"
@@ -147,6 +148,46 @@ TEST(ResumeTest, PhoneThatStopsAnsweringStopsTheBatchAsResumable)
     runSync(vm.resumeBatch());
     EXPECT_EQ(engine->downloadRequests.size(), 3);
     EXPECT_EQ(vm.state(), TarvelConnectionState::ready);
+}
+
+// An import that spans the phone's storage and its card is written down as one batch,
+// offered where its first file is, and resumes on both, each copy remembered under its own
+// storage.
+TEST(ResumeTest, ImportAcrossTwoStoragesResumesOnBoth)
+{
+    QTemporaryDir computer, data;
+    auto store = std::make_shared<ImportStore>(data.path());
+    auto engine = phoneEngine();
+    const AndroidStorage card{"131073", "SD card", 32'000'000'000, 1'000'000'000};
+    engine->storagesToReturn = {internal, card};
+    QHash<QString, PhoneKey> keys;
+    for (const AndroidStorage &storage : {internal, card})
+        keys.insert(storage.id, PhoneKey::of(*pixel.serialNumber, pixel.name, storage.id, storage.name));
+    ImportPlan plan{.destination = computer.path()};
+    plan.items = {{.file = {.storageID = internal.id, .path = "DCIM/a.jpg", .entry = file("41", "a.jpg", 1000)}},
+                  {.file = {.storageID = card.id, .path = "DCIM/b.jpg", .entry = file("51", "b.jpg", 2000)}}};
+    {
+        TarvelViewModel vm{engine};
+        showPhone(vm, store);
+        engine->downloadError = TransferError::disconnected();
+        runSync(vm.importFiles(plan, keys, store));
+    }
+    engine->downloadError.reset();
+    engine->downloadRequests.clear();
+    engine->entriesByParentID = {{"", {folder("70", "DCIM")}}, {"70", {file("81", "a.jpg", 1000)}},
+                                 {card.id, {folder("90", "DCIM")}}, {"90", {file("91", "b.jpg", 2000)}}};
+
+    TarvelViewModel vm{engine};
+    showPhone(vm, store);
+    ASSERT_TRUE(offered(vm));
+    EXPECT_TRUE(vm.resumeOffer().startsWith("Resume: 2 of 2 files left")) << vm.resumeOffer().toStdString();
+    runSync(vm.resumeBatch());
+    ASSERT_EQ(engine->downloadRequests.size(), 2);
+    EXPECT_EQ(engine->downloadRequests.at(0).remoteFileID, "81");
+    EXPECT_EQ(engine->downloadRequests.at(1).remoteFileID, "91");
+    const QList<ImportedFiles> recorded = runSync(store->importedFiles({keys.value(internal.id), keys.value(card.id)}));
+    ASSERT_EQ(recorded.size(), 2);
+    EXPECT_TRUE(recorded.at(0).byPath.contains("DCIM/a.jpg") && recorded.at(1).byPath.contains("DCIM/b.jpg"));
 }
 
 // A download of a folder and an upload that wait behind another are looked through and in
