@@ -271,6 +271,7 @@ QCoro::Task<> ResumeBatch::findFolders()
     const QList<std::exception_ptr> removed = co_await foldersOn(m_storageID).removeHalfSent(halfSent, m_control);
     if (!attached())
         co_return;
+    QHash<QString, QSet<QString>> claimed; // by folder, the names this batch's files take there
     for (int i = 0, k = 0; i < m_queue.size() && !m_control->isCancelled(); ++i) {
         if (m_queue.skipsStep(i))
             continue;
@@ -293,11 +294,12 @@ QCoro::Task<> ResumeBatch::findFolders()
         }
         m_ids[i] = foldersOn(m_storageID).idOf(where);
         const QString name = nameOf(m_files.at(i).phonePath);
-        QSet<QString> taken;
+        QSet<QString> &taken = claimed[where];
         for (const RemoteEntry &entry : *entries)
             taken.insert(entry.name);
         if (taken.contains(name))
             m_queue.setTarget(i, freeName(name, taken));
+        taken.insert(m_queue.at(i).target.value_or(name));
     }
 }
 

@@ -241,12 +241,13 @@ TEST(ResumeTest, QueuedBatchesSurviveAQuit)
 
 // An upload cut in the middle of a file is offered again; Resume removes the object the cut
 // left at the name it chose, with that file's size, sends that file again under its name,
-// and sends the one not yet begun beside a file of its name that was there before, never
-// over it or removing it.
+// and sends those not yet begun beside a file of their name that was there before, never
+// over it, removing it or taking each other's name.
 TEST(ResumeTest, CutUploadRemovesItsHalfSentObjectAndSendsTheRest)
 {
     QTemporaryDir computer, data;
-    for (const auto &[name, size] : {std::pair{"a.jpg", 10}, {"b.jpg", 20}, {"c.jpg", 30}}) {
+    ASSERT_TRUE(QDir(computer.path()).mkdir("other"));
+    for (const auto &[name, size] : {std::pair{"a.jpg", 10}, {"b.jpg", 20}, {"c.jpg", 30}, {"other/c.jpg", 40}}) {
         QFile local(QDir(computer.path()).filePath(name));
         ASSERT_TRUE(local.open(QIODevice::WriteOnly) && local.resize(size));
     }
@@ -262,7 +263,7 @@ TEST(ResumeTest, CutUploadRemovesItsHalfSentObjectAndSendsTheRest)
                 engine->uploadError = TransferError::disconnected();
             co_return;
         };
-        const QStringList names{"a.jpg", "b.jpg", "c.jpg"};
+        const QStringList names{"a.jpg", "b.jpg", "c.jpg", "other/c.jpg"};
         QList<QUrl> items;
         for (const QString &name : names)
             items.append(QUrl::fromLocalFile(QDir(computer.path()).filePath(name)));
@@ -289,13 +290,14 @@ TEST(ResumeTest, CutUploadRemovesItsHalfSentObjectAndSendsTheRest)
     showPhone(vm, store);
     ASSERT_TRUE(offered(vm));
     ASSERT_EQ(engine->deleteRequests.size(), 1);
-    EXPECT_EQ(vm.resumeOffer(), sentences::resumeOffer(2, 3, 50, "DCIM"));
+    EXPECT_EQ(vm.resumeOffer(), sentences::resumeOffer(3, 4, 90, "DCIM"));
     runSync(vm.resumeBatch());
     ASSERT_EQ(engine->deleteRequests.size(), 1);
     EXPECT_EQ(engine->deleteRequests.first().objectID, "73");
-    ASSERT_EQ(engine->uploadRequests.size(), 2);
+    ASSERT_EQ(engine->uploadRequests.size(), 3);
     EXPECT_EQ(engine->uploadRequests.at(0).remoteName, "b.jpg");
     EXPECT_EQ(engine->uploadRequests.at(1).remoteName, "c (2).jpg");
+    EXPECT_EQ(engine->uploadRequests.at(2).remoteName, "c (3).jpg");
     EXPECT_EQ(engine->uploadRequests.at(1).remoteParentID, "70");
     EXPECT_EQ(vm.state(), TarvelConnectionState::ready) << vm.statusMessage().toStdString();
 }
