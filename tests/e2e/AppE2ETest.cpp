@@ -192,6 +192,33 @@ TEST_F(WholeApp, BrowsesDownloadsAndUploads)
     std::raise(SIGTERM);
     ASSERT_TRUE(spinUntil([&] { return quitAsked.count() == 1; }, 120s));
     EXPECT_FALSE(QFile::exists(video));
-    // What arrived waits for the next start, as the journal's tests resume it.
-    EXPECT_EQ(parts().size(), 1);
+    ASSERT_EQ(parts().size(), 1);
+    const qint64 kept = QFileInfo(workDir() + QLatin1Char('/') + parts().first()).size();
+
+    // At the next start the cut copy is offered, and Resume goes on from the part's last byte.
+    quit();
+    start();
+    window()->resize(900, 600);
+    app->show();
+    ASSERT_TRUE(waitForStatus("Showing Tarvel Phone.")) << text("statusText").toStdString();
+    ASSERT_TRUE(offered());
+    EXPECT_TRUE(text("resumeText").startsWith("Resume: 1 of 1 file left")) << text("resumeText").toStdString();
+    screenshot("10-resume-offered");
+    click(item("resumeButton"));
+    ASSERT_TRUE(spinUntil([&] { return !text("transferRate").isEmpty(); }, 120s));
+    const QString from = text("transferBytes"); // "41.2 MB of 200 MB"
+    const double scale = from.section(' ', 1, 1) == "MB" ? 1e6 : 1e3;
+    EXPECT_GE(from.section(' ', 0, 0).toDouble() * scale, 0.95 * double(kept)) << from.toStdString();
+    // A file asked for meanwhile waits its turn, and comes once the resumed copy stops.
+    const QString later = workDir() + "/hello.txt";
+    desktop->saveLocation = QUrl::fromLocalFile(later);
+    click(rowButton("hello.txt"));
+    ASSERT_TRUE(spinUntil([&] { return app->contentView()->transfers()->queueLines().size() == 1; }, 60s));
+    screenshot("11-queued");
+    click(item("cancelTransferButton"));
+    ASSERT_TRUE(spinUntil([&] { return QFile::exists(later); }, 300s)) << text("statusText").toStdString();
+    EXPECT_EQ(readAll(later), readAll(phoneDir() + "/hello.txt"));
+    EXPECT_FALSE(QFile::exists(video));
+    ASSERT_EQ(parts().size(), 1);
+    EXPECT_GT(QFileInfo(workDir() + QLatin1Char('/') + parts().first()).size(), kept);
 }
