@@ -228,6 +228,8 @@ QCoro::Task<> ImportPresenter::lookThroughPhone()
 
 QList<ImportCandidate> ImportPresenter::chosenCandidates() const
 {
+    if (!m_checked.contains(false))
+        return m_found; // shared, not copied: the usual case, thousands of files
     QList<ImportCandidate> chosen;
     for (qsizetype i = 0; i < m_found.size(); ++i) {
         if (m_checked.value(m_folderOf.value(i, -1), true))

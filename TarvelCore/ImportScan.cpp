@@ -67,8 +67,9 @@ QCoro::Task<QList<ImportCandidate>> ImportScan::look(QList<CameraFolder> chosen)
     for (qsizetype i = 0; i < toList.size(); ++i) {
         const CameraFolder folder = toList.at(i);
         m_progress.folder = folder.path;
-        const QList<RemoteEntry> entries = co_await list(folder.storageID, folder.id);
-        for (const RemoteEntry &entry : entries) {
+        QList<RemoteEntry> entries = co_await list(folder.storageID, folder.id);
+        found.reserve(found.size() + entries.size());
+        for (RemoteEntry &entry : entries) {
             if (isHiddenName(entry.name))
                 continue;
             const QString path = folder.path + QLatin1Char('/') + entry.name;
@@ -76,7 +77,7 @@ QCoro::Task<QList<ImportCandidate>> ImportScan::look(QList<CameraFolder> chosen)
                 toList.append({folder.storageID, folder.storageName, path, entry.id});
                 ++m_progress.folderCount;
             } else if (isPhotoOrVideo(entry.name)) {
-                found.append({folder.storageID, path, entry});
+                found.append({folder.storageID, path, std::move(entry)});
                 ++m_progress.itemsFound;
             }
         }

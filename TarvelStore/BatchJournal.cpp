@@ -109,7 +109,10 @@ StoreProblem BatchJournal::putFiles(const QString &batchID, const QList<JournalF
 
 StoreProblem BatchJournal::setState(const QString &batchID, const QList<int> &files, JournalFileState state)
 {
-    const QStringList parts = m_database.canRead() ? partsOf(m_database.handle(), batchID, files) : QStringList();
+    // A file done took its part's place: only one that failed may have left a part.
+    const QStringList parts = state != JournalFileState::done && m_database.canRead()
+        ? partsOf(m_database.handle(), batchID, files)
+        : QStringList();
     const StoreProblem problem = m_database.write([&] {
         // A file that ended has no part in flight any more.
         SqlStatement update(m_database.handle(), "UPDATE journal_file SET state = ?3, part_bytes = 0, part_path = ''"
