@@ -24,6 +24,15 @@ ImportPresenter::ImportPresenter(TarvelViewModel *viewModel, DesktopServices *de
         }
     });
     connect(viewModel, &TarvelViewModel::currentTransferChanged, this, &ImportPresenter::deleteOfferChanged);
+    // A cut import finished by Resume frees the phone as one that ran whole.
+    connect(viewModel, &TarvelViewModel::importResumed, this, [this](QList<ImportedCopy> copies, QHash<QString, PhoneKey> keys) {
+        if (!m_viewModel->selectedDevice())
+            return;
+        m_imported = std::move(copies);
+        m_importedKeys = std::move(keys);
+        m_importedDevice = m_viewModel->selectedDevice()->id;
+        Q_EMIT deleteOfferChanged();
+    });
     m_progressTimer.setInterval(TarvelViewModel::progressIntervalMs);
     connect(&m_progressTimer, &QTimer::timeout, this, &ImportPresenter::progressChanged);
 }

@@ -51,6 +51,7 @@ ResumeBatch::ResumeBatch(BatchHost &host, QString deviceID, QString storageID, J
     }
     m_queue.foldersListed();
     m_ids.resize(m_files.size());
+    m_storageOf.resize(m_files.size());
 }
 
 QCoro::Task<> ResumeBatch::steps()
@@ -214,8 +215,10 @@ QCoro::Task<> ResumeBatch::findAgain()
             m_queue.fail(i, sentences::reason(sentences::Problem::goneFromPhone));
         else if (found->sizeBytes != file.sizeBytes || !sameDate(file.modifiedAt, found->modifiedAt))
             m_queue.fail(i, sentences::reason(sentences::Problem::changedOnPhone));
-        else
+        else {
             m_ids[i] = found->id;
+            m_storageOf[i] = storageID;
+        }
     }
     if (attached() && !m_control->isCancelled())
         co_await checkComputer();
@@ -307,6 +310,11 @@ void ResumeBatch::copied(const SeriesFile &file)
 {
     const JournalFile &landed = m_files.at(file.step);
     m_landed[landed.storage].append({landed.phonePath, landed.sizeBytes, landed.modifiedAt, landed.localPath});
+    if (m_record)
+        m_copies.append({{m_storageOf.at(file.step), landed.phonePath,
+                          RemoteEntry{.id = m_ids.at(file.step), .name = nameOf(landed.phonePath), .kind = RemoteEntryKind::file,
+                                      .sizeBytes = landed.sizeBytes, .modifiedAt = landed.modifiedAt}},
+                         landed.localPath});
 }
 
 QCoro::Task<std::optional<int>> ResumeBatch::copyFrom(int first)

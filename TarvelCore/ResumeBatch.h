@@ -9,6 +9,7 @@
 // a free one. A file that changed or went away meanwhile fails with its reason.
 
 #include "TarvelCore/Batch.h"
+#include "TarvelCore/ImportBatch.h"
 #include "TarvelCore/ImportStore.h"
 #include "TarvelCore/LocalFiles.h"
 
@@ -54,6 +55,10 @@ public:
     ResumeBatch(BatchHost &host, QString deviceID, QString storageID, JournalBatch batch,
                 std::shared_ptr<ImportStore> record, QHash<QString, QString> storageIDs = {});
 
+    // An import's files this resume copied, as the phone numbers them on this connection:
+    // what freeing the phone may delete.
+    const QList<ImportedCopy> &copies() const { return m_copies; }
+
 protected:
     QCoro::Task<> steps() override;
     int journalNumber(int step) const override { return m_files.at(step).seq; }
@@ -76,6 +81,8 @@ private:
     const std::shared_ptr<ImportStore> m_record; // null: not an import
     const QHash<QString, QString> m_storageIDs;
     QHash<QString, QList<ImportedFile>> m_landed; // by storage as keys name it; not yet written to the record
+    QList<ImportedCopy> m_copies;
+    QStringList m_storageOf; // each step's storage id once found again
     std::map<QString, PhoneFolders> m_folders;    // by storage id
 };
 

@@ -243,6 +243,9 @@ Q_SIGNALS:
     void statusIsWarningChanged();
     void changingFilesChanged();
     void resumeOfferChanged();
+    // A resumed import ended: what it copied, and the keys of its storages (by storage id),
+    // so the window can offer to free the phone of them as after any import.
+    void importResumed(QList<ImportedCopy> copies, QHash<QString, PhoneKey> keys);
     void folderAwaitedChanged();
     void queuedTransfersChanged();
     void selectedDeviceLinkChanged();

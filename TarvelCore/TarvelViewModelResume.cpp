@@ -119,12 +119,20 @@ QCoro::Task<> TarvelViewModel::resumeBatch()
     setResumable(std::nullopt);
     // An import's files on the phone's other storages: each as the key names it, as PhoneKey::of does.
     QHash<QString, QString> storageIDs;
-    for (const AndroidStorage &storage : std::as_const(m_storages))
-        storageIDs.insert(cut.key.guessed ? storage.name : storage.id, storage.id);
+    QHash<QString, PhoneKey> keys;
+    for (const AndroidStorage &storage : std::as_const(m_storages)) {
+        const QString named = cut.key.guessed ? storage.name : storage.id;
+        storageIDs.insert(named, storage.id);
+        keys.insert(storage.id, PhoneKey{cut.key.phone, named, cut.key.guessed});
+    }
     auto batch = std::make_shared<ResumeBatch>(asHost(), m_selectedDevice->id, m_selectedStorage->id, cut, m_store,
                                                std::move(storageIDs));
     batch->keepJournal(m_store, cut, true);
-    co_await runBatch(std::move(batch), QueuedTransfer{}, cut.id);
+    const QPointer<TarvelViewModel> self(this);
+    std::shared_ptr<Batch> running = batch;
+    co_await runBatch(std::move(running), QueuedTransfer{}, cut.id);
+    if (self && cut.kind == JournalKind::import && !batch->copies().isEmpty())
+        Q_EMIT importResumed(batch->copies(), keys);
 }
 
 void TarvelViewModel::dismissResume()

@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 using namespace tarvel;
@@ -152,7 +153,7 @@ TEST(ResumeTest, PhoneThatStopsAnsweringStopsTheBatchAsResumable)
 
 // An import that spans the phone's storage and its card is written down as one batch,
 // offered where its first file is, and resumes on both, each copy remembered under its own
-// storage.
+// storage and offered for freeing the phone by the ids it has now.
 TEST(ResumeTest, ImportAcrossTwoStoragesResumesOnBoth)
 {
     QTemporaryDir computer, data;
@@ -181,7 +182,14 @@ TEST(ResumeTest, ImportAcrossTwoStoragesResumesOnBoth)
     showPhone(vm, store);
     ASSERT_TRUE(offered(vm));
     EXPECT_TRUE(vm.resumeOffer().startsWith("Resume: 2 of 2 files left")) << vm.resumeOffer().toStdString();
+    QSignalSpy resumed(&vm, &TarvelViewModel::importResumed);
     runSync(vm.resumeBatch());
+    ASSERT_EQ(resumed.size(), 1);
+    const auto copies = resumed.first().at(0).value<QList<ImportedCopy>>();
+    ASSERT_EQ(copies.size(), 2);
+    EXPECT_EQ(copies.at(1).file.storageID, card.id);
+    EXPECT_EQ(copies.at(1).file.entry.id, "91");
+    EXPECT_EQ((resumed.first().at(1).value<QHash<QString, PhoneKey>>()), keys);
     ASSERT_EQ(engine->downloadRequests.size(), 2);
     EXPECT_EQ(engine->downloadRequests.at(0).remoteFileID, "81");
     EXPECT_EQ(engine->downloadRequests.at(1).remoteFileID, "91");
