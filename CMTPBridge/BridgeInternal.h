@@ -22,7 +22,10 @@ inline constexpr uint32_t kRootFolder = LIBMTP_FILES_AND_FOLDERS_ROOT;
 template <std::size_t N>
 void set_text(char (&field)[N], const char *text)
 {
-    snprintf(field, N, "%s", text ? text : "");
+    const size_t length = text ? strnlen(text, N - 1) : 0;
+    if (length > 0)
+        memcpy(field, text, length);
+    field[length] = '\0';
 }
 
 // A missing or empty name from the phone becomes the fallback.

@@ -8,14 +8,30 @@ using namespace cmtp;
 
 constexpr int kMaxEntries = 512;
 
+// An id in decimal. A folder of thousands of photos makes formatting by hand worth it.
+template <size_t N>
+void set_number(char (&field)[N], uint32_t value)
+{
+    static_assert(N > 10);
+    char digits[10];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    for (int i = 0; i < count; ++i)
+        field[i] = digits[count - 1 - i];
+    field[count] = '\0';
+}
+
 void fill_entry(CMTPDirectoryEntry &entry, const LIBMTP_file_t &file)
 {
     memset(&entry, 0, sizeof entry);
-    snprintf(entry.id, sizeof entry.id, "%u", static_cast<unsigned>(file.item_id));
+    set_number(entry.id, file.item_id);
     set_text(entry.name, name_or(file.filename, "Untitled"));
     // MTP gives objects in the storage root the parent 0, which names no folder.
     if (file.parent_id != 0)
-        snprintf(entry.parent_id, sizeof entry.parent_id, "%u", static_cast<unsigned>(file.parent_id));
+        set_number(entry.parent_id, file.parent_id);
     entry.is_folder = file.filetype == LIBMTP_FILETYPE_FOLDER ? 1 : 0;
     entry.size_bytes = signed_size(file.filesize);
     entry.modified_at = file.modificationdate > 0 ? static_cast<int64_t>(file.modificationdate) : 0;

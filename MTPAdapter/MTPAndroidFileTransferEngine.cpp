@@ -63,25 +63,27 @@ StorageKind storageKind(uint16_t storageType)
 
 // Names and parents arrive from the bridge as the window shows them: fallback names filled
 // in, and no parent text for the storage root. MTP always reports a file's size, so 0 is an
-// empty file; a folder of size 0 has none.
-RemoteEntry mapEntry(const CMTPDirectoryEntry &entry)
-{
-    const QString parent = fieldText(entry.parent_id);
-    const bool folder = entry.is_folder == 1;
-    return RemoteEntry{
-        .id = fieldText(entry.id),
-        .name = fieldText(entry.name),
-        .parentID = parent.isEmpty() ? std::nullopt : std::optional(parent),
-        .kind = folder ? RemoteEntryKind::folder : RemoteEntryKind::file,
-        .sizeBytes = entry.size_bytes >= (folder ? 1 : 0) ? std::optional<qint64>(entry.size_bytes) : std::nullopt,
-        .modifiedAt = entry.modified_at > 0 ? std::optional(QDateTime::fromSecsSinceEpoch(entry.modified_at, Qt::UTC))
-                                            : std::nullopt,
-    };
-}
-
+// empty file; a folder of size 0 has none. The objects of one listing share their parent,
+// so its text is made once, not once per object.
 void collectEntry(const CMTPDirectoryEntry *entry, void *context)
 {
-    static_cast<QList<RemoteEntry> *>(context)->append(mapEntry(*entry));
+    auto &entries = *static_cast<QList<RemoteEntry> *>(context);
+    const bool folder = entry->is_folder == 1;
+    const std::optional<QString> *before = entries.isEmpty() ? nullptr : &entries.constLast().parentID;
+    std::optional<QString> parent;
+    if (before && *before && **before == QLatin1StringView(entry->parent_id))
+        parent = *before;
+    else if (entry->parent_id[0] != '\0')
+        parent = fieldText(entry->parent_id);
+    entries.append(RemoteEntry{
+        .id = QString::fromLatin1(entry->id),
+        .name = fieldText(entry->name),
+        .parentID = std::move(parent),
+        .kind = folder ? RemoteEntryKind::folder : RemoteEntryKind::file,
+        .sizeBytes = entry->size_bytes >= (folder ? 1 : 0) ? std::optional<qint64>(entry->size_bytes) : std::nullopt,
+        .modifiedAt = entry->modified_at > 0 ? std::optional(QDateTime::fromSecsSinceEpoch(entry->modified_at, Qt::UTC))
+                                             : std::nullopt,
+    });
 }
 
 // Stores the bridge's counts in the control and stops the transfer once it is cancelled.
