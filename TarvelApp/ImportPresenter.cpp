@@ -209,11 +209,13 @@ QCoro::Task<> ImportPresenter::lookThroughPhone()
         m_found = found;
         m_folderOf.clear();
         m_foundIn = QList<int>(m_folders.size(), 0);
+        QStringList prefixes;
+        for (const CameraFolder &folder : std::as_const(m_folders))
+            prefixes.append(folder.path + QLatin1Char('/'));
         for (const ImportCandidate &file : found) {
             int in = -1;
             for (qsizetype i = 0; i < m_folders.size(); ++i) {
-                const CameraFolder &folder = m_folders.at(i);
-                if (folder.storageID == file.storageID && file.path.startsWith(folder.path + QLatin1Char('/')))
+                if (m_folders.at(i).storageID == file.storageID && file.path.startsWith(prefixes.at(i)))
                     in = int(i);
             }
             m_folderOf.append(in);

@@ -3,24 +3,23 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QSet>
+
+#include <algorithm>
+#include <iterator>
 
 namespace tarvel {
 
 namespace {
 
-const QSet<QString> &mediaSuffixes()
-{
-    static const QSet<QString> suffixes{
-        QStringLiteral("jpg"),  QStringLiteral("jpeg"), QStringLiteral("png"),  QStringLiteral("gif"),
-        QStringLiteral("webp"), QStringLiteral("heic"), QStringLiteral("heif"), QStringLiteral("avif"),
-        QStringLiteral("dng"),  QStringLiteral("raw"),  QStringLiteral("cr2"),  QStringLiteral("nef"),
-        QStringLiteral("arw"),  QStringLiteral("bmp"),  QStringLiteral("tif"),  QStringLiteral("tiff"),
-        QStringLiteral("mp4"),  QStringLiteral("mov"),  QStringLiteral("3gp"),  QStringLiteral("mkv"),
-        QStringLiteral("webm"), QStringLiteral("avi"),  QStringLiteral("m4v"),  QStringLiteral("mts"),
-    };
-    return suffixes;
-}
+// Compared in place: a camera folder holds thousands of names, and none needs a copy.
+constexpr QLatin1StringView mediaSuffixes[] = {
+    QLatin1StringView("jpg"),  QLatin1StringView("jpeg"), QLatin1StringView("png"),  QLatin1StringView("gif"),
+    QLatin1StringView("webp"), QLatin1StringView("heic"), QLatin1StringView("heif"), QLatin1StringView("avif"),
+    QLatin1StringView("dng"),  QLatin1StringView("raw"),  QLatin1StringView("cr2"),  QLatin1StringView("nef"),
+    QLatin1StringView("arw"),  QLatin1StringView("bmp"),  QLatin1StringView("tif"),  QLatin1StringView("tiff"),
+    QLatin1StringView("mp4"),  QLatin1StringView("mov"),  QLatin1StringView("3gp"),  QLatin1StringView("mkv"),
+    QLatin1StringView("webm"), QLatin1StringView("avi"),  QLatin1StringView("m4v"),  QLatin1StringView("mts"),
+};
 
 // What one destination folder holds: name and size of each file, read once for all the
 // files that go there.
@@ -40,7 +39,12 @@ FolderSizes sizesIn(const QString &folder)
 bool isPhotoOrVideo(const QString &name)
 {
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot > 0 && mediaSuffixes().contains(name.mid(dot + 1).toLower());
+    if (dot <= 0)
+        return false;
+    const QStringView suffix = QStringView(name).mid(dot + 1);
+    return std::any_of(std::begin(mediaSuffixes), std::end(mediaSuffixes), [suffix](QLatin1StringView known) {
+        return suffix.size() == known.size() && suffix.compare(known, Qt::CaseInsensitive) == 0;
+    });
 }
 
 bool isHiddenName(const QString &name)
