@@ -89,7 +89,7 @@ QCoro::Task<> LiveFolder::follow()
         const auto engine = m_engine;
         QElapsedTimer asking;
         asking.start();
-        const auto [events, error] = co_await attempt(engine->phoneEvents(deviceID, wait));
+        const auto [events, error] = co_await attempt(engine->phoneEvents(deviceID, 0));
         if (!self)
             co_return;
         const auto device = m_viewModel->selectedDevice();

@@ -29,7 +29,7 @@ public:
     // The view model owns it and outlives it.
     LiveFolder(TarvelViewModel *viewModel, std::shared_ptr<AndroidFileTransferEngine> engine);
 
-    static constexpr int waitMs = 1000;          // the longest wait of one question
+    static constexpr int waitMs = 250;           // between two questions
     static constexpr int quietMs = 500;          // a burst of events has ended after this long without one
     static constexpr int longestDelayMs = 3000;  // changes that never pause still show this often
     static constexpr int failedPauseMs = 5000;   // after the phone could not answer
