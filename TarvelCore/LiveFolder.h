@@ -1,12 +1,13 @@
 #pragma once
 
 // Keeps the folder shown up to date with the phone. Between operations it asks the phone
-// what changed (the engine's phoneEvents, which waits a while for news and gives way as
-// soon as another operation wants the phone), and when something changed in the folder
-// shown it reads the folder again once the phone has been quiet for a moment: a thousand
-// files added at once end in one listing. It asks only while a folder is shown and
-// nothing else runs for the user (no transfer, no listing, no change), so it never cuts
-// into them; what the phone said meanwhile waits on the phone until the next question.
+// what changed every waitMs, without waiting for news (the engine's phoneEvents with no
+// wait: a question that waits holds the phone from an operation the user starts), and
+// when something changed in the folder shown it reads the folder again once the phone has
+// been quiet for a moment: a thousand files added at once end in one listing. It asks only
+// while a folder is shown and nothing else runs for the user (no transfer, no listing, no
+// change), so it never cuts into them; what the phone said meanwhile waits on the phone
+// until the next question.
 
 #include "TarvelCore/AndroidFileTransferEngine.h"
 
