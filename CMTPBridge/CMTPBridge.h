@@ -209,9 +209,10 @@ CMTPDirectoryEntry cmtp_directory_entry_at(const CMTPDirectoryResult *result, in
  * the name by then is never replaced: the call fails (LOCAL_FILE, EEXIST) and both stay. A
  * replaced file keeps its permission bits; a new one gets 0666 less the umask. With
  * `modified_at` above 0 (seconds since 1970-01-01 UTC, as listings give it) the file takes it
- * as its modification time, where the file system keeps one. The call succeeds only once the
- * file has been flushed (fsync) before it takes its name and the folder after it, so a
- * success survives a crash or a pulled power cord. `progress` may be null; `context` is only
+ * as its modification time, where the file system keeps one. The file is flushed (fsync)
+ * before it takes its name; its name lasts a crash or a pulled power cord once the folder is
+ * flushed too (cmtp_flush_folder), which the caller does once for all the files it put in
+ * the folder, before any of them counts as done. `progress` may be null; `context` is only
  * handed to it.
  * With a `part_tag` (null or empty: none; else up to 40 letters, digits and '-') the hidden
  * file is named from `name` and the tag, ".<name>.part-<tag>", and a copy cut by a cancel or by
@@ -223,8 +224,7 @@ CMTPDirectoryEntry cmtp_directory_entry_at(const CMTPDirectoryResult *result, in
  * Failures, in the order they are checked: "Invalid MTP file id" and "Invalid local
  * download path" (OTHER: a null or empty name, ".", "..", or one holding '/'; a tag of other
  * characters); the device-open texts; LOCAL_FILE with system_error: "Could not save the download: <system
- * text>" (the name is a folder, the file cannot take its place or cannot be flushed; a
- * folder that cannot be flushed fails the call with the file already in place), "Could not
+ * text>" (the name is a folder, the file cannot take its place or cannot be flushed), "Could not
  * create a temporary file for the download: <system text>", "Could not write the download:
  * <system text>" (a full disk is ENOSPC or EDQUOT); CANCELLED ("Download cancelled"); and
  * libmtp's, with the fallback "MTP download failed". */
@@ -232,8 +232,14 @@ CMTPTransferResult cmtp_download_file_at(const char *device_id, const char *file
                                          const char *part_tag, int replace, int64_t modified_at,
                                          cmtp_progress_callback progress, void *context);
 
+/* Flushes the folder open as `folder_fd` (O_PATH will do), so the names given in it last; a
+ * file system that cannot flush folders counts as flushed. Else LOCAL_FILE with
+ * system_error, "Could not save the download: <system text>": the files put there are in
+ * place but not safe. */
+CMTPTransferResult cmtp_flush_folder(int folder_fd);
+
 /* cmtp_download_file_at into the folder of `local_path` under its last component, replacing
- * what is there, without progress. A path that is null, empty or ends in '/' is "Invalid
+ * what is there, without progress, and the folder flushed after it. A path that is null, empty or ends in '/' is "Invalid
  * local download path" (checked after the file id); a folder that cannot be opened is
  * "Could not create a temporary file for the download: <system text>" (LOCAL_FILE). */
 CMTPTransferResult cmtp_download_file(const char *device_id, const char *file_id, const char *local_path);

@@ -329,11 +329,18 @@ CMTPTransferResult cmtp_download_file_at(const char *device_id, const char *file
         fail_local(result, "Could not save the download", error);
         return result;
     }
-    if (!flush_folder(folder_fd)) {
-        fail_local(result, "Could not save the download", errno);
-        return result;
-    }
     result.ok = 1;
+    return result;
+}
+
+CMTPTransferResult cmtp_flush_folder(int folder_fd)
+{
+    CMTPTransferResult result;
+    memset(&result, 0, sizeof result);
+    if (flush_folder(folder_fd))
+        result.ok = 1;
+    else
+        fail_local(result, "Could not save the download", errno);
     return result;
 }
 
@@ -356,7 +363,8 @@ CMTPTransferResult cmtp_download_file(const char *device_id, const char *file_id
         fail_local(result, "Could not create a temporary file for the download", errno);
         return result;
     }
-    return cmtp_download_file_at(device_id, file_id, opened.fd, name, nullptr, 1, 0, nullptr, nullptr);
+    const CMTPTransferResult copied = cmtp_download_file_at(device_id, file_id, opened.fd, name, nullptr, 1, 0, nullptr, nullptr);
+    return copied.ok ? cmtp_flush_folder(opened.fd) : copied;
 }
 
 CMTPTransferResult cmtp_upload_file_as(const char *device_id, const char *storage_id, const char *local_path,

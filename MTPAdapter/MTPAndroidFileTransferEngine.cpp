@@ -114,7 +114,8 @@ DirectoryListing listOnLane(const DirectoryRequest &request)
 
 // The local folder a series of downloads goes into, open while the series runs: each file is
 // made and moved into place by its name alone, and the folder's path is looked up once. The
-// next folder of a tree closes the one before.
+// folder is flushed once for all the files put in it, when the next folder of a tree takes
+// its place or the series ends: one flush per file cost a disk commit each.
 class SeriesFolder {
 public:
     SeriesFolder() = default;
@@ -122,10 +123,12 @@ public:
     SeriesFolder &operator=(const SeriesFolder &) = delete;
     ~SeriesFolder() { forget(); }
 
-    // The open folder at `path`; throws the system's error when it cannot be opened.
-    int at(const QString &path)
+    // The open folder at `path` for the series' file `file`; throws the system's error when it
+    // cannot be opened.
+    int at(const QString &path, int file)
     {
         if (!m_path || path != *m_path) {
+            flush();
             forget();
             m_path = path;
             m_fd = open(path.toUtf8().constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
@@ -133,10 +136,35 @@ public:
         }
         if (m_fd < 0)
             throw MTPAndroidFileTransferEngine::errorFor(CMTP_RESULT_LOCAL_FILE, m_error, QString());
+        m_unflushed.append(file);
         return m_fd;
     }
 
+    // Flushes the last folder. A file whose folder could not be flushed fails though it is in
+    // place: only a name on the disk counts as done.
+    void finish(QList<std::exception_ptr> &outcomes)
+    {
+        flush();
+        for (const auto &[file, failure] : m_failed) {
+            if (file < outcomes.size() && !outcomes[file])
+                outcomes[file] = failure;
+        }
+    }
+
 private:
+    void flush()
+    {
+        if (m_fd >= 0 && !m_unflushed.isEmpty()) {
+            try {
+                throwIfFailed(cmtp_flush_folder(m_fd));
+            } catch (const TransferError &) {
+                for (const int file : std::as_const(m_unflushed))
+                    m_failed.append({file, std::current_exception()});
+            }
+        }
+        m_unflushed.clear();
+    }
+
     void forget()
     {
         if (m_fd >= 0)
@@ -147,6 +175,8 @@ private:
     std::optional<QString> m_path;
     int m_fd = -1;
     int m_error = 0;
+    QList<int> m_unflushed; // files put in the open folder since its last flush
+    QList<std::pair<int, std::exception_ptr>> m_failed;
 };
 
 // One download, on the lane.
@@ -155,7 +185,7 @@ void copyFromPhone(const DownloadRequest &request, TransferControl &control, Ser
     // Cancelled while it waited for the lane: it never starts.
     if (control.isCancelled())
         throw TransferError::cancelled();
-    const int folder = series.at(request.localFolder);
+    const int folder = series.at(request.localFolder, control.fileInSeries());
     const int64_t modifiedAt = request.modifiedAt && request.modifiedAt->isValid() ? request.modifiedAt->toSecsSinceEpoch() : 0;
     throwIfFailed(cmtp_download_file_at(request.deviceID.toUtf8().constData(), request.remoteFileID.toUtf8().constData(),
                                         folder, request.localName.toUtf8().constData(), request.partTag.toUtf8().constData(),
@@ -327,7 +357,9 @@ QCoro::Task<QList<std::exception_ptr>> MTPAndroidFileTransferEngine::downloadSer
     auto work = [requests, control] {
         SeriesFolder folder;
         auto copy = [&folder](const DownloadRequest &request, TransferControl &on) { copyFromPhone(request, on, folder); };
-        return runSeries(requests, *control, copy);
+        QList<std::exception_ptr> outcomes = runSeries(requests, *control, copy);
+        folder.finish(outcomes);
+        return outcomes;
     };
     co_return co_await awaitResult(MTPOperationLane::shared().run(std::move(work)));
 }

@@ -162,8 +162,8 @@ TEST_F(BridgeDownload, SuccessReplacesTheDestination)
     EXPECT_EQ(names(), (QStringList{QString(255, 'L'), "notes.txt", "photo.jpg"}));
 }
 
-// A finished download carries the phone's date, reaches the disk before it takes its name, and
-// counts as done only once the folder holding that name is flushed too.
+// A finished download carries the phone's date and reaches the disk before it takes its name;
+// the folder holding the name is flushed by the caller, or by the one-path call itself.
 TEST_F(BridgeDownload, KeepsThePhonesDateAndIsFlushedBeforeItCounts)
 {
     EXPECT_EQ(cmtp_download_file_at(kPhone, "12", folder, "dated.jpg", nullptr, 1, 1'600'000'000, nullptr, nullptr).ok, 1);
@@ -174,7 +174,13 @@ TEST_F(BridgeDownload, KeepsThePhonesDateAndIsFlushedBeforeItCounts)
     const auto at = [&](const char *call) { return std::find(calls.begin(), calls.end(), call) - calls.begin(); };
     EXPECT_LT(at("LIBMTP_Get_File_To_Handler"), at("fsync file"));
     EXPECT_LT(at("fsync file"), at("rename"));
+    EXPECT_EQ(calls.back(), "rename");
+    EXPECT_EQ(cmtp_download_file(kPhone, "12", path("again.jpg").c_str()).ok, 1);
     EXPECT_EQ(calls.back(), "fsync folder");
+    ScriptedLibmtp::folderFlushFails = true;
+    const CMTPTransferResult unflushed = cmtp_flush_folder(folder);
+    EXPECT_EQ(unflushed.code, CMTP_RESULT_LOCAL_FILE);
+    EXPECT_EQ(unflushed.system_error, EIO);
 }
 
 // Progress is told in the file's own bytes and ends at its exact size; a non-zero answer stops

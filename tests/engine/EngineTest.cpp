@@ -313,6 +313,7 @@ TEST_F(EngineTest, SeriesLetsAWaitingJobInBetweenTwoFiles)
     QList<DownloadRequest> rest = requests.mid(1);
     for (const char *name : {"sub/d", "missing/e"})
         rest.append(test::downloadTo(pixelID, "12", dir.filePath(name), false));
+    ScriptedLibmtp::calls.clear();
     const QList<std::exception_ptr> outcomes = runSync(engine.downloadSeries(rest, control));
     ASSERT_EQ(outcomes.size(), 4);
     EXPECT_EQ(outcomes.mid(0, 3), (QList<std::exception_ptr>{nullptr, nullptr, nullptr}));
@@ -325,13 +326,23 @@ TEST_F(EngineTest, SeriesLetsAWaitingJobInBetweenTwoFiles)
     EXPECT_EQ(control->fileInSeries(), 3);
     EXPECT_TRUE(QFile::exists(dir.filePath("c")));
     EXPECT_TRUE(QFile::exists(dir.filePath("sub/d")));
+    // Each folder is flushed once, after its files; files in one that cannot be flushed fail.
+    EXPECT_EQ(std::count(ScriptedLibmtp::calls.begin(), ScriptedLibmtp::calls.end(), "fsync folder"), 2);
+    ScriptedLibmtp::folderFlushFails = true;
+    const QList<DownloadRequest> more{test::downloadTo(pixelID, "12", dir.filePath("f"), false),
+                                      test::downloadTo(pixelID, "12", dir.filePath("g"), false)};
+    const QList<std::exception_ptr> unflushed = runSync(engine.downloadSeries(more, control));
+    ASSERT_EQ(unflushed.size(), 2);
+    EXPECT_TRUE(unflushed[0] && unflushed[1]);
+    ScriptedLibmtp::folderFlushFails = false;
+    EXPECT_TRUE(QFile::exists(dir.filePath("g")));
 
     const QList<DirectoryRequest> folders(2, DirectoryRequest{pixelID, "65537", std::nullopt});
     EXPECT_EQ(runSync(engine.listFolders(folders, control)).size(), 2);
 
     control->cancel();
     EXPECT_EQ(runSync(engine.downloadSeries(requests, control)).size(), 1);
-    EXPECT_EQ(ScriptedLibmtp::downloads.size(), 4u);
+    EXPECT_EQ(ScriptedLibmtp::downloads.size(), 6u);
     EXPECT_EQ(runSync(engine.listFolders(folders, control)).size(), 1);
 }
 

@@ -144,6 +144,7 @@ void ScriptedLibmtp::reset()
     chunkSize = 4;
     uploadLeavesNoObject = false;
     uploadFailsAfterLastByte = false;
+    folderFlushFails = false;
     objects.clear();
     objectsStorage = 0x00010001;
     folderCreatesId = 700;
@@ -503,6 +504,10 @@ int __wrap_fsync(int fd)
         return -1;
     }
     record(S_ISDIR(info.st_mode) ? "fsync folder" : "fsync file");
+    if (S_ISDIR(info.st_mode) && ScriptedLibmtp::folderFlushFails) {
+        errno = EIO;
+        return -1;
+    }
     return 0;
 }
 

@@ -120,6 +120,7 @@ struct ScriptedLibmtp {
     static inline uint32_t chunkSize = 4;
     static inline bool uploadLeavesNoObject = false;
     static inline bool uploadFailsAfterLastByte = false; // a scripted failure moves every byte first
+    static inline bool folderFlushFails = false;         // fsync of a folder fails with EIO
 
     // LIBMTP_Delete_Object: also removes the object from objects.
     static inline ScriptedOutcome deleteOutcome;
