@@ -34,7 +34,7 @@ QCoro::Task<QList<RemoteEntry>> ImportScan::list(QString storageID, std::optiona
         std::rethrow_exception(noResult());
     if (listings.first().error)
         std::rethrow_exception(listings.first().error);
-    co_return listings.first().value.entries;
+    co_return std::move(listings.first().value.entries);
 }
 
 QCoro::Task<QList<CameraFolder>> ImportScan::findCameraFolders()

@@ -62,7 +62,9 @@ private:
 };
 
 // Awaits a worker's future on the UI thread. It waits on the future as void first:
-// awaiting a typed future that ended without a result would read a missing result.
+// awaiting a typed future that ended without a result would read a missing result. The
+// result is taken, not copied: a list left shared with the future would be copied whole at
+// its first change.
 template <typename T>
 QCoro::Task<T> awaitResult(QFuture<T> future)
 {
@@ -70,7 +72,7 @@ QCoro::Task<T> awaitResult(QFuture<T> future)
     if constexpr (!std::is_void_v<T>) {
         if (future.resultCount() == 0)
             throw TransferError::nativeError(QStringLiteral("The operation ended without a result"));
-        co_return future.result();
+        co_return future.takeResult();
     }
 }
 
